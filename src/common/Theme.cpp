@@ -1,0 +1,76 @@
+#include "Theme.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QSvgRenderer>
+
+static void initIconResources()
+{
+    Q_INIT_RESOURCE(icons);
+}
+
+namespace Theme {
+
+namespace {
+
+QColor withAlpha(QColor color, qreal alpha)
+{
+    color.setAlphaF(alpha);
+    return color;
+}
+
+QString symbolPath(const QString &name)
+{
+    static const bool loaded = (initIconResources(), true);
+    Q_UNUSED(loaded);
+    return QStringLiteral(":/icons/") + name + QStringLiteral(".svg");
+}
+
+}
+
+QColor label(const QPalette &palette) { return palette.color(QPalette::WindowText); }
+QColor secondaryLabel(const QPalette &palette) { return withAlpha(label(palette), 0.55); }
+QColor tertiaryLabel(const QPalette &palette) { return withAlpha(label(palette), 0.30); }
+QColor separator(const QPalette &palette) { return palette.color(QPalette::Mid); }
+QColor accent(const QPalette &palette) { return palette.color(QPalette::Highlight); }
+QColor windowBackground(const QPalette &palette) { return palette.color(QPalette::Window); }
+QColor textBackground(const QPalette &palette) { return palette.color(QPalette::Base); }
+
+bool isDark(const QPalette &palette)
+{
+    return palette.color(QPalette::Window).lightnessF() < 0.5;
+}
+
+bool hasSymbol(const QString &name)
+{
+    return QFile::exists(symbolPath(name));
+}
+
+QPixmap symbol(const QString &name, const QColor &tint, int pointSize, qreal devicePixelRatio)
+{
+    const int side = qMax(1, qRound(pointSize * devicePixelRatio));
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer renderer(symbolPath(name));
+    if (!renderer.isValid())
+        return pixmap;
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter);
+    // The drawings are black; keep their shape, take the tint.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(pixmap.rect(), tint);
+    painter.end();
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    return pixmap;
+}
+
+QIcon symbolIcon(const QString &name, const QColor &tint, int pointSize)
+{
+    QIcon icon;
+    icon.addPixmap(symbol(name, tint, pointSize, 1));
+    icon.addPixmap(symbol(name, tint, pointSize, 2));
+    return icon;
+}
+
+}

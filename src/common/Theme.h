@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QPalette>
+#include <QPixmap>
+#include <QString>
+
+// Semantic colours taken from the palette, and the editor's own tinted symbol icons.
+namespace Theme {
+
+QColor label(const QPalette &palette);
+QColor secondaryLabel(const QPalette &palette); // label at about 55 %
+QColor tertiaryLabel(const QPalette &palette); // label at about 30 %
+QColor separator(const QPalette &palette);
+QColor accent(const QPalette &palette);
+QColor windowBackground(const QPalette &palette);
+QColor textBackground(const QPalette &palette);
+bool isDark(const QPalette &palette);
+
+// A symbol ("folder", "doc.text", "server.rack", ...) drawn in one colour at the given size.
+QPixmap symbol(const QString &name, const QColor &tint, int pointSize, qreal devicePixelRatio = 1);
+QIcon symbolIcon(const QString &name, const QColor &tint, int pointSize);
+bool hasSymbol(const QString &name);
+
+}
