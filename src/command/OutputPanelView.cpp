@@ -1,0 +1,443 @@
+#include "OutputPanelView.h"
+
+#include "CommandRun.h"
+#include "LaunchSpec.h"
+#include "OutputTrim.h"
+#include "PanelText.h"
+#include "common/Defaults.h"
+#include "common/Shortcuts.h"
+#include "common/Theme.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace
+{
+
+constexpr int flushDelayMs = 50;
+constexpr int buttonWidth = 24;
+constexpr int followSlack = 24; // points from the end that still count as "at the end"
+
+// The Control key of terminal shells: Ctrl here, the Control key (Qt's Meta) on a Mac.
+#if defined(Q_OS_MACOS)
+constexpr Qt::KeyboardModifier controlKey = Qt::MetaModifier;
+#else
+constexpr Qt::KeyboardModifier controlKey = Qt::ControlModifier;
+#endif
+
+// A label that cuts a long text at its head ("…/project/src") instead of growing.
+class FolderLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override { return { 0, QLabel::minimumSizeHint().height() }; }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setPen(palette().color(foregroundRole()));
+        const QRect area = contentsRect();
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideLeft, area.width());
+        painter.drawText(area, int(Qt::AlignVCenter | Qt::AlignLeft), shown);
+    }
+};
+
+// The output area, with its text inset from the edges.
+class OutputTextView : public QPlainTextEdit
+{
+public:
+    explicit OutputTextView(QWidget *parent)
+        : QPlainTextEdit(parent)
+    {
+        document()->setDocumentMargin(0);
+        setViewportMargins(8, 6, 8, 6);
+    }
+};
+
+bool isControlAlone(const QKeyEvent *event)
+{
+    return (event->modifiers() & ~Qt::KeypadModifier) == controlKey;
+}
+
+bool isControlTableKey(int key)
+{
+    switch (key) {
+    case Qt::Key_W:
+    case Qt::Key_U:
+    case Qt::Key_A:
+    case Qt::Key_E:
+    case Qt::Key_C:
+    case Qt::Key_L:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QToolButton *makeButton(QWidget *parent, const QString &objectName)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(objectName);
+    button->setAutoRaise(true);
+    button->setFixedWidth(buttonWidth);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+}
+
+OutputPanelView::OutputPanelView(QWidget *parent)
+    : QWidget(parent)
+    , commandHistory(Defaults::stringList(Defaults::CommandHistory))
+{
+    flushTimer.setSingleShot(true);
+    flushTimer.setInterval(flushDelayMs);
+    connect(&flushTimer, &QTimer::timeout, this, &OutputPanelView::flush);
+    buildLayout();
+    applyFont();
+    showRunButton(false);
+}
+
+OutputPanelView::~OutputPanelView() = default;
+
+void OutputPanelView::buildLayout()
+{
+    field = new QLineEdit(this);
+    field->setObjectName(QStringLiteral("commandField"));
+    field->installEventFilter(this);
+    connect(field, &QLineEdit::returnPressed, this, &OutputPanelView::runCommand);
+
+    folderLabel = new FolderLabel(this);
+    folderLabel->setObjectName(QStringLiteral("folderLabel"));
+    QFont labelFont = font();
+    labelFont.setPointSizeF(11);
+    folderLabel->setFont(labelFont);
+    folderLabel->setMaximumWidth(240);
+    folderLabel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+
+    runButton = makeButton(this, QStringLiteral("runButton"));
+    connect(runButton, &QToolButton::clicked, this, [this] {
+        if (run)
+            stopCommand();
+        else
+            runCommand();
+    });
+    clearButton = makeButton(this, QStringLiteral("clearButton"));
+    clearButton->setToolTip(tr("Clear the output"));
+    connect(clearButton, &QToolButton::clicked, this, &OutputPanelView::clearOutput);
+    closeButton = makeButton(this, QStringLiteral("closeButton"));
+    closeButton->setToolTip(tr("Close the panel"));
+    connect(closeButton, &QToolButton::clicked, this, [this] {
+        if (onClose)
+            onClose();
+    });
+
+    auto *separator = new QFrame(this);
+    separator->setFrameShape(QFrame::HLine);
+    separator->setFrameShadow(QFrame::Plain);
+
+    output = new OutputTextView(this);
+    output->setObjectName(QStringLiteral("output"));
+    output->setReadOnly(true);
+    output->setUndoRedoEnabled(false);
+    output->setFrameShape(QFrame::NoFrame);
+    output->setBackgroundRole(QPalette::Base);
+    output->setAutoFillBackground(true);
+    output->setMinimumHeight(80);
+    output->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+
+    auto *row = new QHBoxLayout;
+    row->setContentsMargins(6, 4, 4, 4);
+    row->setSpacing(6);
+    row->addWidget(field, 1);
+    row->addWidget(folderLabel);
+    row->addWidget(runButton);
+    row->addWidget(clearButton);
+    row->addWidget(closeButton);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addLayout(row);
+    column->addWidget(separator);
+    column->addWidget(output, 1);
+    setFocusProxy(field);
+}
+
+void OutputPanelView::prepare()
+{
+    refreshFolderLabel();
+    field->setFocus(Qt::OtherFocusReason);
+}
+
+void OutputPanelView::refreshFolderLabel()
+{
+    const QString folder = workingDirectory ? workingDirectory() : QString();
+    const QString text = PanelText::folderLabel(folder, QDir::homePath());
+    folderLabel->setText(text);
+    folderLabel->setToolTip(text);
+}
+
+void OutputPanelView::applyFont()
+{
+    fontSize = Defaults::fontSize();
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    mono.setPointSizeF(fontSize);
+    mono.setWeight(QFont::Normal);
+    output->setFont(mono);
+}
+
+void OutputPanelView::stopForQuit()
+{
+    if (run)
+        run->stop();
+}
+
+void OutputPanelView::runCommand()
+{
+    const QString line = field->text().trimmed();
+    if (line.isEmpty() || run)
+        return;
+    commandHistory.add(line);
+    Defaults::set(Defaults::CommandHistory, commandHistory.entries());
+    refreshFolderLabel();
+    const QString folder = workingDirectory ? workingDirectory() : QString();
+
+    flush();
+    append(QStringLiteral("$ ") + line + QLatin1Char('\n'), Tint::Secondary);
+
+    run = std::make_unique<CommandRun>(localLaunch(line, folder, defaultShell()));
+    run->onOutput = [this](const QString &text) { received(text); };
+    run->onFinish
+        = [this](int status, bool stopped, double seconds) { finished(status, stopped, seconds); };
+    showRunButton(true);
+    QString error;
+    if (!run->start(&error)) {
+        run.reset();
+        showRunButton(false);
+        flush();
+        append(QStringLiteral("Couldn't start: ") + error + QLatin1Char('\n'), Tint::Red);
+    }
+    // An undoable replacement, so that Ctrl+Z brings the line back.
+    field->clear();
+    commandHistory.endBrowsing();
+}
+
+void OutputPanelView::stopCommand()
+{
+    if (run)
+        run->stop();
+}
+
+void OutputPanelView::clearOutput()
+{
+    pending.clear();
+    output->clear();
+}
+
+void OutputPanelView::received(const QString &text)
+{
+    pending += text;
+    if (!flushTimer.isActive())
+        flushTimer.start();
+}
+
+void OutputPanelView::flush()
+{
+    flushTimer.stop();
+    if (pending.isEmpty())
+        return;
+    const QString text = std::exchange(pending, QString());
+    append(text, Tint::Label);
+}
+
+void OutputPanelView::finished(int status, bool stopped, double seconds)
+{
+    flush();
+    run.reset();
+    showRunButton(false);
+    const PanelText::Summary summary = PanelText::summary(status, stopped, seconds);
+    const Tint tint = summary.outcome == PanelText::Outcome::Stopped ? Tint::Orange
+        : summary.outcome == PanelText::Outcome::Done                ? Tint::Green
+                                                                     : Tint::Red;
+    append(summary.text + QStringLiteral("\n\n"), tint);
+    if (onCommandFinished)
+        onCommandFinished();
+}
+
+void OutputPanelView::append(const QString &text, Tint tint)
+{
+    if (text.isEmpty())
+        return;
+    QScrollBar *bar = output->verticalScrollBar();
+    const int slackLines
+        = std::max(1, followSlack / std::max(1, output->fontMetrics().lineSpacing()));
+    const bool follow = bar->value() >= bar->maximum() - slackLines;
+
+    // Trim before inserting: the cut is worked out over the output followed by the new text,
+    // so text that would be deleted at once is never laid out.
+    QTextDocument *document = output->document();
+    const qsizetype oldLength = document->characterCount() - 1;
+    const qsizetype cut = OutputTrim::cutLength(oldLength + text.size(), [&](qsizetype from) {
+        if (from < oldLength) {
+            // In the document, a line feed ends every block but the last.
+            const QTextBlock block = document->findBlock(int(from));
+            if (block.next().isValid())
+                return qsizetype(block.position() + block.length() - 1);
+            from = oldLength;
+        }
+        const qsizetype inText = text.indexOf(QLatin1Char('\n'), from - oldLength);
+        return inText < 0 ? qsizetype(-1) : oldLength + inText;
+    });
+
+    QTextCursor cursor(document);
+    if (cut > 0) {
+        cursor.setPosition(int(std::min(cut, oldLength)), QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+    QTextCharFormat format;
+    format.setForeground(colour(tint));
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(cut > oldLength ? text.sliced(cut - oldLength) : text, format);
+
+    if (follow)
+        bar->setValue(bar->maximum());
+}
+
+QColor OutputPanelView::colour(Tint tint) const
+{
+    const QPalette &colours = palette();
+    const bool dark = Theme::isDark(colours);
+    switch (tint) {
+    case Tint::Label:
+        return Theme::label(colours);
+    case Tint::Secondary:
+        return Theme::secondaryLabel(colours);
+    case Tint::Red:
+        return dark ? QColor(255, 69, 58) : QColor(255, 59, 48);
+    case Tint::Orange:
+        return dark ? QColor(255, 159, 10) : QColor(255, 149, 0);
+    case Tint::Green:
+        return dark ? QColor(50, 215, 75) : QColor(40, 205, 65);
+    }
+    return Theme::label(colours);
+}
+
+void OutputPanelView::showRunButton(bool running)
+{
+    const QColor tint = Theme::label(palette());
+    runButton->setIcon(Theme::symbolIcon(
+        running ? QStringLiteral("stop.fill") : QStringLiteral("play.fill"), tint, 14));
+    runButton->setToolTip(running
+            ? tr("Stop the command (%1)").arg(shortcutText(QKeySequence(Qt::Key_Escape)))
+            : tr("Run (%1)").arg(shortcutText(QKeySequence(Qt::Key_Return))));
+    clearButton->setIcon(Theme::symbolIcon(QStringLiteral("trash"), tint, 14));
+    closeButton->setIcon(Theme::symbolIcon(QStringLiteral("xmark"), tint, 14));
+}
+
+void OutputPanelView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        showRunButton(run != nullptr);
+}
+
+void OutputPanelView::browseHistory(int delta)
+{
+    if (const auto text = commandHistory.browse(delta, field->text())) {
+        field->setText(*text);
+        field->end(false);
+    }
+}
+
+void OutputPanelView::handleEscape()
+{
+    if (run)
+        run->stop();
+    else if (onFocusEditor)
+        onFocusEditor();
+}
+
+bool OutputPanelView::handleControlKey(int key)
+{
+    switch (key) {
+    case Qt::Key_W:
+        if (!field->hasSelectedText())
+            field->cursorWordBackward(true);
+        field->del();
+        return true;
+    case Qt::Key_U:
+        if (!field->hasSelectedText())
+            field->home(true);
+        field->del();
+        return true;
+    case Qt::Key_A:
+        field->home(false);
+        return true;
+    case Qt::Key_E:
+        field->end(false);
+        return true;
+    case Qt::Key_C:
+        if (run)
+            run->stop();
+        else
+            field->clear();
+        return true;
+    case Qt::Key_L:
+        clearOutput();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool OutputPanelView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != field)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Keys the field answers itself are not menu shortcuts while it is being edited.
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Escape
+            || (isControlAlone(key) && isControlTableKey(key->key()))) {
+            event->accept();
+            return true;
+        }
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (isControlAlone(key))
+        return handleControlKey(key->key());
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Up:
+        browseHistory(-1);
+        return true;
+    case Qt::Key_Down:
+        browseHistory(+1);
+        return true;
+    case Qt::Key_Escape:
+        handleEscape();
+        return true;
+    default:
+        return false;
+    }
+}

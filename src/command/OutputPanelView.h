@@ -1,0 +1,84 @@
+#pragma once
+
+#include "CommandHistory.h"
+
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class CommandRun;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QToolButton;
+
+// The panel under the editor that runs one shell command at a time: a command field with a
+// history of 50 lines, a label naming the folder the command runs in, run or stop, clear and
+// close buttons, and the read-only output with a coloured summary line after each command.
+class OutputPanelView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit OutputPanelView(QWidget *parent = nullptr);
+    ~OutputPanelView() override;
+
+    // Asked at each run and when the folder label is refreshed: the local folder commands run
+    // in (the workspace folder, or the home folder when there is none); empty for none.
+    std::function<QString()> workingDirectory;
+    // Give the keyboard focus back to the editor (Escape with no command running).
+    std::function<void()> onFocusEditor;
+    // The close button: the controller hides the panel.
+    std::function<void()> onClose;
+    // Called after each command's summary line.
+    std::function<void()> onCommandFinished;
+
+    // Called each time the panel is shown: refreshes the folder label, focuses the field.
+    void prepare();
+    // Shows the folder from workingDirectory in the label (call when the workspace changes).
+    void refreshFolderLabel();
+    // Reads the font size setting again and applies it to the output.
+    void applyFont();
+    bool isRunning() const { return run != nullptr; }
+    // Stops a running command when the application quits.
+    void stopForQuit();
+
+    // The actions behind the field and the buttons.
+    void runCommand();
+    void stopCommand();
+    void clearOutput();
+    const QStringList &history() const { return commandHistory.entries(); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    enum class Tint { Label, Secondary, Red, Orange, Green };
+
+    void buildLayout();
+    void received(const QString &text);
+    void flush();
+    void finished(int status, bool stopped, double seconds);
+    void append(const QString &text, Tint tint);
+    QColor colour(Tint tint) const;
+    void showRunButton(bool running);
+    void browseHistory(int delta);
+    void handleEscape();
+    bool handleControlKey(int key);
+
+    QLineEdit *field = nullptr;
+    QLabel *folderLabel = nullptr;
+    QToolButton *runButton = nullptr;
+    QToolButton *clearButton = nullptr;
+    QToolButton *closeButton = nullptr;
+    QPlainTextEdit *output = nullptr;
+
+    std::unique_ptr<CommandRun> run;
+    QString pending;
+    QTimer flushTimer; // active while a flush is scheduled
+    CommandHistory commandHistory;
+    double fontSize = 11;
+};

@@ -1,0 +1,296 @@
+#include "command/CommandRun.h"
+
+#include "TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+#include <optional>
+
+using testsupport::waitUntil;
+
+namespace
+{
+
+struct Outcome {
+    int status;
+    bool stopped;
+    double seconds;
+};
+
+// A run with its output and end collected.
+struct Recorder {
+    QString output;
+    std::optional<Outcome> end;
+    QString outputAtEnd;
+    int outputCalls = 0;
+
+    void attach(CommandRun &run)
+    {
+        run.onOutput = [this](const QString &text) {
+            output += text;
+            ++outputCalls;
+        };
+        run.onFinish = [this](int status, bool stopped, double seconds) {
+            outputAtEnd = output;
+            end = Outcome { status, stopped, seconds };
+        };
+    }
+};
+
+LaunchSpec sh(const QString &line, const QString &folder = {})
+{
+    return localLaunch(line, folder, QStringLiteral("/bin/sh"));
+}
+
+bool processGone(qint64 pid)
+{
+    return ::kill(pid_t(pid), 0) != 0;
+}
+
+TEST(CommandRun, DeliversOutputAndStatus)
+{
+    CommandRun run(sh(QStringLiteral("echo hello; echo world")));
+    Recorder recorder;
+    recorder.attach(run);
+    ASSERT_TRUE(run.start());
+    EXPECT_TRUE(run.isRunning());
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }));
+    EXPECT_EQ(recorder.output, QStringLiteral("hello\nworld\n"));
+    EXPECT_EQ(recorder.end->status, 0);
+    EXPECT_FALSE(recorder.end->stopped);
+    EXPECT_GE(recorder.end->seconds, 0.0);
+    EXPECT_LT(recorder.end->seconds, 3.0);
+    EXPECT_FALSE(run.isRunning());
+}
+
+TEST(CommandRun, NonZeroExitIsReportedAsTheStatus)
+{
+    CommandRun run(sh(QStringLiteral("echo failing; exit 3")));
+    Recorder recorder;
+    recorder.attach(run);
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }));
+    EXPECT_EQ(recorder.end->status, 3);
+    EXPECT_FALSE(recorder.end->stopped);
+    EXPECT_EQ(recorder.output, QStringLiteral("failing\n"));
+}
+
+TEST(CommandRun, LoginBashRunsTheLine)
+{
+    CommandRun run(localLaunch(QStringLiteral("echo $0 ran; shopt -q login_shell && echo login"),
+        {}, QStringLiteral("/bin/bash")));
+    Recorder recorder;
+    recorder.attach(run);
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }));
+    EXPECT_EQ(recorder.end->status, 0);
+    // A profile may print its own lines first; the command's lines end the output.
+    EXPECT_TRUE(recorder.output.endsWith(QStringLiteral("ran\nlogin\n")))
+        << recorder.output.toStdString();
+}
+
+TEST(CommandRun, StandardErrorSharesThePipeAndColoursAreStripped)
+{
+    CommandRun run(sh(QStringLiteral(
+        "echo out; echo err >&2; printf '\\033[31mred\\033[0m\\n'; printf '50%%\\r100%%\\n'")));
+    Recorder recorder;
+    recorder.attach(run);
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }));
+    EXPECT_EQ(recorder.output, QStringLiteral("out\nerr\nred\n50%\n100%\n"));
+}
+
+TEST(CommandRun, EnvironmentSaysDumbTerminalAndNoColour)
+{
+    CommandRun run(sh(QStringLiteral("echo \"$TERM $NO_COLOR\"")));
+    Recorder recorder;
+    recorder.attach(run);
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }));
+    EXPECT_EQ(recorder.output, QStringLiteral("dumb 1\n"));
+}
+
+TEST(CommandRun, StandardInputIsTheNullDevice)
+{
+    CommandRun run(sh(QStringLiteral("cat; echo after")));
+    Recorder recorder;
+    recorder.attach(run);
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }, 3000));
+    EXPECT_EQ(recorder.output, QStringLiteral("after\n"));
+}
+
+TEST(CommandRun, RunsInTheWorkingFolder)
+{
+    QTemporaryDir dir;
+    const QString folder = QDir(dir.path()).canonicalPath();
+    CommandRun run(sh(QStringLiteral("pwd -P"), folder));
+    Recorder recorder;
+    recorder.attach(run);
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }));
+    EXPECT_EQ(recorder.output, folder + QLatin1Char('\n'));
+}
+
+// The application ignores SIGPIPE; the child must not inherit that, or `yes` would never stop.
+TEST(CommandRun, ChildDoesNotInheritIgnoredSigpipe)
+{
+    ASSERT_EQ(::signal(SIGPIPE, SIG_IGN), SIG_IGN); // as the application sets it
+    CommandRun run(sh(QStringLiteral("yes | head -n 2")));
+    Recorder recorder;
+    recorder.attach(run);
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }, 5000));
+    EXPECT_EQ(recorder.output, QStringLiteral("y\ny\n"));
+    EXPECT_EQ(recorder.end->status, 0);
+}
+
+TEST(CommandRun, AllOutputArrivesBeforeTheEnd)
+{
+    CommandRun run(sh(QStringLiteral("seq 1 200000")));
+    Recorder recorder;
+    recorder.attach(run);
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }, 10000));
+    QString expected;
+    for (int i = 1; i <= 200000; ++i)
+        expected += QString::number(i) + QLatin1Char('\n');
+    EXPECT_EQ(recorder.outputAtEnd.size(), expected.size());
+    EXPECT_TRUE(recorder.outputAtEnd == expected);
+    EXPECT_GT(recorder.outputCalls, 1); // streamed in pieces
+}
+
+TEST(CommandRun, BackgroundJobHoldingThePipeEndsTheRunOneSecondAfterTheShell)
+{
+    CommandRun run(sh(QStringLiteral("echo start; sleep 30 & echo job:$!")));
+    Recorder recorder;
+    recorder.attach(run);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }, 10000));
+    const double waited = clock.elapsed() / 1000.0;
+    const auto job = QRegularExpression(QStringLiteral("job:(\\d+)")).match(recorder.output);
+    ASSERT_TRUE(job.hasMatch()) << recorder.output.toStdString();
+    ::kill(pid_t(job.captured(1).toLongLong()), SIGKILL);
+
+    EXPECT_TRUE(recorder.output.startsWith(QStringLiteral("start\n")));
+    EXPECT_EQ(recorder.end->status, 0);
+    EXPECT_FALSE(recorder.end->stopped);
+    EXPECT_GE(recorder.end->seconds, 0.9);
+    EXPECT_LT(recorder.end->seconds, 5.0); // the job would have held it for 30 s
+    EXPECT_GE(waited, 0.9);
+    EXPECT_LT(waited, 5.0);
+}
+
+TEST(CommandRun, StopTwiceSendsTermThenKillAndReportsStopped)
+{
+    // The shell answers TERM by printing and carrying on, so only KILL ends it.
+    CommandRun run(
+        sh(QStringLiteral("trap 'echo got-term' TERM; echo ready; while :; do sleep 0.05; done")));
+    Recorder recorder;
+    recorder.attach(run);
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(waitUntil([&] { return recorder.output.contains(QStringLiteral("ready")); }));
+    run.stop();
+    ASSERT_TRUE(waitUntil([&] { return recorder.output.contains(QStringLiteral("got-term")); }));
+    // Still running after the first request.
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(recorder.end.has_value());
+    EXPECT_TRUE(run.isRunning());
+    run.stop();
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }));
+    EXPECT_TRUE(recorder.end->stopped);
+    EXPECT_EQ(recorder.end->status, SIGKILL);
+}
+
+TEST(CommandRun, StopOnceTerminatesAnOrdinaryCommand)
+{
+    CommandRun run(sh(QStringLiteral("echo ready; exec sleep 30")));
+    Recorder recorder;
+    recorder.attach(run);
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(waitUntil([&] { return recorder.output.contains(QStringLiteral("ready")); }));
+    run.stop();
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }));
+    EXPECT_TRUE(recorder.end->stopped);
+    EXPECT_EQ(recorder.end->status, SIGTERM);
+}
+
+TEST(CommandRun, StopAfterTheEndDoesNothing)
+{
+    CommandRun run(sh(QStringLiteral("true")));
+    Recorder recorder;
+    recorder.attach(run);
+    run.stop(); // not started: nothing
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }));
+    run.stop();
+    EXPECT_FALSE(recorder.end->stopped);
+}
+
+TEST(CommandRun, LaunchFailureIsReturnedAndNothingIsCalledBack)
+{
+    CommandRun run(localLaunch(QStringLiteral("echo hi"), {}, QStringLiteral("/no/such/shell")));
+    Recorder recorder;
+    recorder.attach(run);
+    QString error;
+    EXPECT_FALSE(run.start(&error));
+    EXPECT_TRUE(error.contains(QStringLiteral("No such file or directory"))) << error.toStdString();
+    EXPECT_FALSE(run.isRunning());
+    waitUntil([] { return false; }, 200);
+    EXPECT_FALSE(recorder.end.has_value());
+    EXPECT_TRUE(recorder.output.isEmpty());
+}
+
+TEST(CommandRun, MissingWorkingFolderIsALaunchFailure)
+{
+    CommandRun run(sh(QStringLiteral("pwd"), QStringLiteral("/no/such/folder")));
+    QString error;
+    EXPECT_FALSE(run.start(&error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("/no/such/folder"))) << error.toStdString();
+}
+
+TEST(CommandRun, DestroyedRunNeverCallsBackAndEndsItsChild)
+{
+    bool calledBack = false;
+    qint64 pid = 0;
+    {
+        auto run = std::make_unique<CommandRun>(sh(QStringLiteral("echo early; exec sleep 30")));
+        run->onOutput = [&](const QString &) { calledBack = true; };
+        run->onFinish = [&](int, bool, double) { calledBack = true; };
+        ASSERT_TRUE(run->start());
+        pid = run->processId();
+        ASSERT_GT(pid, 0);
+        // Let the output reach the queue, but not the main thread.
+        QThread::msleep(100);
+    }
+    EXPECT_TRUE(waitUntil([&] { return processGone(pid); }, 3000));
+    waitUntil([] { return false; }, 200);
+    EXPECT_FALSE(calledBack);
+}
+
+TEST(CommandRun, DestroyedRunKillsAChildThatIgnoresTerm)
+{
+    qint64 pid = 0;
+    {
+        CommandRun run(
+            sh(QStringLiteral("trap '' TERM; echo ready; while :; do sleep 0.05; done")));
+        bool ready = false;
+        run.onOutput = [&](const QString &) { ready = true; };
+        ASSERT_TRUE(run.start());
+        ASSERT_TRUE(waitUntil([&] { return ready; }));
+        pid = run.processId();
+    }
+    EXPECT_TRUE(waitUntil([&] { return processGone(pid); }, 4000));
+}
+
+}

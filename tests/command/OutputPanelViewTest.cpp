@@ -1,0 +1,385 @@
+#include "command/OutputPanelView.h"
+
+#include "TestSupport.h"
+#include "common/Defaults.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using testsupport::waitUntil;
+
+namespace
+{
+
+class OutputPanel : public ::testing::Test
+{
+protected:
+    void SetUp() override { testsupport::clearSettings(); }
+
+    std::unique_ptr<OutputPanelView> makePanel()
+    {
+        auto panel = std::make_unique<OutputPanelView>();
+        panel->resize(700, 300);
+        panel->onCommandFinished = [this] { ++finishedCount; };
+        return panel;
+    }
+    static QLineEdit *field(OutputPanelView &panel)
+    {
+        return panel.findChild<QLineEdit *>(QStringLiteral("commandField"));
+    }
+    static QPlainTextEdit *output(OutputPanelView &panel)
+    {
+        return panel.findChild<QPlainTextEdit *>(QStringLiteral("output"));
+    }
+    static QString text(OutputPanelView &panel) { return output(panel)->toPlainText(); }
+    static void key(QWidget *target, int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QKeyEvent press(QEvent::KeyPress, code, modifiers);
+        QApplication::sendEvent(target, &press);
+    }
+    static void control(QWidget *target, int code) { key(target, code, Qt::ControlModifier); }
+    // Types a command line and presses Return.
+    void submit(OutputPanelView &panel, const QString &line)
+    {
+        field(panel)->setText(line);
+        key(field(panel), Qt::Key_Return);
+    }
+    bool runToEnd(OutputPanelView &panel, const QString &line, int timeoutMs = 10000)
+    {
+        const int before = finishedCount;
+        submit(panel, line);
+        return waitUntil([&] { return finishedCount > before; }, timeoutMs);
+    }
+
+    int finishedCount = 0;
+};
+
+TEST_F(OutputPanel, RunShowsTheCommandItsOutputAndASummary)
+{
+    auto panel = makePanel();
+    ASSERT_TRUE(runToEnd(*panel, QStringLiteral("  echo hello  ")));
+    const QString shown = text(*panel);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("$ echo hello\n"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("hello\ndone in "))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral(" s\n\n")) || shown.endsWith(QStringLiteral(" s\n")))
+        << shown.toStdString();
+    EXPECT_TRUE(field(*panel)->text().isEmpty());
+    EXPECT_FALSE(panel->isRunning());
+}
+
+TEST_F(OutputPanel, SummaryLinesHaveTheirColours)
+{
+    auto panel = makePanel();
+    ASSERT_TRUE(runToEnd(*panel, QStringLiteral("exit 3")));
+    QTextDocument *document = output(*panel)->document();
+    const QTextBlock summary = document->findBlockByNumber(1);
+    ASSERT_TRUE(summary.text().startsWith(QStringLiteral("exit 3 after ")))
+        << summary.text().toStdString();
+    const QColor red = summary.begin().fragment().charFormat().foreground().color();
+    EXPECT_GT(red.red(), 200);
+    EXPECT_LT(red.green(), 100);
+
+    ASSERT_TRUE(runToEnd(*panel, QStringLiteral("true")));
+    const QTextBlock done = document->lastBlock().previous().previous();
+    ASSERT_TRUE(done.text().startsWith(QStringLiteral("done in "))) << done.text().toStdString();
+    const QColor green = done.begin().fragment().charFormat().foreground().color();
+    EXPECT_GT(green.green(), 150);
+    EXPECT_LT(green.red(), 100);
+}
+
+TEST_F(OutputPanel, RunButtonSwitchesBetweenRunAndStop)
+{
+    auto panel = makePanel();
+    auto *button = panel->findChild<QToolButton *>(QStringLiteral("runButton"));
+    EXPECT_EQ(button->toolTip(), QStringLiteral("Run (Return)"));
+    submit(*panel, QStringLiteral("echo ready; exec sleep 30"));
+    EXPECT_TRUE(panel->isRunning());
+    EXPECT_EQ(button->toolTip(), QStringLiteral("Stop the command (Esc)"));
+    ASSERT_TRUE(waitUntil([&] { return text(*panel).contains(QStringLiteral("ready")); }));
+    button->click();
+    ASSERT_TRUE(waitUntil([&] { return !panel->isRunning(); }));
+    EXPECT_TRUE(text(*panel).contains(QStringLiteral("stopped after ")))
+        << text(*panel).toStdString();
+    EXPECT_EQ(button->toolTip(), QStringLiteral("Run (Return)"));
+}
+
+TEST_F(OutputPanel, ReturnWhileRunningIsIgnored)
+{
+    auto panel = makePanel();
+    submit(*panel, QStringLiteral("exec sleep 30"));
+    ASSERT_TRUE(panel->isRunning());
+    submit(*panel, QStringLiteral("echo second"));
+    EXPECT_EQ(field(*panel)->text(), QStringLiteral("echo second"));
+    EXPECT_EQ(panel->history(), QStringList { QStringLiteral("exec sleep 30") });
+    panel->stopForQuit();
+    ASSERT_TRUE(waitUntil([&] { return !panel->isRunning(); }));
+}
+
+TEST_F(OutputPanel, ReturnWithOnlySpacesRunsNothing)
+{
+    auto panel = makePanel();
+    submit(*panel, QStringLiteral("   \t  "));
+    EXPECT_FALSE(panel->isRunning());
+    EXPECT_TRUE(text(*panel).isEmpty());
+    EXPECT_TRUE(panel->history().isEmpty());
+    EXPECT_FALSE(Defaults::contains(Defaults::CommandHistory));
+}
+
+TEST_F(OutputPanel, RunningTheSameCommandTwiceKeepsOneEntryAtTheNewestPosition)
+{
+    auto panel = makePanel();
+    ASSERT_TRUE(runToEnd(*panel, QStringLiteral("echo a")));
+    ASSERT_TRUE(runToEnd(*panel, QStringLiteral("echo b")));
+    ASSERT_TRUE(runToEnd(*panel, QStringLiteral("echo a")));
+    const QStringList expected { QStringLiteral("echo b"), QStringLiteral("echo a") };
+    EXPECT_EQ(panel->history(), expected);
+    EXPECT_EQ(Defaults::stringList(Defaults::CommandHistory), expected);
+}
+
+TEST_F(OutputPanel, The51stCommandDropsTheOldestFromHistoryAndTheSavedList)
+{
+    QStringList saved;
+    for (int i = 1; i <= 50; ++i)
+        saved << QStringLiteral("echo %1").arg(i);
+    Defaults::set(Defaults::CommandHistory, saved);
+    auto panel = makePanel();
+    EXPECT_EQ(panel->history(), saved);
+    ASSERT_TRUE(runToEnd(*panel, QStringLiteral("echo 51")));
+    QStringList expected = saved.sliced(1);
+    expected << QStringLiteral("echo 51");
+    EXPECT_EQ(panel->history(), expected);
+    EXPECT_EQ(Defaults::stringList(Defaults::CommandHistory), expected);
+}
+
+TEST_F(OutputPanel, UpAndDownBrowseTheHistoryAndComeBackToTheDraft)
+{
+    Defaults::set(Defaults::CommandHistory, QStringList { "make", "make test" });
+    auto panel = makePanel();
+    QLineEdit *line = field(*panel);
+    line->setText(QStringLiteral("git st"));
+    key(line, Qt::Key_Up);
+    EXPECT_EQ(line->text(), QStringLiteral("make test"));
+    EXPECT_EQ(line->cursorPosition(), line->text().size());
+    key(line, Qt::Key_Up);
+    EXPECT_EQ(line->text(), QStringLiteral("make"));
+    key(line, Qt::Key_Up);
+    EXPECT_EQ(line->text(), QStringLiteral("make"));
+    key(line, Qt::Key_Down);
+    EXPECT_EQ(line->text(), QStringLiteral("make test"));
+    key(line, Qt::Key_Down);
+    EXPECT_EQ(line->text(), QStringLiteral("git st"));
+    key(line, Qt::Key_Down);
+    EXPECT_EQ(line->text(), QStringLiteral("git st"));
+}
+
+TEST_F(OutputPanel, UpOnAnEmptyHistoryDoesNothing)
+{
+    auto panel = makePanel();
+    QLineEdit *line = field(*panel);
+    line->setText(QStringLiteral("typed"));
+    key(line, Qt::Key_Up);
+    EXPECT_EQ(line->text(), QStringLiteral("typed"));
+}
+
+TEST_F(OutputPanel, EscapeWithNoCommandGivesTheFocusToTheEditor)
+{
+    auto panel = makePanel();
+    int focusRequests = 0;
+    panel->onFocusEditor = [&] { ++focusRequests; };
+    key(field(*panel), Qt::Key_Escape);
+    EXPECT_EQ(focusRequests, 1);
+}
+
+TEST_F(OutputPanel, EscapeDuringACommandStopsItAndKeepsTheFocus)
+{
+    auto panel = makePanel();
+    int focusRequests = 0;
+    panel->onFocusEditor = [&] { ++focusRequests; };
+    panel->show();
+    panel->activateWindow();
+    panel->prepare();
+    ASSERT_TRUE(waitUntil([&] { return field(*panel)->hasFocus(); }));
+    submit(*panel, QStringLiteral("echo ready; exec sleep 30"));
+    ASSERT_TRUE(waitUntil([&] { return text(*panel).contains(QStringLiteral("ready")); }));
+    key(field(*panel), Qt::Key_Escape);
+    ASSERT_TRUE(waitUntil([&] { return !panel->isRunning(); }));
+    EXPECT_TRUE(text(*panel).contains(QStringLiteral("stopped after ")))
+        << text(*panel).toStdString();
+    EXPECT_EQ(focusRequests, 0);
+    EXPECT_TRUE(field(*panel)->hasFocus());
+}
+
+TEST_F(OutputPanel, ControlKeysEditTheFieldLikeAShell)
+{
+    auto panel = makePanel();
+    QLineEdit *line = field(*panel);
+    line->setText(QStringLiteral("git commit --amend"));
+    line->end(false);
+    control(line, Qt::Key_W);
+    EXPECT_EQ(line->text(), QStringLiteral("git commit --"));
+    control(line, Qt::Key_A);
+    EXPECT_EQ(line->cursorPosition(), 0);
+    control(line, Qt::Key_E);
+    EXPECT_EQ(line->cursorPosition(), line->text().size());
+    line->setCursorPosition(4);
+    control(line, Qt::Key_U);
+    EXPECT_EQ(line->text(), QStringLiteral("commit --"));
+    line->setSelection(0, 3);
+    control(line, Qt::Key_W); // a selection goes, whatever the caret
+    EXPECT_EQ(line->text(), QStringLiteral("mit --"));
+    control(line, Qt::Key_C); // nothing runs: empties the field
+    EXPECT_TRUE(line->text().isEmpty());
+}
+
+TEST_F(OutputPanel, ControlKeysWinOverMenuShortcutsInTheField)
+{
+    auto panel = makePanel();
+    QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_W, Qt::ControlModifier);
+    override.ignore();
+    QApplication::sendEvent(field(*panel), &override);
+    EXPECT_TRUE(override.isAccepted());
+    QKeyEvent other(QEvent::ShortcutOverride, Qt::Key_S, Qt::ControlModifier);
+    other.ignore();
+    QApplication::sendEvent(field(*panel), &other);
+    EXPECT_FALSE(other.isAccepted());
+}
+
+TEST_F(OutputPanel, ControlCStopsARunningCommandAndControlLClears)
+{
+    auto panel = makePanel();
+    submit(*panel, QStringLiteral("echo ready; exec sleep 30"));
+    ASSERT_TRUE(waitUntil([&] { return text(*panel).contains(QStringLiteral("ready")); }));
+    field(*panel)->setText(QStringLiteral("next"));
+    control(field(*panel), Qt::Key_C);
+    ASSERT_TRUE(waitUntil([&] { return !panel->isRunning(); }));
+    EXPECT_EQ(field(*panel)->text(), QStringLiteral("next"));
+    EXPECT_TRUE(text(*panel).contains(QStringLiteral("stopped after ")));
+    control(field(*panel), Qt::Key_L);
+    EXPECT_TRUE(text(*panel).isEmpty());
+}
+
+TEST_F(OutputPanel, CommandThatCannotStartIsReportedInRed)
+{
+    auto panel = makePanel();
+    panel->workingDirectory = [] { return QStringLiteral("/no/such/folder"); };
+    submit(*panel, QStringLiteral("echo hi"));
+    EXPECT_FALSE(panel->isRunning());
+    const QString shown = text(*panel);
+    EXPECT_TRUE(shown.contains(
+        QStringLiteral("Couldn't start: /no/such/folder: No such file or directory")))
+        << shown.toStdString();
+    const QTextBlock failure = output(*panel)->document()->findBlockByNumber(1);
+    EXPECT_GT(failure.begin().fragment().charFormat().foreground().color().red(), 200);
+    EXPECT_TRUE(field(*panel)->text().isEmpty());
+    // The panel stays usable.
+    panel->workingDirectory = {};
+    EXPECT_TRUE(runToEnd(*panel, QStringLiteral("echo again")));
+}
+
+TEST_F(OutputPanel, FolderLabelAbbreviatesTheHomeFolder)
+{
+    auto panel = makePanel();
+    auto *label = panel->findChild<QLabel *>(QStringLiteral("folderLabel"));
+    panel->workingDirectory = [] { return QDir::homePath() + QStringLiteral("/project"); };
+    panel->refreshFolderLabel();
+    EXPECT_EQ(label->text(), QStringLiteral("~/project"));
+    EXPECT_EQ(label->toolTip(), QStringLiteral("~/project"));
+    panel->workingDirectory = {};
+    panel->refreshFolderLabel();
+    EXPECT_TRUE(label->text().isEmpty());
+}
+
+TEST_F(OutputPanel, CommandsRunInTheWorkingFolder)
+{
+    QTemporaryDir dir;
+    const QString folder = QDir(dir.path()).canonicalPath();
+    auto panel = makePanel();
+    panel->workingDirectory = [&] { return folder; };
+    ASSERT_TRUE(runToEnd(*panel, QStringLiteral("pwd -P")));
+    EXPECT_TRUE(text(*panel).contains(folder + QStringLiteral("\ndone in ")))
+        << text(*panel).toStdString();
+}
+
+TEST_F(OutputPanel, ThreeMillionCharactersLeaveTheLastMillionAndAHalfFromALineStart)
+{
+    auto panel = makePanel();
+    panel->show();
+    // 200,000 lines of 15 characters: 3,000,000 characters.
+    ASSERT_TRUE(runToEnd(*panel, QStringLiteral("seq -f 'line %09g' 1 200000"), 30000));
+    const QString shown = text(*panel);
+    EXPECT_LE(shown.size(), 2'000'000);
+    EXPECT_GE(shown.size(), 1'500'000);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("line "))) << shown.left(40).toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("line 000200000\ndone in ")));
+    // Every remaining line is whole.
+    const QStringList lines
+        = shown.left(shown.indexOf(QStringLiteral("done in "))).split('\n', Qt::SkipEmptyParts);
+    for (const QString &line : lines)
+        ASSERT_EQ(line.size(), 14) << line.toStdString();
+}
+
+TEST_F(OutputPanel, FastOutputIsAppendedAtMostTwentyTimesASecond)
+{
+    auto panel = makePanel();
+    panel->show();
+    int appends = 0;
+    QObject::connect(output(*panel)->document(), &QTextDocument::contentsChange,
+        [&](int, int, int added) { appends += added > 0 ? 1 : 0; });
+    // About 10 lines per millisecond for about a second.
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(runToEnd(*panel,
+        QStringLiteral("i=0; while [ $i -lt 100 ]; do seq 1 100; sleep 0.01; i=$((i+1)); done")));
+    const double seconds = clock.elapsed() / 1000.0;
+    const int outputAppends = appends - 2; // the command line and the summary
+    EXPECT_GT(outputAppends, 0);
+    EXPECT_LE(outputAppends, int(20 * seconds) + 1)
+        << outputAppends << " appends in " << seconds << " s";
+}
+
+TEST_F(OutputPanel, OutputFollowsTheEndOnlyWhenTheUserWasThere)
+{
+    auto panel = makePanel();
+    panel->show();
+    QScrollBar *bar = output(*panel)->verticalScrollBar();
+    ASSERT_TRUE(runToEnd(*panel, QStringLiteral("seq 1 500")));
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    bar->setValue(0);
+    ASSERT_TRUE(runToEnd(*panel, QStringLiteral("seq 1 500")));
+    EXPECT_EQ(bar->value(), 0);
+}
+
+TEST_F(OutputPanel, ClearButtonEmptiesTheOutputAndCloseCallsOnClose)
+{
+    auto panel = makePanel();
+    int closes = 0;
+    panel->onClose = [&] { ++closes; };
+    ASSERT_TRUE(runToEnd(*panel, QStringLiteral("echo something")));
+    panel->findChild<QToolButton *>(QStringLiteral("clearButton"))->click();
+    EXPECT_TRUE(text(*panel).isEmpty());
+    panel->findChild<QToolButton *>(QStringLiteral("closeButton"))->click();
+    EXPECT_EQ(closes, 1);
+}
+
+TEST_F(OutputPanel, FontComesFromTheFontSizeSetting)
+{
+    Defaults::set(Defaults::FontSize, 15.0);
+    auto panel = makePanel();
+    EXPECT_DOUBLE_EQ(output(*panel)->font().pointSizeF(), 15.0);
+    Defaults::set(Defaults::FontSize, 0.0);
+    panel->applyFont();
+    EXPECT_DOUBLE_EQ(output(*panel)->font().pointSizeF(), 11.0);
+}
+
+}
