@@ -136,6 +136,7 @@ TEST(Tokenizer, Directives)
     EXPECT_EQ(
         scan("C/C++", "#import \"a.h\""), (QStringList { "keyword:#import", "string:\"a.h\"" }));
     EXPECT_EQ(scan("C/C++", "#include <"), (QStringList { "keyword:#include" }));
+    EXPECT_EQ(scan("C/C++", "#include"), (QStringList { "keyword:#include" }));
     EXPECT_EQ(scan("C/C++", "#includes <a>"), (QStringList { "keyword:#includes" }));
     EXPECT_EQ(scan("C/C++", "x # y\n#"), (QStringList { "keyword:#" }));
     EXPECT_EQ(scan("Swift", "#if"), (QStringList { "keyword:if" }));
