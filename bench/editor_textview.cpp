@@ -1,0 +1,110 @@
+// The editor text view with large texts: loading and first paint, a paint with the inline
+// annotation on show, and typing (each keystroke also records an undo step).
+#include "editor/EditorTextView.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <benchmark/benchmark.h>
+
+namespace
+{
+
+QString sourceText(qsizetype bytes)
+{
+    const QString line = QStringLiteral(
+        "    const QString value = compute(first, second) + QStringLiteral(\"text\"); // note\n");
+    QString text;
+    text.reserve(bytes + line.size());
+    while (text.size() < bytes)
+        text += line;
+    return text;
+}
+
+void type(EditorTextView &view, int key, const QString &text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(&view, &press);
+}
+
+void paintNow(EditorTextView &view)
+{
+    view.viewport()->repaint();
+}
+
+EditorTextView &shownView()
+{
+    static EditorTextView *view = [] {
+        auto *made = new EditorTextView;
+        made->resize(1000, 700);
+        made->show();
+        while (!made->windowHandle() || !made->windowHandle()->isExposed())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        return made;
+    }();
+    return *view;
+}
+
+void loadAndPaint(benchmark::State &state)
+{
+    const QString text = sourceText(state.range(0));
+    EditorTextView &view = shownView();
+    for (auto _ : state) {
+        view.setPlainText(text);
+        paintNow(view);
+    }
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(loadAndPaint)->Arg(2 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(loadAndPaint)->Arg(64 << 20)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+void paintWithAnnotationMidFile(benchmark::State &state)
+{
+    EditorTextView &view = shownView();
+    view.setPlainText(sourceText(state.range(0)));
+    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum() / 2);
+    const int location = view.cursorForPosition(QPoint(20, 200)).position();
+    view.annotation
+        = EditorTextView::Annotation { QStringLiteral("Ada Lovelace, 3d ago"), location };
+    view.annotationChanged();
+    for (auto _ : state)
+        paintNow(view);
+    if (!view.annotationRect())
+        state.SkipWithError("the annotation was not drawn");
+}
+BENCHMARK(paintWithAnnotationMidFile)->Arg(2 << 20)->Arg(64 << 20)->Unit(benchmark::kMicrosecond);
+
+void typeMidFile(benchmark::State &state)
+{
+    EditorTextView &view = shownView();
+    view.setPlainText(sourceText(state.range(0)));
+    QTextCursor cursor(view.document());
+    cursor.setPosition(int(state.range(0) / 2));
+    view.setTextCursor(cursor);
+    for (auto _ : state) {
+        type(view, Qt::Key_X, QStringLiteral("x"));
+        // A new line now and then keeps the steps coming, so the history stays full.
+        if (view.textCursor().positionInBlock() % 8 == 0)
+            type(view, Qt::Key_Return, QStringLiteral("\r"));
+    }
+}
+BENCHMARK(typeMidFile)->Arg(2 << 20)->Arg(64 << 20)->Unit(benchmark::kMicrosecond);
+
+}
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The default settings, never the user's.
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
