@@ -110,14 +110,14 @@ void TabItemView::resizeEvent(QResizeEvent *)
     layoutContents();
 }
 
-void TabItemView::changeEvent(QEvent *event)
+bool TabItemView::event(QEvent *event)
 {
-    if (event->type() == QEvent::PaletteChange)
-        applyColours();
     // Losing the window ends the press as if the button had been let go where it went down.
-    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+    if (event->type() == QEvent::WindowDeactivate)
         endTracking();
-    QWidget::changeEvent(event);
+    else if (event->type() == QEvent::PaletteChange)
+        applyColours();
+    return QWidget::event(event);
 }
 
 void TabItemView::applyColours()
