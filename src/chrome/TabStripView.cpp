@@ -36,6 +36,8 @@ TabStripView::TabStripView(QWidget *parent)
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     m_stack->setObjectName(QStringLiteral("tabStack"));
     m_scroll->setWidget(m_stack);
+    // The scroll view paints its widget's background; the strip shows the window's through it.
+    m_stack->setAutoFillBackground(false);
     resize(0, TabLayout::stripHeight);
 }
 
