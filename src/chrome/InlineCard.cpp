@@ -133,7 +133,10 @@ void InlineCard::showIn(QWidget *host)
     raise();
     // Watching starts after the event that showed the card, which must not close it again.
     if (dismissesOnClick)
-        QTimer::singleShot(0, this, [this] { qApp->installEventFilter(this); });
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible())
+                qApp->installEventFilter(this);
+        });
     takeFocus();
 }
 
