@@ -1,1 +1,81 @@
-int main() { return 0; }
+#include "AppDelegate.h"
+#include "MainWindow.h"
+#include "SingleInstance.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = { -1, -1 };
+
+void onTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
+}
+
+// SIGTERM and SIGINT end the editor the way quitting does, with the session written.
+void handleTerminationSignals(AppDelegate &delegate)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [&delegate] {
+        char byte;
+        [[maybe_unused]] const auto got = ::read(signalPipe[1], &byte, 1);
+        delegate.willTerminate();
+        QApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+QList<QUrl> commandLineFiles(const QStringList &arguments)
+{
+    QList<QUrl> urls;
+    for (const QString &argument : arguments.mid(1))
+        urls << QUrl::fromLocalFile(QDir::current().absoluteFilePath(argument));
+    return urls;
+}
+
+}
+
+int main(int argc, char **argv)
+{
+    ::signal(SIGPIPE, SIG_IGN);
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Quillmar"));
+    QApplication::setApplicationName(QStringLiteral("Quillmar"));
+    QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    QApplication::setDesktopFileName(QStringLiteral("org.quillmar.Quillmar"));
+
+    const QList<QUrl> files = commandLineFiles(QApplication::arguments());
+    SingleInstance instance(SingleInstance::defaultSocketPath());
+    if (instance.forward(files))
+        return 0;
+    instance.listen();
+
+    AppDelegate delegate;
+    instance.onOpen = [&delegate](const QList<QUrl> &urls) {
+        delegate.openURLs(urls);
+        if (delegate.window) {
+            delegate.window->raise();
+            delegate.window->activateWindow();
+        }
+    };
+    handleTerminationSignals(delegate);
+    QObject::connect(&app, &QApplication::aboutToQuit, &delegate, [&delegate] { delegate.willTerminate(); });
+    delegate.openURLs(files);
+    delegate.didFinishLaunching();
+    return QApplication::exec();
+}

@@ -1,0 +1,218 @@
+// Closing tabs singly and in groups, reopening them, moving between and reordering them.
+#include "AppDelegate.h"
+
+#include "EditorHost.h"
+#include "MainWindow.h"
+#include "chrome/InlineCard.h"
+#include "common/Defaults.h"
+#include "editor/EditorTextView.h"
+#include "navigation/ExplorerView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+
+namespace {
+
+constexpr size_t closedTabsLimit = 20;
+
+}
+
+void AppDelegate::closeDocument(const DocumentPtr &document)
+{
+    const int index = indexOfPath(document->path());
+    if (index < 0 || documents[index] != document)
+        return;
+    QVariantMap remotes = Defaults::dictionary(Defaults::RemoteFiles);
+    if (remotes.remove(document->path()) > 0)
+        Defaults::set(Defaults::RemoteFiles, remotes);
+    rememberPlace();
+    closedTabs.push_back(document->url);
+    if (closedTabs.size() > closedTabsLimit)
+        closedTabs.erase(closedTabs.begin(), closedTabs.end() - closedTabsLimit);
+    const bool wasActive = index == activeIndex;
+    if (document->textView)
+        scrollView->remove(document->textView);
+    documents.erase(documents.begin() + index);
+    if (documents.empty()) {
+        activeIndex = 0;
+        shown.reset();
+        showEmptyView();
+        documentsChanged();
+        return;
+    }
+    if (index < activeIndex)
+        activeIndex -= 1;
+    if (wasActive)
+        activateDocument(std::min(index, int(documents.size()) - 1), true);
+    else
+        documentsChanged();
+}
+
+void AppDelegate::closeTab(int index)
+{
+    if (index < 0 || index >= int(documents.size()))
+        return;
+    const DocumentPtr document = documents[index];
+    if (!document->isDirty) {
+        closeDocument(document);
+        return;
+    }
+    std::weak_ptr<OpenDocument> weak = document;
+    QList<Button> buttons;
+    buttons << Button { QStringLiteral("Cancel"), false, true, QKeySequence(), [] {} };
+    buttons << Button { QStringLiteral("Don't Save"), false, true, QKeySequence(Qt::CTRL | Qt::Key_D), [this, weak] {
+                           if (const DocumentPtr strong = weak.lock())
+                               closeDocument(strong);
+                       } };
+    buttons << Button { QStringLiteral("Save"), true, true, QKeySequence(), [this, weak] {
+                           if (const DocumentPtr strong = weak.lock())
+                               saveFile(strong, false, [this, weak](bool ok) {
+                                   if (const DocumentPtr saved = weak.lock(); ok && saved)
+                                       closeDocument(saved);
+                               });
+                       } };
+    showCard(new InlineCard(QStringLiteral("Save changes to %1?").arg(document->fileName()),
+                            QStringLiteral("Your changes will be lost if you don't save them."), std::nullopt,
+                            buttons));
+}
+
+void AppDelegate::closeGroup(const DocumentPtr &anchor, bool onlyToTheRight)
+{
+    const int index = indexOfPath(anchor->path());
+    if (index < 0)
+        return;
+    std::vector<DocumentPtr> group;
+    for (int i = 0; i < int(documents.size()); ++i)
+        if (onlyToTheRight ? i > index : i != index)
+            group.push_back(documents[i]);
+    const auto closeAll = [this, group] {
+        for (const DocumentPtr &document : group)
+            closeDocument(document);
+    };
+    std::vector<DocumentPtr> dirty;
+    for (const DocumentPtr &document : group)
+        if (document->isDirty)
+            dirty.push_back(document);
+    if (dirty.empty())
+        closeAll();
+    else
+        confirmUnsaved(dirty, closeAll);
+}
+
+void AppDelegate::reopenClosedTab()
+{
+    while (!closedTabs.empty()) {
+        const QUrl url = closedTabs.back();
+        closedTabs.pop_back();
+        if (QFileInfo::exists(url.toLocalFile()) && loadDocument(url.toLocalFile(), false, true, true))
+            return;
+    }
+}
+
+void AppDelegate::stepTab(int delta)
+{
+    const int count = int(documents.size());
+    if (count <= 1)
+        return;
+    activateDocument(((activeIndex + delta) % count + count) % count, true);
+}
+
+void AppDelegate::onReorderOrder(const QList<int> &order)
+{
+    const int count = int(documents.size());
+    if (order.size() != count)
+        return;
+    QList<int> sorted = order;
+    std::sort(sorted.begin(), sorted.end());
+    for (int i = 0; i < count; ++i)
+        if (sorted[i] != i)
+            return;
+    const DocumentPtr active = activeDocument();
+    std::vector<DocumentPtr> reordered;
+    for (int old : order)
+        reordered.push_back(documents[old]);
+    documents = std::move(reordered);
+    activeIndex = active ? indexOfPath(active->path()) : 0;
+    documentsChanged();
+}
+
+void AppDelegate::closeTabOrWindow()
+{
+    if (activeDocument()) {
+        closeTab(activeIndex);
+        return;
+    }
+    if (window)
+        window->close();
+}
+
+QString AppDelegate::relativePath(const OpenDocument &document) const
+{
+    if (document.remote)
+        return document.remote->path;
+    const QString path = QDir::cleanPath(document.path());
+    for (const QString &base : { workspace.value_or(QString()), explorer->root() }) {
+        if (base.isEmpty())
+            continue;
+        const QString clean = QDir::cleanPath(base);
+        const QString prefix = clean == QLatin1String("/") ? clean : clean + QLatin1Char('/');
+        if (path.startsWith(prefix))
+            return path.mid(prefix.size());
+    }
+    return document.path();
+}
+
+void AppDelegate::revealInFileManager(const QString &path)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << QStringList { QUrl::fromLocalFile(path).toString() } << QString();
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 2000);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+}
+
+QMenu *AppDelegate::menuForTab(int index)
+{
+    if (index < 0 || index >= int(documents.size()))
+        return nullptr;
+    const DocumentPtr document = documents[index];
+    std::weak_ptr<OpenDocument> weak = document;
+    auto *menu = new QMenu(window);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const auto withDocument = [this, weak](auto &&action) {
+        return [this, weak, action] {
+            if (const DocumentPtr strong = weak.lock())
+                action(strong);
+        };
+    };
+    menu->addAction(QStringLiteral("Close"), this, withDocument([this](const DocumentPtr &d) { closeTab(indexOfPath(d->path())); }));
+    menu->addAction(QStringLiteral("Close Others"), this, withDocument([this](const DocumentPtr &d) { closeGroup(d, false); }))
+        ->setEnabled(documents.size() > 1);
+    menu->addAction(QStringLiteral("Close to the Right"), this, withDocument([this](const DocumentPtr &d) { closeGroup(d, true); }))
+        ->setEnabled(index < int(documents.size()) - 1);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Copy Path"), this, withDocument([](const DocumentPtr &d) {
+        QApplication::clipboard()->setText(d->remote ? d->remote->path : d->path());
+    }));
+    menu->addAction(QStringLiteral("Copy Relative Path"), this, withDocument([this](const DocumentPtr &d) {
+        QApplication::clipboard()->setText(relativePath(*d));
+    }));
+    if (!document->remote) {
+        menu->addSeparator();
+        menu->addAction(QStringLiteral("Reveal in File Manager"), this,
+                        withDocument([this](const DocumentPtr &d) { revealInFileManager(d->path()); }));
+        menu->addAction(QStringLiteral("Reveal in Explorer"), this, withDocument([this](const DocumentPtr &d) {
+            showPane(QStringLiteral("explorer"));
+            revealInExplorer(d->path());
+        }));
+    }
+    return menu;
+}

@@ -1,0 +1,170 @@
+#pragma once
+
+#include "DropPlan.h"
+#include "OpenDocument.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class ActivityBarView;
+class EditorHost;
+class EditorTextView;
+class ExplorerView;
+class InlineCard;
+class MainWindow;
+class OutputPanelView;
+class QLabel;
+class QSplitter;
+class TabStripView;
+class QTimer;
+class QWidget;
+class QMenu;
+class QAction;
+
+// The application controller: owns the window, its panes, the open documents and the session.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    explicit AppDelegate(QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    // Platform callbacks.
+    void didFinishLaunching();
+    void openURLs(const QList<QUrl> &urls);
+    void didBecomeActive();
+    void requestQuit(); // the quit check; terminates when nothing is left unsaved
+    bool windowShouldClose(); // the close-window check
+    void willTerminate();
+
+    // Operations used across the application.
+    void persistSession();
+    void showNote(const QString &text); // empty clears the note
+    void updateTitle();
+    void showPane(const QString &mode);
+    void toggleSidebar();
+    void setPanelHidden(bool hidden);
+    void confirmUnsaved(const std::vector<DocumentPtr> &dirty, std::function<void()> continuation);
+    void showCard(InlineCard *newCard);
+    void dismissCard();
+
+    bool loadDocument(const QString &path, bool preview, bool focus, bool activate);
+    void performDrop(const QList<QUrl> &urls);
+    void promote(int index);
+    void activateDocument(int index, bool focus);
+    void rememberPlace();
+    void closeDocument(const DocumentPtr &document);
+    void closeTab(int index);
+    void closeGroup(const DocumentPtr &anchor, bool onlyToTheRight);
+    void reopenClosedTab();
+    void stepTab(int delta); // Next Tab (+1) and Previous Tab (-1), wrapping around
+    void onReorderOrder(const QList<int> &order);
+    void closeTabOrWindow();
+    QMenu *menuForTab(int index);
+    QString relativePath(const OpenDocument &document) const;
+    void revealInFileManager(const QString &path);
+    void revealInExplorer(const QString &path);
+    void setWorkspace(const QString &folder);
+    void openDocument();
+    void openFolder();
+
+    // Saving and changes on disk.
+    bool saveFile(const DocumentPtr &document, bool force, std::function<void(bool)> completion = {});
+    void saveInTurn(std::vector<DocumentPtr> pending, std::function<void(bool)> done);
+    void saveDocument();
+    void saveAll();
+    void reloadDocument(const DocumentPtr &document);
+    bool changedSinceRead(const OpenDocument &document) const;
+
+    DocumentPtr activeDocument() const;
+    int indexOfPath(const QString &path) const;
+    QSet<QString> dirtyPaths() const;
+    std::vector<DocumentPtr> dirtyDocuments() const;
+    QString diskNote(const OpenDocument &document) const;
+    bool isSidebarHidden() const;
+    bool isPanelHidden() const;
+
+    // The window and its views.
+    MainWindow *window = nullptr;
+    QSplitter *split = nullptr;
+    ExplorerView *explorer = nullptr;
+    QWidget *gitLog = nullptr;
+    QWidget *sshView = nullptr;
+    QWidget *searchView = nullptr;
+    QWidget *sidebar = nullptr;
+    QWidget *editorContainer = nullptr;
+    QSplitter *rightSplit = nullptr;
+    OutputPanelView *outputPanel = nullptr;
+    EditorHost *scrollView = nullptr;
+    TabStripView *tabStrip = nullptr;
+    ActivityBarView *activityBar = nullptr;
+    EditorTextView *emptyView = nullptr;
+    QLabel *subtitleLabel = nullptr;
+
+    // The model.
+    std::vector<DocumentPtr> documents;
+    int activeIndex = -1;
+    std::weak_ptr<OpenDocument> shown;
+    std::optional<QString> workspace;
+    std::vector<QUrl> closedTabs;
+    QPointer<InlineCard> card;
+    QDateTime settleUntil;
+    QPoint settleOrigin;
+    std::optional<QString> statusText;
+    int statusToken = 0;
+    bool isLaunched = false;
+    QList<QUrl> pendingOpens;
+
+private:
+    // Window layout.
+    void buildWindow();
+    QWidget *buildSidebar();
+    QWidget *buildEditorArea();
+    void buildToolbar();
+    void buildMenus();
+    void restoreWindowFrame();
+    void saveWindowFrame();
+    void restoreSidebarAtLaunch();
+    void restorePanelAtLaunch();
+    void updateActivityBar();
+    void widenSidebarIfNarrower(int threshold);
+    void raisePanelIfShorter();
+    void showEmptyView();
+
+    // Session.
+    void restoreSession();
+    void restoreRemoteOrigin(const QString &path);
+
+    // Documents.
+    DocumentPtr makeDocument(const QString &path, const DecodedText &decoded);
+    void placeDocument(const DocumentPtr &document, bool preview);
+    void watchEdits(const DocumentPtr &document);
+    void textDidChange(OpenDocument *document);
+    void refreshTabStrip();
+    void documentsChanged();
+    void installView(OpenDocument &document);
+
+    // Quitting.
+    void terminateNow();
+    bool writeLocally(OpenDocument &document, QString *error);
+    void showChangedOnDiskCard(const DocumentPtr &document);
+
+    QTimer *noteTimer = nullptr;
+    bool terminated = false;
+    bool replacingText = false;
+    bool panelSized = false;
+    void validateMenus();
+    class QMenuBar *menuBar = nullptr;
+    QAction *saveAction = nullptr;
+    QAction *saveAllAction = nullptr;
+    QAction *toggleSidebarAction = nullptr;
+    QAction *togglePanelAction = nullptr;
+};

@@ -1,0 +1,198 @@
+// Opening documents: loading files, the drop plan, the open panels and the workspace.
+#include "AppDelegate.h"
+
+#include "EditorHost.h"
+#include "MainWindow.h"
+#include "common/Defaults.h"
+#include "editor/EditorTextView.h"
+#include "navigation/ExplorerView.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace {
+
+QString resolvedPath(const QString &path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(QFileInfo(path).absoluteFilePath()) : canonical;
+}
+
+}
+
+bool AppDelegate::loadDocument(const QString &path, bool preview, bool focus, bool activate)
+{
+    const QString resolved = resolvedPath(path);
+    const QString name = QFileInfo(resolved).fileName();
+    if (const int existing = indexOfPath(resolved); existing >= 0) {
+        if (!preview && documents[existing]->isPreview) {
+            documents[existing]->isPreview = false;
+            refreshTabStrip();
+        }
+        if (activate)
+            activateDocument(existing, focus);
+        return true;
+    }
+    if (!TextFile::passesTextTest(resolved)) {
+        showNote(name + QStringLiteral(" isn't a text file"));
+        return false;
+    }
+    const QFileInfo info(resolved);
+    if (info.exists() && info.size() > TextFile::maxOpenBytes) {
+        showNote(name + QStringLiteral(" is too large to open here (limit 64 MB)"));
+        return false;
+    }
+    QFile file(resolved);
+    std::optional<DecodedText> decoded;
+    if (file.open(QIODevice::ReadOnly))
+        decoded = TextFile::decode(file.readAll());
+    if (!decoded) {
+        showNote(QStringLiteral("Couldn't read ") + name);
+        return false;
+    }
+    rememberPlace();
+    const DocumentPtr document = makeDocument(resolved, *decoded);
+    if (document->isPlain)
+        showNote(QStringLiteral("Very long lines: wrapping and colors are off for ") + name);
+    document->isPreview = preview;
+    placeDocument(document, preview);
+    const int index = indexOfPath(resolved);
+    if (activate) {
+        activateDocument(index, focus);
+    } else {
+        documentsChanged();
+    }
+    return true;
+}
+
+DocumentPtr AppDelegate::makeDocument(const QString &path, const DecodedText &decoded)
+{
+    auto *view = new EditorTextView();
+    view->onDrop = [this](const QList<QUrl> &urls) { performDrop(urls); };
+    auto document = std::make_shared<OpenDocument>(path, view, decoded.encoding);
+    document->lineEnding = TextFile::detectLineEnding(decoded.text);
+    document->isPlain = TextFile::hasVeryLongLines(decoded.text);
+    view->setPlainText(decoded.text);
+    view->document()->clearUndoRedoStacks();
+    view->document()->setModified(false);
+    document->diskDate = QFileInfo(path).lastModified();
+    watchEdits(document);
+    return document;
+}
+
+void AppDelegate::placeDocument(const DocumentPtr &document, bool preview)
+{
+    if (preview) {
+        for (DocumentPtr &slot : documents) {
+            if (!slot->isPreview)
+                continue;
+            QVariantMap remotes = Defaults::dictionary(Defaults::RemoteFiles);
+            if (remotes.remove(slot->path()) > 0)
+                Defaults::set(Defaults::RemoteFiles, remotes);
+            if (slot->textView)
+                scrollView->remove(slot->textView);
+            slot = document;
+            return;
+        }
+    }
+    documents.push_back(document);
+}
+
+void AppDelegate::watchEdits(const DocumentPtr &document)
+{
+    std::weak_ptr<OpenDocument> weak = document;
+    connect(document->textView->document(), &QTextDocument::contentsChange, this,
+            [this, weak](int, int removed, int added) {
+                if ((removed == 0 && added == 0) || replacingText)
+                    return;
+                if (const DocumentPtr strong = weak.lock())
+                    textDidChange(strong.get());
+            });
+}
+
+void AppDelegate::textDidChange(OpenDocument *document)
+{
+    document->editCount += 1;
+    const bool wasDirty = document->isDirty;
+    const bool wasPreview = document->isPreview;
+    document->isDirty = true;
+    document->isPreview = false;
+    if (!wasDirty || wasPreview) {
+        refreshTabStrip();
+        updateTitle();
+        explorer->setDirtyPaths(dirtyPaths());
+    }
+}
+
+void AppDelegate::documentsChanged()
+{
+    refreshTabStrip();
+    updateTitle();
+    explorer->setDirtyPaths(dirtyPaths());
+    persistSession();
+}
+
+void AppDelegate::promote(int index)
+{
+    if (index < 0 || index >= int(documents.size()))
+        return;
+    documents[index]->isPreview = false;
+    refreshTabStrip();
+    updateTitle();
+}
+
+void AppDelegate::performDrop(const QList<QUrl> &urls)
+{
+    for (const DropPlan &step : planDrop(urls)) {
+        switch (step.action) {
+        case DropPlan::Action::openFile:
+            loadDocument(step.url.toLocalFile(), false, true, true);
+            break;
+        case DropPlan::Action::setWorkspace:
+            setWorkspace(step.url.toLocalFile());
+            break;
+        }
+    }
+}
+
+void AppDelegate::setWorkspace(const QString &folder)
+{
+    workspace = QDir::cleanPath(folder);
+    Defaults::set(Defaults::Workspace, *workspace);
+    explorer->setRoot(*workspace, false, true);
+    updateTitle();
+    persistSession();
+}
+
+void AppDelegate::openDocument()
+{
+    QString start = explorer->root();
+    if (start.isEmpty() && workspace)
+        start = *workspace;
+    auto *dialog = new QFileDialog(window, QString(), start);
+    dialog->setLabelText(QFileDialog::LookIn, QStringLiteral("Choose files to open, or a folder to use as the workspace"));
+    dialog->setWindowTitle(QStringLiteral("Choose files to open, or a folder to use as the workspace"));
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setOption(QFileDialog::DontUseNativeDialog, false);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFileDialog::urlsSelected, this, [this](const QList<QUrl> &urls) { performDrop(urls); });
+    dialog->open();
+}
+
+void AppDelegate::openFolder()
+{
+    auto *dialog = new QFileDialog(window, QStringLiteral("Choose a folder to use as the workspace"),
+                                   workspace.value_or(QString()));
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly, true);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFileDialog::urlSelected, this, [this](const QUrl &url) {
+        if (url.isLocalFile())
+            setWorkspace(url.toLocalFile());
+    });
+    dialog->open();
+}

@@ -1,0 +1,313 @@
+// The window: toolbar, the two splits and their limits, the sidebar panes and the output panel.
+#include "AppDelegate.h"
+
+#include "EditorHost.h"
+#include "MainWindow.h"
+#include "chrome/ActivityBarView.h"
+#include "chrome/TabStripView.h"
+#include "command/OutputPanelView.h"
+#include "common/Defaults.h"
+#include "common/Shortcuts.h"
+#include "common/SolidBackdrop.h"
+#include "common/Theme.h"
+#include "editor/EditorTextView.h"
+#include "navigation/ExplorerView.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScreen>
+#include <QSplitter>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int sidebarMinimum = 160;
+constexpr int sidebarMaximum = 520;
+constexpr int sidebarFirstWidth = 180;
+constexpr int editorMinimumHeight = 120;
+constexpr int panelMinimumHeight = 80;
+constexpr int panelShownHeight = 200;
+constexpr int tabStripHeight = 28;
+
+const char *const paneModes[] = { "explorer", "git", "ssh", "search" };
+
+}
+
+void AppDelegate::buildWindow()
+{
+    window = new MainWindow();
+    window->setObjectName(QStringLiteral("QuillmarWindow"));
+    window->setMinimumSize(520, 280);
+    window->onShouldClose = [this] { return windowShouldClose(); };
+    window->onDrop = [this](const QList<QUrl> &urls) { performDrop(urls); };
+    window->setMenuBar(menuBar);
+    buildToolbar();
+
+    auto *central = new QWidget(window);
+    auto *row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    activityBar = new ActivityBarView(standardActivityItems(), central);
+    activityBar->onSelect = [this](const QString &identifier) { showPane(identifier); };
+    row->addWidget(activityBar);
+
+    split = new QSplitter(Qt::Horizontal, central);
+    split->setObjectName(QStringLiteral("QuillmarSplit"));
+    split->setHandleWidth(1);
+    split->addWidget(buildSidebar());
+    rightSplit = new QSplitter(Qt::Vertical, split);
+    rightSplit->setObjectName(QStringLiteral("QuillmarRightSplit"));
+    rightSplit->setHandleWidth(1);
+    rightSplit->addWidget(buildEditorArea());
+    outputPanel = new OutputPanelView(rightSplit);
+    outputPanel->setMinimumHeight(panelMinimumHeight);
+    outputPanel->onClose = [this] { setPanelHidden(true); };
+    rightSplit->addWidget(outputPanel);
+    rightSplit->setStretchFactor(0, 1);
+    rightSplit->setStretchFactor(1, 0);
+    rightSplit->setCollapsible(0, false);
+    rightSplit->setCollapsible(1, true);
+    connect(rightSplit, &QSplitter::splitterMoved, this, [this] {
+        if (!outputPanel->isHidden() && rightSplit->sizes().value(1) == 0)
+            setPanelHidden(true);
+    });
+    split->addWidget(rightSplit);
+    split->setStretchFactor(0, 0);
+    split->setStretchFactor(1, 1);
+    split->setCollapsible(0, true);
+    split->setCollapsible(1, false);
+    connect(split, &QSplitter::splitterMoved, this, [this] {
+        // Dragging the sidebar shut hides it, as the toggle would.
+        if (!sidebar->isHidden() && split->sizes().value(0) == 0) {
+            sidebar->hide();
+            Defaults::set(Defaults::ExplorerHidden, true);
+            updateActivityBar();
+        }
+    });
+    row->addWidget(split, 1);
+    window->setCentralWidget(central);
+    restoreWindowFrame();
+}
+
+QWidget *AppDelegate::buildSidebar()
+{
+    sidebar = new QWidget();
+    sidebar->setMinimumWidth(sidebarMinimum);
+    sidebar->setMaximumWidth(sidebarMaximum);
+    auto *layout = new QVBoxLayout(sidebar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    explorer = new ExplorerView(sidebar);
+    explorer->resize(180, 600);
+    explorer->onOpen = [this](const QString &path, bool permanent) {
+        loadDocument(path, !permanent, permanent, true);
+    };
+    explorer->onReturnToWorkspace = [this] {
+        if (workspace)
+            explorer->setRoot(*workspace, false, true);
+        persistSession();
+    };
+    explorer->onChange = [this] { persistSession(); };
+    gitLog = new SolidBackdrop(sidebar);
+    sshView = new SolidBackdrop(sidebar);
+    searchView = new SolidBackdrop(sidebar);
+    for (QWidget *pane : { static_cast<QWidget *>(explorer), gitLog, sshView, searchView })
+        layout->addWidget(pane);
+    const QString mode = Defaults::sidebarMode();
+    explorer->setVisible(mode == QLatin1String("explorer"));
+    gitLog->setVisible(mode == QLatin1String("git"));
+    sshView->setVisible(mode == QLatin1String("ssh"));
+    searchView->setVisible(mode == QLatin1String("search"));
+    return sidebar;
+}
+
+QWidget *AppDelegate::buildEditorArea()
+{
+    editorContainer = new QWidget();
+    editorContainer->setMinimumHeight(editorMinimumHeight);
+    auto *layout = new QVBoxLayout(editorContainer);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    tabStrip = new TabStripView(editorContainer);
+    tabStrip->onSelect = [this](int index) { activateDocument(index, true); };
+    tabStrip->onClose = [this](int index) { closeTab(index); };
+    tabStrip->onPromote = [this](int index) { promote(index); };
+    tabStrip->onReorderOrder = [this](const QList<int> &order) { onReorderOrder(order); };
+    tabStrip->menuForTab = [this](int index) { return menuForTab(index); };
+    layout->addWidget(tabStrip, 0, Qt::AlignLeft);
+    scrollView = new EditorHost(editorContainer);
+    layout->addWidget(scrollView, 1);
+    emptyView = new EditorTextView();
+    emptyView->setReadOnly(true);
+    emptyView->setPlainText(QStringLiteral("Drop a file or a folder here, or press ")
+                            + shortcutText(QKeySequence(QKeySequence::Open)));
+    emptyView->onDrop = [this](const QList<QUrl> &urls) { performDrop(urls); };
+    return editorContainer;
+}
+
+void AppDelegate::buildToolbar()
+{
+    auto *toolbar = new QToolBar(window);
+    toolbar->setObjectName(QStringLiteral("QuillmarToolbar"));
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolbar->setIconSize(QSize(18, 18));
+    toolbar->toggleViewAction()->setVisible(false);
+    window->setContextMenuPolicy(Qt::NoContextMenu);
+    const QColor tint = Theme::label(window->palette());
+    const auto item = [&](const char *name, const QString &label, const QString &tip, const QString &symbol) {
+        QAction *action = toolbar->addAction(Theme::symbolIcon(symbol, tint, 18), label);
+        action->setObjectName(QLatin1String(name));
+        action->setToolTip(tip);
+        return action;
+    };
+    const auto tip = [](const QString &text, const QKeySequence &keys) {
+        return text + QStringLiteral(" (") + shortcutText(keys) + QStringLiteral(")");
+    };
+    connect(item("QuillmarSidebar", "Explorer", tip("Show or hide the Explorer", QKeySequence("Ctrl+Meta+S")), "sidebar.left"),
+            &QAction::triggered, this, [this] { toggleSidebar(); });
+    item("QuillmarBack", "Older", tip("Older version from git", QKeySequence("Ctrl+[")), "chevron.left")->setEnabled(false);
+    item("QuillmarForward", "Newer", tip("Newer version", QKeySequence("Ctrl+]")), "chevron.right")->setEnabled(false);
+    auto *left = new QWidget(toolbar);
+    left->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolbar->addWidget(left);
+    subtitleLabel = new QLabel(toolbar);
+    subtitleLabel->setObjectName(QStringLiteral("QuillmarSubtitle"));
+    QPalette subtle = subtitleLabel->palette();
+    subtle.setColor(QPalette::WindowText, Theme::secondaryLabel(subtle));
+    subtitleLabel->setPalette(subtle);
+    toolbar->addWidget(subtitleLabel);
+    auto *right = new QWidget(toolbar);
+    right->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolbar->addWidget(right);
+    item("QuillmarNew", "New", tip("New file", QKeySequence::New), "square.and.pencil")->setEnabled(false);
+    connect(item("QuillmarOpen", "Open", tip("Open a file or folder", QKeySequence::Open), "folder"),
+            &QAction::triggered, this, [this] { openDocument(); });
+    item("QuillmarFind", "Find", tip("Find in this file", QKeySequence::Find), "magnifyingglass")->setEnabled(false);
+    window->addToolBar(Qt::TopToolBarArea, toolbar);
+}
+
+void AppDelegate::restoreWindowFrame()
+{
+    const QByteArray frame = Defaults::bytes(Defaults::WindowFrame);
+    if (frame.isEmpty() || !window->restoreGeometry(frame)) {
+        window->resize(1000, 700);
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            QRect area = window->frameGeometry();
+            area.moveCenter(screen->availableGeometry().center());
+            window->move(area.topLeft());
+        }
+    }
+    const QByteArray mainState = Defaults::bytes(Defaults::MainSplit);
+    if (mainState.isEmpty() || !split->restoreState(mainState))
+        split->setSizes({ sidebarFirstWidth, 1000 - sidebarFirstWidth });
+    const QByteArray rightState = Defaults::bytes(Defaults::RightSplit);
+    panelSized = !rightState.isEmpty() && rightSplit->restoreState(rightState);
+}
+
+void AppDelegate::saveWindowFrame()
+{
+    if (!window)
+        return;
+    Defaults::set(Defaults::WindowFrame, window->saveGeometry());
+    Defaults::set(Defaults::MainSplit, split->saveState());
+    // A hidden panel has no height worth keeping; the last shown one stays stored.
+    if (!outputPanel->isHidden())
+        Defaults::set(Defaults::RightSplit, rightSplit->saveState());
+}
+
+void AppDelegate::restoreSidebarAtLaunch()
+{
+    sidebar->setHidden(Defaults::explorerHidden());
+    if (!sidebar->isHidden() && split->sizes().value(0) < sidebarMinimum)
+        widenSidebarIfNarrower(sidebarMinimum);
+    updateActivityBar();
+}
+
+void AppDelegate::restorePanelAtLaunch()
+{
+    outputPanel->setHidden(Defaults::panelHidden());
+    if (!outputPanel->isHidden())
+        raisePanelIfShorter();
+}
+
+void AppDelegate::widenSidebarIfNarrower(int threshold)
+{
+    QList<int> sizes = split->sizes();
+    if (sizes.size() != 2 || sizes[0] >= threshold)
+        return;
+    const int total = sizes[0] + sizes[1];
+    split->setSizes({ sidebarFirstWidth, std::max(0, total - sidebarFirstWidth) });
+}
+
+void AppDelegate::raisePanelIfShorter()
+{
+    QList<int> sizes = rightSplit->sizes();
+    // A panel never shown has no height of its own yet.
+    if (sizes.size() != 2 || (panelSized && sizes[1] >= panelMinimumHeight))
+        return;
+    panelSized = true;
+    const int total = sizes[0] + sizes[1];
+    rightSplit->setSizes({ std::max(0, total - panelShownHeight), panelShownHeight });
+}
+
+bool AppDelegate::isSidebarHidden() const { return sidebar->isHidden(); }
+bool AppDelegate::isPanelHidden() const { return outputPanel->isHidden(); }
+
+void AppDelegate::updateActivityBar()
+{
+    const QString mode = Defaults::sidebarMode();
+    for (const char *identifier : paneModes)
+        activityBar->setActive(QLatin1String(identifier),
+                               !sidebar->isHidden() && mode == QLatin1String(identifier));
+    validateMenus();
+}
+
+void AppDelegate::showPane(const QString &mode)
+{
+    Defaults::set(Defaults::SidebarMode, mode);
+    explorer->setVisible(mode == QLatin1String("explorer"));
+    gitLog->setVisible(mode == QLatin1String("git"));
+    sshView->setVisible(mode == QLatin1String("ssh"));
+    searchView->setVisible(mode == QLatin1String("search"));
+    if (sidebar->isHidden()) {
+        sidebar->show();
+        Defaults::set(Defaults::ExplorerHidden, false);
+        widenSidebarIfNarrower(100);
+    }
+    updateActivityBar();
+}
+
+void AppDelegate::toggleSidebar()
+{
+    const bool hide = !sidebar->isHidden();
+    sidebar->setHidden(hide);
+    Defaults::set(Defaults::ExplorerHidden, hide);
+    if (!hide)
+        widenSidebarIfNarrower(100);
+    updateActivityBar();
+}
+
+void AppDelegate::setPanelHidden(bool hidden)
+{
+    outputPanel->setHidden(hidden);
+    Defaults::set(Defaults::PanelHidden, hidden);
+    validateMenus();
+    if (!hidden) {
+        raisePanelIfShorter();
+        outputPanel->prepare();
+        return;
+    }
+    if (const DocumentPtr active = activeDocument(); active && active->textView)
+        active->textView->setFocus();
+}
+
+void AppDelegate::showEmptyView()
+{
+    emptyView->setLineWrapMode(Defaults::wrap() ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    scrollView->install(emptyView);
+    scrollView->gutterSlot()->hide();
+}

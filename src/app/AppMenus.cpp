@@ -1,0 +1,107 @@
+// The menu bar: every command with its title and shortcut, enabled by the current state.
+#include "AppDelegate.h"
+
+#include "MainWindow.h"
+#include "editor/EditorTextView.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+
+namespace {
+
+// Edit commands act on the focused text field, else on the document on show.
+template <typename Fn>
+void onFocusedText(QPlainTextEdit *fallback, Fn &&fn)
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (auto *line = qobject_cast<QLineEdit *>(focus)) {
+        fn(line);
+        return;
+    }
+    if (auto *text = qobject_cast<QPlainTextEdit *>(focus)) {
+        fn(text);
+        return;
+    }
+    if (fallback)
+        fn(fallback);
+}
+
+}
+
+void AppDelegate::buildMenus()
+{
+    auto *bar = new QMenuBar();
+    menuBar = bar;
+    const auto add = [this](QMenu *menu, const QString &title, const QKeySequence &keys, auto &&slot) {
+        QAction *action = menu->addAction(title);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::ApplicationShortcut);
+        connect(action, &QAction::triggered, this, std::forward<decltype(slot)>(slot));
+        return action;
+    };
+    const auto activeView = [this]() -> QPlainTextEdit * {
+        const DocumentPtr active = activeDocument();
+        return active ? static_cast<QPlainTextEdit *>(active->textView.data()) : nullptr;
+    };
+
+    QMenu *file = bar->addMenu(QStringLiteral("File"));
+    add(file, QStringLiteral("Open…"), QKeySequence::Open, [this] { openDocument(); });
+    add(file, QStringLiteral("Open Folder…"), QKeySequence(QStringLiteral("Ctrl+Shift+O")), [this] { openFolder(); });
+    file->addSeparator();
+    saveAction = add(file, QStringLiteral("Save"), QKeySequence::Save, [this] { saveDocument(); });
+    saveAllAction = add(file, QStringLiteral("Save All"), QKeySequence(QStringLiteral("Ctrl+Alt+S")), [this] { saveAll(); });
+    file->addSeparator();
+    QAction *quit = add(file, QStringLiteral("Quit Quillmar"), QKeySequence(QStringLiteral("Ctrl+Q")), [this] { requestQuit(); });
+    quit->setMenuRole(QAction::QuitRole);
+
+    QMenu *edit = bar->addMenu(QStringLiteral("Edit"));
+    add(edit, QStringLiteral("Undo"), QKeySequence::Undo, [activeView] {
+        onFocusedText(activeView(), [](auto *text) { text->undo(); });
+    });
+    add(edit, QStringLiteral("Redo"), QKeySequence(QStringLiteral("Ctrl+Shift+Z")), [activeView] {
+        onFocusedText(activeView(), [](auto *text) { text->redo(); });
+    });
+    edit->addSeparator();
+    add(edit, QStringLiteral("Cut"), QKeySequence::Cut, [activeView] { onFocusedText(activeView(), [](auto *t) { t->cut(); }); });
+    add(edit, QStringLiteral("Copy"), QKeySequence::Copy, [activeView] { onFocusedText(activeView(), [](auto *t) { t->copy(); }); });
+    add(edit, QStringLiteral("Paste"), QKeySequence::Paste, [activeView] { onFocusedText(activeView(), [](auto *t) { t->paste(); }); });
+    add(edit, QStringLiteral("Select All"), QKeySequence::SelectAll, [activeView] {
+        onFocusedText(activeView(), [](auto *t) { t->selectAll(); });
+    });
+
+    QMenu *view = bar->addMenu(QStringLiteral("View"));
+    toggleSidebarAction = add(view, QStringLiteral("Hide Sidebar"), QKeySequence(QStringLiteral("Ctrl+Meta+S")), [this] { toggleSidebar(); });
+    add(view, QStringLiteral("Explorer"), QKeySequence(QStringLiteral("Ctrl+Meta+E")), [this] { showPane(QStringLiteral("explorer")); });
+    add(view, QStringLiteral("Git Log"), QKeySequence(QStringLiteral("Ctrl+Meta+G")), [this] { showPane(QStringLiteral("git")); });
+    add(view, QStringLiteral("Remote"), QKeySequence(QStringLiteral("Ctrl+Meta+R")), [this] { showPane(QStringLiteral("ssh")); });
+    add(view, QStringLiteral("Search in Files"), QKeySequence(QStringLiteral("Ctrl+Shift+F")), [this] { showPane(QStringLiteral("search")); });
+    togglePanelAction = add(view, QStringLiteral("Show Output"), QKeySequence(QStringLiteral("Ctrl+J")), [this] { setPanelHidden(!isPanelHidden()); });
+
+    QMenu *windowMenu = bar->addMenu(QStringLiteral("Window"));
+    add(windowMenu, QStringLiteral("Minimize"), QKeySequence(QStringLiteral("Ctrl+M")), [this] { window->showMinimized(); });
+    add(windowMenu, QStringLiteral("Zoom"), QKeySequence(), [this] {
+        window->isMaximized() ? window->showNormal() : window->showMaximized();
+    });
+
+    QMenu *help = bar->addMenu(QStringLiteral("Help"));
+    QAction *about = add(help, QStringLiteral("About Quillmar"), QKeySequence(), [this] {
+        QMessageBox::about(window, QStringLiteral("About Quillmar"),
+                           QStringLiteral("Quillmar %1\nA fast native code editor.").arg(QApplication::applicationVersion()));
+    });
+    about->setMenuRole(QAction::AboutRole);
+}
+
+void AppDelegate::validateMenus()
+{
+    if (saveAction)
+        saveAction->setEnabled(activeDocument() != nullptr);
+    if (saveAllAction)
+        saveAllAction->setEnabled(!documents.empty());
+    if (toggleSidebarAction && sidebar)
+        toggleSidebarAction->setText(isSidebarHidden() ? QStringLiteral("Show Sidebar") : QStringLiteral("Hide Sidebar"));
+    if (togglePanelAction && outputPanel)
+        togglePanelAction->setText(isPanelHidden() ? QStringLiteral("Show Output") : QStringLiteral("Hide Output"));
+}

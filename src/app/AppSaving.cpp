@@ -1,0 +1,147 @@
+// Writing documents back and noticing files that changed on disk.
+#include "AppDelegate.h"
+
+#include "chrome/InlineCard.h"
+#include "editor/EditorTextView.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+bool AppDelegate::changedSinceRead(const OpenDocument &document) const
+{
+    if (!document.diskDate)
+        return false;
+    const QFileInfo info(document.path());
+    return info.exists() && info.lastModified() != *document.diskDate;
+}
+
+bool AppDelegate::saveFile(const DocumentPtr &document, bool force, std::function<void(bool)> completion)
+{
+    const auto finish = [&completion](bool ok) {
+        if (completion)
+            completion(ok);
+        return ok;
+    };
+    const bool exists = QFileInfo::exists(document->path());
+    if (!document->isDirty && exists)
+        return finish(true);
+    if (document->remote) {
+        showNote(QStringLiteral("That machine isn't in the Remote pane any more. Add it there to save."));
+        return finish(false);
+    }
+    if (!force && exists && changedSinceRead(*document)) {
+        showChangedOnDiskCard(document);
+        return finish(false);
+    }
+    QString error;
+    if (!writeLocally(*document, &error)) {
+        showNote(QStringLiteral("Save failed: ") + error);
+        return finish(false);
+    }
+    documentsChanged();
+    return finish(true);
+}
+
+bool AppDelegate::writeLocally(OpenDocument &document, QString *error)
+{
+    const QString path = document.path();
+    const QFileInfo before(path);
+    const bool keepPermissions = before.exists();
+    const QFileDevice::Permissions permissions = before.permissions();
+    const QString text = TextFile::withLineEnding(document.text(), document.lineEnding);
+    const QByteArray bytes = TextFile::encode(text, document.encoding);
+    if (!TextFile::canEncode(text, document.encoding)) {
+        *error = QStringLiteral("the text can't be written in this file's encoding");
+        return false;
+    }
+    // The new bytes go to a temporary file that replaces the old one only once complete.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    if (keepPermissions)
+        QFile::setPermissions(path, permissions);
+    document.diskDate = QFileInfo(path).lastModified();
+    document.isDirty = false;
+    document.changedOnDisk = false;
+    return true;
+}
+
+void AppDelegate::saveInTurn(std::vector<DocumentPtr> pending, std::function<void(bool)> done)
+{
+    if (pending.empty()) {
+        done(true);
+        return;
+    }
+    const DocumentPtr first = pending.front();
+    pending.erase(pending.begin());
+    saveFile(first, false, [this, pending, done](bool ok) {
+        if (!ok) {
+            done(false);
+            return;
+        }
+        saveInTurn(pending, done);
+    });
+}
+
+void AppDelegate::saveDocument()
+{
+    if (const DocumentPtr active = activeDocument())
+        saveFile(active, false);
+}
+
+void AppDelegate::saveAll()
+{
+    for (const DocumentPtr &document : dirtyDocuments())
+        saveFile(document, false);
+}
+
+void AppDelegate::showChangedOnDiskCard(const DocumentPtr &document)
+{
+    std::weak_ptr<OpenDocument> weak = document;
+    QList<Button> buttons;
+    buttons << Button { QStringLiteral("Cancel"), false, true, QKeySequence(), [] {} };
+    buttons << Button { QStringLiteral("Reload"), false, true, QKeySequence(), [this, weak] {
+                           if (const DocumentPtr strong = weak.lock())
+                               reloadDocument(strong);
+                       } };
+    buttons << Button { QStringLiteral("Overwrite"), true, true, QKeySequence(), [this, weak] {
+                           if (const DocumentPtr strong = weak.lock())
+                               saveFile(strong, true);
+                       } };
+    showCard(new InlineCard(document->fileName() + QStringLiteral(" changed on disk"),
+                            QStringLiteral("Something else saved this file after you opened it. "
+                                           "Overwrite it with your version, or reload theirs and lose your edits?"),
+                            std::nullopt, buttons));
+}
+
+void AppDelegate::reloadDocument(const DocumentPtr &document)
+{
+    QFile file(document->path());
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const auto decoded = TextFile::decode(file.readAll());
+    if (!decoded)
+        return;
+    EditorTextView *view = document->textView;
+    const int start = view->textCursor().selectionStart();
+    // Replacing the text is not an edit of the user's.
+    replacingText = true;
+    view->setPlainText(decoded->text);
+    replacingText = false;
+    view->document()->clearUndoRedoStacks();
+    QTextCursor cursor(view->document());
+    cursor.setPosition(std::min(start, view->document()->characterCount() - 1));
+    view->setTextCursor(cursor);
+    document->encoding = decoded->encoding;
+    document->lineEnding = TextFile::detectLineEnding(decoded->text);
+    document->diskDate = QFileInfo(document->path()).lastModified();
+    document->isDirty = false;
+    document->changedOnDisk = false;
+    documentsChanged();
+}

@@ -1,0 +1,92 @@
+// Session state: what is restored at launch and written back after every change.
+#include "AppDelegate.h"
+
+#include "RemoteCopies.h"
+#include "common/Defaults.h"
+#include "editor/EditorTextView.h"
+#include "navigation/ExplorerView.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+bool isExistingFolder(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+std::optional<RemoteFile> storedRemoteOrigin(const QString &path)
+{
+    const QVariant entry = Defaults::dictionary(Defaults::RemoteFiles).value(path);
+    const QStringList parts = entry.toStringList();
+    if (entry.typeId() != QMetaType::QStringList && entry.typeId() != QMetaType::QVariantList)
+        return std::nullopt;
+    if (parts.size() != 3)
+        return std::nullopt;
+    RemoteFile remote { parts[0], parts[1], std::nullopt };
+    bool ok = false;
+    const qint64 modified = parts[2].toLongLong(&ok);
+    if (ok)
+        remote.modified = modified;
+    return remote;
+}
+
+}
+
+void AppDelegate::restoreSession()
+{
+    if (const auto stored = Defaults::string(Defaults::Workspace); stored && QFileInfo::exists(*stored)) {
+        workspace = QDir::cleanPath(*stored);
+        explorer->setRoot(*workspace, false, true);
+    }
+    if (const auto root = Defaults::string(Defaults::ExplorerRoot)) {
+        const bool isCopy = root->startsWith(RemoteCopies::directory());
+        if (!isCopy && isExistingFolder(*root)) {
+            const bool outside = workspace && QDir::cleanPath(*root) != *workspace;
+            explorer->setRoot(*root, outside, workspace.has_value());
+        }
+    }
+    for (const QString &path : Defaults::stringList(Defaults::OpenFiles)) {
+        if (!QFileInfo(path).isFile())
+            continue;
+        loadDocument(path, false, false, false);
+        restoreRemoteOrigin(path);
+    }
+    if (documents.empty())
+        return;
+    const auto active = Defaults::string(Defaults::ActiveFile);
+    int index = active ? indexOfPath(*active) : -1;
+    if (index < 0)
+        index = int(documents.size()) - 1;
+    activateDocument(index, true);
+}
+
+void AppDelegate::restoreRemoteOrigin(const QString &path)
+{
+    const auto remote = storedRemoteOrigin(path);
+    if (!remote)
+        return;
+    for (const DocumentPtr &document : documents)
+        if (document->path() == path)
+            document->remote = remote;
+}
+
+void AppDelegate::persistSession()
+{
+    if (!isLaunched)
+        return;
+    QStringList open;
+    for (const DocumentPtr &document : documents)
+        open << document->path();
+    Defaults::set(Defaults::OpenFiles, open);
+    if (const DocumentPtr active = activeDocument())
+        Defaults::set(Defaults::ActiveFile, active->path());
+    else
+        Defaults::remove(Defaults::ActiveFile);
+    const QString root = explorer->root();
+    if (root.isEmpty())
+        Defaults::remove(Defaults::ExplorerRoot);
+    else
+        Defaults::set(Defaults::ExplorerRoot, root);
+}

@@ -1,0 +1,107 @@
+// Which document is on show: activation, remembered places and the tab strip.
+#include "AppDelegate.h"
+
+#include "EditorHost.h"
+#include "RemoteCopies.h"
+#include "chrome/TabStripView.h"
+#include "common/Defaults.h"
+#include "editor/EditorTextView.h"
+#include "navigation/ExplorerView.h"
+
+#include <QDir>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTextCursor>
+
+namespace {
+
+bool isInside(const QString &path, const QString &folder)
+{
+    if (folder.isEmpty())
+        return false;
+    const QString base = QDir::cleanPath(folder);
+    return path.startsWith(base == QLatin1String("/") ? base : base + QLatin1Char('/'));
+}
+
+}
+
+void AppDelegate::activateDocument(int index, bool focus)
+{
+    if (index < 0 || index >= int(documents.size()))
+        return;
+    rememberPlace();
+    for (const DocumentPtr &document : documents) {
+        if (document->historyIndex) {
+            document->historyIndex.reset();
+            document->historyGeneration += 1;
+        }
+    }
+    activeIndex = index;
+    const DocumentPtr document = documents[index];
+    shown = document;
+    installView(*document);
+    if (focus)
+        document->textView->setFocus();
+    settleOrigin = document->scrollOrigin;
+    settleUntil = QDateTime::currentDateTime().addSecs(3);
+    revealInExplorer(document->path());
+    documentsChanged();
+}
+
+void AppDelegate::installView(OpenDocument &document)
+{
+    EditorTextView *view = document.textView;
+    const bool wrap = Defaults::wrap() && !document.isPlain;
+    view->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    scrollView->install(view);
+    const qsizetype length = view->document()->characterCount() - 1;
+    const qsizetype location = std::min(document.selectedRange.location, length);
+    const qsizetype selected = std::min(document.selectedRange.length, length - location);
+    QTextCursor cursor(view->document());
+    cursor.setPosition(int(location));
+    cursor.setPosition(int(location + selected), QTextCursor::KeepAnchor);
+    view->setTextCursor(cursor);
+    view->horizontalScrollBar()->setValue(document.scrollOrigin.x());
+    view->verticalScrollBar()->setValue(document.scrollOrigin.y());
+}
+
+void AppDelegate::rememberPlace()
+{
+    const DocumentPtr document = shown.lock();
+    if (!document || !document->textView || document->historyIndex)
+        return;
+    const QTextCursor cursor = document->textView->textCursor();
+    document->selectedRange = { cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart() };
+    document->scrollOrigin = { document->textView->horizontalScrollBar()->value(),
+                               document->textView->verticalScrollBar()->value() };
+}
+
+void AppDelegate::revealInExplorer(const QString &path)
+{
+    if (RemoteCopies::contains(path))
+        return;
+    const QString current = explorer->root();
+    QString root;
+    if (isInside(path, current))
+        root = current;
+    else if (workspace && isInside(path, *workspace))
+        root = *workspace;
+    else
+        root = QFileInfo(path).absolutePath();
+    const bool outside = workspace && QDir::cleanPath(root) != *workspace;
+    explorer->setRoot(root, outside, workspace.has_value());
+    explorer->revealFile(path);
+}
+
+void AppDelegate::refreshTabStrip()
+{
+    QStringList titles;
+    QList<bool> dirty;
+    QList<bool> preview;
+    for (const DocumentPtr &document : documents) {
+        titles << document->fileName();
+        dirty << document->isDirty;
+        preview << document->isPreview;
+    }
+    tabStrip->setTabs(titles, dirty, preview, documents.empty() ? -1 : activeIndex);
+}

@@ -1,0 +1,25 @@
+#include "DropPlan.h"
+
+#include "TextFile.h"
+
+#include <QFileInfo>
+
+std::vector<DropPlan> planDrop(const QList<QUrl> &urls)
+{
+    std::vector<DropPlan> plan;
+    QUrl folder;
+    for (const QUrl &url : urls) {
+        const QFileInfo info(url.toLocalFile());
+        if (!url.isLocalFile() || !info.exists())
+            continue;
+        if (info.isDir()) {
+            folder = url;
+            continue;
+        }
+        if (TextFile::passesTextTest(info.filePath()))
+            plan.push_back({ DropPlan::Action::openFile, url });
+    }
+    if (!folder.isEmpty())
+        plan.push_back({ DropPlan::Action::setWorkspace, folder });
+    return plan;
+}

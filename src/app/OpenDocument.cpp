@@ -1,0 +1,34 @@
+#include "OpenDocument.h"
+
+#include "editor/EditorTextView.h"
+
+#include <QFileInfo>
+#include <QTextDocument>
+
+OpenDocument::OpenDocument(const QString &path, EditorTextView *view, TextEncoding encoding)
+    : url(QUrl::fromLocalFile(path))
+    , textView(view)
+    , encoding(encoding)
+{
+}
+
+OpenDocument::~OpenDocument()
+{
+    // The view (with its text and undo history) dies with the document.
+    if (textView)
+        textView->deleteLater();
+}
+
+QString OpenDocument::fileName() const
+{
+    return QFileInfo(path()).fileName();
+}
+
+QString OpenDocument::text() const
+{
+    if (!textView)
+        return {};
+    QString raw = textView->document()->toRawText();
+    raw.replace(QChar::ParagraphSeparator, u'\n');
+    return raw;
+}

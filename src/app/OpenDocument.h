@@ -1,0 +1,56 @@
+#pragma once
+
+#include "RemoteFile.h"
+#include "TextFile.h"
+
+#include <QDateTime>
+#include <QPoint>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class EditorTextView;
+
+// A selection as the editor counts it: UTF-16 offset and length.
+struct TextRange {
+    qsizetype location = 0;
+    qsizetype length = 0;
+};
+
+// One open tab. The controller's document list holds the only strong references.
+class OpenDocument {
+public:
+    OpenDocument(const QString &path, EditorTextView *view, TextEncoding encoding);
+    ~OpenDocument();
+    OpenDocument(const OpenDocument &) = delete;
+    OpenDocument &operator=(const OpenDocument &) = delete;
+
+    QUrl url; // local file, symbolic links resolved (a remote document's local copy)
+    QPointer<EditorTextView> textView;
+    TextEncoding encoding;
+    LineEnding lineEnding = LineEnding::lf;
+    std::optional<QDateTime> diskDate;
+    bool isDirty = false;
+    std::optional<RemoteFile> remote;
+    int editCount = 0;
+    bool isPreview = false;
+    bool isPlain = false;
+    std::vector<qsizetype> bookmarks; // offsets of the starts of bookmarked lines
+    bool changedOnDisk = false;
+    TextRange selectedRange;
+    QPoint scrollOrigin; // horizontal and vertical scroll bar values
+    std::optional<int> historyIndex;
+    int historyGeneration = 0;
+
+    QString path() const { return url.toLocalFile(); }
+    QString fileName() const;
+    // The text exactly as typed (no space stands in for a no-break space), lines ended by
+    // line feeds.
+    QString text() const;
+};
+
+using DocumentPtr = std::shared_ptr<OpenDocument>;

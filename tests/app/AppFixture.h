@@ -1,0 +1,76 @@
+#pragma once
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "editor/EditorTextView.h"
+
+#include "TestSupport.h"
+
+#include "chrome/InlineCard.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// A real controller with its real window on the offscreen platform, over a clean settings store.
+class AppFixture : public ::testing::Test {
+protected:
+    void SetUp() override { testsupport::clearSettings(); }
+
+    void TearDown() override
+    {
+        app.reset();
+        testsupport::clearSettings();
+    }
+
+    AppDelegate &launch()
+    {
+        app = std::make_unique<AppDelegate>();
+        app->didFinishLaunching();
+        QApplication::processEvents();
+        return *app;
+    }
+
+    QString file(const QString &name, const QByteArray &bytes = "text\n")
+    {
+        return testsupport::writeFile(dir, name, bytes);
+    }
+
+    void type(const DocumentPtr &document, const QString &text)
+    {
+        document->textView->textCursor().insertText(text);
+    }
+
+    // The card's title and detail, as the user reads them.
+    QStringList cardTexts() const
+    {
+        QStringList texts;
+        if (app && app->card)
+            for (const QLabel *label : app->card->findChildren<QLabel *>())
+                texts << label->text();
+        return texts;
+    }
+
+    // Clicks the card's button with this title, as the user would.
+    bool pressCardButton(const QString &title)
+    {
+        if (!app || !app->card)
+            return false;
+        for (QAbstractButton *button : app->card->findChildren<QAbstractButton *>()) {
+            if (button->text() == title) {
+                button->click();
+                QApplication::processEvents();
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<AppDelegate> app;
+};

@@ -1,0 +1,92 @@
+#include "app/TextFile.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray utf16le(const QString &text, bool mark)
+{
+    QByteArray bytes = mark ? QByteArray("\xFF\xFE", 2) : QByteArray();
+    for (QChar c : text) {
+        bytes.append(char(c.unicode() & 0xFF));
+        bytes.append(char(c.unicode() >> 8));
+    }
+    return bytes;
+}
+
+}
+
+TEST(TextSample, ByteOrderMarkMakesZeroBytesText)
+{
+    EXPECT_TRUE(TextFile::isTextSample(utf16le("hello", true)));
+    EXPECT_TRUE(TextFile::isTextSample(QByteArray("\xFE\xFF\0h\0i", 6)));
+    EXPECT_FALSE(TextFile::isTextSample(utf16le("hello", false)));
+}
+
+TEST(TextSample, OneZeroByteWithoutMarkIsNotText)
+{
+    EXPECT_FALSE(TextFile::isTextSample(QByteArray("abc\0def", 7)));
+    EXPECT_TRUE(TextFile::isTextSample(QByteArray("plain text\n")));
+    EXPECT_TRUE(TextFile::isTextSample(QByteArray()));
+}
+
+struct RoundTrip {
+    const char *name;
+    QByteArray bytes;
+    TextEncoding::Kind kind;
+    bool mark;
+    QString text;
+};
+
+class DecodeOrder : public ::testing::TestWithParam<RoundTrip> {};
+
+TEST_P(DecodeOrder, PicksTheEncodingAndWritesTheSameBytesBack)
+{
+    const RoundTrip &c = GetParam();
+    const auto decoded = TextFile::decode(c.bytes);
+    ASSERT_TRUE(decoded.has_value());
+    EXPECT_EQ(decoded->text, c.text);
+    EXPECT_EQ(decoded->encoding.kind, c.kind);
+    EXPECT_EQ(decoded->encoding.byteOrderMark, c.mark);
+    EXPECT_EQ(TextFile::encode(decoded->text, decoded->encoding), c.bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DecodeOrder,
+    ::testing::Values(
+        RoundTrip { "utf8", QByteArray("caf\xC3\xA9\n"), TextEncoding::Kind::Utf8, false, QString::fromUtf8("café\n") },
+        RoundTrip { "utf8bom", QByteArray("\xEF\xBB\xBFx = 1\n"), TextEncoding::Kind::Utf8, true, "x = 1\n" },
+        RoundTrip { "utf16le", utf16le(QString::fromUtf8("héllo\n"), true), TextEncoding::Kind::Utf16LE, true,
+                    QString::fromUtf8("héllo\n") },
+        RoundTrip { "utf16be", QByteArray("\xFE\xFF\0a\0\n", 6), TextEncoding::Kind::Utf16BE, true, "a\n" },
+        // Not valid UTF-8: a lone Latin-1 é and a stray continuation byte.
+        RoundTrip { "latin1", QByteArray("caf\xE9 \x80\xFF\n"), TextEncoding::Kind::Latin1, false,
+                    QString::fromLatin1("caf\xE9 \x80\xFF\n") },
+        RoundTrip { "crlf", QByteArray("a\r\nb\r\n"), TextEncoding::Kind::Utf8, false, "a\r\nb\r\n" },
+        RoundTrip { "empty", QByteArray(), TextEncoding::Kind::Utf8, false, QString() }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Encoding, Latin1CannotHoldCharactersAboveFF)
+{
+    const TextEncoding latin1 { TextEncoding::Kind::Latin1, false };
+    EXPECT_TRUE(TextFile::canEncode(QString::fromLatin1("caf\xE9"), latin1));
+    EXPECT_FALSE(TextFile::canEncode(QString::fromUtf8("€"), latin1));
+    EXPECT_TRUE(TextFile::canEncode(QString::fromUtf8("€"), TextEncoding {}));
+}
+
+TEST(LongLines, LimitIsInclusive)
+{
+    EXPECT_FALSE(TextFile::hasVeryLongLines(QString(20000, 'x')));
+    EXPECT_TRUE(TextFile::hasVeryLongLines(QString(20001, 'x')));
+    EXPECT_FALSE(TextFile::hasVeryLongLines(QString(20000, 'x') + "\n" + QString(20000, 'y')));
+}
+
+TEST(LongLines, LinesAcrossChunkBoundariesAreMeasuredWhole)
+{
+    // A line that starts near the end of one 16,384-unit chunk and runs into the next.
+    const QString text = QString(16380, 'a') + "\n" + QString(30000, 'b') + "\nshort";
+    EXPECT_EQ(TextFile::longestLineLength(text), 30000);
+    EXPECT_EQ(TextFile::longestLineLength(QString(50000, 'c')), 50000);
+    EXPECT_EQ(TextFile::longestLineLength(QStringLiteral("ab\n\nabcd\n")), 4);
+    EXPECT_EQ(TextFile::longestLineLength(QString()), 0);
+}
