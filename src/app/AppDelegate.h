@@ -165,6 +165,9 @@ private:
     class QMenuBar *menuBar = nullptr;
     QAction *saveAction = nullptr;
     QAction *saveAllAction = nullptr;
+    QAction *reopenAction = nullptr;
+    QAction *nextTabAction = nullptr;
+    QAction *previousTabAction = nullptr;
     QAction *toggleSidebarAction = nullptr;
     QAction *togglePanelAction = nullptr;
 };

@@ -51,6 +51,10 @@ void AppDelegate::buildMenus()
     add(file, QStringLiteral("Open…"), QKeySequence::Open, [this] { openDocument(); });
     add(file, QStringLiteral("Open Folder…"), QKeySequence(QStringLiteral("Ctrl+Shift+O")), [this] { openFolder(); });
     file->addSeparator();
+    add(file, QStringLiteral("Close Tab"), QKeySequence(QStringLiteral("Ctrl+W")), [this] { closeTabOrWindow(); });
+    reopenAction = add(file, QStringLiteral("Reopen Closed Tab"), QKeySequence(QStringLiteral("Ctrl+Shift+T")),
+                       [this] { reopenClosedTab(); });
+    file->addSeparator();
     saveAction = add(file, QStringLiteral("Save"), QKeySequence::Save, [this] { saveDocument(); });
     saveAllAction = add(file, QStringLiteral("Save All"), QKeySequence(QStringLiteral("Ctrl+Alt+S")), [this] { saveAll(); });
     file->addSeparator();
@@ -85,6 +89,10 @@ void AppDelegate::buildMenus()
     add(windowMenu, QStringLiteral("Zoom"), QKeySequence(), [this] {
         window->isMaximized() ? window->showNormal() : window->showMaximized();
     });
+    windowMenu->addSeparator();
+    nextTabAction = add(windowMenu, QStringLiteral("Next Tab"), QKeySequence(QStringLiteral("Ctrl+Shift+]")), [this] { stepTab(1); });
+    previousTabAction = add(windowMenu, QStringLiteral("Previous Tab"), QKeySequence(QStringLiteral("Ctrl+Shift+[")),
+                            [this] { stepTab(-1); });
 
     QMenu *help = bar->addMenu(QStringLiteral("Help"));
     QAction *about = add(help, QStringLiteral("About Quillmar"), QKeySequence(), [this] {
@@ -100,6 +108,11 @@ void AppDelegate::validateMenus()
         saveAction->setEnabled(activeDocument() != nullptr);
     if (saveAllAction)
         saveAllAction->setEnabled(!documents.empty());
+    if (reopenAction)
+        reopenAction->setEnabled(!closedTabs.empty());
+    for (QAction *step : { nextTabAction, previousTabAction })
+        if (step)
+            step->setEnabled(documents.size() > 1);
     if (toggleSidebarAction && sidebar)
         toggleSidebarAction->setText(isSidebarHidden() ? QStringLiteral("Show Sidebar") : QStringLiteral("Hide Sidebar"));
     if (togglePanelAction && outputPanel)

@@ -1,0 +1,96 @@
+#include "AppFixture.h"
+
+#include <QFile>
+
+using SavingTest = AppFixture;
+
+namespace {
+
+void touchLater(const QString &path, const QByteArray &bytes)
+{
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    out.write(bytes);
+    out.setFileTime(QDateTime::currentDateTime().addSecs(10), QFileDevice::FileModificationTime);
+}
+
+}
+
+TEST_F(SavingTest, CleanDocumentWritesNothingUnlessItsFileWasDeleted)
+{
+    AppDelegate &a = launch();
+    const QString path = file("same.txt", "same\n");
+    a.loadDocument(path, false, true, true);
+    const QDateTime before = QFileInfo(path).lastModified();
+    bool reported = false;
+    EXPECT_TRUE(a.saveFile(a.documents[0], false, [&](bool ok) { reported = ok; }));
+    EXPECT_TRUE(reported);
+    EXPECT_EQ(QFileInfo(path).lastModified(), before);
+    QFile::remove(path);
+    EXPECT_TRUE(a.saveFile(a.documents[0], false));
+    EXPECT_EQ(testsupport::readFile(path), "same\n");
+    EXPECT_EQ(a.diskNote(*a.documents[0]), "");
+}
+
+TEST_F(SavingTest, FileChangedElsewhereAsksAndOverwriteWrites)
+{
+    AppDelegate &a = launch();
+    const QString path = file("shared.txt", "base\n");
+    a.loadDocument(path, false, true, true);
+    type(a.documents[0], "mine ");
+    touchLater(path, "theirs\n");
+    EXPECT_FALSE(a.saveFile(a.documents[0], false));
+    ASSERT_TRUE(a.card);
+    EXPECT_EQ(cardTexts().value(0), "shared.txt changed on disk");
+    EXPECT_EQ(testsupport::readFile(path), "theirs\n");
+    ASSERT_TRUE(pressCardButton("Overwrite"));
+    EXPECT_EQ(testsupport::readFile(path), "mine base\n");
+    EXPECT_FALSE(a.documents[0]->isDirty);
+}
+
+TEST_F(SavingTest, ReloadDiscardsEditsAndClearsTheUndoHistory)
+{
+    AppDelegate &a = launch();
+    const QString path = file("shared.txt", "base\n");
+    a.loadDocument(path, false, true, true);
+    type(a.documents[0], "mine ");
+    touchLater(path, "theirs\n");
+    a.saveFile(a.documents[0], false);
+    ASSERT_TRUE(pressCardButton("Reload"));
+    EXPECT_EQ(a.documents[0]->textView->toPlainText(), "theirs\n");
+    EXPECT_FALSE(a.documents[0]->isDirty);
+    EXPECT_FALSE(a.documents[0]->textView->document()->isUndoAvailable());
+}
+
+TEST_F(SavingTest, SaveAllSavesEveryDirtyDocument)
+{
+    AppDelegate &a = launch();
+    a.loadDocument(file("a.txt"), false, true, true);
+    a.loadDocument(file("b.txt"), false, true, true);
+    a.loadDocument(file("c.txt"), false, true, true);
+    type(a.documents[0], "1");
+    type(a.documents[2], "3");
+    a.saveAll();
+    EXPECT_EQ(testsupport::readFile(dir.filePath("a.txt")), "1text\n");
+    EXPECT_EQ(testsupport::readFile(dir.filePath("c.txt")), "3text\n");
+    EXPECT_TRUE(a.dirtyDocuments().empty());
+}
+
+TEST_F(SavingTest, QuitSaveAllStopsAtTheFirstFailure)
+{
+    AppDelegate &a = launch();
+    const QString locked = testsupport::makeFolder(dir, "locked");
+    a.loadDocument(file("locked/a.txt"), false, true, true);
+    a.loadDocument(file("b.txt"), false, true, true);
+    type(a.documents[0], "1");
+    type(a.documents[1], "2");
+    // A folder that is gone cannot take the temporary file of the write.
+    QDir(locked).removeRecursively();
+    a.requestQuit();
+    ASSERT_TRUE(pressCardButton("Save All"));
+    EXPECT_TRUE(a.statusText.value_or("").startsWith("Save failed: "));
+    EXPECT_TRUE(a.documents[0]->isDirty);
+    EXPECT_TRUE(a.documents[1]->isDirty);
+    EXPECT_TRUE(a.window->isVisible());
+}
