@@ -34,6 +34,9 @@ namespace
 constexpr auto forcedFinishDelay = std::chrono::seconds(1);
 constexpr auto killAfterCancel = std::chrono::seconds(1);
 constexpr size_t readSize = 64 * 1024;
+// Decoded text waiting for the main thread; past this the queue stops reading, and the child
+// waits on a full pipe until the main thread catches up.
+constexpr qsizetype outgoingCap = 4 * 1024 * 1024;
 
 // A list of C strings that stays valid as long as the list lives.
 class CStrings
@@ -176,6 +179,8 @@ struct CommandRun::Shared {
     int waitStatus = 0;
     int stopRequests = 0;
     bool cancelled = false;
+    QString outgoing; // text not yet taken by the main thread
+    bool outputPosted = false; // a post that will take `outgoing` is on its way
 
     // The queue only.
     OutputDecoder decoder;
@@ -213,14 +218,36 @@ struct CommandRun::Shared {
             Qt::QueuedConnection);
     }
 
-    static void deliver(const std::shared_ptr<Shared> &self, QString text)
+    // Hands text to the main thread. Pieces that arrive while a post is on its way join it, so
+    // a flood of output is one event per turn of the main thread's loop, not one per read.
+    static void deliver(const std::shared_ptr<Shared> &self, const QString &text)
     {
         if (text.isEmpty())
             return;
-        toMain(self, [text = std::move(text)](CommandRun &run) {
+        {
+            std::lock_guard lock(self->mutex);
+            self->outgoing += text;
+            if (std::exchange(self->outputPosted, true))
+                return;
+        }
+        toMain(self, [self](CommandRun &run) {
+            QString taken;
+            {
+                std::lock_guard lock(self->mutex);
+                taken = std::exchange(self->outgoing, QString());
+                self->outputPosted = false;
+            }
+            if (taken.size() >= outgoingCap)
+                self->wake(); // the queue paused reading: go on
             if (auto callback = run.onOutput)
-                callback(text);
+                callback(taken);
         });
+    }
+
+    bool outgoingFull()
+    {
+        std::lock_guard lock(mutex);
+        return outgoing.size() >= outgoingCap;
     }
 
     static void tryFinish(const std::shared_ptr<Shared> &self, bool force)
@@ -304,7 +331,7 @@ struct CommandRun::Shared {
     bool waitForEvents()
     {
         pollfd fds[2] = { { wakeRead, POLLIN, 0 }, { readFd, POLLIN, 0 } };
-        const nfds_t count = (readFd >= 0 && !sawEnd) ? 2 : 1;
+        const nfds_t count = (readFd >= 0 && !sawEnd && !outgoingFull()) ? 2 : 1;
         int timeout = -1;
         if (const auto deadline = killAt ? killAt : forcedAt) {
             const auto left

@@ -22,6 +22,78 @@ const QRegularExpression &OutputDecoder::escapePattern()
     return pattern;
 }
 
+namespace
+{
+
+// The length of the escapePattern match that starts at `at` (an ESC), or 0 when none does.
+// The expression's parts are disjoint character classes, so a greedy scan is its only match.
+qsizetype escapeLength(const char16_t *text, qsizetype at, qsizetype size)
+{
+    qsizetype i = at + 1;
+    if (i >= size)
+        return 0;
+    const char16_t kind = text[i++];
+    if (kind == u'[') {
+        while (i < size && text[i] >= u'0' && text[i] <= u'?')
+            ++i;
+        while (i < size && text[i] >= u' ' && text[i] <= u'/')
+            ++i;
+        return i < size && text[i] >= u'@' && text[i] <= u'~' ? i + 1 - at : 0;
+    }
+    if (kind == u']') {
+        while (i < size && text[i] != bell && text[i] != escapeChar)
+            ++i;
+        if (i < size && text[i] == bell)
+            return i + 1 - at;
+        return i + 1 < size && text[i + 1] == u'\\' ? i + 2 - at : 0;
+    }
+    return (kind >= u'@' && kind <= u'Z') || kind == u'^' || kind == u'_' ? 2 : 0;
+}
+
+}
+
+// Measured on colourful build output (bench_command_decoder): QString::remove with the
+// compiled expression spends about 110 ns per match in match objects and holds the decoder to
+// about 110 MB/s; this scan of the same language runs well past 200 MB/s. The expression stays
+// the definition, and the tests check the two agree.
+void OutputDecoder::removeEscapes(QString &text)
+{
+    qsizetype read = text.indexOf(QChar(escapeChar));
+    if (read < 0)
+        return;
+    char16_t *data = reinterpret_cast<char16_t *>(text.data());
+    const qsizetype size = text.size();
+    qsizetype write = read;
+    while (read < size) {
+        if (data[read] == escapeChar) {
+            if (const qsizetype length = escapeLength(data, read, size)) {
+                read += length;
+                continue;
+            }
+        }
+        data[write++] = data[read++];
+    }
+    text.truncate(write);
+}
+
+void OutputDecoder::toLineFeeds(QString &text)
+{
+    qsizetype read = text.indexOf(u'\r');
+    if (read < 0)
+        return;
+    char16_t *data = reinterpret_cast<char16_t *>(text.data());
+    const qsizetype size = text.size();
+    qsizetype write = read;
+    for (; read < size; ++read) {
+        const char16_t c = data[read];
+        if (c != u'\r')
+            data[write++] = c;
+        else if (read + 1 >= size || data[read + 1] != u'\n')
+            data[write++] = u'\n';
+    }
+    text.truncate(write);
+}
+
 int OutputDecoder::incompleteTail(QByteArrayView data)
 {
     const qsizetype size = data.size();
@@ -101,17 +173,13 @@ QString OutputDecoder::clean(QString text, bool final)
             carry = text.sliced(escape);
         text.truncate(escape);
     }
-    if (text.contains(QChar(escapeChar)))
-        text.remove(escapePattern());
-    if (text.contains(u'\r')) {
-        // A carriage return at the very end may be the first half of a CR LF pair whose line
-        // feed comes in the next chunk; hold it so the pair still makes one line break.
-        if (!final && carry.isEmpty() && text.endsWith(u'\r')) {
-            carry = QStringLiteral("\r");
-            text.chop(1);
-        }
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.replace(u'\r', u'\n');
+    removeEscapes(text);
+    // A carriage return at the very end may be the first half of a CR LF pair whose line feed
+    // comes in the next chunk; hold it so that the pair still makes one line break.
+    if (!final && carry.isEmpty() && text.endsWith(u'\r')) {
+        carry = QStringLiteral("\r");
+        text.chop(1);
     }
+    toLineFeeds(text);
     return text;
 }

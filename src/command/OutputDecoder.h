@@ -22,8 +22,14 @@ public:
     const QByteArray &heldBytes() const { return bytes; }
     const QString &heldText() const { return carry; }
 
-    // The one escape-stripping expression of the application, compiled on first use.
+    // The escape sequences removed, as one regular expression compiled on first use: control
+    // sequences with parameters, operating-system commands ended by BEL or ESC \, and
+    // two-character escapes. removeEscapes removes exactly its matches.
     static const QRegularExpression &escapePattern();
+    // Removes every match of escapePattern in one pass over the text.
+    static void removeEscapes(QString &text);
+    // Turns every CR LF and every remaining CR into LF.
+    static void toLineFeeds(QString &text);
     // How many bytes at the end of the data begin a UTF-8 character that is not complete yet.
     static int incompleteTail(QByteArrayView data);
     // Whether the text (which begins with ESC) is an escape sequence that may still continue.

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -218,8 +219,7 @@ void OutputPanelView::runCommand()
     refreshFolderLabel();
     const QString folder = workingDirectory ? workingDirectory() : QString();
 
-    flush();
-    append(QStringLiteral("$ ") + line + QLatin1Char('\n'), Tint::Secondary);
+    enqueue(QStringLiteral("$ ") + line + QLatin1Char('\n'), OutputTint::Secondary);
 
     run = std::make_unique<CommandRun>(localLaunch(line, folder, defaultShell()));
     run->onOutput = [this](const QString &text) { received(text); };
@@ -230,8 +230,7 @@ void OutputPanelView::runCommand()
     if (!run->start(&error)) {
         run.reset();
         showRunButton(false);
-        flush();
-        append(QStringLiteral("Couldn't start: ") + error + QLatin1Char('\n'), Tint::Red);
+        enqueue(QStringLiteral("Couldn't start: ") + error + QLatin1Char('\n'), OutputTint::Red);
     }
     // An undoable replacement, so that Ctrl+Z brings the line back.
     field->clear();
@@ -252,87 +251,117 @@ void OutputPanelView::clearOutput()
 
 void OutputPanelView::received(const QString &text)
 {
-    pending += text;
+    pending.push(text, OutputTint::Label);
+    if (pending.size() > OutputTrim::limit) {
+        // A flood: what waits would be trimmed away anyway; keep memory bounded now.
+        QTextCursor cursor(output->document());
+        trimOutput(cursor);
+    }
     if (!flushTimer.isActive())
         flushTimer.start();
 }
 
+void OutputPanelView::enqueue(const QString &text, OutputTint tint)
+{
+    pending.push(text, tint);
+    flush();
+}
+
+// Appends what waits, at most one budget's worth, in one edit of the document; the rest follows
+// 0.05 seconds later.
 void OutputPanelView::flush()
 {
     flushTimer.stop();
     if (pending.isEmpty())
         return;
-    const QString text = std::exchange(pending, QString());
-    append(text, Tint::Label);
+    QElapsedTimer clock;
+    clock.start();
+    const bool follow = isAtEnd();
+    QTextCursor cursor(output->document());
+    cursor.beginEditBlock();
+    trimOutput(cursor);
+    qsizetype lines = budget.lines();
+    qsizetype units = AppendBudget::maxUnits;
+    qsizetype appendedLines = 0;
+    while (!pending.isEmpty() && lines > 0 && units > 0) {
+        const OutputQueue::Run run = pending.takeFront(lines, units);
+        const qsizetype runLines = run.text.count(QLatin1Char('\n'));
+        lines -= runLines;
+        units -= run.text.size();
+        appendedLines += runLines;
+        QTextCharFormat format;
+        format.setForeground(colour(run.tint));
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(run.text, format);
+    }
+    cursor.endEditBlock();
+    if (follow)
+        output->verticalScrollBar()->setValue(output->verticalScrollBar()->maximum());
+    budget.record(appendedLines, double(clock.nsecsElapsed()) / 1e6);
+    if (!pending.isEmpty())
+        flushTimer.start();
 }
 
-void OutputPanelView::finished(int status, bool stopped, double seconds)
+// Keeps the output, together with what waits to be appended, under the trimming limit.
+void OutputPanelView::trimOutput(QTextCursor &cursor)
 {
-    flush();
-    run.reset();
-    showRunButton(false);
-    const PanelText::Summary summary = PanelText::summary(status, stopped, seconds);
-    const Tint tint = summary.outcome == PanelText::Outcome::Stopped ? Tint::Orange
-        : summary.outcome == PanelText::Outcome::Done                ? Tint::Green
-                                                                     : Tint::Red;
-    append(summary.text + QStringLiteral("\n\n"), tint);
-    if (onCommandFinished)
-        onCommandFinished();
-}
-
-void OutputPanelView::append(const QString &text, Tint tint)
-{
-    if (text.isEmpty())
-        return;
-    QScrollBar *bar = output->verticalScrollBar();
-    const int slackLines
-        = std::max(1, followSlack / std::max(1, output->fontMetrics().lineSpacing()));
-    const bool follow = bar->value() >= bar->maximum() - slackLines;
-
-    // Trim before inserting: the cut is worked out over the output followed by the new text,
-    // so text that would be deleted at once is never laid out.
     QTextDocument *document = output->document();
-    const qsizetype oldLength = document->characterCount() - 1;
-    const qsizetype cut = OutputTrim::cutLength(oldLength + text.size(), [&](qsizetype from) {
-        if (from < oldLength) {
+    const qsizetype shown = document->characterCount() - 1;
+    const qsizetype cut = OutputTrim::cutLength(shown + pending.size(), [&](qsizetype from) {
+        if (from < shown) {
             // In the document, a line feed ends every block but the last.
             const QTextBlock block = document->findBlock(int(from));
             if (block.next().isValid())
                 return qsizetype(block.position() + block.length() - 1);
-            from = oldLength;
+            from = shown;
         }
-        const qsizetype inText = text.indexOf(QLatin1Char('\n'), from - oldLength);
-        return inText < 0 ? qsizetype(-1) : oldLength + inText;
+        const qsizetype queued = pending.indexOfLineFeed(from - shown);
+        return queued < 0 ? qsizetype(-1) : shown + queued;
     });
-
-    QTextCursor cursor(document);
-    if (cut > 0) {
-        cursor.setPosition(int(std::min(cut, oldLength)), QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
-    }
-    QTextCharFormat format;
-    format.setForeground(colour(tint));
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(cut > oldLength ? text.sliced(cut - oldLength) : text, format);
-
-    if (follow)
-        bar->setValue(bar->maximum());
+    if (cut == 0)
+        return;
+    cursor.setPosition(0);
+    cursor.setPosition(int(std::min(cut, shown)), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    if (cut > shown)
+        pending.dropFront(cut - shown);
 }
 
-QColor OutputPanelView::colour(Tint tint) const
+// Whether the visible area reaches to within 24 points of the end of the text.
+bool OutputPanelView::isAtEnd() const
+{
+    const QScrollBar *bar = output->verticalScrollBar();
+    const int lineSpacing = std::max(1, output->fontMetrics().lineSpacing());
+    return bar->value() >= bar->maximum() - std::max(1, followSlack / lineSpacing);
+}
+
+void OutputPanelView::finished(int status, bool stopped, double seconds)
+{
+    run.reset();
+    showRunButton(false);
+    const PanelText::Summary summary = PanelText::summary(status, stopped, seconds);
+    const OutputTint tint = summary.outcome == PanelText::Outcome::Stopped ? OutputTint::Orange
+        : summary.outcome == PanelText::Outcome::Done                      ? OutputTint::Green
+                                                                           : OutputTint::Red;
+    enqueue(summary.text + QStringLiteral("\n\n"), tint);
+    if (onCommandFinished)
+        onCommandFinished();
+}
+
+QColor OutputPanelView::colour(OutputTint tint) const
 {
     const QPalette &colours = palette();
     const bool dark = Theme::isDark(colours);
     switch (tint) {
-    case Tint::Label:
+    case OutputTint::Label:
         return Theme::label(colours);
-    case Tint::Secondary:
+    case OutputTint::Secondary:
         return Theme::secondaryLabel(colours);
-    case Tint::Red:
+    case OutputTint::Red:
         return dark ? QColor(255, 69, 58) : QColor(255, 59, 48);
-    case Tint::Orange:
+    case OutputTint::Orange:
         return dark ? QColor(255, 159, 10) : QColor(255, 149, 0);
-    case Tint::Green:
+    case OutputTint::Green:
         return dark ? QColor(50, 215, 75) : QColor(40, 205, 65);
     }
     return Theme::label(colours);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "AppendBudget.h"
 #include "CommandHistory.h"
+#include "OutputQueue.h"
 
 #include <QString>
 #include <QTimer>
@@ -13,6 +15,7 @@ class CommandRun;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QTextCursor;
 class QToolButton;
 
 // The panel under the editor that runs one shell command at a time: a command field with a
@@ -32,7 +35,7 @@ public:
     std::function<void()> onFocusEditor;
     // The close button: the controller hides the panel.
     std::function<void()> onClose;
-    // Called after each command's summary line.
+    // Called when a command ends, with its summary line queued after its output.
     std::function<void()> onCommandFinished;
 
     // Called each time the panel is shown: refreshes the folder label, focuses the field.
@@ -56,14 +59,14 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    enum class Tint { Label, Secondary, Red, Orange, Green };
-
     void buildLayout();
     void received(const QString &text);
     void flush();
     void finished(int status, bool stopped, double seconds);
-    void append(const QString &text, Tint tint);
-    QColor colour(Tint tint) const;
+    void enqueue(const QString &text, OutputTint tint);
+    void trimOutput(QTextCursor &cursor);
+    bool isAtEnd() const;
+    QColor colour(OutputTint tint) const;
     void showRunButton(bool running);
     void browseHistory(int delta);
     void handleEscape();
@@ -77,8 +80,9 @@ private:
     QPlainTextEdit *output = nullptr;
 
     std::unique_ptr<CommandRun> run;
-    QString pending;
+    OutputQueue pending;
     QTimer flushTimer; // active while a flush is scheduled
+    AppendBudget budget;
     CommandHistory commandHistory;
     double fontSize = 11;
 };

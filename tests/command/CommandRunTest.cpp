@@ -168,6 +168,24 @@ TEST(CommandRun, AllOutputArrivesBeforeTheEnd)
     EXPECT_GT(recorder.outputCalls, 1); // streamed in pieces
 }
 
+// While the main thread is busy, decoded text waits for it and the reader pauses at its cap;
+// nothing is lost or reordered when it catches up.
+TEST(CommandRun, OutputSurvivesABusyMainThread)
+{
+    CommandRun run(sh(QStringLiteral("seq 1 1500000")));
+    Recorder recorder;
+    recorder.attach(run);
+    ASSERT_TRUE(run.start());
+    QThread::msleep(700); // the main thread does not answer for a while
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }, 20000));
+    EXPECT_EQ(recorder.end->status, 0);
+    const QStringList lines = recorder.outputAtEnd.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1500000);
+    for (int i = 0; i < lines.size(); i += 99991)
+        ASSERT_EQ(lines[i], QString::number(i + 1));
+    EXPECT_EQ(lines.last(), QStringLiteral("1500000"));
+}
+
 TEST(CommandRun, BackgroundJobHoldingThePipeEndsTheRunOneSecondAfterTheShell)
 {
     CommandRun run(sh(QStringLiteral("echo start; sleep 30 & echo job:$!")));

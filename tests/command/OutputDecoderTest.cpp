@@ -186,4 +186,39 @@ TEST(OutputDecoder, ChunkBoundariesDoNotChangeTheResult)
     }
 }
 
+// The one-pass scan removes exactly what the compiled expression matches.
+TEST(OutputDecoder, EscapeScanAgreesWithTheExpression)
+{
+    const QString alphabet
+        = QStringLiteral("\x1B\x1B\x1B[[]]0;?9 /m@~AZ^_`\x07\\x\n\r") + QChar(0xE9);
+    QRandomGenerator random(11);
+    for (int round = 0; round < 20000; ++round) {
+        QString text;
+        const int length = random.bounded(16);
+        for (int i = 0; i < length; ++i)
+            text += alphabet[random.bounded(int(alphabet.size()))];
+        QString expected = text;
+        expected.remove(OutputDecoder::escapePattern());
+        QString scanned = text;
+        OutputDecoder::removeEscapes(scanned);
+        ASSERT_EQ(scanned, expected) << text.toUtf8().toHex().constData();
+    }
+}
+
+TEST(OutputDecoder, LineFeedTable)
+{
+    const std::vector<std::pair<QString, QString>> cases = {
+        { "", "" },
+        { "a\r\nb", "a\nb" },
+        { "a\rb", "a\nb" },
+        { "\r\r\n", "\n\n" },
+        { "\n\r", "\n\n" },
+        { "no breaks", "no breaks" },
+    };
+    for (auto [text, expected] : cases) {
+        OutputDecoder::toLineFeeds(text);
+        EXPECT_EQ(text, expected);
+    }
+}
+
 }

@@ -54,11 +54,19 @@ protected:
         field(panel)->setText(line);
         key(field(panel), Qt::Key_Return);
     }
+    // Whether the output ends with a summary line and the empty line after it.
+    static bool summaryShown(OutputPanelView &panel)
+    {
+        const QString last = output(panel)->document()->lastBlock().previous().previous().text();
+        return last.startsWith(QLatin1String("done in ")) || last.startsWith(QLatin1String("exit "))
+            || last.startsWith(QLatin1String("stopped after "));
+    }
+    // Runs a command line and waits until it has ended and all its output is shown.
     bool runToEnd(OutputPanelView &panel, const QString &line, int timeoutMs = 10000)
     {
         const int before = finishedCount;
         submit(panel, line);
-        return waitUntil([&] { return finishedCount > before; }, timeoutMs);
+        return waitUntil([&] { return finishedCount > before && summaryShown(panel); }, timeoutMs);
     }
 
     int finishedCount = 0;

@@ -1,4 +1,6 @@
+#include "command/AppendBudget.h"
 #include "command/CommandHistory.h"
+#include "command/OutputQueue.h"
 #include "command/OutputTrim.h"
 #include "command/PanelText.h"
 
@@ -155,6 +157,69 @@ TEST(PanelText, FolderLabelTable)
     };
     for (const auto &[folder, label] : cases)
         EXPECT_EQ(PanelText::folderLabel(folder, home), label) << folder.toStdString();
+}
+
+TEST(OutputQueue, JoinsRunsOfOneColourAndKeepsTheOrder)
+{
+    OutputQueue queue;
+    queue.push("$ make\n", OutputTint::Secondary);
+    queue.push("a\n", OutputTint::Label);
+    queue.push("b\n", OutputTint::Label);
+    queue.push("done\n", OutputTint::Green);
+    EXPECT_EQ(queue.size(), 16);
+    const OutputQueue::Run first = queue.takeFront(100, 100);
+    EXPECT_EQ(first.text, "$ make\n");
+    EXPECT_EQ(first.tint, OutputTint::Secondary);
+    const OutputQueue::Run second = queue.takeFront(100, 100);
+    EXPECT_EQ(second.text, "a\nb\n");
+    EXPECT_EQ(queue.takeFront(100, 100).tint, OutputTint::Green);
+    EXPECT_TRUE(queue.isEmpty());
+    EXPECT_EQ(queue.size(), 0);
+}
+
+TEST(OutputQueue, TakesAtMostTheBudgetOfLinesOrUnits)
+{
+    OutputQueue queue;
+    queue.push("1\n22\n333\n4444\n", OutputTint::Label);
+    EXPECT_EQ(queue.takeFront(2, 1000).text, "1\n22\n");
+    EXPECT_EQ(queue.takeFront(1000, 3).text, "333");
+    EXPECT_EQ(queue.size(), 6);
+    EXPECT_EQ(queue.takeFront(1, 1000).text, "\n");
+    EXPECT_EQ(queue.takeFront(1, 1000).text, "4444\n");
+    EXPECT_TRUE(queue.isEmpty());
+}
+
+TEST(OutputQueue, FindsLineFeedsAndDropsAcrossRuns)
+{
+    OutputQueue queue;
+    queue.push("ab", OutputTint::Secondary);
+    queue.push("cd\nef", OutputTint::Label);
+    queue.push("\n", OutputTint::Red);
+    EXPECT_EQ(queue.indexOfLineFeed(0), 4);
+    EXPECT_EQ(queue.indexOfLineFeed(5), 7);
+    EXPECT_EQ(queue.indexOfLineFeed(8), -1);
+    queue.dropFront(3);
+    EXPECT_EQ(queue.size(), 5);
+    const OutputQueue::Run front = queue.takeFront(10, 10);
+    EXPECT_EQ(front.text, "d\nef");
+    EXPECT_EQ(front.tint, OutputTint::Label);
+}
+
+TEST(AppendBudget, FollowsTheMeasuredCostWithinBounds)
+{
+    AppendBudget budget;
+    const qsizetype start = budget.lines();
+    budget.record(4000, 40); // twice the target: the budget shrinks
+    EXPECT_LT(budget.lines(), start);
+    for (int i = 0; i < 50; ++i)
+        budget.record(budget.lines(), budget.lines() * 0.002); // 2 microseconds a line
+    EXPECT_NEAR(double(budget.lines()), AppendBudget::targetMilliseconds / 0.002, 100);
+    for (int i = 0; i < 50; ++i)
+        budget.record(1000, 1000); // a very slow machine
+    EXPECT_EQ(budget.lines(), 500);
+    const qsizetype before = budget.lines();
+    budget.record(10, 500); // too few lines to say anything
+    EXPECT_EQ(budget.lines(), before);
 }
 
 }

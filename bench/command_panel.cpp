@@ -1,0 +1,136 @@
+// A command printing 3,000,000 characters as fast as it can into the real output panel, on the
+// offscreen platform. A 1 ms timer records the longest gap between event-loop turns (how long
+// the window stops answering) and the document counts the appends.
+#include "command/OutputPanelView.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStandardPaths>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+
+#include <csignal>
+
+namespace
+{
+
+struct Measure {
+    double longestGapMs = 0;
+    int appends = 0;
+    double seconds = 0;
+};
+
+Measure runIntoPanel(OutputPanelView &panel, const QString &line)
+{
+    Measure measure;
+    auto *output = panel.findChild<QPlainTextEdit *>(QStringLiteral("output"));
+    auto *field = panel.findChild<QLineEdit *>(QStringLiteral("commandField"));
+    QEventLoop loop;
+    // Done when the summary line is on screen (followed by an empty line).
+    QTextDocument *document = output->document();
+    const auto connection
+        = QObject::connect(document, &QTextDocument::contentsChange, [&](int, int, int added) {
+              if (added == 0)
+                  return;
+              ++measure.appends;
+              const QString last = document->lastBlock().previous().previous().text();
+              if (last.startsWith(QLatin1String("done in "))
+                  || last.startsWith(QLatin1String("exit ")))
+                  loop.quit();
+          });
+    QElapsedTimer sinceTick;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        measure.longestGapMs = std::max(measure.longestGapMs, sinceTick.nsecsElapsed() / 1e6);
+        sinceTick.restart();
+    });
+
+    QElapsedTimer clock;
+    clock.start();
+    sinceTick.start();
+    ticker.start();
+    field->setText(line);
+    panel.runCommand();
+    loop.exec();
+    ticker.stop();
+    measure.seconds = clock.nsecsElapsed() / 1e9;
+    QObject::disconnect(connection);
+    measure.appends -= 1; // the command line is not output (the summary shares the last append)
+    return measure;
+}
+
+void PanelThreeMillionCharacters(benchmark::State &state)
+{
+    OutputPanelView panel;
+    panel.resize(900, 300);
+    panel.show();
+    QApplication::processEvents();
+    double worstGap = 0;
+    double worstRate = 0;
+    double totalAppends = 0;
+    for (auto _ : state) {
+        panel.clearOutput();
+        // 200,000 lines of 15 characters.
+        const Measure m = runIntoPanel(panel, QStringLiteral("seq -f 'line %09g' 1 200000"));
+        worstGap = std::max(worstGap, m.longestGapMs);
+        worstRate = std::max(worstRate, m.appends / std::max(m.seconds, 1.0));
+        totalAppends += m.appends;
+        state.SetIterationTime(m.seconds);
+    }
+    state.counters["longest_gap_ms"] = worstGap;
+    state.counters["appends_per_s"] = worstRate;
+    state.counters["appends_per_run"] = totalAppends / double(state.iterations());
+    state.SetBytesProcessed(int64_t(state.iterations()) * 3'000'000);
+}
+BENCHMARK(PanelThreeMillionCharacters)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+
+// About 10 lines per millisecond for about two seconds: the appends stay at 20 a second or fewer.
+void PanelSteadyStream(benchmark::State &state)
+{
+    OutputPanelView panel;
+    panel.resize(900, 300);
+    panel.show();
+    QApplication::processEvents();
+    double worstGap = 0;
+    double worstRate = 0;
+    for (auto _ : state) {
+        panel.clearOutput();
+        const Measure m = runIntoPanel(panel,
+            QStringLiteral(
+                "i=0; while [ $i -lt 200 ]; do seq 1 100; sleep 0.01; i=$((i+1)); done"));
+        worstGap = std::max(worstGap, m.longestGapMs);
+        worstRate = std::max(worstRate, m.appends / m.seconds);
+        state.SetIterationTime(m.seconds);
+    }
+    state.counters["longest_gap_ms"] = worstGap;
+    state.counters["appends_per_s"] = worstRate;
+}
+BENCHMARK(PanelSteadyStream)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
+
+}
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::signal(SIGPIPE, SIG_IGN);
+    QStandardPaths::setTestModeEnabled(
+        true); // the history the runs add stays out of the real settings
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("QuillmarBench"));
+    QApplication::setApplicationName(QStringLiteral("QuillmarBench"));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <deque>
+
+// The colours the output panel writes in.
+enum class OutputTint { Label, Secondary, Red, Orange, Green };
+
+// Text waiting to be appended to the output: coloured runs, oldest first. The panel takes it a
+// bounded piece at a time, so that no single append holds up the main thread.
+class OutputQueue
+{
+public:
+    struct Run {
+        QString text;
+        OutputTint tint;
+    };
+
+    // Adds text at the end (joined to the last run when the colour is the same).
+    void push(const QString &text, OutputTint tint);
+    bool isEmpty() const { return runs.empty(); }
+    // Units in all runs together.
+    qsizetype size() const { return total; }
+    void clear();
+
+    // The position, in all runs read as one text, of the first line feed at or after `from`,
+    // or -1.
+    qsizetype indexOfLineFeed(qsizetype from) const;
+    // Drops the first count units.
+    void dropFront(qsizetype count);
+    // Takes the first run, or only its beginning: up to and including its maxLines-th line
+    // feed, and at most maxUnits units. Takes at least one unit.
+    Run takeFront(qsizetype maxLines, qsizetype maxUnits);
+
+private:
+    std::deque<Run> runs;
+    qsizetype total = 0;
+};
