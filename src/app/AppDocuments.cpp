@@ -72,6 +72,7 @@ bool AppDelegate::loadDocument(const QString &path, bool preview, bool focus, bo
 DocumentPtr AppDelegate::makeDocument(const QString &path, const DecodedText &decoded)
 {
     auto *view = new EditorTextView();
+    scrollView->add(view);
     view->onDrop = [this](const QList<QUrl> &urls) { performDrop(urls); };
     auto document = std::make_shared<OpenDocument>(path, view, decoded.encoding);
     document->lineEnding = TextFile::detectLineEnding(decoded.text);

@@ -16,10 +16,15 @@ EditorHost::EditorHost(QWidget *parent)
     gutter->hide();
 }
 
-void EditorHost::install(QWidget *view)
+void EditorHost::add(QWidget *view)
 {
     if (stack->indexOf(view) < 0)
         stack->addWidget(view);
+}
+
+void EditorHost::install(QWidget *view)
+{
+    add(view);
     stack->setCurrentWidget(view);
 }
 

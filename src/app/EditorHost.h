@@ -11,6 +11,8 @@ class EditorHost : public QWidget {
 public:
     explicit EditorHost(QWidget *parent = nullptr);
 
+    // Adds a view without showing it, so it is laid out at the editor's size from the start.
+    void add(QWidget *view);
     void install(QWidget *view);
     void remove(QWidget *view);
     QWidget *current() const;

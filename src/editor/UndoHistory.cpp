@@ -89,6 +89,12 @@ QString UndoHistory::textAt(int position, int length) const
 
 void UndoHistory::documentChanged(int position, int removedCount, int addedCount)
 {
+    // Loading a text records nothing; one copy of the whole text is cheaper than reading the
+    // change back through a cursor.
+    if (!document->isUndoRedoEnabled()) {
+        shadow = document->toRawText();
+        return;
+    }
     // The reported counts may run past the end of the text by the final paragraph separator.
     const int length = document->characterCount() - 1;
     position = std::clamp(position, 0, length);
