@@ -9,11 +9,7 @@ struct LineNumberCache {
     qsizetype line = 1; // the 1-based line that holds it: one more than the line feeds before it
 };
 
-// The line feeds (code unit 10) in text[start, start + length), the range clamped to the text.
-// A carriage return does not end a line here.
-qsizetype countLineFeeds(QStringView text, qsizetype start, qsizetype length);
-
 // The 1-based line that holds `index` (clamped to the text), counted from the cache or from the
 // top, whichever is the shorter walk. The cache then holds the answer, so a scan over ascending
-// offsets reads the text once.
+// offsets reads the text once. Only line feeds end lines; a carriage return does not.
 qsizetype lineNumberAt(qsizetype index, QStringView text, LineNumberCache &cache);

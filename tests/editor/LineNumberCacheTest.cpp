@@ -17,65 +17,39 @@ QString textWithFeedsAt(qsizetype size, std::initializer_list<qsizetype> feeds)
 
 }
 
-TEST(LineNumberCacheTest, CountsLineFeedsOnBothSidesOfChunkBoundaries)
+TEST(LineNumberCacheTest, NumbersOffsetsOnBothSidesOfLineFeedsAtBlockBoundaries)
 {
-    const QString text = textWithFeedsAt(3 * 16384 + 10, { 0, 16383, 16384, 16385, 32768, 49161 });
-    EXPECT_EQ(countLineFeeds(text, 0, text.size()), 6);
-    EXPECT_EQ(countLineFeeds(text, 0, 16383), 1);
-    EXPECT_EQ(countLineFeeds(text, 0, 16384), 2);
-    EXPECT_EQ(countLineFeeds(text, 16384, 1), 1);
-    // A range that starts mid-chunk and ends mid-chunk.
-    EXPECT_EQ(countLineFeeds(text, 16384, 16385), 3);
-    EXPECT_EQ(countLineFeeds(text, 16386, 16382), 0);
-    // The last unit of the text.
-    EXPECT_EQ(countLineFeeds(text, text.size() - 1, 1), 1);
+    const QString text = textWithFeedsAt(40000, { 255, 256, 16383, 16384, 16385, 39999 });
+    // Each offset from the top, then the same offsets walked from the cache, up and down.
+    const std::vector<std::pair<qsizetype, qsizetype>> expected { { 255, 1 }, { 256, 2 },
+        { 257, 3 }, { 16383, 3 }, { 16384, 4 }, { 16385, 5 }, { 16386, 6 }, { 39999, 6 },
+        { 40000, 7 } };
+    for (const auto &[offset, line] : expected) {
+        LineNumberCache fresh;
+        EXPECT_EQ(lineNumberAt(offset, text, fresh), line) << "from the top to " << offset;
+    }
+    LineNumberCache cache;
+    for (const auto &[offset, line] : expected) {
+        EXPECT_EQ(lineNumberAt(offset, text, cache), line) << "up to " << offset;
+        EXPECT_EQ(cache.index, offset);
+        EXPECT_EQ(cache.line, line);
+    }
+    for (auto it = expected.rbegin(); it != expected.rend(); ++it)
+        EXPECT_EQ(lineNumberAt(it->first, text, cache), it->second) << "down to " << it->first;
 }
 
-TEST(LineNumberCacheTest, CountsEveryUnitOfAChunkFullOfLineFeeds)
-{
-    // More than 65,535 line feeds in all, and a whole chunk of them.
-    const QString text(5 * 16384 + 3, u'\n');
-    EXPECT_EQ(countLineFeeds(text, 0, text.size()), text.size());
-    EXPECT_EQ(countLineFeeds(text, 100, 16384), 16384);
-}
-
-TEST(LineNumberCacheTest, ClampsTheRangeToTheText)
-{
-    const QString text = QStringLiteral("a\nb\nc\n");
-    EXPECT_EQ(countLineFeeds(text, -4, 6), 1);
-    EXPECT_EQ(countLineFeeds(text, 3, 1000), 2);
-    EXPECT_EQ(countLineFeeds(text, 2, std::numeric_limits<qsizetype>::max()), 2);
-    EXPECT_EQ(countLineFeeds(text, 7, 3), 0);
-    EXPECT_EQ(countLineFeeds(text, 1, -3), 0);
-    EXPECT_EQ(countLineFeeds(QString(), 0, 10), 0);
-}
-
-TEST(LineNumberCacheTest, CarriageReturnsDoNotEndLines)
+TEST(LineNumberCacheTest, ClampsOffsetsAndEndsLinesOnlyAtLineFeeds)
 {
     const QString text = QStringLiteral("one\rtwo\rthree\r\nfour");
-    EXPECT_EQ(countLineFeeds(text, 0, text.size()), 1);
     LineNumberCache cache;
     EXPECT_EQ(lineNumberAt(text.indexOf(u'f'), text, cache), 2);
     EXPECT_EQ(lineNumberAt(text.indexOf(u't'), text, cache), 1);
-}
-
-TEST(LineNumberCacheTest, NumbersLinesFromTheCacheInEitherDirection)
-{
-    const QString text = textWithFeedsAt(40000, { 10, 16383, 16384, 20000, 39999 });
-    LineNumberCache cache;
-    EXPECT_EQ(lineNumberAt(16384, text, cache), 3);
-    EXPECT_EQ(cache.index, 16384);
-    EXPECT_EQ(cache.line, 3);
-    EXPECT_EQ(lineNumberAt(16385, text, cache), 4);
-    EXPECT_EQ(lineNumberAt(30000, text, cache), 5);
-    EXPECT_EQ(lineNumberAt(20000, text, cache), 4);
-    EXPECT_EQ(lineNumberAt(20001, text, cache), 5);
-    EXPECT_EQ(lineNumberAt(11, text, cache), 2);
-    EXPECT_EQ(lineNumberAt(text.size(), text, cache), 6);
-    // Clamped to the text.
     EXPECT_EQ(lineNumberAt(-5, text, cache), 1);
-    EXPECT_EQ(lineNumberAt(text.size() + 100, text, cache), 6);
+    EXPECT_EQ(cache.index, 0);
+    EXPECT_EQ(lineNumberAt(text.size() + 100, text, cache), 2);
     EXPECT_EQ(cache.index, text.size());
+    LineNumberCache empty;
+    EXPECT_EQ(lineNumberAt(3, QString(), empty), 1);
 }
 
 TEST(LineNumberCacheTest, CountsFromTheTopWhenThatIsTheShorterWalk)
@@ -87,4 +61,7 @@ TEST(LineNumberCacheTest, CountsFromTheTopWhenThatIsTheShorterWalk)
     LineNumberCache far { 95, 10 };
     EXPECT_EQ(lineNumberAt(40, text, far), 2);
     EXPECT_EQ(far.line, 2);
+    // A cache left from a longer text is never walked from.
+    LineNumberCache stale { 100000, 500 };
+    EXPECT_EQ(lineNumberAt(60, text, stale), 3);
 }
