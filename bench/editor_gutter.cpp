@@ -1,0 +1,122 @@
+// The line-number gutter beside a large text: a paint with the text scrolled to its middle, a
+// scroll by a page with the paint that follows, and the line feed count it shares.
+#include "common/TextCounts.h"
+#include "editor/EditorTextView.h"
+#include "editor/LineNumberGutter.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <benchmark/benchmark.h>
+
+namespace
+{
+
+QString sourceText(qsizetype size)
+{
+    const QString line = QStringLiteral(
+        "    const QString value = compute(first, second) + QStringLiteral(\"text\"); // note\n");
+    QString text;
+    text.reserve(size + line.size());
+    while (text.size() < size)
+        text += line;
+    return text;
+}
+
+struct Editor {
+    QWidget window;
+    LineNumberGutter *gutter = new LineNumberGutter;
+    EditorTextView *view = new EditorTextView;
+};
+
+// One window for all runs; a new size of text replaces the last.
+Editor &editorWith(qsizetype size)
+{
+    static Editor *editor = [] {
+        auto *made = new Editor;
+        auto *layout = new QHBoxLayout(&made->window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        layout->addWidget(made->gutter);
+        layout->addWidget(made->view);
+        made->gutter->setTextView(made->view);
+        made->window.resize(1000, 700);
+        made->window.show();
+        while (!made->window.windowHandle() || !made->window.windowHandle()->isExposed())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        return made;
+    }();
+    static qsizetype shown = -1;
+    if (shown != size) {
+        editor->view->setPlainText(sourceText(size));
+        // Bookmarks on a few lines in view, so the dots are drawn too.
+        editor->gutter->setBookmarkProvider([size] {
+            return std::vector<qsizetype> { 0, size / 2 - size / 2 % 80, size / 2 + 800 };
+        });
+        QCoreApplication::processEvents();
+        shown = size;
+    }
+    return *editor;
+}
+
+void scrollTo(Editor &editor, int value)
+{
+    editor.view->verticalScrollBar()->setValue(value);
+    QCoreApplication::processEvents();
+}
+
+void paintMidFile(benchmark::State &state)
+{
+    Editor &editor = editorWith(state.range(0));
+    scrollTo(editor, editor.view->verticalScrollBar()->maximum() / 2);
+    for (auto _ : state)
+        editor.gutter->repaint();
+    if (editor.gutter->rows().size() < 20)
+        state.SkipWithError("the gutter did not number the lines in view");
+}
+BENCHMARK(paintMidFile)->Arg(2 << 20)->Arg(64 << 20)->Unit(benchmark::kMicrosecond);
+
+void scrollPageAndPaint(benchmark::State &state)
+{
+    Editor &editor = editorWith(state.range(0));
+    QScrollBar *bar = editor.view->verticalScrollBar();
+    const int middle = bar->maximum() / 2;
+    int page = 0;
+    for (auto _ : state) {
+        bar->setValue(middle + (page++ % 100) * bar->pageStep());
+        editor.gutter->repaint();
+    }
+}
+BENCHMARK(scrollPageAndPaint)->Arg(64 << 20)->Unit(benchmark::kMicrosecond);
+
+void countLineFeedsThroughput(benchmark::State &state)
+{
+    const QString text = sourceText(state.range(0));
+    qsizetype lines = 0;
+    for (auto _ : state) {
+        lines = countLineFeeds(text);
+        benchmark::DoNotOptimize(lines);
+    }
+    state.SetBytesProcessed(state.iterations() * text.size() * qsizetype(sizeof(QChar)));
+    state.counters["lines"] = double(lines);
+}
+BENCHMARK(countLineFeedsThroughput)->Arg(64 << 20)->Unit(benchmark::kMillisecond);
+
+}
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The default settings, never the user's.
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
