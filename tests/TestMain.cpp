@@ -10,13 +10,12 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::signal(SIGPIPE, SIG_IGN);
-    // Settings, caches and the runtime folder of the tests live in a folder of their own,
-    // never in the user's.
+    // Settings, caches and the runtime folder of each test process live in a folder of its own,
+    // never in the user's (Qt's test mode would share one folder between parallel tests).
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
     qputenv("XDG_CACHE_HOME", (home.path() + "/cache").toUtf8());
     qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
-    QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Quillmar");
     QApplication::setApplicationName("Quillmar");

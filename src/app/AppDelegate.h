@@ -76,6 +76,16 @@ public:
     void openDocument();
     void openFolder();
 
+    // Editing commands.
+    bool doCommand(EditorTextView *view, int command, QChar closer);
+    void indentLines(EditorTextView *view, bool outdent);
+    void setFontSize(double size);
+    void stepFontSize(int step); // +1 Bigger, -1 Smaller, 0 Actual Size
+    void setIndentWidth(int width);
+    void toggleSetting(const char *key, bool fallback);
+    void undoOrRedo(bool redo);
+    void holdEditorPlace();
+
     // Saving and changes on disk.
     bool saveFile(const DocumentPtr &document, bool force, std::function<void(bool)> completion = {});
     void saveInTurn(std::vector<DocumentPtr> pending, std::function<void(bool)> done);
@@ -147,6 +157,11 @@ private:
     DocumentPtr makeDocument(const QString &path, const DecodedText &decoded);
     void placeDocument(const DocumentPtr &document, bool preview);
     void watchEdits(const DocumentPtr &document);
+    void watchEditingKeys(EditorTextView *view);
+    void insertNewline(EditorTextView *view);
+    bool outdentCloser(EditorTextView *view, QChar closer);
+    void applyFontSize();
+    void applyWrap(OpenDocument &document);
     void textDidChange(OpenDocument *document);
     void refreshTabStrip();
     void documentsChanged();
@@ -166,6 +181,12 @@ private:
     QAction *saveAction = nullptr;
     QAction *saveAllAction = nullptr;
     QAction *reopenAction = nullptr;
+    QAction *indentAction = nullptr;
+    QAction *outdentAction = nullptr;
+    QAction *wrapAction = nullptr;
+    QAction *copyIndentAction = nullptr;
+    QAction *bracesAction = nullptr;
+    QList<QAction *> indentWidthActions;
     QAction *nextTabAction = nullptr;
     QAction *previousTabAction = nullptr;
     QAction *toggleSidebarAction = nullptr;

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -73,6 +74,7 @@ DocumentPtr AppDelegate::makeDocument(const QString &path, const DecodedText &de
 {
     auto *view = new EditorTextView();
     scrollView->add(view);
+    watchEditingKeys(view);
     view->onDrop = [this](const QList<QUrl> &urls) { performDrop(urls); };
     auto document = std::make_shared<OpenDocument>(path, view, decoded.encoding);
     document->lineEnding = TextFile::detectLineEnding(decoded.text);
@@ -82,6 +84,8 @@ DocumentPtr AppDelegate::makeDocument(const QString &path, const DecodedText &de
     view->document()->setModified(false);
     document->diskDate = QFileInfo(path).lastModified();
     watchEdits(document);
+    connect(view->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            [this] { holdEditorPlace(); });
     return document;
 }
 

@@ -2,6 +2,7 @@
 #include "AppDelegate.h"
 
 #include "MainWindow.h"
+#include "common/Defaults.h"
 #include "editor/EditorTextView.h"
 
 #include <QApplication>
@@ -62,18 +63,22 @@ void AppDelegate::buildMenus()
     quit->setMenuRole(QAction::QuitRole);
 
     QMenu *edit = bar->addMenu(QStringLiteral("Edit"));
-    add(edit, QStringLiteral("Undo"), QKeySequence::Undo, [activeView] {
-        onFocusedText(activeView(), [](auto *text) { text->undo(); });
-    });
-    add(edit, QStringLiteral("Redo"), QKeySequence(QStringLiteral("Ctrl+Shift+Z")), [activeView] {
-        onFocusedText(activeView(), [](auto *text) { text->redo(); });
-    });
+    add(edit, QStringLiteral("Undo"), QKeySequence::Undo, [this] { undoOrRedo(false); });
+    add(edit, QStringLiteral("Redo"), QKeySequence(QStringLiteral("Ctrl+Shift+Z")), [this] { undoOrRedo(true); });
     edit->addSeparator();
     add(edit, QStringLiteral("Cut"), QKeySequence::Cut, [activeView] { onFocusedText(activeView(), [](auto *t) { t->cut(); }); });
     add(edit, QStringLiteral("Copy"), QKeySequence::Copy, [activeView] { onFocusedText(activeView(), [](auto *t) { t->copy(); }); });
     add(edit, QStringLiteral("Paste"), QKeySequence::Paste, [activeView] { onFocusedText(activeView(), [](auto *t) { t->paste(); }); });
     add(edit, QStringLiteral("Select All"), QKeySequence::SelectAll, [activeView] {
         onFocusedText(activeView(), [](auto *t) { t->selectAll(); });
+    });
+
+    edit->addSeparator();
+    indentAction = add(edit, QStringLiteral("Indent"), QKeySequence(QStringLiteral("Ctrl+Alt+]")), [this, activeView] {
+        indentLines(static_cast<EditorTextView *>(activeView()), false);
+    });
+    outdentAction = add(edit, QStringLiteral("Outdent"), QKeySequence(QStringLiteral("Ctrl+Alt+[")), [this, activeView] {
+        indentLines(static_cast<EditorTextView *>(activeView()), true);
     });
 
     QMenu *view = bar->addMenu(QStringLiteral("View"));
@@ -83,6 +88,25 @@ void AppDelegate::buildMenus()
     add(view, QStringLiteral("Remote"), QKeySequence(QStringLiteral("Ctrl+Meta+R")), [this] { showPane(QStringLiteral("ssh")); });
     add(view, QStringLiteral("Search in Files"), QKeySequence(QStringLiteral("Ctrl+Shift+F")), [this] { showPane(QStringLiteral("search")); });
     togglePanelAction = add(view, QStringLiteral("Show Output"), QKeySequence(QStringLiteral("Ctrl+J")), [this] { setPanelHidden(!isPanelHidden()); });
+    view->addSeparator();
+    wrapAction = add(view, QStringLiteral("Word Wrap"), QKeySequence(QStringLiteral("Ctrl+Alt+Z")),
+                     [this] { toggleSetting(Defaults::Wrap, true); });
+    add(view, QStringLiteral("Bigger"), QKeySequence(QStringLiteral("Ctrl++")), [this] { stepFontSize(1); });
+    add(view, QStringLiteral("Smaller"), QKeySequence(QStringLiteral("Ctrl+-")), [this] { stepFontSize(-1); });
+    add(view, QStringLiteral("Actual Size"), QKeySequence(QStringLiteral("Ctrl+0")), [this] { stepFontSize(0); });
+    view->addSeparator();
+    QMenu *widths = view->addMenu(QStringLiteral("Indent Width"));
+    for (int width : { 2, 3, 4, 8 }) {
+        QAction *item = add(widths, QStringLiteral("%1 spaces").arg(width), QKeySequence(), [this, width] { setIndentWidth(width); });
+        item->setCheckable(true);
+        item->setData(width);
+        indentWidthActions << item;
+    }
+    copyIndentAction = add(view, QStringLiteral("Indent New Lines Like the Previous Line"), QKeySequence(),
+                           [this] { toggleSetting(Defaults::CopyIndent, true); });
+    bracesAction = add(view, QStringLiteral("Indent After Braces"), QKeySequence(), [this] { toggleSetting(Defaults::Braces, true); });
+    for (QAction *toggle : { wrapAction, copyIndentAction, bracesAction })
+        toggle->setCheckable(true);
 
     QMenu *windowMenu = bar->addMenu(QStringLiteral("Window"));
     add(windowMenu, QStringLiteral("Minimize"), QKeySequence(QStringLiteral("Ctrl+M")), [this] { window->showMinimized(); });
@@ -108,6 +132,18 @@ void AppDelegate::validateMenus()
         saveAction->setEnabled(activeDocument() != nullptr);
     if (saveAllAction)
         saveAllAction->setEnabled(!documents.empty());
+    const DocumentPtr active = activeDocument();
+    const bool liveText = active && !active->historyIndex;
+    for (QAction *shift : { indentAction, outdentAction })
+        if (shift)
+            shift->setEnabled(liveText);
+    if (wrapAction) {
+        wrapAction->setChecked(Defaults::wrap());
+        copyIndentAction->setChecked(Defaults::copyIndent());
+        bracesAction->setChecked(Defaults::braces());
+    }
+    for (QAction *item : indentWidthActions)
+        item->setChecked(item->data().toInt() == Defaults::indentWidth());
     if (reopenAction)
         reopenAction->setEnabled(!closedTabs.empty());
     for (QAction *step : { nextTabAction, previousTabAction })

@@ -51,8 +51,7 @@ void AppDelegate::activateDocument(int index, bool focus)
 void AppDelegate::installView(OpenDocument &document)
 {
     EditorTextView *view = document.textView;
-    const bool wrap = Defaults::wrap() && !document.isPlain;
-    view->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    applyWrap(document);
     scrollView->install(view);
     const qsizetype length = view->document()->characterCount() - 1;
     const qsizetype location = std::min(document.selectedRange.location, length);
