@@ -8,20 +8,24 @@
 #include <QHBoxLayout>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QWindow>
 #include <benchmark/benchmark.h>
 
 namespace
 {
 
+// Code-like lines of mixed lengths, blank ones among them.
 QString sourceText(qsizetype size)
 {
-    const QString line = QStringLiteral(
-        "    const QString value = compute(first, second) + QStringLiteral(\"text\"); // note\n");
+    const QString lines = QStringLiteral("    if (value > limit) {\n"
+                                         "        total += compute(first, second, value); // note\n"
+                                         "    }\n"
+                                         "\n");
     QString text;
-    text.reserve(size + line.size());
+    text.reserve(size + lines.size());
     while (text.size() < size)
-        text += line;
+        text += lines;
     return text;
 }
 
@@ -51,10 +55,6 @@ Editor &editorWith(qsizetype size)
     static qsizetype shown = -1;
     if (shown != size) {
         editor->view->setPlainText(sourceText(size));
-        // Bookmarks on a few lines in view, so the dots are drawn too.
-        editor->gutter->setBookmarkProvider([size] {
-            return std::vector<qsizetype> { 0, size / 2 - size / 2 % 80, size / 2 + 800 };
-        });
         QCoreApplication::processEvents();
         shown = size;
     }
@@ -71,6 +71,10 @@ void paintMidFile(benchmark::State &state)
 {
     Editor &editor = editorWith(state.range(0));
     scrollTo(editor, editor.view->verticalScrollBar()->maximum() / 2);
+    // Two bookmarks in view, so dots are drawn too.
+    const QTextBlock top = editor.view->cursorForPosition(QPoint(0, 0)).block();
+    const std::vector<qsizetype> marks { top.position(), top.next().next().position() };
+    editor.gutter->setBookmarkProvider([marks] { return marks; });
     for (auto _ : state)
         editor.gutter->repaint();
     if (editor.gutter->rows().size() < 20)

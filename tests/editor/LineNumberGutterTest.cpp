@@ -202,6 +202,8 @@ TEST_F(LineNumberGutterTest, WidthHoldsThreeDigitsThenGrowsAtOneAndTenThousandLi
     EXPECT_GT(widths[1000], widths[999]);
     EXPECT_EQ(widths[9999], widths[1000]);
     EXPECT_GT(widths[10000], widths[9999]);
+    gutter->setFontSize(22);
+    EXPECT_GT(gutter->width(), widths[10000]);
 }
 
 TEST_F(LineNumberGutterTest, NumbersAndWidthCatchUpWithEditsAfterTheyEnd)
