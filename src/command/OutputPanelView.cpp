@@ -65,6 +65,14 @@ public:
     explicit OutputTextView(QWidget *parent)
         : QPlainTextEdit(parent)
     {
+        setObjectName(QStringLiteral("output"));
+        setReadOnly(true);
+        setUndoRedoEnabled(false); // nothing to undo, and no second copy of megabytes of output
+        setFrameShape(QFrame::NoFrame);
+        setBackgroundRole(QPalette::Base);
+        setAutoFillBackground(true);
+        setMinimumHeight(80);
+        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         document()->setDocumentMargin(0);
         setViewportMargins(8, 6, 8, 6);
     }
@@ -153,14 +161,6 @@ void OutputPanelView::buildLayout()
     separator->setFrameShadow(QFrame::Plain);
 
     output = new OutputTextView(this);
-    output->setObjectName(QStringLiteral("output"));
-    output->setReadOnly(true);
-    output->setUndoRedoEnabled(false);
-    output->setFrameShape(QFrame::NoFrame);
-    output->setBackgroundRole(QPalette::Base);
-    output->setAutoFillBackground(true);
-    output->setMinimumHeight(80);
-    output->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
     auto *row = new QHBoxLayout;
     row->setContentsMargins(6, 4, 4, 4);
