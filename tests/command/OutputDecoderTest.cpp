@@ -85,15 +85,6 @@ INSTANTIATE_TEST_SUITE_P(EdgeCases, DecodeTable,
         DecodeCase { "escape_then_line_break_is_not_held", { "a\x1B[1\nb" }, "a\x1B[1\nb" }),
     [](const ::testing::TestParamInfo<DecodeCase> &info) { return std::string(info.param.name); });
 
-TEST(OutputDecoder, SplitEAcuteProducesNoReplacementCharacter)
-{
-    OutputDecoder decoder;
-    EXPECT_EQ(decoder.decode(QByteArray("\xC3")), QString());
-    EXPECT_EQ(decoder.heldBytes(), QByteArray("\xC3"));
-    EXPECT_EQ(decoder.decode(QByteArray("\xA9")), QString(QChar(0xE9)));
-    EXPECT_TRUE(decoder.heldBytes().isEmpty());
-}
-
 TEST(OutputDecoder, SplitColourSequenceIsCarriedThenRemoved)
 {
     OutputDecoder decoder;

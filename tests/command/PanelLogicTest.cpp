@@ -9,25 +9,6 @@
 namespace
 {
 
-TEST(CommandHistory, AddingAgainMovesTheLineToTheNewestPosition)
-{
-    CommandHistory history({ "a", "b", "c" });
-    history.add("a");
-    EXPECT_EQ(history.entries(), (QStringList { "b", "c", "a" }));
-}
-
-TEST(CommandHistory, KeepsFiftyDroppingTheOldest)
-{
-    QStringList fifty;
-    for (int i = 0; i < 50; ++i)
-        fifty << QString::number(i);
-    CommandHistory history(fifty);
-    history.add("new");
-    EXPECT_EQ(history.entries().size(), 50);
-    EXPECT_EQ(history.entries().first(), "1");
-    EXPECT_EQ(history.entries().last(), "new");
-}
-
 TEST(CommandHistory, ALongerSavedListIsCutToTheNewestFifty)
 {
     QStringList many;
