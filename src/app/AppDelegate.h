@@ -18,6 +18,8 @@
 class ActivityBarView;
 class EditorHost;
 class EditorTextView;
+class HoverCards;
+class LineNumberGutter;
 class ExplorerView;
 class InlineCard;
 class MainWindow;
@@ -114,8 +116,10 @@ public:
     QSplitter *rightSplit = nullptr;
     OutputPanelView *outputPanel = nullptr;
     EditorHost *scrollView = nullptr;
+    LineNumberGutter *lineRuler = nullptr;
     TabStripView *tabStrip = nullptr;
     ActivityBarView *activityBar = nullptr;
+    HoverCards *hoverCards = nullptr;
     EditorTextView *emptyView = nullptr;
     QLabel *subtitleLabel = nullptr;
 
@@ -164,6 +168,7 @@ private:
     void applyWrap(OpenDocument &document);
     void textDidChange(OpenDocument *document);
     void refreshTabStrip();
+    void hoverTab(std::optional<int> index, QWidget *tab);
     void documentsChanged();
     void installView(OpenDocument &document);
 

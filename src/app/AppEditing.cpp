@@ -6,6 +6,7 @@
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
 #include "editor/Indentation.h"
+#include "editor/LineNumberGutter.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -148,6 +149,7 @@ void AppDelegate::applyFontSize()
             document->textView->setFont(font);
     emptyView->setFont(font);
     outputPanel->applyFont();
+    lineRuler->setFontSize(Defaults::fontSize());
 }
 
 void AppDelegate::setIndentWidth(int width)

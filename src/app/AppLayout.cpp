@@ -4,6 +4,8 @@
 #include "EditorHost.h"
 #include "MainWindow.h"
 #include "chrome/ActivityBarView.h"
+#include "chrome/HoverCards.h"
+#include "chrome/TabItemView.h"
 #include "chrome/TabStripView.h"
 #include "command/OutputPanelView.h"
 #include "common/Defaults.h"
@@ -11,6 +13,7 @@
 #include "common/SolidBackdrop.h"
 #include "common/Theme.h"
 #include "editor/EditorTextView.h"
+#include "editor/LineNumberGutter.h"
 #include "navigation/ExplorerView.h"
 
 #include <QApplication>
@@ -44,6 +47,7 @@ void AppDelegate::buildWindow()
     window->onDrop = [this](const QList<QUrl> &urls) { performDrop(urls); };
     window->setMenuBar(menuBar);
     buildToolbar();
+    hoverCards = new HoverCards(window, this);
 
     auto *central = new QWidget(window);
     auto *row = new QHBoxLayout(central);
@@ -136,9 +140,19 @@ QWidget *AppDelegate::buildEditorArea()
     tabStrip->onPromote = [this](int index) { promote(index); };
     tabStrip->onReorderOrder = [this](const QList<int> &order) { onReorderOrder(order); };
     tabStrip->menuForTab = [this](int index) { return menuForTab(index); };
+    tabStrip->onHover = [this](std::optional<int> index, TabItemView *tab) { hoverTab(index, tab); };
     layout->addWidget(tabStrip, 0, Qt::AlignLeft);
     scrollView = new EditorHost(editorContainer);
     layout->addWidget(scrollView, 1);
+    auto *gutterLayout = new QHBoxLayout(scrollView->gutterSlot());
+    gutterLayout->setContentsMargins(0, 0, 0, 0);
+    lineRuler = new LineNumberGutter(scrollView->gutterSlot());
+    gutterLayout->addWidget(lineRuler);
+    lineRuler->setFontSize(Defaults::fontSize());
+    lineRuler->setBookmarkProvider([this] {
+        const DocumentPtr active = activeDocument();
+        return active && !active->historyIndex ? active->bookmarks : std::vector<qsizetype>();
+    });
     emptyView = new EditorTextView();
     emptyView->setReadOnly(true);
     emptyView->setPlainText(QStringLiteral("Drop a file or a folder here, or press ")
@@ -310,4 +324,5 @@ void AppDelegate::showEmptyView()
     emptyView->setLineWrapMode(Defaults::wrap() ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     scrollView->install(emptyView);
     scrollView->gutterSlot()->hide();
+    lineRuler->setTextView(nullptr);
 }

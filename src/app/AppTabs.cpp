@@ -3,9 +3,12 @@
 
 #include "EditorHost.h"
 #include "RemoteCopies.h"
+#include "chrome/FileCardInfo.h"
+#include "chrome/HoverCards.h"
 #include "chrome/TabStripView.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
+#include "editor/LineNumberGutter.h"
 #include "navigation/ExplorerView.h"
 
 #include <QDir>
@@ -53,6 +56,8 @@ void AppDelegate::installView(OpenDocument &document)
     EditorTextView *view = document.textView;
     applyWrap(document);
     scrollView->install(view);
+    scrollView->gutterSlot()->show();
+    lineRuler->setTextView(view);
     const qsizetype length = view->document()->characterCount() - 1;
     const qsizetype location = std::min(document.selectedRange.location, length);
     const qsizetype selected = std::min(document.selectedRange.length, length - location);
@@ -92,8 +97,28 @@ void AppDelegate::revealInExplorer(const QString &path)
     explorer->revealFile(path);
 }
 
+void AppDelegate::hoverTab(std::optional<int> index, QWidget *tab)
+{
+    hoverCards->hide();
+    if (!index || *index < 0 || *index >= int(documents.size()))
+        return;
+    std::weak_ptr<OpenDocument> weak = documents[*index];
+    QPointer<QWidget> anchor = tab;
+    hoverCards->scheduleShow(HoverCards::tabShowDelayMs, [this, weak, anchor] {
+        const DocumentPtr document = weak.lock();
+        if (!document || !anchor || !document->textView)
+            return;
+        const QString path = document->remote ? document->remote->hostID + QLatin1Char(':') + document->remote->path
+                                              : document->path();
+        const QString text = document->text();
+        hoverCards->show(fileCardInfo(document->fileName(), path, text, document->isDirty),
+                         hoverCards->rectInWindow(anchor), Side::below);
+    });
+}
+
 void AppDelegate::refreshTabStrip()
 {
+    hoverCards->hide();
     QStringList titles;
     QList<bool> dirty;
     QList<bool> preview;
