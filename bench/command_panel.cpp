@@ -1,6 +1,7 @@
 // A command printing 3,000,000 characters as fast as it can into the real output panel, on the
 // offscreen platform. A 1 ms timer records the longest gap between event-loop turns (how long
-// the window stops answering) and the document counts the appends.
+// the window stops answering), both on the wall clock and in main-thread CPU time (which leaves
+// out time the process waited for a core on a busy machine), and the document counts the appends.
 #include "command/OutputPanelView.h"
 
 #include <QApplication>
@@ -15,12 +16,22 @@
 #include <benchmark/benchmark.h>
 
 #include <csignal>
+#include <ctime>
 
 namespace
 {
 
+// CPU time of the calling thread: the part of a gap spent working, not waiting for a core.
+double threadCpuMs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
 struct Measure {
     double longestGapMs = 0;
+    double longestGapCpuMs = 0;
     int appends = 0;
     double seconds = 0;
 };
@@ -47,14 +58,19 @@ Measure runIntoPanel(OutputPanelView &panel, const QString &line)
     QTimer ticker;
     ticker.setTimerType(Qt::PreciseTimer);
     ticker.setInterval(1);
+    double cpuAtTick = threadCpuMs();
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         measure.longestGapMs = std::max(measure.longestGapMs, sinceTick.nsecsElapsed() / 1e6);
+        const double cpu = threadCpuMs();
+        measure.longestGapCpuMs = std::max(measure.longestGapCpuMs, cpu - cpuAtTick);
+        cpuAtTick = cpu;
         sinceTick.restart();
     });
 
     QElapsedTimer clock;
     clock.start();
     sinceTick.start();
+    cpuAtTick = threadCpuMs();
     ticker.start();
     field->setText(line);
     panel.runCommand();
@@ -73,6 +89,7 @@ void PanelThreeMillionCharacters(benchmark::State &state)
     panel.show();
     QApplication::processEvents();
     double worstGap = 0;
+    double worstCpuGap = 0;
     double worstRate = 0;
     double totalAppends = 0;
     for (auto _ : state) {
@@ -80,11 +97,13 @@ void PanelThreeMillionCharacters(benchmark::State &state)
         // 200,000 lines of 15 characters.
         const Measure m = runIntoPanel(panel, QStringLiteral("seq -f 'line %09g' 1 200000"));
         worstGap = std::max(worstGap, m.longestGapMs);
+        worstCpuGap = std::max(worstCpuGap, m.longestGapCpuMs);
         worstRate = std::max(worstRate, m.appends / std::max(m.seconds, 1.0));
         totalAppends += m.appends;
         state.SetIterationTime(m.seconds);
     }
     state.counters["longest_gap_ms"] = worstGap;
+    state.counters["longest_gap_cpu_ms"] = worstCpuGap;
     state.counters["appends_per_s"] = worstRate;
     state.counters["appends_per_run"] = totalAppends / double(state.iterations());
     state.SetBytesProcessed(int64_t(state.iterations()) * 3'000'000);
