@@ -37,6 +37,7 @@ constexpr size_t readSize = 64 * 1024;
 // Decoded text waiting for the main thread; past this the queue stops reading, and the child
 // waits on a full pipe until the main thread catches up.
 constexpr qsizetype outgoingCap = 4 * 1024 * 1024;
+constexpr int unknownWaitStatus = -1; // no real wait status has every bit set
 
 // A list of C strings that stays valid as long as the list lives.
 class CStrings
@@ -68,8 +69,12 @@ CStrings commandEnvironment()
     return out;
 }
 
+// The exit status, or the number of the signal that ended the child; -1 when it is unknown (the
+// child was reaped elsewhere).
 int statusFromWait(int waitStatus)
 {
+    if (waitStatus == unknownWaitStatus)
+        return -1;
     if (WIFEXITED(waitStatus))
         return WEXITSTATUS(waitStatus);
     if (WIFSIGNALED(waitStatus))
@@ -289,7 +294,7 @@ struct CommandRun::Shared {
                 result = ::waitpid(self->pid, &status, 0);
             } while (result == -1 && errno == EINTR);
             self->reaped = true;
-            self->waitStatus = result == self->pid ? status : -1;
+            self->waitStatus = result == self->pid ? status : unknownWaitStatus;
         }
         self->wake();
     }
