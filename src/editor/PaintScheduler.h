@@ -1,0 +1,73 @@
+#pragma once
+
+#include "PaintVersions.h"
+#include "SpanCache.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QUrl>
+
+class QPlainTextEdit;
+class QTimer;
+
+// Decides when the syntax colours of the editor view on show are worked out and put on screen.
+// Requests are debounced through one timer; the scan runs on the thread pool over a copy of the
+// text and its result comes back through the event loop, where a result overtaken by a later
+// edit or by another view is dropped. Large texts are coloured only around the visible part,
+// texts over the scan limit and plain documents not at all. Main thread only.
+class PaintScheduler : public QObject
+{
+    Q_OBJECT
+public:
+    explicit PaintScheduler(QObject *parent = nullptr);
+
+    // What the owner reports. A view is shown (activated, renamed, reloaded from disk, or showing
+    // another version of its file) with the document's URL and whether it is plain.
+    void show(QPlainTextEdit *view, const QUrl &url, bool isPlain);
+    // The placeholder, which is never coloured, is shown.
+    void showNothing();
+    void textChanged();
+    // The visible part of the editor moved or changed size.
+    void editorScrolled();
+    void paletteChanged();
+
+    // One paint after `delayMs`; a new request replaces a pending one.
+    void schedulePaint(bool rescan, int delayMs);
+    void schedulePaint(PaintReason reason);
+    void paint();
+    void finishScan(qint64 version, QPlainTextEdit *view, SpanList spans);
+    void applySpans(const std::vector<Span> &spans, QPlainTextEdit *view);
+
+    const PaintVersions &versions() const { return paintVersions; }
+    const SpanCache &spanCache() const { return cache; }
+    bool paintPending() const;
+
+    // What has happened so far, for watching the scheduler at work.
+    struct Counts {
+        int scans = 0; // started
+        int dropped = 0; // results that came back stale
+        int applied = 0; // times colours were put on a view
+    };
+    const Counts &counts() const { return counted; }
+
+private:
+    struct StartedScan {
+        const Language *language = nullptr;
+        qint64 textStamp = 0;
+    };
+
+    void watch(QPlainTextEdit *view);
+    bool reuseSpans(QPlainTextEdit *view, const Language *language, qint64 textStamp);
+    void startScan(QPlainTextEdit *view, const Language *language, qint64 textStamp);
+
+    QTimer *paintWork;
+    PaintVersions paintVersions;
+    SpanCache cache;
+    StartedScan started;
+    QPointer<QPlainTextEdit> shownView;
+    QUrl shownUrl;
+    bool shownIsPlain = false;
+    QSet<const QObject *> watched;
+    Counts counted;
+};

@@ -1,0 +1,292 @@
+#include "editor/PaintScheduler.h"
+#include "TestSupport.h"
+#include "editor/EditorTextView.h"
+#include "editor/ScanWindow.h"
+#include "editor/SpanPainter.h"
+#include "editor/SyntaxColors.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QThreadPool>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using testsupport::waitUntil;
+
+namespace
+{
+
+const QUrl cppFile = QUrl::fromLocalFile(QStringLiteral("/work/src/main.cpp"));
+
+std::unique_ptr<EditorTextView> shownView(const QString &text, const QColor &window = Qt::white)
+{
+    auto view = std::make_unique<EditorTextView>();
+    QPalette palette = view->palette();
+    palette.setColor(QPalette::Window, window);
+    view->setPalette(palette);
+    view->setPlainText(text);
+    view->resize(600, 400);
+    view->show();
+    return view;
+}
+
+// The colour the layout gives the character at `position`; invalid when it has none.
+QColor colourAt(const QPlainTextEdit &view, int position)
+{
+    const QTextBlock block = view.document()->findBlock(position);
+    const int offset = position - block.position();
+    for (const QTextLayout::FormatRange &range : block.layout()->formats()) {
+        if (offset >= range.start && offset < range.start + range.length)
+            return range.format.foreground().color();
+    }
+    return QColor();
+}
+
+bool hasColours(const QPlainTextEdit &view, int blockNumber)
+{
+    return !view.document()->findBlockByNumber(blockNumber).layout()->formats().isEmpty();
+}
+
+QColor light(TokenKind kind)
+{
+    return syntaxColor(kind, Appearance::light);
+}
+
+// C++ lines, cut or padded with a comment so that the text is exactly `length` code units.
+QString cppText(qsizetype length)
+{
+    const QString line = QStringLiteral("int value = compute(1, \"two\"); // three\n");
+    QString text;
+    text.reserve(length + line.size());
+    while (text.size() < length)
+        text += line;
+    text.truncate(length);
+    return text;
+}
+
+// Waits for every scan to end and its result to be handed back.
+void settle(PaintScheduler &scheduler)
+{
+    waitUntil([&] { return !scheduler.paintPending(); });
+    QThreadPool::globalInstance()->waitForDone(5000);
+    QCoreApplication::processEvents();
+}
+
+}
+
+TEST(PaintScheduler, ColoursAppearOnTheViewButNeverInTheText)
+{
+    const QString source = QStringLiteral("#include <vector>\nint main() { return 0; } // done\n");
+    auto view = shownView(source);
+    const QString html = view->document()->toHtml();
+    const int undoSteps = view->document()->availableUndoSteps();
+    PaintScheduler scheduler;
+    scheduler.show(view.get(), cppFile, false);
+    ASSERT_TRUE(waitUntil([&] { return scheduler.counts().applied == 1; }));
+
+    EXPECT_EQ(colourAt(*view, 0), light(TokenKind::keyword)); // #include
+    EXPECT_EQ(colourAt(*view, 10), light(TokenKind::string)); // <vector>
+    EXPECT_EQ(colourAt(*view, 18), light(TokenKind::keyword)); // int
+    EXPECT_EQ(colourAt(*view, 22), light(TokenKind::function)); // main
+    EXPECT_EQ(colourAt(*view, int(source.indexOf(u'0'))), light(TokenKind::number));
+    EXPECT_EQ(colourAt(*view, int(source.indexOf(u"//"))), light(TokenKind::comment));
+    EXPECT_FALSE(colourAt(*view, 26).isValid()); // the space before "{"
+
+    EXPECT_EQ(view->toPlainText(), source);
+    EXPECT_EQ(view->document()->toHtml(), html);
+    EXPECT_EQ(view->document()->availableUndoSteps(), undoSteps);
+    EXPECT_FALSE(view->document()->isModified());
+    view->selectAll();
+    view->copy();
+    const QMimeData *copied = QApplication::clipboard()->mimeData();
+    ASSERT_TRUE(copied);
+    EXPECT_EQ(copied->text(), source);
+    EXPECT_FALSE(copied->html().contains(light(TokenKind::keyword).name(), Qt::CaseInsensitive));
+}
+
+TEST(PaintScheduler, OnlyTheNewestVersionIsApplied)
+{
+    auto view = shownView(QStringLiteral("int a;"));
+    PaintScheduler scheduler;
+    scheduler.show(view.get(), cppFile, false);
+    scheduler.paint();
+    ASSERT_EQ(scheduler.counts().scans, 1);
+    // An edit while that scan runs: its result arrives for an old version.
+    QTextCursor(view->document()).insertText(QStringLiteral("// "));
+    scheduler.textChanged();
+    scheduler.paint();
+    EXPECT_EQ(scheduler.counts().scans, 2);
+    settle(scheduler);
+
+    EXPECT_EQ(scheduler.counts().dropped, 1);
+    EXPECT_EQ(scheduler.versions().scanningVersion, -1);
+    EXPECT_EQ(scheduler.spanCache().find(view.get())->version, scheduler.versions().paintVersion);
+    EXPECT_EQ(colourAt(*view, 5), light(TokenKind::comment)); // "int" is inside the comment now
+}
+
+TEST(PaintScheduler, ABurstOfEditsGivesOneScan)
+{
+    auto view = shownView(QStringLiteral("int a;\n"));
+    PaintScheduler scheduler;
+    scheduler.show(view.get(), cppFile, false);
+    QTextCursor cursor(view->document());
+    cursor.movePosition(QTextCursor::End);
+    for (const char16_t key : u"return 42;") {
+        cursor.insertText(QString(QChar(key)));
+        scheduler.textChanged();
+    }
+    settle(scheduler);
+    EXPECT_EQ(scheduler.counts().scans, 1);
+    EXPECT_EQ(colourAt(*view, 7), light(TokenKind::keyword)); // return
+    EXPECT_EQ(colourAt(*view, 14), light(TokenKind::number));
+}
+
+TEST(PaintScheduler, PlainDocumentsAndTextsWithoutLanguageStayUncoloured)
+{
+    auto view = shownView(QStringLiteral("# note\nint x = 1;\n"));
+    PaintScheduler scheduler;
+    scheduler.show(view.get(), cppFile, true);
+    settle(scheduler);
+    EXPECT_EQ(scheduler.counts().scans, 0);
+    EXPECT_FALSE(hasColours(*view, 0));
+    EXPECT_FALSE(hasColours(*view, 1));
+
+    // The language is worked out at every paint: a directive in C++, a comment in Python.
+    scheduler.show(view.get(), cppFile, false);
+    ASSERT_TRUE(waitUntil([&] { return colourAt(*view, 0) == light(TokenKind::keyword); }));
+    scheduler.show(view.get(), QUrl::fromLocalFile(QStringLiteral("/work/notes")), false);
+    ASSERT_TRUE(waitUntil([&] { return !hasColours(*view, 0) && !hasColours(*view, 1); }));
+    scheduler.show(view.get(), QUrl::fromLocalFile(QStringLiteral("/work/notes.py")), false);
+    ASSERT_TRUE(waitUntil([&] { return colourAt(*view, 0) == light(TokenKind::comment); }));
+
+    // Emptying the text takes its colours off; an empty text is not scanned.
+    const int scans = scheduler.counts().scans;
+    QTextCursor cursor(view->document());
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    scheduler.textChanged();
+    settle(scheduler);
+    EXPECT_EQ(scheduler.counts().scans, scans);
+    EXPECT_FALSE(hasColours(*view, 0));
+    EXPECT_TRUE(SpanPainter::of(view->document())->colouredRanges().empty());
+}
+
+TEST(PaintScheduler, EachViewKeepsItsSpansUntilItCloses)
+{
+    auto first = shownView(QStringLiteral("int a;"));
+    auto second = shownView(QStringLiteral("return b;"));
+    PaintScheduler scheduler;
+    scheduler.show(first.get(), cppFile, false);
+    ASSERT_TRUE(waitUntil([&] { return scheduler.counts().applied == 1; }));
+    scheduler.show(second.get(), cppFile, false);
+    ASSERT_TRUE(waitUntil([&] { return scheduler.counts().applied == 2; }));
+    EXPECT_EQ(scheduler.spanCache().size(), 2);
+
+    // Back to an unchanged view: its spans come back without a scan.
+    scheduler.show(first.get(), cppFile, false);
+    ASSERT_TRUE(waitUntil([&] { return scheduler.counts().applied == 3; }));
+    EXPECT_EQ(scheduler.counts().scans, 2);
+    EXPECT_EQ(scheduler.spanCache().find(first.get())->version, scheduler.versions().paintVersion);
+
+    // Edited while hidden: scanned again when shown.
+    QTextCursor(second->document()).insertText(QStringLiteral("// "));
+    scheduler.textChanged();
+    scheduler.show(second.get(), cppFile, false);
+    settle(scheduler);
+    EXPECT_EQ(scheduler.counts().scans, 3);
+    EXPECT_EQ(colourAt(*second, 3), light(TokenKind::comment));
+
+    const QObject *closed = second.get();
+    second.reset();
+    EXPECT_FALSE(scheduler.spanCache().contains(closed));
+    EXPECT_TRUE(scheduler.spanCache().contains(first.get()));
+}
+
+TEST(PaintScheduler, ScanOverTakenByAnotherViewIsDropped)
+{
+    auto first = shownView(QStringLiteral("int a;"));
+    auto second = shownView(QStringLiteral("return b;"));
+    PaintScheduler scheduler;
+    scheduler.show(first.get(), cppFile, false);
+    scheduler.paint();
+    scheduler.show(second.get(), cppFile, false);
+    settle(scheduler);
+    EXPECT_EQ(scheduler.counts().scans, 2);
+    EXPECT_EQ(scheduler.counts().dropped, 1);
+    EXPECT_FALSE(scheduler.spanCache().contains(first.get()));
+    EXPECT_FALSE(hasColours(*first, 0));
+    EXPECT_TRUE(hasColours(*second, 0));
+
+    // The placeholder on show: a scan that ends meanwhile is dropped too.
+    QTextCursor(second->document()).insertText(QStringLiteral("int "));
+    scheduler.textChanged();
+    scheduler.paint();
+    scheduler.showNothing();
+    settle(scheduler);
+    EXPECT_EQ(scheduler.counts().dropped, 2);
+}
+
+TEST(PaintScheduler, LargeTextsAreColouredAroundTheVisibleLinesOnly)
+{
+    for (const qsizetype length : { qsizetype(40'000), qsizetype(40'001) }) {
+        SCOPED_TRACE(length);
+        const bool large = length == 40'001;
+        auto view = shownView(cppText(length));
+        const int nearEnd = view->document()->findBlock(int(length) - 100).position();
+        PaintScheduler scheduler;
+        scheduler.show(view.get(), cppFile, false);
+        ASSERT_TRUE(waitUntil([&] { return scheduler.counts().applied == 1; }));
+        EXPECT_EQ(colourAt(*view, 0), light(TokenKind::keyword));
+        EXPECT_EQ(colourAt(*view, nearEnd).isValid(), !large);
+
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+        scheduler.editorScrolled();
+        EXPECT_EQ(scheduler.paintPending(), large);
+        ASSERT_TRUE(waitUntil([&] { return colourAt(*view, nearEnd).isValid(); }));
+        EXPECT_EQ(scheduler.counts().scans, 1);
+    }
+}
+
+TEST(PaintScheduler, TextsOverTheScanLimitAreNeverScanned)
+{
+    auto view = shownView(cppText(ScanWindow::scanLimit));
+    PaintScheduler scheduler;
+    scheduler.show(view.get(), cppFile, false);
+    ASSERT_TRUE(waitUntil([&] { return scheduler.counts().applied == 1; }, 20000));
+    EXPECT_TRUE(hasColours(*view, 0));
+    EXPECT_FALSE(colourAt(*view, 1'000'000).isValid()) << "far outside the window";
+
+    // One code unit more: the colours come off and stay off, wherever the view is.
+    QTextCursor(view->document()).insertText(QStringLiteral(" "));
+    scheduler.textChanged();
+    ASSERT_TRUE(waitUntil([&] { return !hasColours(*view, 0); }));
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
+    scheduler.editorScrolled();
+    settle(scheduler);
+    const int top = view->cursorForPosition(QPoint(0, 0)).block().position();
+    EXPECT_FALSE(colourAt(*view, top).isValid());
+    EXPECT_EQ(scheduler.counts().scans, 1);
+    EXPECT_TRUE(SpanPainter::of(view->document())->colouredRanges().empty());
+}
+
+TEST(PaintScheduler, PaletteSwitchRecoloursWithoutAScan)
+{
+    auto view = shownView(QStringLiteral("int a; // b"));
+    PaintScheduler scheduler;
+    scheduler.show(view.get(), cppFile, false);
+    ASSERT_TRUE(waitUntil([&] { return scheduler.counts().applied == 1; }));
+    ASSERT_EQ(colourAt(*view, 0), light(TokenKind::keyword));
+
+    QPalette dark = view->palette();
+    dark.setColor(QPalette::Window, QColor(30, 30, 30));
+    view->setPalette(dark);
+    scheduler.paletteChanged();
+    ASSERT_TRUE(waitUntil(
+        [&] { return colourAt(*view, 0) == syntaxColor(TokenKind::keyword, Appearance::dark); }));
+    EXPECT_EQ(colourAt(*view, 8), syntaxColor(TokenKind::comment, Appearance::dark));
+    EXPECT_EQ(scheduler.counts().scans, 1);
+}
