@@ -4,6 +4,7 @@
 #include "EditorHost.h"
 #include "MainWindow.h"
 #include "chrome/InlineCard.h"
+#include "chrome/SettingsView.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
 #include "navigation/ExplorerView.h"
@@ -144,6 +145,10 @@ void AppDelegate::onReorderOrder(const QList<int> &order)
 
 void AppDelegate::closeTabOrWindow()
 {
+    if (settingsView && settingsView->isVisible()) {
+        closeSettings();
+        return;
+    }
     if (activeDocument()) {
         closeTab(activeIndex);
         return;

@@ -20,6 +20,8 @@ class EditorHost;
 class EditorTextView;
 class HoverCards;
 class LineNumberGutter;
+class SettingsView;
+class StatusBarView;
 class ExplorerView;
 class InlineCard;
 class MainWindow;
@@ -51,6 +53,10 @@ public:
     void persistSession();
     void showNote(const QString &text); // empty clears the note
     void updateTitle();
+    void scheduleStatusRefresh();
+    void refreshStatusBar();
+    void toggleSettings();
+    void closeSettings();
     void showPane(const QString &mode);
     void toggleSidebar();
     void setPanelHidden(bool hidden);
@@ -117,6 +123,8 @@ public:
     OutputPanelView *outputPanel = nullptr;
     EditorHost *scrollView = nullptr;
     LineNumberGutter *lineRuler = nullptr;
+    StatusBarView *statusBar = nullptr;
+    SettingsView *settingsView = nullptr;
     TabStripView *tabStrip = nullptr;
     ActivityBarView *activityBar = nullptr;
     HoverCards *hoverCards = nullptr;
@@ -178,6 +186,7 @@ private:
     void showChangedOnDiskCard(const DocumentPtr &document);
 
     QTimer *noteTimer = nullptr;
+    QTimer *statusWork = nullptr;
     bool terminated = false;
     bool replacingText = false;
     bool panelSized = false;

@@ -3,6 +3,7 @@
 
 #include "EditorHost.h"
 #include "MainWindow.h"
+#include "command/OutputPanelView.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
 #include "navigation/ExplorerView.h"
@@ -84,6 +85,7 @@ DocumentPtr AppDelegate::makeDocument(const QString &path, const DecodedText &de
     view->document()->setModified(false);
     document->diskDate = QFileInfo(path).lastModified();
     watchEdits(document);
+    connect(view, &QPlainTextEdit::cursorPositionChanged, this, [this] { scheduleStatusRefresh(); });
     connect(view->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
             [this] { holdEditorPlace(); });
     return document;
@@ -169,6 +171,7 @@ void AppDelegate::setWorkspace(const QString &folder)
     workspace = QDir::cleanPath(folder);
     Defaults::set(Defaults::Workspace, *workspace);
     explorer->setRoot(*workspace, false, true);
+    outputPanel->refreshFolderLabel();
     updateTitle();
     persistSession();
 }

@@ -156,6 +156,7 @@ void AppDelegate::setIndentWidth(int width)
 {
     Defaults::set(Defaults::IndentWidth, width);
     validateMenus();
+    scheduleStatusRefresh();
 }
 
 void AppDelegate::toggleSetting(const char *key, bool fallback)

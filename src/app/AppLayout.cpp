@@ -6,6 +6,7 @@
 #include "chrome/ActivityBarView.h"
 #include "chrome/HoverCards.h"
 #include "chrome/TabItemView.h"
+#include "chrome/StatusBarView.h"
 #include "chrome/TabStripView.h"
 #include "command/OutputPanelView.h"
 #include "common/Defaults.h"
@@ -17,6 +18,7 @@
 #include "navigation/ExplorerView.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
@@ -68,6 +70,11 @@ void AppDelegate::buildWindow()
     outputPanel = new OutputPanelView(rightSplit);
     outputPanel->setMinimumHeight(panelMinimumHeight);
     outputPanel->onClose = [this] { setPanelHidden(true); };
+    outputPanel->workingDirectory = [this] { return workspace.value_or(QDir::homePath()); };
+    outputPanel->onFocusEditor = [this] {
+        if (const DocumentPtr active = activeDocument(); active && active->textView)
+            active->textView->setFocus();
+    };
     rightSplit->addWidget(outputPanel);
     rightSplit->setStretchFactor(0, 1);
     rightSplit->setStretchFactor(1, 0);
@@ -153,6 +160,8 @@ QWidget *AppDelegate::buildEditorArea()
         const DocumentPtr active = activeDocument();
         return active && !active->historyIndex ? active->bookmarks : std::vector<qsizetype>();
     });
+    statusBar = new StatusBarView(editorContainer);
+    layout->addWidget(statusBar);
     emptyView = new EditorTextView();
     emptyView->setReadOnly(true);
     emptyView->setPlainText(QStringLiteral("Drop a file or a folder here, or press ")

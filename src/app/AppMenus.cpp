@@ -81,6 +81,10 @@ void AppDelegate::buildMenus()
         indentLines(static_cast<EditorTextView *>(activeView()), true);
     });
 
+    edit->addSeparator();
+    QAction *settings = add(edit, QStringLiteral("Settings…"), QKeySequence(QStringLiteral("Ctrl+,")), [this] { toggleSettings(); });
+    settings->setMenuRole(QAction::PreferencesRole);
+
     QMenu *view = bar->addMenu(QStringLiteral("View"));
     toggleSidebarAction = add(view, QStringLiteral("Hide Sidebar"), QKeySequence(QStringLiteral("Ctrl+Meta+S")), [this] { toggleSidebar(); });
     add(view, QStringLiteral("Explorer"), QKeySequence(QStringLiteral("Ctrl+Meta+E")), [this] { showPane(QStringLiteral("explorer")); });

@@ -32,6 +32,7 @@ void AppDelegate::activateDocument(int index, bool focus)
 {
     if (index < 0 || index >= int(documents.size()))
         return;
+    closeSettings();
     rememberPlace();
     for (const DocumentPtr &document : documents) {
         if (document->historyIndex) {

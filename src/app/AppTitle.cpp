@@ -36,6 +36,7 @@ void AppDelegate::updateTitle()
     if (!window)
         return;
     validateMenus();
+    scheduleStatusRefresh();
     QString title;
     QString subtitle;
     const DocumentPtr active = activeDocument();

@@ -1,0 +1,101 @@
+// The status bar under the editor and the settings pane over it.
+#include "AppDelegate.h"
+
+#include "chrome/SettingsView.h"
+#include "chrome/StatusBarView.h"
+#include "chrome/StatusTexts.h"
+#include "common/Defaults.h"
+#include "editor/EditorTextView.h"
+
+#include <QTextBlock>
+#include <QTimer>
+
+namespace {
+
+StatusEncoding statusEncoding(const TextEncoding &encoding)
+{
+    switch (encoding.kind) {
+    case TextEncoding::Kind::Utf8:
+        return StatusEncoding::Utf8;
+    case TextEncoding::Kind::Utf16LE:
+        return StatusEncoding::Utf16LE;
+    case TextEncoding::Kind::Utf16BE:
+        return StatusEncoding::Utf16BE;
+    case TextEncoding::Kind::Utf32LE:
+        return StatusEncoding::Utf32LE;
+    case TextEncoding::Kind::Utf32BE:
+        return StatusEncoding::Utf32BE;
+    case TextEncoding::Kind::Latin1:
+        return StatusEncoding::Latin1;
+    }
+    return StatusEncoding::Utf8;
+}
+
+}
+
+void AppDelegate::scheduleStatusRefresh()
+{
+    if (!statusWork) {
+        statusWork = new QTimer(this);
+        statusWork->setSingleShot(true);
+        connect(statusWork, &QTimer::timeout, this, [this] { refreshStatusBar(); });
+    }
+    statusWork->stop();
+    const DocumentPtr active = activeDocument();
+    const qsizetype length = active && active->textView ? active->textView->document()->characterCount() - 1 : 0;
+    const auto delay = statusRefreshDelay(length);
+    if (delay.count() == 0)
+        refreshStatusBar();
+    else
+        statusWork->start(delay);
+}
+
+void AppDelegate::refreshStatusBar()
+{
+    const DocumentPtr active = activeDocument();
+    statusBar->setRemote({}, false, {});
+    if (!active || !active->textView) {
+        statusBar->setTexts({}, statusRightText(Defaults::indentWidth(), std::nullopt, false));
+        statusBar->setBlame({});
+        return;
+    }
+    const QTextCursor cursor = active->textView->textCursor();
+    // Lines are the editor's blocks, so no copy of a large text is needed.
+    const QTextBlock block = cursor.document()->findBlock(cursor.selectionStart());
+    const CaretPlace place { block.blockNumber() + 1, cursor.selectionStart() - block.position() + 1 };
+    statusBar->setTexts(caretText(place, cursor.selectionEnd() - cursor.selectionStart()),
+                        statusRightText(Defaults::indentWidth(), statusEncoding(active->encoding),
+                                        active->historyIndex.has_value()));
+}
+
+void AppDelegate::toggleSettings()
+{
+    if (settingsView && settingsView->isVisible()) {
+        closeSettings();
+        return;
+    }
+    if (!settingsView) {
+        settingsView = new SettingsView(editorContainer);
+        settingsView->onClose = [this] { closeSettings(); };
+        settingsView->onFontSize = [this](double size) { setFontSize(size); };
+        settingsView->onIndentWidth = [this](int width) { setIndentWidth(width); };
+        settingsView->onWordWrap = [this](bool) {
+            if (const DocumentPtr active = activeDocument())
+                applyWrap(*active);
+            else
+                showEmptyView();
+            validateMenus();
+        };
+        settingsView->onInlineBlame = [this](bool) { validateMenus(); };
+    }
+    settingsView->present();
+}
+
+void AppDelegate::closeSettings()
+{
+    if (!settingsView || !settingsView->isVisible())
+        return;
+    settingsView->hide();
+    if (const DocumentPtr active = activeDocument(); active && active->textView)
+        active->textView->setFocus();
+}
