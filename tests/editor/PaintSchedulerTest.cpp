@@ -143,6 +143,15 @@ TEST(PaintScheduler, ABurstOfEditsGivesOneScan)
     EXPECT_EQ(scheduler.counts().scans, 1);
     EXPECT_EQ(colourAt(*view, 7), light(TokenKind::keyword)); // return
     EXPECT_EQ(colourAt(*view, 14), light(TokenKind::number));
+
+    // A line split inside a coloured word is drawn with its old colours until the next scan.
+    cursor.setPosition(9);
+    cursor.insertText(QStringLiteral("\n"));
+    scheduler.textChanged();
+    EXPECT_FALSE(view->grab().isNull());
+    settle(scheduler);
+    EXPECT_EQ(colourAt(*view, 7), QColor()); // "re" is a plain name now
+    EXPECT_EQ(colourAt(*view, 10), QColor());
 }
 
 TEST(PaintScheduler, PlainDocumentsAndTextsWithoutLanguageStayUncoloured)
