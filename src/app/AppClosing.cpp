@@ -29,6 +29,7 @@ void AppDelegate::closeDocument(const DocumentPtr &document)
     const int index = indexOfPath(document->path());
     if (index < 0 || documents[index] != document)
         return;
+    storeBookmarks(*document);
     QVariantMap remotes = Defaults::dictionary(Defaults::RemoteFiles);
     if (remotes.remove(document->path()) > 0)
         Defaults::set(Defaults::RemoteFiles, remotes);

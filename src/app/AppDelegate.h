@@ -94,6 +94,14 @@ public:
     void undoOrRedo(bool redo);
     void holdEditorPlace();
 
+    // Bookmarks.
+    void toggleBookmark();
+    void stepBookmark(bool forward); // Next Bookmark and Previous Bookmark
+    void storeBookmarks(const OpenDocument &document);
+    void restoreBookmarks(OpenDocument &document, const QList<int> &lines);
+    QList<int> storedBookmarkLines(const QString &path) const;
+    bool hasBookmarks() const;
+
     // Saving and changes on disk.
     bool saveFile(const DocumentPtr &document, bool force, std::function<void(bool)> completion = {});
     void saveInTurn(std::vector<DocumentPtr> pending, std::function<void(bool)> done);
@@ -170,6 +178,7 @@ private:
     void placeDocument(const DocumentPtr &document, bool preview);
     void watchEdits(const DocumentPtr &document);
     void watchEditingKeys(EditorTextView *view);
+    void followEditWithBookmarks(OpenDocument &document, int location, int removed, int added);
     void insertNewline(EditorTextView *view);
     bool outdentCloser(EditorTextView *view, QChar closer);
     void applyFontSize();
@@ -201,6 +210,9 @@ private:
     QAction *copyIndentAction = nullptr;
     QAction *bracesAction = nullptr;
     QList<QAction *> indentWidthActions;
+    QAction *nextBookmarkAction = nullptr;
+    QAction *previousBookmarkAction = nullptr;
+    QAction *toggleBookmarkAction = nullptr;
     QAction *nextTabAction = nullptr;
     QAction *previousTabAction = nullptr;
     QAction *toggleSidebarAction = nullptr;

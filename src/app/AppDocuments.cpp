@@ -58,6 +58,7 @@ bool AppDelegate::loadDocument(const QString &path, bool preview, bool focus, bo
     }
     rememberPlace();
     const DocumentPtr document = makeDocument(resolved, *decoded);
+    restoreBookmarks(*document, storedBookmarkLines(resolved));
     if (document->isPlain)
         showNote(QStringLiteral("Very long lines: wrapping and colors are off for ") + name);
     document->isPreview = preview;
@@ -113,11 +114,13 @@ void AppDelegate::watchEdits(const DocumentPtr &document)
 {
     std::weak_ptr<OpenDocument> weak = document;
     connect(document->textView->document(), &QTextDocument::contentsChange, this,
-            [this, weak](int, int removed, int added) {
+            [this, weak](int location, int removed, int added) {
                 if ((removed == 0 && added == 0) || replacingText)
                     return;
-                if (const DocumentPtr strong = weak.lock())
+                if (const DocumentPtr strong = weak.lock()) {
+                    followEditWithBookmarks(*strong, location, removed, added);
                     textDidChange(strong.get());
+                }
             });
 }
 

@@ -112,6 +112,14 @@ void AppDelegate::buildMenus()
     for (QAction *toggle : { wrapAction, copyIndentAction, bracesAction })
         toggle->setCheckable(true);
 
+    QMenu *go = bar->addMenu(QStringLiteral("Go"));
+    previousBookmarkAction = add(go, QStringLiteral("Previous Bookmark"), QKeySequence(QStringLiteral("Ctrl+Alt+J")),
+                                 [this] { stepBookmark(false); });
+    toggleBookmarkAction = add(go, QStringLiteral("Toggle Bookmark"), QKeySequence(QStringLiteral("Ctrl+Alt+K")),
+                               [this] { toggleBookmark(); });
+    nextBookmarkAction = add(go, QStringLiteral("Next Bookmark"), QKeySequence(QStringLiteral("Ctrl+Alt+L")),
+                             [this] { stepBookmark(true); });
+
     QMenu *windowMenu = bar->addMenu(QStringLiteral("Window"));
     add(windowMenu, QStringLiteral("Minimize"), QKeySequence(QStringLiteral("Ctrl+M")), [this] { window->showMinimized(); });
     add(windowMenu, QStringLiteral("Zoom"), QKeySequence(), [this] {
@@ -138,7 +146,7 @@ void AppDelegate::validateMenus()
         saveAllAction->setEnabled(!documents.empty());
     const DocumentPtr active = activeDocument();
     const bool liveText = active && !active->historyIndex;
-    for (QAction *shift : { indentAction, outdentAction })
+    for (QAction *shift : { indentAction, outdentAction, toggleBookmarkAction })
         if (shift)
             shift->setEnabled(liveText);
     if (wrapAction) {
@@ -148,6 +156,10 @@ void AppDelegate::validateMenus()
     }
     for (QAction *item : indentWidthActions)
         item->setChecked(item->data().toInt() == Defaults::indentWidth());
+    const bool anyBookmark = hasBookmarks();
+    for (QAction *step : { nextBookmarkAction, previousBookmarkAction })
+        if (step)
+            step->setEnabled(anyBookmark);
     if (reopenAction)
         reopenAction->setEnabled(!closedTabs.empty());
     for (QAction *step : { nextTabAction, previousTabAction })

@@ -84,5 +84,7 @@ void AppDelegate::willTerminate()
     if (outputPanel)
         outputPanel->stopForQuit();
     saveWindowFrame();
+    for (const DocumentPtr &document : documents)
+        storeBookmarks(*document);
     persistSession();
 }

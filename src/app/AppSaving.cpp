@@ -130,11 +130,15 @@ void AppDelegate::reloadDocument(const DocumentPtr &document)
         return;
     EditorTextView *view = document->textView;
     const int start = view->textCursor().selectionStart();
+    QList<int> bookmarkLines;
+    for (qsizetype offset : document->bookmarks)
+        bookmarkLines << view->document()->findBlock(int(offset)).blockNumber() + 1;
     // Replacing the text is not an edit of the user's.
     replacingText = true;
     view->setPlainText(decoded->text);
     replacingText = false;
     view->document()->clearUndoRedoStacks();
+    restoreBookmarks(*document, bookmarkLines);
     QTextCursor cursor(view->document());
     cursor.setPosition(std::min(start, view->document()->characterCount() - 1));
     view->setTextCursor(cursor);
