@@ -1,0 +1,83 @@
+#include "Ranking.h"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace
+{
+
+// Any name match outranks every path-only match.
+constexpr int nameMatchBonus = 1000;
+constexpr int wordStartBonus = 5;
+constexpr int prefixBonus = 20;
+constexpr int substringBonus = 10;
+
+bool isWordCharacter(QChar c)
+{
+    return c.isLetter() || c.isDigit();
+}
+
+struct Match {
+    int key;
+    int index;
+};
+
+}
+
+QString normalizedQuery(QStringView query)
+{
+    QString q = query.toString().toLower();
+    q.removeIf([](QChar c) { return c.isSpace(); });
+    return q;
+}
+
+std::optional<int> score(QStringView q, QStringView candidate)
+{
+    int total = 0;
+    int run = 0;
+    qsizetype next = 0; // just after the previous match
+    for (const QChar c : q) {
+        const qsizetype at = candidate.indexOf(c, next);
+        if (at < 0)
+            return std::nullopt;
+        run = run > 0 && at == next ? run + 1 : 1;
+        total += 2 * run + 1;
+        if (at == 0 || !isWordCharacter(candidate[at - 1]))
+            total += wordStartBonus;
+        next = at + 1;
+    }
+    if (candidate.startsWith(q))
+        total += prefixBonus;
+    else if (candidate.contains(q))
+        total += substringBonus;
+    return total - int(candidate.size() / 4);
+}
+
+QList<int> rank(QStringView query, const QStringList &lowerNames, const QStringList &lowerPaths,
+    qsizetype limit)
+{
+    const QString q = normalizedQuery(query);
+    QList<int> ranked;
+    if (q.isEmpty()) {
+        ranked.resize(std::min(lowerNames.size(), limit));
+        std::iota(ranked.begin(), ranked.end(), 0);
+        return ranked;
+    }
+    std::vector<Match> matches;
+    for (int i = 0; i < int(lowerNames.size()); ++i) {
+        if (const std::optional<int> byName = score(q, lowerNames[i]))
+            matches.push_back({ *byName + nameMatchBonus, i });
+        else if (const std::optional<int> byPath = score(q, lowerPaths[i]))
+            matches.push_back({ *byPath, i });
+    }
+    // Ordering equal keys by index gives what a stable sort would, for only the rows kept.
+    const auto kept = matches.begin() + std::min<qsizetype>(qsizetype(matches.size()), limit);
+    std::partial_sort(matches.begin(), kept, matches.end(), [](const Match &a, const Match &b) {
+        return a.key != b.key ? a.key > b.key : a.index < b.index;
+    });
+    ranked.reserve(kept - matches.begin());
+    for (auto match = matches.begin(); match != kept; ++match)
+        ranked.append(match->index);
+    return ranked;
+}
