@@ -1,0 +1,84 @@
+#include "FileIndex.h"
+
+#include "FileListing.h"
+#include "common/NameLists.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <deque>
+
+namespace
+{
+
+struct PendingFolder {
+    QString path;
+    QString relative; // empty for the root
+};
+
+QString lastComponent(const QString &path)
+{
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+}
+
+QList<IndexedFile> buildLocalIndex(const QString &root, qsizetype limit)
+{
+    QList<IndexedFile> files;
+    if (limit <= 0)
+        return files;
+    std::deque<PendingFolder> queue { { root, QString() } };
+    while (!queue.empty()) {
+        const PendingFolder folder = std::move(queue.front());
+        queue.pop_front();
+        for (const DirectoryEntry &entry : listChildren(folder.path, false)) {
+            const QString name = lastComponent(entry.path);
+            const QString relative
+                = folder.relative.isEmpty() ? name : folder.relative + u'/' + name;
+            if (entry.isDirectory) {
+                if (!NameLists::isHeavy(name))
+                    queue.push_back({ entry.path, relative });
+                continue;
+            }
+            files.append(IndexedFile::make(entry.path, relative));
+            if (files.size() >= limit) {
+                queue.clear();
+                break;
+            }
+        }
+    }
+    std::sort(files.begin(), files.end(),
+        [](const IndexedFile &a, const IndexedFile &b) { return a.path < b.path; });
+    return files;
+}
+
+FileIndexer::FileIndexer(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void FileIndexer::rebuild(const QString &root)
+{
+    const quint64 generation = ++quickGeneration;
+    QPointer<FileIndexer> self(this);
+    QThreadPool::globalInstance()->start([self, root, generation] {
+        QList<IndexedFile> files = buildLocalIndex(root);
+        // Posted to the application, which outlives the indexer, so a deleted indexer is only
+        // ever looked at on the main thread.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, root, generation, files = std::move(files)] {
+                if (self && self->quickGeneration == generation && self->onBuilt)
+                    self->onBuilt(root, files);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void FileIndexer::dropPending()
+{
+    ++quickGeneration;
+}
