@@ -1,0 +1,34 @@
+#pragma once
+
+#include "IndexedFile.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// A search on the machine itself answers with at most this many files.
+inline constexpr qsizetype serverSearchLimit = 300;
+
+// A remote file list as read from the machine: at most the limit, sorted by relative path.
+struct RemoteFileList {
+    QList<IndexedFile> files;
+    // More files were listed than the limit lets through.
+    bool truncated = false;
+};
+
+// The sh script that lists the files below a remote root, one relative path a line: what git
+// tracks or could track inside a work tree, otherwise every file outside hidden and heavy
+// folders. It prints at most limit + 1 lines, so that a longer list shows as truncated.
+// quotedRoot is the root already quoted for the remote shell.
+QString remoteIndexScript(const QString &quotedRoot, qsizetype limit = fileIndexLimit);
+
+// Turns the listing's output into files below root (an absolute remote path).
+RemoteFileList parseRemoteFileList(const QByteArray &output, const QString &root, qsizetype limit);
+
+// The case-insensitive extended regular expression that finds the query's characters in order;
+// empty when the query has nothing to search for.
+QString serverSearchPattern(QStringView query);
+
+// The sh command that greps the remote root's file list for the pattern, at most
+// serverSearchLimit lines.
+QString serverSearchCommand(const QString &quotedRoot, const QString &pattern);
