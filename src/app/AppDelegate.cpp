@@ -5,6 +5,7 @@
 #include "chrome/InlineCard.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
+#include "editor/PaintScheduler.h"
 #include "navigation/ExplorerView.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@ AppDelegate::AppDelegate(QObject *parent)
     , noteTimer(new QTimer(this))
 {
     noteTimer->setSingleShot(true);
+    painter = new PaintScheduler(this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s == Qt::ApplicationActive)
             didBecomeActive();

@@ -20,6 +20,7 @@ class EditorHost;
 class EditorTextView;
 class HoverCards;
 class LineNumberGutter;
+class PaintScheduler;
 class SettingsView;
 class StatusBarView;
 class ExplorerView;
@@ -81,6 +82,14 @@ public:
     void revealInFileManager(const QString &path);
     void revealInExplorer(const QString &path);
     void setWorkspace(const QString &folder);
+
+    // File operations.
+    std::optional<QString> newItemFolder() const;
+    void newItem(bool folder, std::optional<QString> target = std::nullopt);
+    void renameItem(const QString &path);
+    void followRename(const QString &from, const QString &to);
+    void trashItems(const QStringList &paths);
+    QMenu *explorerMenu(const std::optional<QString> &clicked);
     void openDocument();
     void openFolder();
 
@@ -133,6 +142,7 @@ public:
     LineNumberGutter *lineRuler = nullptr;
     StatusBarView *statusBar = nullptr;
     SettingsView *settingsView = nullptr;
+    PaintScheduler *painter = nullptr;
     TabStripView *tabStrip = nullptr;
     ActivityBarView *activityBar = nullptr;
     HoverCards *hoverCards = nullptr;
@@ -179,12 +189,16 @@ private:
     void watchEdits(const DocumentPtr &document);
     void watchEditingKeys(EditorTextView *view);
     void followEditWithBookmarks(OpenDocument &document, int location, int removed, int added);
+    void askForName(const QString &title, const QString &detail, const QString &name, const QString &confirm,
+                    std::function<std::optional<QString>(const QString &)> apply);
+    void trashItem(const QString &path);
     void insertNewline(EditorTextView *view);
     bool outdentCloser(EditorTextView *view, QChar closer);
     void applyFontSize();
     void applyWrap(OpenDocument &document);
     void textDidChange(OpenDocument *document);
     void refreshTabStrip();
+    void editorScrolled();
     void hoverTab(std::optional<int> index, QWidget *tab);
     void documentsChanged();
     void installView(OpenDocument &document);

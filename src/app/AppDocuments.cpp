@@ -6,6 +6,7 @@
 #include "command/OutputPanelView.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
+#include "editor/PaintScheduler.h"
 #include "navigation/ExplorerView.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QAbstractTextDocumentLayout>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -87,6 +89,8 @@ DocumentPtr AppDelegate::makeDocument(const QString &path, const DecodedText &de
     document->diskDate = QFileInfo(path).lastModified();
     watchEdits(document);
     connect(view, &QPlainTextEdit::cursorPositionChanged, this, [this] { scheduleStatusRefresh(); });
+    connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { editorScrolled(); });
+    connect(view->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { editorScrolled(); });
     connect(view->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
             [this] { holdEditorPlace(); });
     return document;
@@ -131,6 +135,8 @@ void AppDelegate::textDidChange(OpenDocument *document)
     const bool wasPreview = document->isPreview;
     document->isDirty = true;
     document->isPreview = false;
+    if (document == shown.lock().get())
+        painter->textChanged();
     if (!wasDirty || wasPreview) {
         refreshTabStrip();
         updateTitle();
@@ -167,16 +173,6 @@ void AppDelegate::performDrop(const QList<QUrl> &urls)
             break;
         }
     }
-}
-
-void AppDelegate::setWorkspace(const QString &folder)
-{
-    workspace = QDir::cleanPath(folder);
-    Defaults::set(Defaults::Workspace, *workspace);
-    explorer->setRoot(*workspace, false, true);
-    outputPanel->refreshFolderLabel();
-    updateTitle();
-    persistSession();
 }
 
 void AppDelegate::openDocument()

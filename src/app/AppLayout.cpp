@@ -15,6 +15,7 @@
 #include "common/Theme.h"
 #include "editor/EditorTextView.h"
 #include "editor/LineNumberGutter.h"
+#include "editor/PaintScheduler.h"
 #include "navigation/ExplorerView.h"
 
 #include <QApplication>
@@ -48,6 +49,7 @@ void AppDelegate::buildWindow()
     window->onShouldClose = [this] { return windowShouldClose(); };
     window->onDrop = [this](const QList<QUrl> &urls) { performDrop(urls); };
     window->setMenuBar(menuBar);
+    window->onPaletteChange = [this] { painter->paletteChanged(); };
     buildToolbar();
     hoverCards = new HoverCards(window, this);
 
@@ -121,6 +123,8 @@ QWidget *AppDelegate::buildSidebar()
         persistSession();
     };
     explorer->onChange = [this] { persistSession(); };
+    explorer->contextMenu = [this](const std::optional<QString> &path) { return explorerMenu(path); };
+    explorer->onDeleteKey = [this](const QStringList &paths) { trashItems(paths); };
     gitLog = new SolidBackdrop(sidebar);
     sshView = new SolidBackdrop(sidebar);
     searchView = new SolidBackdrop(sidebar);
@@ -206,7 +210,8 @@ void AppDelegate::buildToolbar()
     auto *right = new QWidget(toolbar);
     right->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolbar->addWidget(right);
-    item("QuillmarNew", "New", tip("New file", QKeySequence::New), "square.and.pencil")->setEnabled(false);
+    connect(item("QuillmarNew", "New", tip("New file", QKeySequence::New), "square.and.pencil"), &QAction::triggered,
+            this, [this] { newItem(false); });
     connect(item("QuillmarOpen", "Open", tip("Open a file or folder", QKeySequence::Open), "folder"),
             &QAction::triggered, this, [this] { openDocument(); });
     item("QuillmarFind", "Find", tip("Find in this file", QKeySequence::Find), "magnifyingglass")->setEnabled(false);
@@ -253,6 +258,7 @@ void AppDelegate::restoreSidebarAtLaunch()
 void AppDelegate::restorePanelAtLaunch()
 {
     outputPanel->setHidden(Defaults::panelHidden());
+    outputPanel->refreshFolderLabel();
     if (!outputPanel->isHidden())
         raisePanelIfShorter();
 }
@@ -334,4 +340,5 @@ void AppDelegate::showEmptyView()
     scrollView->install(emptyView);
     scrollView->gutterSlot()->hide();
     lineRuler->setTextView(nullptr);
+    painter->showNothing();
 }

@@ -49,6 +49,7 @@ void AppDelegate::buildMenus()
     };
 
     QMenu *file = bar->addMenu(QStringLiteral("File"));
+    add(file, QStringLiteral("New File…"), QKeySequence::New, [this] { newItem(false); });
     add(file, QStringLiteral("Open…"), QKeySequence::Open, [this] { openDocument(); });
     add(file, QStringLiteral("Open Folder…"), QKeySequence(QStringLiteral("Ctrl+Shift+O")), [this] { openFolder(); });
     file->addSeparator();

@@ -3,6 +3,7 @@
 
 #include "chrome/InlineCard.h"
 #include "editor/EditorTextView.h"
+#include "editor/PaintScheduler.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -142,6 +143,8 @@ void AppDelegate::reloadDocument(const DocumentPtr &document)
     QTextCursor cursor(view->document());
     cursor.setPosition(std::min(start, view->document()->characterCount() - 1));
     view->setTextCursor(cursor);
+    if (document == shown.lock())
+        painter->show(view, document->url, document->isPlain);
     document->encoding = decoded->encoding;
     document->lineEnding = TextFile::detectLineEnding(decoded->text);
     document->diskDate = QFileInfo(document->path()).lastModified();

@@ -9,6 +9,7 @@
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
 #include "editor/LineNumberGutter.h"
+#include "editor/PaintScheduler.h"
 #include "navigation/ExplorerView.h"
 
 #include <QDir>
@@ -59,6 +60,7 @@ void AppDelegate::installView(OpenDocument &document)
     scrollView->install(view);
     scrollView->gutterSlot()->show();
     lineRuler->setTextView(view);
+    painter->show(view, document.url, document.isPlain);
     const qsizetype length = view->document()->characterCount() - 1;
     const qsizetype location = std::min(document.selectedRange.location, length);
     const qsizetype selected = std::min(document.selectedRange.length, length - location);
@@ -115,6 +117,12 @@ void AppDelegate::hoverTab(std::optional<int> index, QWidget *tab)
         hoverCards->show(fileCardInfo(document->fileName(), path, text, document->isDirty),
                          hoverCards->rectInWindow(anchor), Side::below);
     });
+}
+
+void AppDelegate::editorScrolled()
+{
+    hoverCards->hide();
+    painter->editorScrolled();
 }
 
 void AppDelegate::refreshTabStrip()

@@ -48,3 +48,10 @@ void MainWindow::dropEvent(QDropEvent *event)
     event->acceptProposedAction();
     onDrop(urls);
 }
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && onPaletteChange)
+        onPaletteChange();
+}

@@ -12,9 +12,11 @@ public:
 
     std::function<bool()> onShouldClose;
     std::function<void(const QList<QUrl> &)> onDrop;
+    std::function<void()> onPaletteChange;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 };

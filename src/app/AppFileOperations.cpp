@@ -1,0 +1,217 @@
+// The workspace and the file operations of the File menu and the Explorer's context menu.
+#include "AppDelegate.h"
+
+#include "FileNames.h"
+#include "MainWindow.h"
+#include "chrome/InlineCard.h"
+#include "command/OutputPanelView.h"
+#include "common/Defaults.h"
+#include "common/Shortcuts.h"
+#include "editor/EditorTextView.h"
+#include "editor/PaintScheduler.h"
+#include "navigation/ExplorerView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QTimer>
+
+namespace {
+
+QString folderOf(const QString &path)
+{
+    return QFileInfo(path).isDir() ? path : QFileInfo(path).absolutePath();
+}
+
+}
+
+void AppDelegate::setWorkspace(const QString &folder)
+{
+    workspace = QDir::cleanPath(folder);
+    Defaults::set(Defaults::Workspace, *workspace);
+    explorer->setRoot(*workspace, false, true);
+    explorer->reload();
+    if (const DocumentPtr active = activeDocument(); active && FileNames::isAtOrUnder(active->path(), *workspace))
+        revealInExplorer(active->path());
+    outputPanel->refreshFolderLabel();
+    showNote(QStringLiteral("Workspace: ") + QFileInfo(*workspace).fileName());
+    documentsChanged();
+}
+
+std::optional<QString> AppDelegate::newItemFolder() const
+{
+    const QStringList selected = explorer->selectedPaths();
+    if (!selected.isEmpty())
+        return folderOf(selected.front());
+    if (!explorer->root().isEmpty())
+        return explorer->root();
+    if (workspace)
+        return *workspace;
+    if (const DocumentPtr active = activeDocument())
+        return QFileInfo(active->path()).absolutePath();
+    return std::nullopt;
+}
+
+void AppDelegate::newItem(bool folder, std::optional<QString> target)
+{
+    if (!target)
+        target = newItemFolder();
+    if (!target) {
+        showNote(QStringLiteral("Open a folder first (%1)").arg(shortcutText(QKeySequence::Open)));
+        return;
+    }
+    const QString parent = *target;
+    askForName(folder ? QStringLiteral("New Folder") : QStringLiteral("New File"),
+               QStringLiteral("In ") + QFileInfo(parent).fileName(), QString(), QStringLiteral("Create"),
+               [this, folder, parent](const QString &name) -> std::optional<QString> {
+                   const QString path = QDir(parent).filePath(name);
+                   if (QFileInfo::exists(path))
+                       return name + QStringLiteral(" already exists");
+                   if (folder) {
+                       if (!QDir(parent).mkdir(name))
+                           return QStringLiteral("Couldn't create ") + name;
+                   } else {
+                       QFile created(path);
+                       if (!created.open(QIODevice::NewOnly | QIODevice::WriteOnly))
+                           return QStringLiteral("Couldn't create ") + name;
+                   }
+                   QTimer::singleShot(0, this, [this, path, folder] {
+                       explorer->reload();
+                       explorer->revealFile(path);
+                       if (!folder)
+                           loadDocument(path, false, true, true);
+                   });
+                   return std::nullopt;
+               });
+}
+
+void AppDelegate::askForName(const QString &title, const QString &detail, const QString &name,
+                             const QString &confirm, std::function<std::optional<QString>(const QString &)> apply)
+{
+    auto holder = std::make_shared<QPointer<InlineCard>>();
+    QList<Button> buttons;
+    buttons << Button { QStringLiteral("Cancel"), false, true, QKeySequence(), [] {} };
+    buttons << Button { confirm, true, false, QKeySequence(), [holder, apply] {
+                           InlineCard *shownCard = *holder;
+                           if (!shownCard)
+                               return;
+                           const QString typed = shownCard->fieldText().trimmed();
+                           std::optional<QString> problem = FileNames::nameError(typed);
+                           if (!problem)
+                               problem = apply(typed);
+                           if (problem)
+                               shownCard->setDetail(*problem);
+                           else
+                               shownCard->dismiss(true);
+                       } };
+    auto *newCard = new InlineCard(title, detail, name, buttons);
+    *holder = newCard;
+    showCard(newCard);
+}
+
+void AppDelegate::renameItem(const QString &path)
+{
+    const QString oldName = QFileInfo(path).fileName();
+    askForName(QStringLiteral("Rename"), QString(), oldName, QStringLiteral("Rename"),
+               [this, path, oldName](const QString &name) -> std::optional<QString> {
+                   if (name == oldName)
+                       return std::nullopt;
+                   const QString target = QDir(QFileInfo(path).absolutePath()).filePath(name);
+                   if (QFileInfo::exists(target) && name.compare(oldName, Qt::CaseInsensitive) != 0)
+                       return name + QStringLiteral(" already exists");
+                   if (!QDir().rename(path, target))
+                       return QStringLiteral("Couldn't rename ") + oldName;
+                   QTimer::singleShot(0, this, [this, path, target] { followRename(path, target); });
+                   return std::nullopt;
+               });
+}
+
+void AppDelegate::followRename(const QString &from, const QString &to)
+{
+    QVariantMap stored = Defaults::dictionary(Defaults::Bookmarks);
+    for (const DocumentPtr &document : documents) {
+        if (!FileNames::isAtOrUnder(document->path(), from))
+            continue;
+        stored.remove(document->path());
+        document->url = QUrl::fromLocalFile(FileNames::moved(document->path(), from, to));
+    }
+    Defaults::set(Defaults::Bookmarks, stored);
+    for (const DocumentPtr &document : documents)
+        if (FileNames::isAtOrUnder(document->path(), to))
+            storeBookmarks(*document);
+    if (workspace && FileNames::isAtOrUnder(*workspace, from)) {
+        workspace = FileNames::moved(*workspace, from, to);
+        Defaults::set(Defaults::Workspace, *workspace);
+        explorer->setRoot(*workspace, false, true);
+    } else if (!explorer->root().isEmpty() && FileNames::isAtOrUnder(explorer->root(), from)) {
+        explorer->setRoot(FileNames::moved(explorer->root(), from, to), bool(workspace), bool(workspace));
+    }
+    explorer->reload();
+    explorer->revealFile(to);
+    if (const DocumentPtr active = activeDocument(); active && active->textView)
+        painter->show(active->textView, active->url, active->isPlain);
+    documentsChanged();
+}
+
+void AppDelegate::trashItems(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    bool losesEdits = false;
+    for (const DocumentPtr &document : documents)
+        for (const QString &path : paths)
+            losesEdits |= document->isDirty && FileNames::isAtOrUnder(document->path(), path);
+    const QString what = paths.size() == 1 ? QFileInfo(paths.front()).fileName()
+                                           : QStringLiteral("%1 items").arg(paths.size());
+    QList<Button> buttons;
+    buttons << Button { QStringLiteral("Cancel"), false, true, QKeySequence(), [] {} };
+    buttons << Button { QStringLiteral("Move to Trash"), true, true, QKeySequence(), [this, paths] {
+                           for (const QString &path : paths)
+                               trashItem(path);
+                           explorer->reload();
+                       } };
+    showCard(new InlineCard(QStringLiteral("Move %1 to the Trash?").arg(what),
+                            losesEdits ? QStringLiteral("Unsaved changes in open tabs will be lost.") : QString(),
+                            std::nullopt, buttons));
+}
+
+void AppDelegate::trashItem(const QString &path)
+{
+    QFile item(path);
+    if (!item.moveToTrash()) {
+        showNote(QStringLiteral("Couldn't trash %1: %2").arg(QFileInfo(path).fileName(), item.errorString()));
+        return;
+    }
+    std::vector<DocumentPtr> inside;
+    for (const DocumentPtr &document : documents)
+        if (FileNames::isAtOrUnder(document->path(), path))
+            inside.push_back(document);
+    for (const DocumentPtr &document : inside)
+        closeDocument(document);
+}
+
+QMenu *AppDelegate::explorerMenu(const std::optional<QString> &clicked)
+{
+    auto *menu = new QMenu(window);
+    const QString target = clicked ? folderOf(*clicked) : explorer->root();
+    if (target.isEmpty() && !clicked)
+        return menu;
+    menu->addAction(QStringLiteral("New File…"), this, [this, target] { newItem(false, target); });
+    menu->addAction(QStringLiteral("New Folder…"), this, [this, target] { newItem(true, target); });
+    if (!clicked)
+        return menu;
+    const QString item = *clicked;
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Rename…"), this, [this, item] { renameItem(item); });
+    menu->addAction(QStringLiteral("Move to Trash"), this, [this, item] {
+        const QStringList selected = explorer->selectedPaths();
+        trashItems(selected.contains(item) ? selected : QStringList { item });
+    });
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Reveal in File Manager"), this, [this, item] { revealInFileManager(item); });
+    menu->addAction(QStringLiteral("Copy Path"), this, [item] { QApplication::clipboard()->setText(item); });
+    return menu;
+}

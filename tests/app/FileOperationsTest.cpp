@@ -1,0 +1,114 @@
+#include "AppFixture.h"
+
+#include "app/FileNames.h"
+#include "common/Defaults.h"
+#include "navigation/ExplorerView.h"
+
+#include <QLineEdit>
+#include <QTextBlock>
+
+using FileOperationsTest = AppFixture;
+
+namespace {
+
+void typeName(InlineCard *card, const QString &name)
+{
+    card->field()->setText(name);
+}
+
+}
+
+TEST(FileNameRules, MessagesAndComponentWiseFolders)
+{
+    EXPECT_EQ(FileNames::nameError("   ").value_or(""), "A name can't be empty");
+    EXPECT_EQ(FileNames::nameError("a/b").value_or(""), "A name can't contain / or :");
+    EXPECT_EQ(FileNames::nameError("a:b").value_or(""), "A name can't contain / or :");
+    EXPECT_EQ(FileNames::nameError("..").value_or(""), "That name isn't allowed");
+    EXPECT_FALSE(FileNames::nameError(" notes.txt "));
+    EXPECT_TRUE(FileNames::isAtOrUnder("/w/app/x", "/w/app"));
+    EXPECT_FALSE(FileNames::isAtOrUnder("/w/app2/x", "/w/app"));
+    EXPECT_TRUE(FileNames::isAtOrUnder("/w/app", "/w/app/"));
+    EXPECT_EQ(FileNames::moved("/w/app/src/x.c", "/w/app", "/w/lib"), "/w/lib/src/x.c");
+}
+
+TEST_F(FileOperationsTest, NewFileNeedsAFolderFirst)
+{
+    AppDelegate &a = launch();
+    a.newItem(false);
+    EXPECT_EQ(a.statusText.value_or(""), "Open a folder first (Ctrl+O)");
+    EXPECT_FALSE(a.card);
+}
+
+TEST_F(FileOperationsTest, NewFileChecksTheNameAndOpensTheFile)
+{
+    AppDelegate &a = launch();
+    a.setWorkspace(testsupport::makeFolder(dir, "ws"));
+    file("ws/taken.txt");
+    a.newItem(false);
+    ASSERT_TRUE(a.card);
+    EXPECT_EQ(cardTexts().value(0), "New File");
+    EXPECT_EQ(cardTexts().value(1), "In ws");
+    typeName(a.card, "taken.txt");
+    ASSERT_TRUE(pressCardButton("Create"));
+    ASSERT_TRUE(a.card);
+    EXPECT_EQ(cardTexts().value(1), "taken.txt already exists");
+    typeName(a.card, " .. ");
+    pressCardButton("Create");
+    EXPECT_EQ(cardTexts().value(1), "That name isn't allowed");
+    typeName(a.card, "fresh.txt");
+    pressCardButton("Create");
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !a.documents.empty(); }));
+    EXPECT_EQ(a.activeDocument()->path(), dir.filePath("ws/fresh.txt"));
+    EXPECT_FALSE(a.card);
+}
+
+TEST_F(FileOperationsTest, RenamingAFolderCarriesItsDocumentsAndBookmarks)
+{
+    AppDelegate &a = launch();
+    a.setWorkspace(dir.path());
+    a.loadDocument(file("app/a.txt", "1\n2\n3\n"), false, true, true);
+    a.loadDocument(file("app/sub/b.txt", "x\ny\n"), false, true, true);
+    a.activateDocument(0, true);
+    a.documents[0]->textView->setTextCursor(QTextCursor(a.documents[0]->textView->document()->findBlockByNumber(2)));
+    a.toggleBookmark();
+    a.renameItem(dir.filePath("app"));
+    typeName(a.card, "lib");
+    ASSERT_TRUE(pressCardButton("Rename"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents[0]->path() == dir.filePath("lib/a.txt"); }));
+    EXPECT_EQ(a.documents[1]->path(), dir.filePath("lib/sub/b.txt"));
+    EXPECT_EQ(a.storedBookmarkLines(dir.filePath("lib/a.txt")), QList<int> { 3 });
+    EXPECT_TRUE(a.storedBookmarkLines(dir.filePath("app/a.txt")).isEmpty());
+    EXPECT_TRUE(Defaults::stringList(Defaults::OpenFiles).contains(dir.filePath("lib/sub/b.txt")));
+}
+
+TEST_F(FileOperationsTest, RenameCanChangeOnlyTheCaseAndMovesTheWorkspace)
+{
+    AppDelegate &a = launch();
+    const QString ws = testsupport::makeFolder(dir, "proj");
+    a.setWorkspace(ws);
+    a.renameItem(ws);
+    typeName(a.card, "PROJ");
+    ASSERT_TRUE(pressCardButton("Rename"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.workspace.value_or("") == dir.filePath("PROJ"); }));
+    EXPECT_EQ(Defaults::string(Defaults::Workspace).value_or(""), dir.filePath("PROJ"));
+    EXPECT_EQ(a.explorer->root(), dir.filePath("PROJ"));
+}
+
+TEST_F(FileOperationsTest, TrashingAFolderWarnsAndClosesItsDirtyTab)
+{
+    AppDelegate &a = launch();
+    a.setWorkspace(dir.path());
+    a.loadDocument(file("old/draft.txt"), false, true, true);
+    a.loadDocument(file("keep.txt"), false, true, true);
+    type(a.documents[0], "unsaved ");
+    a.trashItems({ dir.filePath("old") });
+    ASSERT_TRUE(a.card);
+    EXPECT_EQ(cardTexts().value(0), "Move old to the Trash?");
+    EXPECT_EQ(cardTexts().value(1), "Unsaved changes in open tabs will be lost.");
+    ASSERT_TRUE(pressCardButton("Move to Trash"));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("old")));
+    ASSERT_EQ(a.documents.size(), 1u);
+    EXPECT_EQ(a.documents[0]->fileName(), "keep.txt");
+    a.trashItems({ dir.filePath("keep.txt"), dir.filePath("missing.txt") });
+    EXPECT_EQ(cardTexts().value(0), "Move 2 items to the Trash?");
+}
