@@ -1,0 +1,86 @@
+#include "SearchCommand.h"
+
+#include "SearchHit.h"
+#include "common/NameLists.h"
+
+#include <algorithm>
+
+namespace
+{
+
+QString &grepProgramStore()
+{
+    static QString program = QStringLiteral("/usr/bin/grep");
+    return program;
+}
+
+// One word for a POSIX shell: single quotes, each ' inside written '\''.
+QString singleQuoted(const QString &text)
+{
+    QString quoted = text;
+    quoted.replace(u'\'', QStringLiteral("'\\''"));
+    return u'\'' + quoted + u'\'';
+}
+
+}
+
+namespace SearchCommand
+{
+
+QStringList optionFlags(const SearchQuery &query)
+{
+    QStringList flags;
+    if (!query.caseSensitive)
+        flags.append(QStringLiteral("-i"));
+    flags.append(query.regex ? QStringLiteral("-E") : QStringLiteral("-F"));
+    return flags;
+}
+
+QStringList excludedFolderNames()
+{
+    QStringList names = NameLists::heavyFolderNames();
+    for (const QString &name : NameLists::hiddenNames())
+        if (name != QLatin1String(".DS_Store")) // a file, never a folder
+            names.append(name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+QStringList localArguments(const SearchQuery &query)
+{
+    QStringList arguments { QStringLiteral("-rnI") };
+    for (const QString &name : excludedFolderNames())
+        arguments.append(QStringLiteral("--exclude-dir=") + name);
+    arguments += optionFlags(query);
+    arguments += { QStringLiteral("-e"), query.text, QStringLiteral(".") };
+    return arguments;
+}
+
+QString grepProgram()
+{
+    return grepProgramStore();
+}
+
+void setGrepProgramForTesting(const QString &program)
+{
+    grepProgramStore() = program;
+}
+
+QString remoteCommandLine(const QString &quotedRoot, const SearchQuery &query)
+{
+    const QString flags = optionFlags(query).join(u' ');
+    const QString text = singleQuoted(query.text);
+    QStringList excludes;
+    for (const QString &name : excludedFolderNames())
+        excludes.append(QStringLiteral("--exclude-dir=") + singleQuoted(name));
+    return QStringLiteral("cd ") + quotedRoot + QStringLiteral(" || exit 1; ")
+        + QStringLiteral("{ if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then ")
+        + QStringLiteral("git -c core.quotepath=false grep -n -I --no-color --untracked "
+                         "--exclude-standard ")
+        + flags + QStringLiteral(" -e ") + text + QStringLiteral("; ")
+        + QStringLiteral("else grep -rnI ") + excludes.join(u' ') + u' ' + flags
+        + QStringLiteral(" -e ") + text + QStringLiteral(" .; fi; } 2>/dev/null | head -n ")
+        + QString::number(searchHitLimit + 1);
+}
+
+}

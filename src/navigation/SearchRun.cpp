@@ -1,0 +1,157 @@
+#include "SearchRun.h"
+
+#include <QPointer>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <utility>
+
+namespace
+{
+
+// grep in a UTF-8 locale drops lines whose bytes are not valid UTF-8 (a Latin-1 file's lines
+// would silently go missing); in the C locale it reports every line and the parser repairs
+// the bytes.
+QProcessEnvironment searchEnvironment()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    return environment;
+}
+
+}
+
+SearchRun::SearchRun(QString program, QStringList arguments, QString workingFolder, QObject *parent)
+    : QObject(parent)
+    , m_program(std::move(program))
+    , m_arguments(std::move(arguments))
+    , m_workingFolder(std::move(workingFolder))
+{
+}
+
+SearchRun::~SearchRun()
+{
+    cancel();
+}
+
+void SearchRun::start()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    auto *process = new QProcess(this);
+    m_process = process;
+    process->setProgram(m_program);
+    process->setArguments(m_arguments);
+    process->setWorkingDirectory(m_workingFolder);
+    process->setProcessEnvironment(searchEnvironment());
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    connect(process, &QProcess::readyReadStandardOutput, this,
+        [this] { take(m_process->readAllStandardOutput()); });
+    connect(process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
+        end(status == QProcess::NormalExit ? code : -1);
+    });
+    connect(process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        // Reported from the event loop, so that the caller is never called back inside start.
+        if (error == QProcess::FailedToStart)
+            QMetaObject::invokeMethod(
+                this, [this] { end(-1); }, Qt::QueuedConnection);
+    });
+    process->start();
+    m_processId = process->processId();
+}
+
+void SearchRun::take(QByteArrayView bytes)
+{
+    if (m_finished || bytes.isEmpty())
+        return;
+    QList<SearchHit> hits = m_parser.feed(bytes);
+    const bool capped = m_hitCount + hits.size() > searchHitLimit;
+    if (capped) {
+        hits.resize(searchHitLimit - m_hitCount);
+        releaseProcess();
+    }
+    m_hitCount += int(hits.size());
+    if (!hits.isEmpty() && onHits) {
+        QPointer<SearchRun> self(this);
+        auto callback = onHits;
+        callback(hits);
+        if (!self)
+            return;
+    }
+    if (capped)
+        finish(Ending::Capped);
+}
+
+void SearchRun::end(int status)
+{
+    if (m_finished)
+        return;
+    if (m_process) {
+        QPointer<SearchRun> self(this);
+        take(m_process->readAllStandardOutput());
+        if (!self || m_finished)
+            return;
+    }
+    const bool failed = m_hitCount == 0 && status != 0 && status != 1;
+    releaseProcess();
+    finish(failed ? Ending::Failed : Ending::Complete);
+}
+
+void SearchRun::finish(Ending ending)
+{
+    if (std::exchange(m_finished, true))
+        return;
+    // The callback may destroy the run: call a copy and touch nothing afterwards.
+    if (auto callback = onFinish)
+        callback(ending);
+}
+
+void SearchRun::cancel()
+{
+    m_finished = true;
+    releaseProcess();
+}
+
+void SearchRun::releaseProcess()
+{
+    QProcess *process = std::exchange(m_process, nullptr);
+    if (!process)
+        return;
+    // This may run inside one of the process's own signals, and QProcess's destructor would
+    // wait for the child: the process goes away by itself once it is reaped.
+    process->disconnect(this);
+    process->setParent(nullptr);
+    if (process->state() == QProcess::NotRunning) {
+        process->deleteLater();
+        return;
+    }
+    // Reaped, or found never to have started.
+    connect(process, &QProcess::stateChanged, process, [process](QProcess::ProcessState state) {
+        if (state == QProcess::NotRunning)
+            process->deleteLater();
+    });
+    process->kill();
+}
+
+QString SearchRun::progressText(int hitCount, const QLocale &locale)
+{
+    return QStringLiteral("Searching… ") + locale.toString(hitCount) + QStringLiteral(" so far");
+}
+
+QString SearchRun::summaryText(Ending ending, int hitCount, int fileCount, const QLocale &locale)
+{
+    if (ending == Ending::Failed)
+        return QStringLiteral("Couldn't search. Is the machine reachable?");
+    if (hitCount == 0)
+        return QStringLiteral("No results");
+    const QString files = fileCount == 1 ? QStringLiteral("1 file")
+                                         : locale.toString(fileCount) + QStringLiteral(" files");
+    if (ending == Ending::Capped)
+        return QStringLiteral("The first ") + locale.toString(searchHitLimit)
+            + QStringLiteral(" matches, in ") + files + QStringLiteral(". Be more specific.");
+    const QString matches = hitCount == 1 ? QStringLiteral("1 match")
+                                          : locale.toString(hitCount) + QStringLiteral(" matches");
+    return matches + QStringLiteral(" in ") + files;
+}

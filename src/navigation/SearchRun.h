@@ -1,0 +1,70 @@
+#pragma once
+
+#include "SearchHit.h"
+#include "SearchParser.h"
+
+#include <QLocale>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QProcess;
+
+// One search: a configured process (the local grep, or ssh running the remote command line)
+// whose output is parsed as it streams in. Hits reach onHits in arrival order; past the hit
+// limit the process is stopped and the run ends as capped.
+//
+// Started once, never restarted. Every callback arrives on the main thread from the event
+// loop, never from inside start(), and none after cancel() or destruction, so a caller that
+// replaces its run never sees a late result of the old one. A callback may destroy the run.
+class SearchRun : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Ending {
+        Complete, // the process ended by itself with hits, or with none and status 0 or 1
+        Capped, // a hit past the limit arrived: the process was stopped
+        Failed, // no hits and any other status, a launch failure included (grep's no match is 1)
+    };
+
+    SearchRun(
+        QString program, QStringList arguments, QString workingFolder, QObject *parent = nullptr);
+    ~SearchRun() override;
+
+    std::function<void(const QList<SearchHit> &hits)> onHits;
+    std::function<void(Ending ending)> onFinish;
+
+    void start();
+    // Stops the process if it still runs; no callback follows.
+    void cancel();
+    // Started and not yet ended nor cancelled.
+    bool isRunning() const { return m_started && !m_finished; }
+    int hitCount() const { return m_hitCount; }
+    // The process id once started (0 before), for tests.
+    qint64 processId() const { return m_processId; }
+
+    // "Searching… 12 so far".
+    static QString progressText(int hitCount, const QLocale &locale = QLocale::system());
+    // The status line once a run has ended with this many hits in this many files.
+    static QString summaryText(
+        Ending ending, int hitCount, int fileCount, const QLocale &locale = QLocale::system());
+
+private:
+    // The two ends of a stream of output: a chunk of bytes, and the exit status.
+    void take(QByteArrayView bytes);
+    void end(int status);
+    void finish(Ending ending);
+    void releaseProcess();
+
+    QString m_program;
+    QStringList m_arguments;
+    QString m_workingFolder;
+    QProcess *m_process = nullptr;
+    SearchParser m_parser;
+    int m_hitCount = 0;
+    qint64 m_processId = 0;
+    bool m_started = false;
+    bool m_finished = false;
+};
