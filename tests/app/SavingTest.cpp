@@ -1,6 +1,10 @@
 #include "AppFixture.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <unistd.h>
 
 using SavingTest = AppFixture;
 
@@ -93,4 +97,78 @@ TEST_F(SavingTest, QuitSaveAllStopsAtTheFirstFailure)
     EXPECT_TRUE(a.documents[0]->isDirty);
     EXPECT_TRUE(a.documents[1]->isDirty);
     EXPECT_TRUE(a.window->isVisible());
+}
+
+namespace {
+
+// Makes a folder refuse new entries, even for root (whose writes permissions do not stop).
+bool lockFolder(const QString &folder, bool locked)
+{
+    if (::geteuid() != 0)
+        return QFile::setPermissions(folder, locked ? QFileDevice::ReadOwner | QFileDevice::ExeOwner
+                                                    : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return QProcess::execute(QStringLiteral("chattr"), { locked ? "+i" : "-i", folder }) == 0;
+}
+
+}
+
+TEST_F(SavingTest, AFailedWriteLeavesTheOldFileByteForByte)
+{
+    AppDelegate &a = launch();
+    const QString folder = testsupport::makeFolder(dir, "locked");
+    const QString path = file("locked/keep.txt", "precious\n");
+    a.loadDocument(path, false, true, true);
+    type(a.documents[0], "edit ");
+    if (!lockFolder(folder, true))
+        GTEST_SKIP() << "this file system cannot lock a folder";
+    const bool saved = a.saveFile(a.documents[0], false);
+    lockFolder(folder, false);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(testsupport::readFile(path), "precious\n");
+    EXPECT_TRUE(a.documents[0]->isDirty);
+    EXPECT_TRUE(a.statusText.value_or("").startsWith("Save failed: "));
+}
+
+TEST_F(SavingTest, SavingThroughALinkKeepsTheLink)
+{
+    AppDelegate &a = launch();
+    const QString target = file("real.txt", "one\n");
+    const QString link = dir.filePath("link.txt");
+    ASSERT_TRUE(QFile::link(target, link));
+    a.loadDocument(link, false, true, true);
+    type(a.documents[0], "two ");
+    ASSERT_TRUE(a.saveFile(a.documents[0], false));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(testsupport::readFile(target), "two one\n");
+}
+
+TEST_F(SavingTest, TheQuitCardAnswersItsKeys)
+{
+    AppDelegate &a = launch();
+    a.loadDocument(file("a.txt"), false, true, true);
+    type(a.documents[0], "x");
+    a.requestQuit();
+    ASSERT_TRUE(a.card);
+    QTest::keyClick(a.card, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(a.card);
+    EXPECT_TRUE(a.documents[0]->isDirty);
+
+    a.requestQuit();
+    QTest::keyClick(a.card, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_FALSE(a.documents[0]->isDirty);
+    EXPECT_EQ(testsupport::readFile(dir.filePath("a.txt")), "text\n");
+    EXPECT_FALSE(a.window->isVisible());
+}
+
+TEST_F(SavingTest, ReturnInTheQuitCardSavesEverythingAndQuits)
+{
+    AppDelegate &a = launch();
+    a.loadDocument(file("a.txt"), false, true, true);
+    type(a.documents[0], "x");
+    a.requestQuit();
+    ASSERT_TRUE(a.card);
+    QTest::keyClick(a.card, Qt::Key_Return);
+    EXPECT_EQ(testsupport::readFile(dir.filePath("a.txt")), "xtext\n");
+    EXPECT_FALSE(a.window->isVisible());
 }

@@ -1,0 +1,93 @@
+// Switching between two large documents and saving a large one, through the real controller.
+#include "app/AppDelegate.h"
+#include "common/Defaults.h"
+#include "editor/EditorTextView.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QTemporaryDir *workDir = nullptr;
+
+QString writeLines(const QString &name, int count, int width)
+{
+    const QString path = workDir->filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return path;
+    for (int i = 0; i < count; ++i) {
+        QByteArray line = "    value" + QByteArray::number(i) + " = compute(" + QByteArray::number(i % 97) + ");";
+        line = line.leftJustified(width, ' ') + '\n';
+        file.write(line);
+    }
+    return path;
+}
+
+std::unique_ptr<AppDelegate> launchedEditor()
+{
+    QSettings().clear();
+    auto app = std::make_unique<AppDelegate>();
+    app->didFinishLaunching();
+    QApplication::processEvents();
+    return app;
+}
+
+void paintShown(AppDelegate &app)
+{
+    app.activeDocument()->textView->viewport()->repaint();
+}
+
+void BM_SwitchBetweenTwoLargeDocuments(benchmark::State &state)
+{
+    auto app = launchedEditor();
+    app->loadDocument(writeLines("first.cpp", 100000, 40), false, true, true);
+    app->loadDocument(writeLines("second.cpp", 100000, 40), false, true, true);
+    QApplication::processEvents();
+    int next = 0;
+    for (auto _ : state) {
+        app->activateDocument(next, true);
+        paintShown(*app);
+        next = 1 - next;
+    }
+}
+BENCHMARK(BM_SwitchBetweenTwoLargeDocuments)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+void BM_SaveTenMegabytes(benchmark::State &state)
+{
+    auto app = launchedEditor();
+    const QString path = writeLines("large.txt", 10 * 1024 * 1024 / 64, 63);
+    app->loadDocument(path, false, true, true);
+    const DocumentPtr document = app->activeDocument();
+    for (auto _ : state) {
+        state.PauseTiming();
+        document->textView->textCursor().insertText(QStringLiteral("x"));
+        state.ResumeTiming();
+        app->saveFile(document, false);
+    }
+    state.SetBytesProcessed(state.iterations() * QFileInfo(path).size());
+}
+BENCHMARK(BM_SaveTenMegabytes)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+}
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Quillmar"));
+    QApplication::setApplicationName(QStringLiteral("Quillmar"));
+    QTemporaryDir files;
+    workDir = &files;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
