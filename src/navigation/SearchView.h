@@ -45,9 +45,7 @@ public:
 
     bool isSearching() const { return m_run != nullptr; }
     int hitCount() const { return m_hitCount; }
-    qsizetype fileCount() const { return m_fileRows.size(); }
-    // The place and the query of the results shown.
-    const QString &searched() const { return m_searched; }
+    // The query of the results shown.
     const SearchQuery &searchedQuery() const { return m_searchedQuery; }
     // The running search, if any, for tests.
     const SearchRun *run() const { return m_run; }
