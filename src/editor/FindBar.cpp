@@ -56,6 +56,17 @@ QLineEdit *makeField(QWidget *parent, const QString &name, const QString &placeh
     return field;
 }
 
+// A row of the bar: the first item (a field) takes the room the others leave.
+QHBoxLayout *makeRow(int top, std::initializer_list<QWidget *> items)
+{
+    auto *row = new QHBoxLayout;
+    row->setContentsMargins(8, top, 4, 4);
+    row->setSpacing(4);
+    for (QWidget *item : items)
+        row->addWidget(item, item == *items.begin() ? 1 : 0);
+    return row;
+}
+
 QString withShortcut(const QString &text, const QKeySequence &keys)
 {
     return text + QStringLiteral(" (") + shortcutText(keys) + QStringLiteral(")");
@@ -143,6 +154,22 @@ FindBar::~FindBar()
 
 void FindBar::buildLayout()
 {
+    buildFindRow();
+    buildReplaceRow();
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 1);
+    column->setSpacing(0);
+    column->addLayout(makeRow(4,
+        { findField, caseButton, regexButton, countLabel, previousButton, nextButton,
+            closeButton }));
+    replaceRow->setLayout(makeRow(0, { replaceField, replaceButton, replaceAllButton }));
+    replaceRow->hide();
+    column->addWidget(replaceRow);
+    setFocusProxy(findField);
+}
+
+void FindBar::buildFindRow()
+{
     findField = makeField(this, QStringLiteral("findField"), QStringLiteral("Find"));
     findField->installEventFilter(this);
     connect(findField, &QLineEdit::textEdited, this, &FindBar::queryChanged);
@@ -169,15 +196,10 @@ void FindBar::buildLayout()
     closeButton = makeButton(this, QStringLiteral("closeButton"),
         withShortcut(QStringLiteral("Close"), QKeySequence(Qt::Key_Escape)));
     connect(closeButton, &QToolButton::clicked, this, &FindBar::close);
+}
 
-    auto *findRow = new QHBoxLayout;
-    findRow->setContentsMargins(8, 4, 4, 4);
-    findRow->setSpacing(4);
-    findRow->addWidget(findField, 1);
-    for (QWidget *item : std::initializer_list<QWidget *> {
-             caseButton, regexButton, countLabel, previousButton, nextButton, closeButton })
-        findRow->addWidget(item);
-
+void FindBar::buildReplaceRow()
+{
     replaceRow = new QWidget(this);
     replaceField = makeField(replaceRow, QStringLiteral("replaceField"), QStringLiteral("Replace"));
     replaceField->installEventFilter(this);
@@ -187,20 +209,6 @@ void FindBar::buildLayout()
     replaceAllButton = makeTextButton(replaceRow, QStringLiteral("replaceAllButton"),
         QStringLiteral("Replace All"), QStringLiteral("Replace every match"));
     connect(replaceAllButton, &QToolButton::clicked, this, &FindBar::replaceAll);
-    auto *replaceLine = new QHBoxLayout(replaceRow);
-    replaceLine->setContentsMargins(8, 0, 4, 4);
-    replaceLine->setSpacing(4);
-    replaceLine->addWidget(replaceField, 1);
-    replaceLine->addWidget(replaceButton);
-    replaceLine->addWidget(replaceAllButton);
-    replaceRow->hide();
-
-    auto *column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 1);
-    column->setSpacing(0);
-    column->addLayout(findRow);
-    column->addWidget(replaceRow);
-    setFocusProxy(findField);
 }
 
 void FindBar::applyIcons()
@@ -279,15 +287,11 @@ void FindBar::showReplace()
 void FindBar::openBar(bool withReplace)
 {
     replaceRow->setVisible(withReplace);
-    const bool opening = !open;
     open = true;
     show();
     findField->setFocus(Qt::ShortcutFocusReason);
     findField->selectAll();
-    if (opening)
-        refresh();
-    else
-        showState();
+    refresh();
 }
 
 void FindBar::close()

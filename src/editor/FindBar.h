@@ -63,6 +63,8 @@ protected:
 
 private:
     void buildLayout();
+    void buildFindRow();
+    void buildReplaceRow();
     void applyIcons();
     void openBar(bool withReplace);
     void queryChanged();

@@ -150,47 +150,33 @@ TEST_F(FindBarTest, EscapeClosesAndGivesTheFocusBack)
     EXPECT_EQ(closes, 2);
 }
 
-TEST_F(FindBarTest, UseSelectionForFindFillsTheField)
+TEST_F(FindBarTest, UseSelectionForFindThenFindNextWithTheBarClosed)
 {
     load(QStringLiteral("x = a.b(c);\nnext a.b(c)"));
+    bar->findNext();
+    EXPECT_TRUE(bar->isOpen()) << "with nothing to find yet, the bar opens";
+    bar->close();
     QTextCursor cursor = view->textCursor();
     cursor.setPosition(4);
     cursor.setPosition(10, QTextCursor::KeepAnchor);
     view->setTextCursor(cursor);
     bar->useSelectionForFind();
     EXPECT_EQ(field("findField")->text(), QStringLiteral("a.b(c)"));
-    // Escaped for a regular expression, it finds the same text.
+    bar->findNext();
+    EXPECT_FALSE(bar->isOpen());
+    EXPECT_EQ(selection(), Span(17, 23));
+    // Escaped for a regular expression, it finds the same text; only a selection's first line.
     button("regexButton")->click();
-    bar->showFind();
-    view->setTextCursor(cursor);
-    bar->useSelectionForFind();
-    EXPECT_EQ(field("findField")->text(), QStringLiteral("a\\.b\\(c\\)"));
-    EXPECT_EQ(selection(), Span(4, 10));
-    EXPECT_EQ(count(), QStringLiteral("1 of 2"));
-    // Only the first line of a selection across lines; nothing without a selection.
     cursor.setPosition(14, QTextCursor::KeepAnchor);
     view->setTextCursor(cursor);
     bar->useSelectionForFind();
     EXPECT_EQ(field("findField")->text(), QStringLiteral("a\\.b\\(c\\)\\;"));
+    bar->showFind();
+    EXPECT_EQ(count(), QStringLiteral("1 result"));
     cursor.clearSelection();
     view->setTextCursor(cursor);
     bar->useSelectionForFind();
     EXPECT_EQ(field("findField")->text(), QStringLiteral("a\\.b\\(c\\)\\;"));
-}
-
-TEST_F(FindBarTest, FindNextWorksWithTheBarClosed)
-{
-    load(QStringLiteral("one two one"));
-    bar->findNext();
-    EXPECT_TRUE(bar->isOpen()) << "nothing to find yet: the bar opens";
-    bar->close();
-    QTextCursor cursor = view->textCursor();
-    cursor.setPosition(3, QTextCursor::KeepAnchor);
-    view->setTextCursor(cursor);
-    bar->useSelectionForFind();
-    bar->findNext();
-    EXPECT_FALSE(bar->isOpen());
-    EXPECT_EQ(selection(), Span(8, 11));
 }
 
 TEST_F(FindBarTest, CaseAndRegularExpressionOptions)
