@@ -39,7 +39,8 @@ public:
     // Opens the bar (without or with the replace row) and puts the focus in the find field.
     void showFind();
     void showReplace();
-    // Select the next or previous match, wrapping; they work with the bar closed too.
+    // Select the next or previous match, wrapping. They work with the bar closed too; with the
+    // find field empty they open it.
     void findNext();
     void findPrevious();
     // Puts the view's selected text (its first line) in the find field, escaped for a regular
