@@ -28,9 +28,8 @@ public:
     void rebuild(const QString &root);
     // Makes every build still running stale, for when there is no root to index any more.
     void dropPending();
-    // Counts the requests; a result is wanted only while this still has its request's value.
-    quint64 generation() const { return quickGeneration; }
 
 private:
+    // Counts the requests; a result is wanted only while this still has its request's value.
     quint64 quickGeneration = 0;
 };

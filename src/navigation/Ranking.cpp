@@ -37,10 +37,14 @@ std::optional<int> score(QStringView q, QStringView candidate)
     int total = 0;
     int run = 0;
     qsizetype next = 0; // just after the previous match
+    const QChar *const begin = candidate.begin();
+    const QChar *const end = candidate.end();
     for (const QChar c : q) {
-        const qsizetype at = candidate.indexOf(c, next);
-        if (at < 0)
+        // A plain scan: candidates are short, and a library search costs more to start than this.
+        const QChar *found = std::find(begin + next, end, c);
+        if (found == end)
             return std::nullopt;
+        const qsizetype at = found - begin;
         run = run > 0 && at == next ? run + 1 : 1;
         total += 2 * run + 1;
         if (at == 0 || !isWordCharacter(candidate[at - 1]))
@@ -66,10 +70,13 @@ QList<int> rank(QStringView query, const QStringList &lowerNames, const QStringL
     }
     std::vector<Match> matches;
     for (int i = 0; i < int(lowerNames.size()); ++i) {
-        if (const std::optional<int> byName = score(q, lowerNames[i]))
-            matches.push_back({ *byName + nameMatchBonus, i });
-        else if (const std::optional<int> byPath = score(q, lowerPaths[i]))
-            matches.push_back({ *byPath, i });
+        // A name is the end of its path, so a query that misses the path misses the name too;
+        // most files miss both, and are passed over in one scan.
+        const std::optional<int> byPath = score(q, lowerPaths[i]);
+        if (!byPath)
+            continue;
+        const std::optional<int> byName = score(q, lowerNames[i]);
+        matches.push_back({ byName ? *byName + nameMatchBonus : *byPath, i });
     }
     // Ordering equal keys by index gives what a stable sort would, for only the rows kept.
     const auto kept = matches.begin() + std::min<qsizetype>(qsizetype(matches.size()), limit);

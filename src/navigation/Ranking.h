@@ -19,6 +19,7 @@ QString normalizedQuery(QStringView query);
 std::optional<int> score(QStringView q, QStringView candidate);
 
 // Indexes into the parallel lists, best first, at most `limit`: name matches above path-only
-// matches, equal scores in list order. An empty query keeps the list order.
+// matches, equal scores in list order. An empty query keeps the list order. Each name is the
+// last component of its path.
 QList<int> rank(QStringView query, const QStringList &lowerNames, const QStringList &lowerPaths,
     qsizetype limit = rankedRowLimit);

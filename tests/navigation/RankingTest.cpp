@@ -105,10 +105,3 @@ TEST(Ranking, EqualScoresKeepListOrderAcrossTheCut)
     expected += firstIndexes(199);
     EXPECT_EQ(rank(u"readme", lowerNames, lowerPaths), expected);
 }
-
-TEST(Ranking, UnmatchedFilesAreLeftOut)
-{
-    const QStringList list = names({ u"alpha", u"beta", u"gamma" });
-    EXPECT_EQ(rank(u"zz", list, list), QList<int>());
-    EXPECT_EQ(rank(u"ta", list, list), QList<int>({ 1 }));
-}
