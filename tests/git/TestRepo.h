@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <ostream>
+
 // A real git repository in a temporary folder, made by the real git with fixed names and dates
 // and none of the user's configuration.
 class TestRepo
@@ -27,6 +29,12 @@ private:
     qint64 time = 0;
     QString author;
 };
+
+// Test failures show texts as text.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 // The bytes of a file in fixtures/, output recorded once from a real git.
 QByteArray fixture(const QString &name);

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "BlameLookup.h"
+#include "BlameTable.h"
+#include "GitStream.h"
+#include "IncrementalBlameParser.h"
+#include "SshTarget.h"
+
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QTextDocument;
+
+// The blame of one open document: which commit last touched each line of its text. A run streams
+// "git blame --incremental" for the file (with the unsaved text on standard input when there is
+// one) and fills a table as the output arrives; edits made afterwards are absorbed without a new
+// run: the edited lines become drafts and the lines below keep their commit.
+//
+// Lifecycle: no table (stale) -> computing, the table filling live -> table. A table that stops
+// matching the text becomes stale; the next start computes a new table while the old one keeps
+// answering. A run that fails leaves no half-filled table and starts nothing more until reset.
+//
+// Main thread only. onChange comes at most once per 50 ms, never after destruction.
+class DocumentBlame
+{
+public:
+    // Where a remote document's file lives: its host and its path there.
+    struct RemoteTarget {
+        std::shared_ptr<const SshTarget> client;
+        QString path;
+    };
+
+    // Longest text blamed with its unsaved changes, in UTF-16 units.
+    static constexpr qsizetype longestDirtyText = 2'000'000;
+
+    explicit DocumentBlame(const QString &filePath);
+    ~DocumentBlame();
+    DocumentBlame(const DocumentBlame &) = delete;
+    DocumentBlame &operator=(const DocumentBlame &) = delete;
+
+    // For a remote document: answers its host and remote path (nothing: blame the local file).
+    std::function<std::optional<RemoteTarget>()> remoteTarget;
+    // The table changed: look the caret's line up again.
+    std::function<void()> onChange;
+
+    // Starts a run for the editor's text unless one is running, the last one failed, or the
+    // table still matches. A dirty text is blamed as it stands (not blamed at all when longer
+    // than longestDirtyText); a clean one is read by git from the file.
+    void start(const QString &text, bool isDirty);
+    // After every change of the document's text, with QTextDocument::contentsChange's numbers.
+    void edit(const QTextDocument &document, int position, int charsRemoved, int charsAdded);
+    // The 1-based line's attribution.
+    BlameLookup lookup(qsizetype line) const;
+
+    // Cancels a running run (closing the document).
+    void stop();
+    // The text was saved or reloaded: everything is forgotten and a new run is wanted.
+    void reset();
+    // The settings changed: a running run is dropped, a new one is wanted, and a failed one may
+    // be tried again. The table keeps answering until then.
+    void markStale();
+    // The file was renamed or moved: blame the new path from scratch.
+    void setFile(const QString &filePath);
+
+    const QString &file() const { return filePath; }
+    bool isComputing() const { return computing; }
+    bool hasFailed() const { return failed; }
+    bool isStale() const { return stale; }
+    const std::optional<BlameTable> &table() const { return current; }
+    // The running stream, for tests that watch a cancelled run wind down.
+    const GitStream *stream() const { return running.get(); }
+
+private:
+    std::unique_ptr<GitStream> makeStream(bool withContents, std::optional<QByteArray> input) const;
+    void receive(const QByteArray &chunk);
+    void finish(int status);
+    void notifySoon();
+
+    QString filePath;
+    std::optional<BlameTable> current; // answers lookups
+    std::optional<BlameTable> building; // filled by a run while `current` keeps answering
+    bool computing = false;
+    bool servingWhileBuilding = false;
+    std::unique_ptr<GitStream> running;
+    IncrementalBlameParser parser;
+    bool stale = true;
+    bool failed = false;
+    quint64 generation = 0; // of the current run; callbacks of older runs do nothing
+    QTimer notifyTimer;
+};
