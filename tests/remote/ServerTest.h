@@ -1,0 +1,64 @@
+#pragma once
+
+#include "SshServerFixture.h"
+#include "TestSupport.h"
+#include "remote/SSHClient.h"
+#include "remote/SSHRun.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+// A test against its own loopback ssh server, with ssh pointed at the test's configuration.
+class ServerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QString error;
+        if (!server.start(&error))
+            GTEST_SKIP() << "no test ssh server: " << error.toStdString();
+        useSSH(server.sshProgram());
+    }
+
+    void TearDown() override
+    {
+        setSSHProgramsForTests({});
+        server.stop();
+    }
+
+    void useSSH(const QString &program)
+    {
+        SSHPrograms programs;
+        programs.ssh = program;
+        setSSHProgramsForTests(programs);
+    }
+
+    RemoteHost host(std::optional<int> port = std::nullopt) const
+    {
+        return { QStringLiteral("test"), server.destination(), port.value_or(server.port()),
+            { QStringLiteral("~") } };
+    }
+
+    std::shared_ptr<SSHClient> client(std::optional<int> port = std::nullopt) const
+    {
+        return std::make_shared<SSHClient>(host(port));
+    }
+
+    SshServerFixture server;
+};
+
+// The value a completion hands over, once it has.
+template <typename T> struct Awaited {
+    std::optional<T> value;
+
+    std::function<void(const T &)> callback()
+    {
+        return [this](const T &delivered) { value = delivered; };
+    }
+    bool wait(int timeoutMs = 60000)
+    {
+        return testsupport::waitUntil([this] { return value.has_value(); }, timeoutMs);
+    }
+};

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class ChildProcess;
+
+// A real OpenSSH server on 127.0.0.1 for one test: its own host key, listening on two free
+// ports, logging in one throwaway account (made with useradd, removed at stop) whose shell is
+// /bin/sh, so that file permissions apply as they do for any user and no shell start-up files
+// run. Everything lives in a temporary folder; nothing in /etc/ssh or ~/.ssh is touched.
+// Needs root. Stopping the server also ends its per-connection processes, so no master
+// connection outlives the test.
+class SshServerFixture
+{
+public:
+    SshServerFixture();
+    ~SshServerFixture();
+
+    // Answers false with the reason when the server could not be started.
+    bool start(QString *error);
+    void stop();
+
+    int port() const { return ports[0]; }
+    int secondPort() const { return ports[1]; }
+    QString user() const { return account; }
+    QString destination() const; // user@127.0.0.1
+    // The account's home folder: the remote files of the tests.
+    QString home() const;
+    QString path(const QString &relative) const { return home() + '/' + relative; }
+
+    // ssh with the test's client configuration (known hosts in the temporary folder, the key
+    // made for the run), and the same with a key the server does not know.
+    QString sshProgram() const;
+    QString sshProgramWithWrongKey() const;
+    QString knownHostsFile() const;
+    QByteArray hostPublicKey() const;
+    QString hostKeyFile() const; // the public half
+    void forgetHostKey();
+
+    // Writes a file in the account's home, owned by the account.
+    QString writeFile(const QString &relative, const QByteArray &bytes);
+    void giveToUser(const QString &path) const;
+
+    // The processes serving connections, that is the server's children.
+    int connectionCount() const;
+
+private:
+    bool makeKeysAndConfiguration(QString *error);
+    bool launch(QString *error);
+    void stopServer();
+
+    QTemporaryDir folder;
+    QString account;
+    int ports[2] = { 0, 0 };
+    std::unique_ptr<ChildProcess> server;
+};
