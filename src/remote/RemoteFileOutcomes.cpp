@@ -1,0 +1,111 @@
+#include "RemoteFileOutcomes.h"
+
+#include "RemoteHost.h"
+#include "RemoteScripts.h"
+#include "SSHFailure.h"
+
+#include <QStringList>
+
+namespace
+{
+
+QString tooLarge(const QString &name)
+{
+    return name + QStringLiteral(" is too large to open here (limit 64 MB)");
+}
+
+// The first line of the remote command's errors, else its status.
+QString reasonOf(const SSHResult &result)
+{
+    for (const QString &line : result.stderr.split(QLatin1Char('\n'))) {
+        const QString trimmed = line.trimmed();
+        if (!trimmed.isEmpty())
+            return trimmed;
+    }
+    return QStringLiteral("status ") + QString::number(result.status);
+}
+
+}
+
+ReadOutcome readOutcome(const SSHResult &result, const QString &name)
+{
+    ReadOutcome outcome;
+    if (result.status == SSHResult::cutOffStatus) {
+        outcome.message = tooLarge(name);
+    } else if (const auto failure = classifyFailure(result)) {
+        outcome.message
+            = QStringLiteral("Couldn't read ") + name + QStringLiteral(": ") + failure->text();
+    } else if (result.status != 0) {
+        outcome.message
+            = QStringLiteral("Couldn't read ") + name + QStringLiteral(": ") + reasonOf(result);
+    } else {
+        ReadOutput output = parseReadOutput(result.stdout);
+        if (output.content.size() > remoteFileLimit) {
+            outcome.message = tooLarge(name);
+        } else {
+            outcome.opened = true;
+            outcome.modified = output.modified;
+            outcome.content = std::move(output.content);
+        }
+    }
+    return outcome;
+}
+
+SaveOutcome saveOutcome(const SSHResult &result, const QString &name, const QString &destination)
+{
+    if (const auto failure = classifyFailure(result))
+        return { SaveStatus::failed, std::nullopt,
+            QStringLiteral("Couldn't save: ") + failure->text() };
+    switch (result.status) {
+    case 0:
+        return { SaveStatus::saved, parseSavedTime(result.stdout),
+            QStringLiteral("Saved to ") + destination };
+    case 3:
+        return { SaveStatus::conflict, std::nullopt, {} };
+    case 4:
+        return { SaveStatus::failed, std::nullopt,
+            QStringLiteral("No permission to write ") + name + QStringLiteral(" as ") + destination
+                + QStringLiteral(". The tab stays unsaved.") };
+    default:
+        return { SaveStatus::failed, std::nullopt,
+            QStringLiteral("Couldn't save: ") + reasonOf(result) };
+    }
+}
+
+QString remoteFileName(const QString &path)
+{
+    return path.section(QLatin1Char('/'), -1);
+}
+
+QString readingNote(const QString &name, const QString &destination)
+{
+    return QStringLiteral("Reading ") + name + QStringLiteral(" from ") + destination
+        + QChar(0x2026);
+}
+
+QString savingNote(const QString &destination)
+{
+    return QStringLiteral("Saving to ") + destination + QChar(0x2026);
+}
+
+QString hostGoneNote()
+{
+    return QStringLiteral("That machine isn't in the Remote pane any more. Add it there to save.");
+}
+
+CardText conflictCard(const QString &name)
+{
+    return { name + QStringLiteral(" changed on the machine"),
+        QStringLiteral("Someone saved this file there after you opened it. Overwrite it with your "
+                       "version, or reload theirs and lose your edits?"),
+        std::nullopt,
+        { QStringLiteral("Cancel"), QStringLiteral("Reload"), QStringLiteral("Overwrite") },
+        conflictOverwrite };
+}
+
+QString remoteIndicatorText(const QString &destination, bool connected)
+{
+    return shortHostLabel(destination)
+        + (connected ? QStringLiteral(" — connected")
+                     : QStringLiteral(" — not connected. Click to connect; saving does it too."));
+}

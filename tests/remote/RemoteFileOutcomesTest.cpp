@@ -1,0 +1,87 @@
+#include "remote/RemoteFileOutcomes.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+struct ReadCase {
+    SSHResult result;
+    QString message; // empty: the file opens
+};
+
+TEST(RemoteFileOutcomes, ReadOutcomeTable)
+{
+    const QByteArray largest(67'108'864, 'x');
+    const std::vector<ReadCase> cases = {
+        { { 0, "1700000000\n" + largest, {} }, {} },
+        { { 0, "1700000000\n" + largest + "x", {} },
+            "big.log is too large to open here (limit 64 MB)" },
+        { { -2, "", {} }, "big.log is too large to open here (limit 64 MB)" },
+        { { 255, {}, "Host key verification failed.\n" },
+            "Couldn't read big.log: This machine hasn't been seen before" },
+        { { 255, {}, "me@box: Permission denied (publickey).\n" },
+            "Couldn't read big.log: me@box: Permission denied (publickey)." },
+        { { 1, {}, "\n  cat: big.log: No such file or directory\nhead: x\n" },
+            "Couldn't read big.log: cat: big.log: No such file or directory" },
+        { { 1, {}, {} }, "Couldn't read big.log: status 1" },
+    };
+    for (const ReadCase &c : cases) {
+        const ReadOutcome outcome = readOutcome(c.result, QStringLiteral("big.log"));
+        EXPECT_EQ(outcome.opened, c.message.isEmpty()) << c.message.toStdString();
+        EXPECT_EQ(outcome.message, c.message);
+    }
+    const ReadOutcome opened = readOutcome({ 0, "12\nabc", {} }, "f");
+    EXPECT_EQ(opened.modified, 12);
+    EXPECT_EQ(opened.content, "abc");
+}
+
+struct SaveCase {
+    SSHResult result;
+    SaveStatus status;
+    std::optional<double> modified;
+    QString message;
+};
+
+TEST(RemoteFileOutcomes, SaveOutcomeTable)
+{
+    const std::vector<SaveCase> cases = {
+        { { 0, "1700000002\n", {} }, SaveStatus::saved, 1700000002, "Saved to me@box" },
+        { { 0, "", {} }, SaveStatus::saved, std::nullopt, "Saved to me@box" },
+        { { 3, "", {} }, SaveStatus::conflict, std::nullopt, {} },
+        { { 4, "", "No permission to write this file\n" }, SaveStatus::failed, std::nullopt,
+            "No permission to write app.conf as me@box. The tab stays unsaved." },
+        { { 1, "", "mv: cannot move\n" }, SaveStatus::failed, std::nullopt,
+            "Couldn't save: mv: cannot move" },
+        { { 1, "", "" }, SaveStatus::failed, std::nullopt, "Couldn't save: status 1" },
+        { { 255, "", "ssh: connect to host box port 22: Connection refused\n" }, SaveStatus::failed,
+            std::nullopt, "Couldn't save: ssh: connect to host box port 22: Connection refused" },
+        { { 255, "", "WARNING: REMOTE HOST IDENTIFICATION HAS CHANGED!" }, SaveStatus::failed,
+            std::nullopt,
+            "Couldn't save: The machine's key has changed. This could be an attack; nothing was "
+            "sent." },
+    };
+    for (const SaveCase &c : cases) {
+        const SaveOutcome outcome
+            = saveOutcome(c.result, QStringLiteral("app.conf"), QStringLiteral("me@box"));
+        EXPECT_EQ(outcome.status, c.status) << c.message.toStdString();
+        EXPECT_EQ(outcome.modified, c.modified) << c.message.toStdString();
+        EXPECT_EQ(outcome.message, c.message);
+    }
+}
+
+TEST(RemoteFileOutcomes, NotesAndIndicator)
+{
+    EXPECT_EQ(remoteFileName("/etc/nginx/nginx.conf"), "nginx.conf");
+    EXPECT_EQ(
+        readingNote("nginx.conf", "me@web"), QStringLiteral("Reading nginx.conf from me@web…"));
+    EXPECT_EQ(remoteIndicatorText("me@build-server.example.com", true),
+        QStringLiteral("build-server.ex… — connected"));
+    EXPECT_EQ(remoteIndicatorText("box", false),
+        QStringLiteral("box — not connected. Click to connect; saving does it too."));
+    const CardText card = conflictCard("nginx.conf");
+    EXPECT_EQ(card.title, "nginx.conf changed on the machine");
+    EXPECT_EQ(card.buttons.at(card.primary), "Overwrite");
+}
+
+}
