@@ -10,11 +10,6 @@
 #include <QRandomGenerator>
 #include <QThread>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 using testsupport::waitUntil;
 
 namespace
@@ -29,20 +24,6 @@ QByteArray randomBytes(qsizetype size)
     for (char &byte : bytes)
         byte = char(generator.generate());
     return bytes;
-}
-
-// A loopback port nothing listens on.
-int closedPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr *>(&address), size);
-    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size);
-    ::close(fd);
-    return ntohs(address.sin_port);
 }
 
 SSHResult runOn(SSHClient &client, const QString &command,
@@ -100,7 +81,7 @@ TEST_F(SSHClientTest, ACommandLineWithSpacesQuotesAndSemicolonsArrivesAsOneWord)
 
 TEST_F(SSHClientTest, AClosedPortIsUnreachable)
 {
-    SSHClient ssh(host(closedPort()));
+    SSHClient ssh(host(SshServerFixture::freePort()));
     const auto failure = classifyFailure(runOn(ssh, QStringLiteral("true")));
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->kind, Kind::unreachable);
@@ -170,7 +151,7 @@ TEST_F(SSHClientTest, AnUnknownKeyFailsInBatchModeUntilTheUserTrustsIt)
 
 TEST_F(SSHClientTest, AMachineWhoseKeyCannotBeReadGetsANote)
 {
-    const auto ssh = client(closedPort());
+    const auto ssh = client(SshServerFixture::freePort());
     Awaited<QString> note;
     startTrust(ssh,
         { note.callback(), [](const CardText &, std::function<void()>) { ADD_FAILURE(); }, [] {} });

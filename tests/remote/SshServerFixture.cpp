@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <arpa/inet.h>
@@ -33,29 +34,19 @@ bool writeText(const QString &path, const QByteArray &text, QFile::Permissions p
         && file.setPermissions(permissions);
 }
 
-// A port nothing listens on at this moment.
-int freePort()
+sockaddr_in loopback(int port)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), size) == 0
-        && ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
+    address.sin_port = htons(port);
+    return address;
 }
 
 bool accepts(int port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
+    sockaddr_in address = loopback(port);
     const bool connected
         = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
     ::close(fd);
@@ -119,6 +110,19 @@ void removeStaleAccounts()
     ::endpwent();
 }
 
+}
+
+int SshServerFixture::freePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = loopback(0);
+    socklen_t size = sizeof address;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), size) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
 }
 
 SshServerFixture::SshServerFixture()

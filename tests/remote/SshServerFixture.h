@@ -45,6 +45,9 @@ public:
     QString writeFile(const QString &relative, const QByteArray &bytes);
     void giveToUser(const QString &path) const;
 
+    // A loopback port nothing listens on at this moment.
+    static int freePort();
+
     // The processes serving connections, that is the server's children.
     int connectionCount() const;
 
