@@ -70,18 +70,12 @@ TEST(RemoteFileOutcomes, SaveOutcomeTable)
     }
 }
 
-TEST(RemoteFileOutcomes, NotesAndIndicator)
+TEST(RemoteFileOutcomes, TheIndicatorShowsTheShortHostLabel)
 {
-    EXPECT_EQ(remoteFileName("/etc/nginx/nginx.conf"), "nginx.conf");
-    EXPECT_EQ(
-        readingNote("nginx.conf", "me@web"), QStringLiteral("Reading nginx.conf from me@web…"));
     EXPECT_EQ(remoteIndicatorText("me@build-server.example.com", true),
         QStringLiteral("build-server.ex… — connected"));
     EXPECT_EQ(remoteIndicatorText("box", false),
         QStringLiteral("box — not connected. Click to connect; saving does it too."));
-    const CardText card = conflictCard("nginx.conf");
-    EXPECT_EQ(card.title, "nginx.conf changed on the machine");
-    EXPECT_EQ(card.buttons.at(card.primary), "Overwrite");
 }
 
 }

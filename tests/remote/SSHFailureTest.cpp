@@ -57,16 +57,6 @@ TEST(SSHFailure, ClassifyFailureTable)
             << c.status << " " << c.stderr.toStdString();
 }
 
-TEST(SSHFailure, TextOfEachKind)
-{
-    EXPECT_EQ((SSHFailure { Kind::hostKeyChanged, {} }).text(),
-        "The machine's key has changed. This could be an attack; nothing was sent.");
-    EXPECT_EQ(
-        (SSHFailure { Kind::unknownHostKey, {} }).text(), "This machine hasn't been seen before");
-    EXPECT_EQ((SSHFailure { Kind::unreachable, "ssh: x: Connection refused" }).text(),
-        "ssh: x: Connection refused");
-}
-
 TEST(SSHFailure, ShortFailureTextTable)
 {
     const std::vector<std::pair<QString, QString>> cases = {
