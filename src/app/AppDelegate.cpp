@@ -7,6 +7,7 @@
 #include "editor/EditorTextView.h"
 #include "editor/PaintScheduler.h"
 #include "navigation/ExplorerView.h"
+#include "navigation/QuickPickCard.h"
 
 #include <QApplication>
 #include <QDir>
@@ -84,6 +85,7 @@ void AppDelegate::didBecomeActive()
             reloadDocument(document);
     }
     updateTitle();
+    refreshFileIndexIfOld();
     if (explorer) {
         explorer->reload();
         if (const DocumentPtr active = activeDocument())
@@ -150,4 +152,7 @@ void AppDelegate::dismissCard()
     if (InlineCard *shownCard = card)
         shownCard->dismiss(false);
     card = nullptr;
+    if (QuickPickCard *picker = quickPick)
+        picker->dismiss(false);
+    quickPick = nullptr;
 }

@@ -2,8 +2,10 @@
 
 #include "DropPlan.h"
 #include "OpenDocument.h"
+#include "navigation/IndexedFile.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
@@ -21,6 +23,10 @@ class EditorTextView;
 class HoverCards;
 class LineNumberGutter;
 class PaintScheduler;
+class SearchView;
+class FindBar;
+class FileIndexer;
+class QuickPickCard;
 class SettingsView;
 class StatusBarView;
 class ExplorerView;
@@ -81,6 +87,10 @@ public:
     QString relativePath(const OpenDocument &document) const;
     void revealInFileManager(const QString &path);
     void revealInExplorer(const QString &path);
+    void goToFile();
+    void refreshFileIndexIfOld();
+    void showFindBar(bool replace);
+    bool openAtLine(const QString &path, int line, bool preview);
     void setWorkspace(const QString &folder);
 
     // File operations.
@@ -133,7 +143,7 @@ public:
     ExplorerView *explorer = nullptr;
     QWidget *gitLog = nullptr;
     QWidget *sshView = nullptr;
-    QWidget *searchView = nullptr;
+    SearchView *searchView = nullptr;
     QWidget *sidebar = nullptr;
     QWidget *editorContainer = nullptr;
     QSplitter *rightSplit = nullptr;
@@ -143,6 +153,7 @@ public:
     StatusBarView *statusBar = nullptr;
     SettingsView *settingsView = nullptr;
     PaintScheduler *painter = nullptr;
+    FindBar *findBar = nullptr;
     TabStripView *tabStrip = nullptr;
     ActivityBarView *activityBar = nullptr;
     HoverCards *hoverCards = nullptr;
@@ -162,6 +173,11 @@ public:
     int statusToken = 0;
     bool isLaunched = false;
     QList<QUrl> pendingOpens;
+    QPointer<QuickPickCard> quickPick;
+    QList<IndexedFile> quickIndex;
+    QDateTime quickBuiltAt;
+    std::optional<QString> quickRoot;
+    FileIndexer *quickIndexer = nullptr;
 
 private:
     // Window layout.
@@ -188,6 +204,7 @@ private:
     void placeDocument(const DocumentPtr &document, bool preview);
     void watchEdits(const DocumentPtr &document);
     void watchEditingKeys(EditorTextView *view);
+    void watchFileIndex();
     void followEditWithBookmarks(OpenDocument &document, int location, int removed, int added);
     void askForName(const QString &title, const QString &detail, const QString &name, const QString &confirm,
                     std::function<std::optional<QString>(const QString &)> apply);

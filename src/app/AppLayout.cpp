@@ -14,9 +14,11 @@
 #include "common/SolidBackdrop.h"
 #include "common/Theme.h"
 #include "editor/EditorTextView.h"
+#include "editor/FindBar.h"
 #include "editor/LineNumberGutter.h"
 #include "editor/PaintScheduler.h"
 #include "navigation/ExplorerView.h"
+#include "navigation/SearchView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,6 +54,7 @@ void AppDelegate::buildWindow()
     window->onPaletteChange = [this] { painter->paletteChanged(); };
     buildToolbar();
     hoverCards = new HoverCards(window, this);
+    watchFileIndex();
 
     auto *central = new QWidget(window);
     auto *row = new QHBoxLayout(central);
@@ -127,8 +130,12 @@ QWidget *AppDelegate::buildSidebar()
     explorer->onDeleteKey = [this](const QStringList &paths) { trashItems(paths); };
     gitLog = new SolidBackdrop(sidebar);
     sshView = new SolidBackdrop(sidebar);
-    searchView = new SolidBackdrop(sidebar);
-    for (QWidget *pane : { static_cast<QWidget *>(explorer), gitLog, sshView, searchView })
+    searchView = new SearchView(sidebar);
+    searchView->placeProvider = [this] { return workspace; };
+    searchView->onOpen = [this](const QString &place, const QString &path, int line) {
+        openAtLine(QDir(place).filePath(path), line, true);
+    };
+    for (QWidget *pane : { static_cast<QWidget *>(explorer), gitLog, sshView, static_cast<QWidget *>(searchView) })
         layout->addWidget(pane);
     const QString mode = Defaults::sidebarMode();
     explorer->setVisible(mode == QLatin1String("explorer"));
@@ -153,6 +160,8 @@ QWidget *AppDelegate::buildEditorArea()
     tabStrip->menuForTab = [this](int index) { return menuForTab(index); };
     tabStrip->onHover = [this](std::optional<int> index, TabItemView *tab) { hoverTab(index, tab); };
     layout->addWidget(tabStrip, 0, Qt::AlignLeft);
+    findBar = new FindBar(editorContainer);
+    layout->addWidget(findBar);
     scrollView = new EditorHost(editorContainer);
     layout->addWidget(scrollView, 1);
     auto *gutterLayout = new QHBoxLayout(scrollView->gutterSlot());
@@ -214,7 +223,8 @@ void AppDelegate::buildToolbar()
             this, [this] { newItem(false); });
     connect(item("QuillmarOpen", "Open", tip("Open a file or folder", QKeySequence::Open), "folder"),
             &QAction::triggered, this, [this] { openDocument(); });
-    item("QuillmarFind", "Find", tip("Find in this file", QKeySequence::Find), "magnifyingglass")->setEnabled(false);
+    connect(item("QuillmarFind", "Find", tip("Find in this file", QKeySequence::Find), "magnifyingglass"),
+            &QAction::triggered, this, [this] { showFindBar(false); });
     window->addToolBar(Qt::TopToolBarArea, toolbar);
 }
 
@@ -308,6 +318,8 @@ void AppDelegate::showPane(const QString &mode)
         widenSidebarIfNarrower(100);
     }
     updateActivityBar();
+    if (mode == QLatin1String("search"))
+        searchView->prepare();
 }
 
 void AppDelegate::toggleSidebar()
@@ -341,4 +353,5 @@ void AppDelegate::showEmptyView()
     scrollView->gutterSlot()->hide();
     lineRuler->setTextView(nullptr);
     painter->showNothing();
+    findBar->setTextView(nullptr);
 }

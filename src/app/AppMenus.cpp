@@ -4,6 +4,7 @@
 #include "MainWindow.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
+#include "editor/FindBar.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -83,6 +84,14 @@ void AppDelegate::buildMenus()
     });
 
     edit->addSeparator();
+    QMenu *find = edit->addMenu(QStringLiteral("Find"));
+    add(find, QStringLiteral("Find…"), QKeySequence(QStringLiteral("Ctrl+F")), [this] { showFindBar(false); });
+    add(find, QStringLiteral("Find and Replace…"), QKeySequence(QStringLiteral("Ctrl+Alt+F")), [this] { showFindBar(true); });
+    add(find, QStringLiteral("Find Next"), QKeySequence(QStringLiteral("Ctrl+G")), [this] { findBar->findNext(); });
+    add(find, QStringLiteral("Find Previous"), QKeySequence(QStringLiteral("Ctrl+Shift+G")), [this] { findBar->findPrevious(); });
+    add(find, QStringLiteral("Use Selection for Find"), QKeySequence(QStringLiteral("Ctrl+E")),
+        [this] { findBar->useSelectionForFind(); });
+    edit->addSeparator();
     QAction *settings = add(edit, QStringLiteral("Settings…"), QKeySequence(QStringLiteral("Ctrl+,")), [this] { toggleSettings(); });
     settings->setMenuRole(QAction::PreferencesRole);
 
@@ -92,6 +101,7 @@ void AppDelegate::buildMenus()
     add(view, QStringLiteral("Git Log"), QKeySequence(QStringLiteral("Ctrl+Meta+G")), [this] { showPane(QStringLiteral("git")); });
     add(view, QStringLiteral("Remote"), QKeySequence(QStringLiteral("Ctrl+Meta+R")), [this] { showPane(QStringLiteral("ssh")); });
     add(view, QStringLiteral("Search in Files"), QKeySequence(QStringLiteral("Ctrl+Shift+F")), [this] { showPane(QStringLiteral("search")); });
+    add(view, QStringLiteral("Go to File…"), QKeySequence(QStringLiteral("Ctrl+P")), [this] { goToFile(); });
     togglePanelAction = add(view, QStringLiteral("Show Output"), QKeySequence(QStringLiteral("Ctrl+J")), [this] { setPanelHidden(!isPanelHidden()); });
     view->addSeparator();
     wrapAction = add(view, QStringLiteral("Word Wrap"), QKeySequence(QStringLiteral("Ctrl+Alt+Z")),

@@ -8,6 +8,7 @@
 #include "chrome/TabStripView.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
+#include "editor/FindBar.h"
 #include "editor/LineNumberGutter.h"
 #include "editor/PaintScheduler.h"
 #include "navigation/ExplorerView.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTextBlock>
 #include <QTextCursor>
 
 namespace {
@@ -61,6 +63,7 @@ void AppDelegate::installView(OpenDocument &document)
     scrollView->gutterSlot()->show();
     lineRuler->setTextView(view);
     painter->show(view, document.url, document.isPlain);
+    findBar->setTextView(view);
     const qsizetype length = view->document()->characterCount() - 1;
     const qsizetype location = std::min(document.selectedRange.location, length);
     const qsizetype selected = std::min(document.selectedRange.length, length - location);
@@ -117,6 +120,21 @@ void AppDelegate::hoverTab(std::optional<int> index, QWidget *tab)
         hoverCards->show(fileCardInfo(document->fileName(), path, text, document->isDirty),
                          hoverCards->rectInWindow(anchor), Side::below);
     });
+}
+
+bool AppDelegate::openAtLine(const QString &path, int line, bool preview)
+{
+    if (!loadDocument(path, preview, true, true))
+        return false;
+    const DocumentPtr active = activeDocument();
+    if (!active || !active->textView)
+        return false;
+    const QTextBlock block = active->textView->document()->findBlockByNumber(line - 1);
+    if (!block.isValid())
+        return true;
+    active->textView->setTextCursor(QTextCursor(block));
+    active->textView->centerCursor();
+    return true;
 }
 
 void AppDelegate::editorScrolled()

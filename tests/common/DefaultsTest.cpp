@@ -3,7 +3,9 @@
 
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <gtest/gtest.h>
 
@@ -66,6 +68,7 @@ TEST_F(DefaultsTest, ValuesReadBackFromTheFileAsText)
     const QString path = settings.fileName();
     settings.clear();
     settings.sync();
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write("[General]\nQuillmarWrap=false\nQuillmarBraces=yes\nQuillmarIndentWidth=4\n"
