@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace {
@@ -180,9 +181,16 @@ void AppDelegate::trashItems(const QStringList &paths)
 
 void AppDelegate::trashItem(const QString &path)
 {
+    // Without its data folder Qt 6.4 "trashes" into the working folder: make sure it exists.
+    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     QFile item(path);
     if (!item.moveToTrash()) {
         showNote(QStringLiteral("Couldn't trash %1: %2").arg(QFileInfo(path).fileName(), item.errorString()));
+        return;
+    }
+    if (QFileInfo(item.fileName()).isRelative()) {
+        QFile::rename(item.fileName(), path);
+        showNote(QStringLiteral("Couldn't trash %1: no Trash folder").arg(QFileInfo(path).fileName()));
         return;
     }
     std::vector<DocumentPtr> inside;

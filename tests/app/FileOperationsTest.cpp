@@ -4,7 +4,9 @@
 #include "common/Defaults.h"
 #include "navigation/ExplorerView.h"
 
+#include <QDir>
 #include <QLineEdit>
+#include <QStandardPaths>
 #include <QTextBlock>
 
 using FileOperationsTest = AppFixture;
@@ -107,6 +109,10 @@ TEST_F(FileOperationsTest, TrashingAFolderWarnsAndClosesItsDirtyTab)
     EXPECT_EQ(cardTexts().value(1), "Unsaved changes in open tabs will be lost.");
     ASSERT_TRUE(pressCardButton("Move to Trash"));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("old")));
+    // It is in the Trash of the data folder, even though that folder did not exist before.
+    const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash";
+    EXPECT_TRUE(QFileInfo::exists(trash + "/files/old/draft.txt"));
+    EXPECT_FALSE(QFileInfo::exists(QDir::current().filePath("files/old")));
     ASSERT_EQ(a.documents.size(), 1u);
     EXPECT_EQ(a.documents[0]->fileName(), "keep.txt");
     a.trashItems({ dir.filePath("keep.txt"), dir.filePath("missing.txt") });
