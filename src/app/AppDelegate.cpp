@@ -36,6 +36,7 @@ void AppDelegate::didFinishLaunching()
 {
     buildMenus();
     buildWindow();
+    loadRemoteHosts();
     restoreSession();
     window->show();
     window->raise();

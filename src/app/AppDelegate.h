@@ -8,6 +8,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QUrl>
@@ -28,6 +29,10 @@ class FindBar;
 class FileIndexer;
 class QuickPickCard;
 class SettingsView;
+class SSHClient;
+struct CardText;
+struct RemoteHost;
+struct SaveOutcome;
 class StatusBarView;
 class ExplorerView;
 class InlineCard;
@@ -121,6 +126,14 @@ public:
     QList<int> storedBookmarkLines(const QString &path) const;
     bool hasBookmarks() const;
 
+    // Remote machines.
+    void connectOverSSH();
+    void openRemoteFilePrompt();
+    void openRemoteFile(const std::shared_ptr<SSHClient> &client, const QString &path, bool preview);
+    std::shared_ptr<SSHClient> clientFor(const QString &hostID) const;
+    std::vector<std::shared_ptr<SSHClient>> remoteClients;
+    QHash<QString, bool> hostAlive;
+
     // Saving and changes on disk.
     bool saveFile(const DocumentPtr &document, bool force, std::function<void(bool)> completion = {});
     void saveInTurn(std::vector<DocumentPtr> pending, std::function<void(bool)> done);
@@ -209,6 +222,19 @@ private:
     void askForName(const QString &title, const QString &detail, const QString &name, const QString &confirm,
                     std::function<std::optional<QString>(const QString &)> apply);
     void trashItem(const QString &path);
+    InlineCard *cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions, int keepsOpen);
+    void loadRemoteHosts();
+    void addRemoteHost(const RemoteHost &host);
+    void probeHost(const std::shared_ptr<SSHClient> &client);
+    void trustHost(const std::shared_ptr<SSHClient> &client);
+    void rememberRemoteOrigin(const OpenDocument &document);
+    bool saveRemoteDocument(const DocumentPtr &document, bool force, std::function<void(bool)> completion);
+    void finishRemoteSave(const DocumentPtr &document, const SaveOutcome &outcome, int editsAtStart,
+                          std::function<void(bool)> completion);
+    void showRemoteConflict(const DocumentPtr &document, std::function<void(bool)> completion);
+    void reloadRemoteDocument(const DocumentPtr &document);
+    void refreshRemoteIndicator(const DocumentPtr &active);
+    void disconnectAllHosts();
     void insertNewline(EditorTextView *view);
     bool outdentCloser(EditorTextView *view, QChar closer);
     void applyFontSize();

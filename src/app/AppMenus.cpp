@@ -53,6 +53,8 @@ void AppDelegate::buildMenus()
     add(file, QStringLiteral("New File…"), QKeySequence::New, [this] { newItem(false); });
     add(file, QStringLiteral("Open…"), QKeySequence::Open, [this] { openDocument(); });
     add(file, QStringLiteral("Open Folder…"), QKeySequence(QStringLiteral("Ctrl+Shift+O")), [this] { openFolder(); });
+    add(file, QStringLiteral("Connect over ssh…"), QKeySequence(), [this] { connectOverSSH(); });
+    add(file, QStringLiteral("Open Remote File…"), QKeySequence(), [this] { openRemoteFilePrompt(); });
     file->addSeparator();
     add(file, QStringLiteral("Close Tab"), QKeySequence(QStringLiteral("Ctrl+W")), [this] { closeTabOrWindow(); });
     reopenAction = add(file, QStringLiteral("Reopen Closed Tab"), QKeySequence(QStringLiteral("Ctrl+Shift+T")),

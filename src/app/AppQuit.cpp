@@ -83,6 +83,7 @@ void AppDelegate::willTerminate()
     terminated = true;
     if (outputPanel)
         outputPanel->stopForQuit();
+    disconnectAllHosts();
     saveWindowFrame();
     for (const DocumentPtr &document : documents)
         storeBookmarks(*document);

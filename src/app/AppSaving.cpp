@@ -30,10 +30,8 @@ bool AppDelegate::saveFile(const DocumentPtr &document, bool force, std::functio
     const bool exists = QFileInfo::exists(document->path());
     if (!document->isDirty && exists)
         return finish(true);
-    if (document->remote) {
-        showNote(QStringLiteral("That machine isn't in the Remote pane any more. Add it there to save."));
-        return finish(false);
-    }
+    if (document->remote)
+        return saveRemoteDocument(document, force, std::move(completion));
     if (!force && exists && changedSinceRead(*document)) {
         showChangedOnDiskCard(document);
         return finish(false);

@@ -1,7 +1,8 @@
 // Session state: what is restored at launch and written back after every change.
 #include "AppDelegate.h"
 
-#include "RemoteCopies.h"
+#include "FileNames.h"
+#include "remote/LocalCopies.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
 #include "navigation/ExplorerView.h"
@@ -41,7 +42,7 @@ void AppDelegate::restoreSession()
         explorer->setRoot(*workspace, false, true);
     }
     if (const auto root = Defaults::string(Defaults::ExplorerRoot)) {
-        const bool isCopy = root->startsWith(RemoteCopies::directory());
+        const bool isCopy = FileNames::isAtOrUnder(*root, remoteCopiesDirectory());
         if (!isCopy && isExistingFolder(*root)) {
             const bool outside = workspace && QDir::cleanPath(*root) != *workspace;
             explorer->setRoot(*root, outside, workspace.has_value());

@@ -53,7 +53,7 @@ void AppDelegate::scheduleStatusRefresh()
 void AppDelegate::refreshStatusBar()
 {
     const DocumentPtr active = activeDocument();
-    statusBar->setRemote({}, false, {});
+    refreshRemoteIndicator(active);
     if (!active || !active->textView) {
         statusBar->setTexts({}, statusRightText(Defaults::indentWidth(), std::nullopt, false));
         statusBar->setBlame({});

@@ -2,7 +2,8 @@
 #include "AppDelegate.h"
 
 #include "EditorHost.h"
-#include "RemoteCopies.h"
+#include "FileNames.h"
+#include "remote/LocalCopies.h"
 #include "chrome/FileCardInfo.h"
 #include "chrome/HoverCards.h"
 #include "chrome/TabStripView.h"
@@ -18,18 +19,6 @@
 #include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
-
-namespace {
-
-bool isInside(const QString &path, const QString &folder)
-{
-    if (folder.isEmpty())
-        return false;
-    const QString base = QDir::cleanPath(folder);
-    return path.startsWith(base == QLatin1String("/") ? base : base + QLatin1Char('/'));
-}
-
-}
 
 void AppDelegate::activateDocument(int index, bool focus)
 {
@@ -88,13 +77,13 @@ void AppDelegate::rememberPlace()
 
 void AppDelegate::revealInExplorer(const QString &path)
 {
-    if (RemoteCopies::contains(path))
+    if (FileNames::isAtOrUnder(path, remoteCopiesDirectory()))
         return;
     const QString current = explorer->root();
     QString root;
-    if (isInside(path, current))
+    if (!current.isEmpty() && FileNames::isAtOrUnder(path, current))
         root = current;
-    else if (workspace && isInside(path, *workspace))
+    else if (workspace && FileNames::isAtOrUnder(path, *workspace))
         root = *workspace;
     else
         root = QFileInfo(path).absolutePath();
