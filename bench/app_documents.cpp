@@ -1,5 +1,6 @@
 // Start-up with a restored session, loading files of growing size, the long-line scan and
 // the idle memory of the editor, all through the real controller and widgets offscreen.
+#include "BenchMain.h"
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "app/TextFile.h"
@@ -19,7 +20,8 @@
 
 namespace {
 
-QTemporaryDir *workDir = nullptr;
+QTemporaryDir workFolder;
+QTemporaryDir *const workDir = &workFolder;
 
 QByteArray cppText(qint64 bytes)
 {
@@ -159,18 +161,5 @@ BENCHMARK(BM_IdleMemoryWithTenFiles)->Iterations(10);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-    qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
-    QApplication application(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Quillmar"));
-    QApplication::setApplicationName(QStringLiteral("Quillmar"));
-    QTemporaryDir files;
-    workDir = &files;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -1,4 +1,5 @@
 // Switching between two large documents and saving a large one, through the real controller.
+#include "BenchMain.h"
 #include "app/AppDelegate.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
@@ -11,7 +12,8 @@
 
 namespace {
 
-QTemporaryDir *workDir = nullptr;
+QTemporaryDir workFolder;
+QTemporaryDir *const workDir = &workFolder;
 
 QString writeLines(const QString &name, int count, int width)
 {
@@ -76,18 +78,5 @@ BENCHMARK(BM_SaveTenMegabytes)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-    qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
-    QApplication application(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Quillmar"));
-    QApplication::setApplicationName(QStringLiteral("Quillmar"));
-    QTemporaryDir files;
-    workDir = &files;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -1,5 +1,6 @@
 // The line-number gutter beside a large text: a paint with the text scrolled to its middle, a
 // scroll by a page with the paint that follows, and the line feed count it shares.
+#include "BenchMain.h"
 #include "common/TextCounts.h"
 #include "editor/EditorTextView.h"
 #include "editor/LineNumberGutter.h"
@@ -112,15 +113,5 @@ BENCHMARK(countLineFeedsThroughput)->Arg(64 << 20)->Unit(benchmark::kMillisecond
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The default settings, never the user's.
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-    qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 // 2,000,000-code-unit C++ text (the largest that is scanned; the request's own 10 ms delay
 // included), the main-thread cost of colouring the window around the visible lines of a 64 MB
 // text and drawing it, re-applying an unchanged window (scrolling), and typing with colours on.
+#include "BenchMain.h"
 #include "editor/EditorTextView.h"
 #include "editor/Language.h"
 #include "editor/PaintScheduler.h"
@@ -179,15 +180,5 @@ BENCHMARK(paintOverTheScanLimit)->Arg(64 << 20)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The default settings, never the user's.
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-    qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

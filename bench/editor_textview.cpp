@@ -1,5 +1,6 @@
 // The editor text view with large texts: loading and first paint, a paint with the inline
 // annotation on show, and typing (each keystroke also records an undo step).
+#include "BenchMain.h"
 #include "editor/EditorTextView.h"
 
 #include <QApplication>
@@ -96,15 +97,5 @@ BENCHMARK(typeMidFile)->Arg(2 << 20)->Arg(64 << 20)->Unit(benchmark::kMicrosecon
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The default settings, never the user's.
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-    qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

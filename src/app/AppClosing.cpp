@@ -7,6 +7,7 @@
 #include "chrome/SettingsView.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
+#include "git/DocumentBlame.h"
 #include "navigation/ExplorerView.h"
 
 #include <QApplication>
@@ -30,6 +31,8 @@ void AppDelegate::closeDocument(const DocumentPtr &document)
     if (index < 0 || documents[index] != document)
         return;
     storeBookmarks(*document);
+    if (document->blame)
+        document->blame->stop();
     QVariantMap remotes = Defaults::dictionary(Defaults::RemoteFiles);
     if (remotes.remove(document->path()) > 0)
         Defaults::set(Defaults::RemoteFiles, remotes);

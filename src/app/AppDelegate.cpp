@@ -85,6 +85,7 @@ void AppDelegate::didBecomeActive()
         else
             reloadDocument(document);
     }
+    markAllBlameStale();
     updateTitle();
     refreshFileIndexIfOld();
     if (explorer) {

@@ -2,6 +2,8 @@
 
 #include "DropPlan.h"
 #include "OpenDocument.h"
+#include "editor/EditorTextView.h"
+#include "git/BlameInfo.h"
 #include "navigation/IndexedFile.h"
 
 #include <QDateTime>
@@ -126,6 +128,15 @@ public:
     QList<int> storedBookmarkLines(const QString &path) const;
     bool hasBookmarks() const;
 
+    // Blame of the caret's line.
+    void updateCaretBlame();
+    void showCaretBlame();
+    void clearBlameDisplay();
+    void showBlameDetails();
+    void markAllBlameStale();
+    std::optional<BlameInfo> blameInfo;
+    std::optional<int> blameLine;
+
     // Remote machines.
     void connectOverSSH();
     void openRemoteFilePrompt();
@@ -224,6 +235,8 @@ private:
     void trashItem(const QString &path);
     InlineCard *cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions, int keepsOpen);
     void loadRemoteHosts();
+    void attachBlame(const DocumentPtr &document);
+    void setAnnotation(const DocumentPtr &document, std::optional<EditorTextView::Annotation> annotation);
     void addRemoteHost(const RemoteHost &host);
     void probeHost(const std::shared_ptr<SSHClient> &client);
     void trustHost(const std::shared_ptr<SSHClient> &client);

@@ -7,6 +7,7 @@
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
 #include "editor/PaintScheduler.h"
+#include "git/DocumentBlame.h"
 #include "navigation/ExplorerView.h"
 
 #include <QDir>
@@ -60,6 +61,7 @@ bool AppDelegate::loadDocument(const QString &path, bool preview, bool focus, bo
     }
     rememberPlace();
     const DocumentPtr document = makeDocument(resolved, *decoded);
+    attachBlame(document);
     restoreBookmarks(*document, storedBookmarkLines(resolved));
     if (document->isPlain)
         showNote(QStringLiteral("Very long lines: wrapping and colors are off for ") + name);
@@ -79,6 +81,7 @@ DocumentPtr AppDelegate::makeDocument(const QString &path, const DecodedText &de
     auto *view = new EditorTextView();
     scrollView->add(view);
     watchEditingKeys(view);
+    view->onAnnotationClick = [this] { showBlameDetails(); };
     view->onDrop = [this](const QList<QUrl> &urls) { performDrop(urls); };
     auto document = std::make_shared<OpenDocument>(path, view, decoded.encoding);
     document->lineEnding = TextFile::detectLineEnding(decoded.text);
@@ -107,6 +110,8 @@ void AppDelegate::placeDocument(const DocumentPtr &document, bool preview)
                 Defaults::set(Defaults::RemoteFiles, remotes);
             if (slot->textView)
                 scrollView->remove(slot->textView);
+            if (slot->blame)
+                slot->blame->stop();
             slot = document;
             return;
         }
@@ -123,6 +128,8 @@ void AppDelegate::watchEdits(const DocumentPtr &document)
                     return;
                 if (const DocumentPtr strong = weak.lock()) {
                     followEditWithBookmarks(*strong, location, removed, added);
+                    if (strong->blame)
+                        strong->blame->edit(*strong->textView->document(), location, removed, added);
                     textDidChange(strong.get());
                 }
             });

@@ -9,6 +9,7 @@
 #include "common/Shortcuts.h"
 #include "editor/EditorTextView.h"
 #include "editor/PaintScheduler.h"
+#include "git/DocumentBlame.h"
 #include "navigation/ExplorerView.h"
 
 #include <QApplication>
@@ -138,6 +139,10 @@ void AppDelegate::followRename(const QString &from, const QString &to)
             continue;
         stored.remove(document->path());
         document->url = QUrl::fromLocalFile(FileNames::moved(document->path(), from, to));
+        if (document->blame) {
+            document->blame->stop();
+            document->blame->setFile(document->path());
+        }
     }
     Defaults::set(Defaults::Bookmarks, stored);
     for (const DocumentPtr &document : documents)

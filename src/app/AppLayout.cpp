@@ -174,6 +174,7 @@ QWidget *AppDelegate::buildEditorArea()
         return active && !active->historyIndex ? active->bookmarks : std::vector<qsizetype>();
     });
     statusBar = new StatusBarView(editorContainer);
+    statusBar->onBlameClick = [this] { showBlameDetails(); };
     layout->addWidget(statusBar);
     emptyView = new EditorTextView();
     emptyView->setReadOnly(true);

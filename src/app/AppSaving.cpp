@@ -4,6 +4,7 @@
 #include "chrome/InlineCard.h"
 #include "editor/EditorTextView.h"
 #include "editor/PaintScheduler.h"
+#include "git/DocumentBlame.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -68,6 +69,10 @@ bool AppDelegate::writeLocally(OpenDocument &document, QString *error)
     document.diskDate = QFileInfo(path).lastModified();
     document.isDirty = false;
     document.changedOnDisk = false;
+    if (document.blame) {
+        document.blame->stop();
+        document.blame->markStale();
+    }
     return true;
 }
 
@@ -136,6 +141,8 @@ void AppDelegate::reloadDocument(const DocumentPtr &document)
     replacingText = true;
     view->setPlainText(decoded->text);
     replacingText = false;
+    if (document->blame)
+        document->blame->reset();
     view->document()->clearUndoRedoStacks();
     restoreBookmarks(*document, bookmarkLines);
     QTextCursor cursor(view->document());

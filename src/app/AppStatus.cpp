@@ -56,9 +56,10 @@ void AppDelegate::refreshStatusBar()
     refreshRemoteIndicator(active);
     if (!active || !active->textView) {
         statusBar->setTexts({}, statusRightText(Defaults::indentWidth(), std::nullopt, false));
-        statusBar->setBlame({});
+        clearBlameDisplay();
         return;
     }
+    updateCaretBlame();
     const QTextCursor cursor = active->textView->textCursor();
     // Lines are the editor's blocks, so no copy of a large text is needed.
     const QTextBlock block = cursor.document()->findBlock(cursor.selectionStart());
@@ -86,7 +87,7 @@ void AppDelegate::toggleSettings()
                 showEmptyView();
             validateMenus();
         };
-        settingsView->onInlineBlame = [this](bool) { validateMenus(); };
+        settingsView->onInlineBlame = [this](bool) { showCaretBlame(); };
     }
     settingsView->present();
 }

@@ -26,6 +26,9 @@ void AppDelegate::activateDocument(int index, bool focus)
         return;
     closeSettings();
     rememberPlace();
+    if (const DocumentPtr previous = shown.lock())
+        setAnnotation(previous, std::nullopt);
+    blameLine.reset();
     for (const DocumentPtr &document : documents) {
         if (document->historyIndex) {
             document->historyIndex.reset();

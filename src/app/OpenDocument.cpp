@@ -1,6 +1,7 @@
 #include "OpenDocument.h"
 
 #include "editor/EditorTextView.h"
+#include "git/DocumentBlame.h"
 
 #include <QFileInfo>
 #include <QTextDocument>
@@ -14,6 +15,9 @@ OpenDocument::OpenDocument(const QString &path, EditorTextView *view, TextEncodi
 
 OpenDocument::~OpenDocument()
 {
+    // Stopping first means no blame callback reaches a document being torn down.
+    if (blame)
+        blame->stop();
     // The view (with its text and undo history) dies with the document.
     if (textView)
         textView->deleteLater();

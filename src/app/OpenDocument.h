@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+class DocumentBlame;
 class EditorTextView;
 
 // A selection as the editor counts it: UTF-16 offset and length.
@@ -40,6 +41,7 @@ public:
     bool isPreview = false;
     bool isPlain = false;
     std::vector<qsizetype> bookmarks; // offsets of the starts of bookmarked lines
+    std::unique_ptr<DocumentBlame> blame;
     bool changedOnDisk = false;
     TextRange selectedRange;
     QPoint scrollOrigin; // horizontal and vertical scroll bar values

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+// Runs the benchmarks of a program that drives real widgets offscreen, with settings and
+// runtime files in a folder of its own.
+inline int runWidgetBenchmarks(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+    qputenv("XDG_CACHE_HOME", (home.path() + "/cache").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Quillmar"));
+    QApplication::setApplicationName(QStringLiteral("Quillmar"));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,91 @@
+#include "AppFixture.h"
+
+#include "chrome/BlameButton.h"
+#include "chrome/StatusBarView.h"
+#include "common/Defaults.h"
+#include "git/DocumentBlame.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTextBlock>
+
+// The caret line's blame in a real git repository.
+class CaretBlameTest : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        if (!QFileInfo(QStringLiteral("/usr/bin/git")).isExecutable())
+            GTEST_SKIP() << "git is not installed";
+        git({ "init", "-q" });
+        file("tool.py", "first = 1\nsecond = 2\n");
+        git({ "add", "tool.py" });
+        git({ "commit", "-q", "-m", "Add the tool" });
+    }
+
+    void git(const QStringList &arguments)
+    {
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : { "GIT_AUTHOR_NAME", "GIT_COMMITTER_NAME" })
+            environment.insert(name, "Ada Lovelace");
+        for (const char *name : { "GIT_AUTHOR_EMAIL", "GIT_COMMITTER_EMAIL" })
+            environment.insert(name, "ada@example.org");
+        process.setProcessEnvironment(environment);
+        process.start("/usr/bin/git", arguments);
+        process.waitForFinished(10000);
+    }
+
+    QString shownBlame() const { return app->statusBar->blameItem()->isVisibleTo(app->statusBar) ? app->statusBar->blameItem()->text() : QString(); }
+};
+
+TEST_F(CaretBlameTest, TheCaretLineShowsWhoChangedItAndTheSummary)
+{
+    AppDelegate &a = launch();
+    ASSERT_TRUE(a.loadDocument(dir.filePath("tool.py"), false, true, true));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !shownBlame().isEmpty(); }, 15000));
+    EXPECT_EQ(shownBlame(), "now Ada Lov…");
+    EditorTextView *view = a.documents[0]->textView;
+    ASSERT_TRUE(view->annotation.has_value());
+    EXPECT_EQ(view->annotation->text, "now Ada Lov… Add the tool");
+}
+
+TEST_F(CaretBlameTest, AnEditedLineIsUncommittedWithoutAnAnnotation)
+{
+    AppDelegate &a = launch();
+    a.loadDocument(dir.filePath("tool.py"), false, true, true);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !shownBlame().isEmpty(); }, 15000));
+    type(a.documents[0], "changed ");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return shownBlame() == "Uncommitted"; }, 15000));
+    EXPECT_FALSE(a.documents[0]->textView->annotation.has_value());
+    // The line below keeps its commit.
+    EditorTextView *view = a.documents[0]->textView;
+    view->setTextCursor(QTextCursor(view->document()->findBlockByNumber(1)));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return shownBlame() == "now Ada Lov…"; }, 15000));
+    a.showBlameDetails();
+    ASSERT_TRUE(a.card);
+    EXPECT_EQ(cardTexts().value(0), "Add the tool");
+}
+
+TEST_F(CaretBlameTest, WithInlineBlameOffOnlyTheStatusBarShowsIt)
+{
+    Defaults::set(Defaults::InlineBlame, false);
+    AppDelegate &a = launch();
+    a.loadDocument(dir.filePath("tool.py"), false, true, true);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !shownBlame().isEmpty(); }, 15000));
+    EXPECT_FALSE(a.documents[0]->textView->annotation.has_value());
+}
+
+TEST_F(CaretBlameTest, AFileOutsideAnyRepositoryShowsNothing)
+{
+    QTemporaryDir elsewhere;
+    const QString loose = testsupport::writeFile(elsewhere, "loose.txt", "x\n");
+    AppDelegate &a = launch();
+    a.loadDocument(loose, false, true, true);
+    QElapsedTimer clock;
+    clock.start();
+    testsupport::waitUntil([&] { return clock.elapsed() > 1500; }, 3000);
+    EXPECT_TRUE(shownBlame().isEmpty());
+    EXPECT_TRUE(a.documents[0]->blame->hasFailed());
+}
