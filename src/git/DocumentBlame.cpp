@@ -74,10 +74,10 @@ std::unique_ptr<GitStream> DocumentBlame::makeStream(
     bool withContents, std::optional<QByteArray> input) const
 {
     const auto remote = remoteTarget ? remoteTarget() : std::nullopt;
-    if (remote && remote->client && remote->client->command) {
+    if (remote && remote->client) {
         const auto [name, directory] = splitRemotePath(remote->path);
         const QString line = remoteGitCommand(GitCommands::blame(name, withContents), directory);
-        return GitStream::configured(remote->client->command(line), std::move(input));
+        return GitStream::configured(remote->client->process(line), std::move(input));
     }
     const QFileInfo file(filePath);
     return GitStream::local(

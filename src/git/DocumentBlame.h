@@ -4,7 +4,8 @@
 #include "BlameTable.h"
 #include "GitStream.h"
 #include "IncrementalBlameParser.h"
-#include "SshTarget.h"
+
+#include "remote/SSHClient.h"
 
 #include <QString>
 #include <QTimer>
@@ -30,7 +31,7 @@ class DocumentBlame
 public:
     // Where a remote document's file lives: its host and its path there.
     struct RemoteTarget {
-        std::shared_ptr<const SshTarget> client;
+        std::shared_ptr<SSHClient> client;
         QString path;
     };
 

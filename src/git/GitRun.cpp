@@ -3,6 +3,8 @@
 #include "GitLogging.h"
 #include "GitText.h"
 
+#include "remote/SSHArguments.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -38,23 +40,13 @@ bool probe(const QString &program)
     return info.isFile() && info.isExecutable();
 }
 
-// One word for a POSIX shell: single quotes, an embedded quote written as '\''.
+// One word for a POSIX shell: single quotes, an embedded quote written as '\''. Unlike a path,
+// an argument starting with "~" is quoted too.
 QString singleQuoted(const QString &text)
 {
     QString quoted = text;
     quoted.replace(QLatin1Char('\''), QLatin1String("'\\''"));
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
-// A remote directory for the shell: "~" and a leading "~/" stay unquoted so that the remote
-// shell expands them.
-QString quotedDirectory(const QString &directory)
-{
-    if (directory == QLatin1String("~"))
-        return directory;
-    if (directory.startsWith(QLatin1String("~/")))
-        return QLatin1String("~/") + singleQuoted(directory.mid(2));
-    return singleQuoted(directory);
 }
 
 }
@@ -144,7 +136,7 @@ QString remoteGitCommand(const QStringList &arguments, const QString &directory)
     words.reserve(arguments.size());
     for (const QString &argument : arguments)
         words.append(singleQuoted(argument));
-    return QLatin1String("cd ") + quotedDirectory(directory)
+    return QLatin1String("cd ") + remoteQuote(directory)
         + QLatin1String(" && GIT_OPTIONAL_LOCKS=0 GIT_TERMINAL_PROMPT=0 git --no-pager ")
         + words.join(QLatin1Char(' '));
 }

@@ -3,24 +3,23 @@
 #include "GitRun.h"
 #include "GitText.h"
 
+#include "remote/RemoteHost.h"
+#include "remote/SSHRun.h"
+
 #include <QThreadPool>
 
 namespace
 {
 
-// The most output a remote run keeps; a larger answer counts as a failure.
-constexpr qsizetype remoteOutputLimit = 80'000'000;
-
 std::optional<QByteArray> runRemote(const RemoteRepo &repo, const QStringList &arguments)
 {
-    if (!repo.client || !repo.client->command)
+    if (!repo.client)
         return std::nullopt;
-    const auto program = repo.client->command(remoteGitCommand(arguments, repo.directory));
-    const auto result
-        = ChildProcess::run(program, {}, ChildProcess::Errors::discard, remoteOutputLimit);
-    if (result.status != 0 || result.cutOff)
+    const QString line = remoteGitCommand(arguments, repo.directory);
+    const SSHResult result = runSSH(repo.client->arguments(line), {}, commandOutputLimit);
+    if (result.status != 0)
         return std::nullopt;
-    return result.output;
+    return result.stdout;
 }
 
 // The last path component, trailing slashes ignored ("/srv/app/" is "app").
@@ -90,16 +89,8 @@ QString GitSource::displayName() const
     const RemoteRepo *repo = remoteRepo();
     if (!repo)
         return lastComponent(folder());
-    const QString destination = repo->client ? repo->client->destination : QString();
-    return gitHostLabel(destination) + QLatin1Char(':') + lastComponent(repo->directory);
-}
-
-QString gitHostLabel(const QString &destination)
-{
-    QString host = destination.mid(destination.indexOf(QLatin1Char('@')) + 1);
-    if (host.size() >= 17)
-        host = host.left(15) + QChar(0x2026);
-    return host;
+    const QString destination = repo->client ? repo->client->host.destination : QString();
+    return shortHostLabel(destination) + QLatin1Char(':') + lastComponent(repo->directory);
 }
 
 void gitWork(const GitSource &source, std::function<void()> work)

@@ -47,7 +47,3 @@ private:
 // overlap; remote work on the shared pool, so hosts are asked concurrently. The work calls run
 // or repositoryRoot itself and posts its result back to the main thread.
 void gitWork(const GitSource &source, std::function<void()> work);
-
-// The part of a remote folder's name shown for it: the host without its user, cut to 15
-// characters and an ellipsis when it has 17 or more.
-QString gitHostLabel(const QString &destination);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "GitSource.h"
-#include "SshTarget.h"
 
 #include <QString>
 
@@ -12,7 +11,7 @@ class Place
 {
 public:
     static Place local(const QString &folder) { return Place(GitSource::local(folder)); }
-    static Place remote(std::shared_ptr<const SshTarget> client, const QString &path)
+    static Place remote(std::shared_ptr<SSHClient> client, const QString &path)
     {
         return Place(GitSource::remote(RemoteRepo { std::move(client), path }));
     }

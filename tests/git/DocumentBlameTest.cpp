@@ -2,6 +2,7 @@
 #include "git/GitCommands.h"
 #include "git/GitRun.h"
 
+#include "FakeSsh.h"
 #include "TestRepo.h"
 #include "TestSupport.h"
 
@@ -236,18 +237,14 @@ TEST(DocumentBlame, RemoteDocumentsRunGitThroughTheClient)
 {
     BlamedFile file;
     DocumentBlame blame(file.repo.filePath("local-copy.txt"));
-    QStringList sent;
-    auto client = std::make_shared<SshTarget>(
-        SshTarget { "ada@example", [&sent](const QString &line) {
-                       sent.append(line);
-                       return ChildProcess::Program { "/bin/sh", { "-c", line }, {}, {} };
-                   } });
+    FakeSsh ssh;
+    const auto client = FakeSsh::client();
     blame.remoteTarget = [&] {
         return std::optional(DocumentBlame::RemoteTarget { client, file.path });
     };
     blame.start(file.text, false);
     ASSERT_TRUE(waitUntil([&] { return !blame.isComputing(); }));
-    EXPECT_EQ(sent,
+    EXPECT_EQ(ssh.commandLines(),
         QStringList {
             remoteGitCommand(GitCommands::blame("notes.txt", false), file.repo.filePath("src")) });
     EXPECT_EQ(authorOf(blame, 10), zoe);

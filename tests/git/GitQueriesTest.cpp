@@ -1,6 +1,7 @@
 #include "git/GitQueries.h"
 #include "git/GitRun.h"
 
+#include "FakeSsh.h"
 #include "TestRepo.h"
 #include "TestSupport.h"
 
@@ -124,17 +125,12 @@ TEST(GitQueries, LastCommitOfAFileLocallyAndRemotely)
     EXPECT_EQ(local->shortSha, history.third.left(local->shortSha.size()));
     EXPECT_EQ(local->subject, "Move it");
 
-    QStringList sent;
-    const auto client = std::make_shared<SshTarget>(
-        SshTarget { "ada@example", [&sent](const QString &line) {
-                       sent.append(line);
-                       return ChildProcess::Program { "/bin/sh", { "-c", line }, {}, {} };
-                   } });
+    FakeSsh ssh;
     const auto remote
-        = GitQueries::lastCommit(GitSource::remote({ client, folder }), "renamed.txt");
+        = GitQueries::lastCommit(GitSource::remote({ FakeSsh::client(), folder }), "renamed.txt");
     EXPECT_EQ(remote, local);
-    EXPECT_EQ(
-        sent, QStringList { remoteGitCommand(GitCommands::lastCommit("renamed.txt"), folder) });
+    EXPECT_EQ(ssh.commandLines(),
+        QStringList { remoteGitCommand(GitCommands::lastCommit("renamed.txt"), folder) });
 
     QTemporaryDir outside;
     EXPECT_EQ(GitQueries::lastCommit(GitSource::local(outside.path()), "x"), std::nullopt);
