@@ -37,11 +37,15 @@ struct GitStream::Shared {
 namespace
 {
 
-// Runs on the main thread later, if the stream is still there.
+// Runs on the main thread later, if the stream is still there. A stream's thread may outlive
+// the application object at quitting; its last posts then go nowhere.
 template <typename Step> void post(const std::weak_ptr<GitStream::Shared> &weak, Step step)
 {
+    QCoreApplication *application = QCoreApplication::instance();
+    if (!application)
+        return;
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
+        application,
         [weak, step = std::move(step)] {
             if (const auto shared = weak.lock())
                 step(*shared);

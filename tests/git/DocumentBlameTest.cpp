@@ -200,18 +200,6 @@ TEST(DocumentBlame, AFileOutsideARepositoryFailsOnceAndStaysQuiet)
     ASSERT_TRUE(waitUntil([&] { return blame.hasFailed(); }));
 }
 
-TEST(DocumentBlame, MissingGitFailsTheRun)
-{
-    BlamedFile file;
-    DocumentBlame blame(file.path);
-    setGitProgramForTests("/nonexistent/git");
-    blame.start(file.text, false);
-    setGitProgramForTests("/usr/bin/git");
-    ASSERT_TRUE(waitUntil([&] { return !blame.isComputing(); }));
-    EXPECT_TRUE(blame.hasFailed());
-    EXPECT_FALSE(blame.table().has_value());
-}
-
 TEST(DocumentBlame, SaveRenameAndReloadStartOver)
 {
     BlamedFile file;

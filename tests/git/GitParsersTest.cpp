@@ -57,15 +57,6 @@ TEST(GitParsers, CommitListsKeepSubjectsWholeAndSkipBadRecords)
         1500);
 }
 
-TEST(GitParsers, OneLineAnswersAreTrimmedAndEmptyMeansNothing)
-{
-    EXPECT_EQ(GitParsers::currentBranch(u"  main\n"), "main");
-    EXPECT_EQ(GitParsers::currentBranch(u"HEAD\n"), "HEAD");
-    EXPECT_EQ(GitParsers::currentBranch(u" \n"), std::nullopt);
-    EXPECT_EQ(GitParsers::fullMessage(u"\nTitle\n\nBody line\n\n"), "Title\n\nBody line");
-    EXPECT_EQ(GitParsers::fullMessage(u"\n"), std::nullopt);
-}
-
 TEST(GitParsers, ChangedFilesWithRenamesAndBinaries)
 {
     EXPECT_EQ(GitParsers::changedFiles(text("numstat-z.bin")),
