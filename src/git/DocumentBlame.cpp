@@ -40,14 +40,19 @@ DocumentBlame::~DocumentBlame() = default;
 
 void DocumentBlame::start(const QString &text, bool isDirty)
 {
+    start(countLineFeeds(text) + 1, isDirty ? std::optional(text) : std::nullopt);
+}
+
+void DocumentBlame::start(qsizetype lineCount, const std::optional<QString> &contents)
+{
     if (computing || failed || (current && !stale))
         return;
-    if (isDirty && text.size() > longestDirtyText)
+    if (contents && contents->size() > longestDirtyText)
         return;
     computing = true;
     stale = false;
     parser.reset();
-    BlameTable fresh = BlameTable::withLines(countLineFeeds(text) + 1);
+    BlameTable fresh = BlameTable::withLines(lineCount);
     servingWhileBuilding = !current;
     if (servingWhileBuilding)
         current = std::move(fresh);
@@ -55,9 +60,9 @@ void DocumentBlame::start(const QString &text, bool isDirty)
         building = std::move(fresh);
 
     std::optional<QByteArray> input;
-    if (isDirty)
-        input = text.toUtf8();
-    running = makeStream(isDirty, std::move(input));
+    if (contents)
+        input = contents->toUtf8();
+    running = makeStream(contents.has_value(), std::move(input));
     const quint64 run = ++generation;
     running->start(
         [this, run](const QByteArray &chunk) {

@@ -48,9 +48,12 @@ public:
     // The table changed: look the caret's line up again.
     std::function<void()> onChange;
 
-    // Starts a run for the editor's text unless one is running, the last one failed, or the
-    // table still matches. A dirty text is blamed as it stands (not blamed at all when longer
-    // than longestDirtyText); a clean one is read by git from the file.
+    // Starts a run unless one is running, the last one failed, or the table still matches.
+    // lineCount is the editor's number of lines (line breaks + 1), which sizes the table.
+    // contents is the editor's text when it has unsaved changes: it is blamed as it stands (not
+    // at all when longer than longestDirtyText); without it git reads the file.
+    void start(qsizetype lineCount, const std::optional<QString> &contents);
+    // The same from the editor's whole text, dirty or not.
     void start(const QString &text, bool isDirty);
     // After every change of the document's text, with QTextDocument::contentsChange's numbers.
     void edit(const QTextDocument &document, int position, int charsRemoved, int charsAdded);

@@ -132,7 +132,7 @@ TEST(DocumentBlame, EditsAreAbsorbedWithoutANewRun)
     BlamedFile file;
     DocumentBlame blame(file.path);
     file.attach(blame);
-    blame.start(file.text, false);
+    blame.start(file.document.blockCount(), std::nullopt); // as the editor asks
     ASSERT_TRUE(waitUntil([&] { return !blame.isComputing() && file.changes > 0; }));
     const int changesBefore = file.changes;
 
@@ -167,7 +167,7 @@ TEST(DocumentBlame, AnEditDuringARunCancelsItAndTheNextRunBlamesTheEditedText)
     EXPECT_EQ(blame.stream(), nullptr);
     EXPECT_EQ(blame.lookup(10).kind, BlameLookup::Kind::draft);
 
-    blame.start(file.document.toPlainText(), true);
+    blame.start(file.document.blockCount(), file.document.toPlainText());
     ASSERT_NE(blame.stream(), nullptr);
     EXPECT_TRUE(blame.stream()->program().arguments.contains("--contents"));
     // The old table keeps answering while the new one is built.
