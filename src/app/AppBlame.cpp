@@ -5,13 +5,18 @@
 #include "chrome/StatusBarView.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
+#include "chrome/HoverCards.h"
 #include "git/BlameDisplay.h"
+#include "git/BlameHoverCard.h"
+#include "git/GitQueries.h"
+#include "git/GitSource.h"
 #include "git/DocumentBlame.h"
 #include "git/GitRun.h"
 #include "remote/SSHClient.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QTextBlock>
 
 void AppDelegate::attachBlame(const DocumentPtr &document)
@@ -25,9 +30,7 @@ void AppDelegate::attachBlame(const DocumentPtr &document)
         const auto client = clientFor(strong->remote->hostID);
         if (!client)
             return std::nullopt;
-        auto target = std::make_shared<const SshTarget>(
-            SshTarget { client->host.destination, [client](const QString &command) { return client->process(command); } });
-        return DocumentBlame::RemoteTarget { target, strong->remote->path };
+        return DocumentBlame::RemoteTarget { client, strong->remote->path };
     };
     document->blame->onChange = [this, weak] {
         if (const DocumentPtr strong = weak.lock(); strong && strong == shown.lock())
@@ -55,7 +58,8 @@ void AppDelegate::updateCaretBlame()
     }
     DocumentBlame &blame = *document->blame;
     if (!blame.isComputing() && !blame.hasFailed() && (!blame.table() || blame.isStale()))
-        blame.start(document->isDirty ? document->text() : QString(), document->isDirty);
+        blame.start(document->textView->document()->blockCount(),
+                    document->isDirty ? std::optional<QString>(document->text()) : std::nullopt);
     showCaretBlame();
 }
 
@@ -114,4 +118,74 @@ void AppDelegate::markAllBlameStale()
     for (const DocumentPtr &document : documents)
         if (document->blame)
             document->blame->markStale();
+}
+
+void AppDelegate::watchBlameHover()
+{
+    blameHover = std::make_unique<HoverCards::EditorHover>(
+        [this](const QRect &annotation) { showBlameHoverCard(annotation); },
+        [this] {
+            if (BlameHoverCard *shownCard = hoverCard)
+                shownCard->deleteLater();
+            hoverCard = nullptr;
+        },
+        [this] { return !hoverCard.isNull(); });
+}
+
+void AppDelegate::showBlameHoverCard(const QRect &annotation)
+{
+    const DocumentPtr document = shown.lock();
+    if (!blameInfo || !document || !document->textView)
+        return;
+    auto *shownCard = new BlameHoverCard(*blameInfo, QDateTime::currentDateTimeUtc(), editorContainer);
+    hoverCard = shownCard;
+    const QRect anchor(document->textView->viewport()->mapTo(editorContainer, annotation.topLeft()), annotation.size());
+    const auto place = [this, shownCard, anchor] {
+        shownCard->move(blameCardPosition(anchor, shownCard->size(), editorContainer->rect()));
+    };
+    place();
+    shownCard->onEnter = [this] { blameHover->cardEntered(); };
+    shownCard->onExit = [this] { blameHover->cardLeft(); };
+    const QString sha = blameInfo->sha;
+    shownCard->onCopy = [sha] { QApplication::clipboard()->setText(sha); };
+    shownCard->onShow = [this, sha, folder = QFileInfo(document->path()).absolutePath()] {
+        blameHover->hideNow();
+        showCommit(folder, sha);
+    };
+    shownCard->raise();
+    shownCard->show();
+    if (blameInfo->isUncommitted() || document->remote)
+        return;
+    if (messages.contains(sha)) {
+        shownCard->setBody(blameHoverBody(*blameInfo, messages.value(sha)));
+        place();
+        return;
+    }
+    QPointer<BlameHoverCard> guarded = shownCard;
+    const GitSource source = GitSource::local(QFileInfo(document->path()).absolutePath());
+    gitWork(source, [this, guarded, source, sha, place] {
+        const QString message = GitQueries::fullMessage(source, sha).value_or(QString());
+        QMetaObject::invokeMethod(this, [this, guarded, sha, message, place] {
+            if (messages.size() >= 201)
+                messages.clear();
+            messages.insert(sha, message);
+            if (guarded && guarded->info().sha == sha) {
+                guarded->setBody(blameHoverBody(guarded->info(), message));
+                place();
+            }
+        }, Qt::QueuedConnection);
+    });
+}
+
+void AppDelegate::showCommit(const QString &folder, const QString &sha)
+{
+    const GitSource source = GitSource::local(folder);
+    gitWork(source, [this, source, sha] {
+        const bool found = GitQueries::commit(source, sha).has_value();
+        QMetaObject::invokeMethod(this, [this, found] {
+            // The commit view comes later; until then a found commit has nowhere to open.
+            if (!found)
+                showNote(QStringLiteral("Couldn't find that commit"));
+        }, Qt::QueuedConnection);
+    });
 }

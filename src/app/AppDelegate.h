@@ -3,6 +3,7 @@
 #include "DropPlan.h"
 #include "OpenDocument.h"
 #include "editor/EditorTextView.h"
+#include "chrome/HoverCards.h"
 #include "git/BlameInfo.h"
 #include "navigation/IndexedFile.h"
 
@@ -21,6 +22,7 @@
 #include <vector>
 
 class ActivityBarView;
+class BlameHoverCard;
 class EditorHost;
 class EditorTextView;
 class HoverCards;
@@ -136,6 +138,9 @@ public:
     void markAllBlameStale();
     std::optional<BlameInfo> blameInfo;
     std::optional<int> blameLine;
+    QPointer<BlameHoverCard> hoverCard;
+    std::unique_ptr<HoverCards::EditorHover> blameHover;
+    QHash<QString, QString> messages; // full commit messages by sha
 
     // Remote machines.
     void connectOverSSH();
@@ -236,6 +241,9 @@ private:
     InlineCard *cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions, int keepsOpen);
     void loadRemoteHosts();
     void attachBlame(const DocumentPtr &document);
+    void watchBlameHover();
+    void showBlameHoverCard(const QRect &annotation);
+    void showCommit(const QString &folder, const QString &sha);
     void setAnnotation(const DocumentPtr &document, std::optional<EditorTextView::Annotation> annotation);
     void addRemoteHost(const RemoteHost &host);
     void probeHost(const std::shared_ptr<SSHClient> &client);

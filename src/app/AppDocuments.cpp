@@ -82,6 +82,9 @@ DocumentPtr AppDelegate::makeDocument(const QString &path, const DecodedText &de
     scrollView->add(view);
     watchEditingKeys(view);
     view->onAnnotationClick = [this] { showBlameDetails(); };
+    view->onAnnotationHover = [this](const std::optional<QRect> &area) {
+        area ? blameHover->pointerEntered(*area) : blameHover->pointerLeft();
+    };
     view->onDrop = [this](const QList<QUrl> &urls) { performDrop(urls); };
     auto document = std::make_shared<OpenDocument>(path, view, decoded.encoding);
     document->lineEnding = TextFile::detectLineEnding(decoded.text);
@@ -138,6 +141,7 @@ void AppDelegate::watchEdits(const DocumentPtr &document)
 void AppDelegate::textDidChange(OpenDocument *document)
 {
     document->editCount += 1;
+    blameHover->hideNow();
     const bool wasDirty = document->isDirty;
     const bool wasPreview = document->isPreview;
     document->isDirty = true;

@@ -55,6 +55,7 @@ void AppDelegate::buildWindow()
     buildToolbar();
     hoverCards = new HoverCards(window, this);
     watchFileIndex();
+    watchBlameHover();
 
     auto *central = new QWidget(window);
     auto *row = new QHBoxLayout(central);

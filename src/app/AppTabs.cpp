@@ -29,6 +29,7 @@ void AppDelegate::activateDocument(int index, bool focus)
     if (const DocumentPtr previous = shown.lock())
         setAnnotation(previous, std::nullopt);
     blameLine.reset();
+    blameHover->hideNow();
     for (const DocumentPtr &document : documents) {
         if (document->historyIndex) {
             document->historyIndex.reset();
@@ -132,6 +133,7 @@ bool AppDelegate::openAtLine(const QString &path, int line, bool preview)
 void AppDelegate::editorScrolled()
 {
     hoverCards->hide();
+    blameHover->hideNow();
     painter->editorScrolled();
 }
 

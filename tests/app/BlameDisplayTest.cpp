@@ -3,6 +3,7 @@
 #include "chrome/BlameButton.h"
 #include "chrome/StatusBarView.h"
 #include "common/Defaults.h"
+#include "git/BlameHoverCard.h"
 #include "git/DocumentBlame.h"
 
 #include <QElapsedTimer>
@@ -88,4 +89,23 @@ TEST_F(CaretBlameTest, AFileOutsideAnyRepositoryShowsNothing)
     testsupport::waitUntil([&] { return clock.elapsed() > 1500; }, 3000);
     EXPECT_TRUE(shownBlame().isEmpty());
     EXPECT_TRUE(a.documents[0]->blame->hasFailed());
+}
+
+TEST_F(CaretBlameTest, RestingOnTheAnnotationShowsTheHoverCardWithTheFullMessage)
+{
+    file("tool.py", "first = 1\nsecond = 2\nthird = 3\n");
+    git({ "commit", "-q", "-a", "-m", "Add a third line\n\nIt explains itself at length." });
+    AppDelegate &a = launch();
+    a.loadDocument(dir.filePath("tool.py"), false, true, true);
+    EditorTextView *view = a.documents[0]->textView;
+    view->setTextCursor(QTextCursor(view->document()->findBlockByNumber(2)));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return view->annotation.has_value(); }, 15000));
+    view->onAnnotationHover(QRect(200, 40, 120, 16));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.hoverCard.isNull(); }, 3000));
+    EXPECT_EQ(a.hoverCard->info().summary, "Add a third line");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.messages.contains(a.hoverCard->info().sha); }, 10000));
+    EXPECT_EQ(a.messages.value(a.hoverCard->info().sha), "Add a third line\n\nIt explains itself at length.");
+    // Leaving the annotation takes the card down a moment later.
+    view->onAnnotationHover(std::nullopt);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return a.hoverCard.isNull(); }, 3000));
 }
