@@ -153,14 +153,7 @@ void FileHoverCard::applyColours()
 
 void FileHoverCard::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QColor background = Theme::windowBackground(palette());
-    background.setAlphaF(backgroundOpacity);
-    painter.setPen(QPen(Theme::separator(palette()), border));
-    painter.setBrush(background);
-    painter.drawRoundedRect(
-        QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
+    Theme::paintCardPanel(this, cornerRadius, backgroundOpacity, border);
 }
 
 void FileHoverCard::changeEvent(QEvent *event)

@@ -291,14 +291,7 @@ void InlineCard::noticePress(QObject *target)
 
 void InlineCard::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QColor background = Theme::windowBackground(palette());
-    background.setAlphaF(backgroundOpacity);
-    painter.setPen(QPen(Theme::separator(palette()), 1));
-    painter.setBrush(background);
-    painter.drawRoundedRect(
-        QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
+    Theme::paintCardPanel(this, cornerRadius, backgroundOpacity);
 }
 
 void InlineCard::changeEvent(QEvent *event)

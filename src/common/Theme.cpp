@@ -3,15 +3,18 @@
 #include <QFile>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QWidget>
 
 static void initIconResources()
 {
     Q_INIT_RESOURCE(icons);
 }
 
-namespace Theme {
+namespace Theme
+{
 
-namespace {
+namespace
+{
 
 QColor withAlpha(QColor color, qreal alpha)
 {
@@ -28,17 +31,50 @@ QString symbolPath(const QString &name)
 
 }
 
-QColor label(const QPalette &palette) { return palette.color(QPalette::WindowText); }
-QColor secondaryLabel(const QPalette &palette) { return withAlpha(label(palette), 0.55); }
-QColor tertiaryLabel(const QPalette &palette) { return withAlpha(label(palette), 0.30); }
-QColor separator(const QPalette &palette) { return palette.color(QPalette::Mid); }
-QColor accent(const QPalette &palette) { return palette.color(QPalette::Highlight); }
-QColor windowBackground(const QPalette &palette) { return palette.color(QPalette::Window); }
-QColor textBackground(const QPalette &palette) { return palette.color(QPalette::Base); }
+QColor label(const QPalette &palette)
+{
+    return palette.color(QPalette::WindowText);
+}
+QColor secondaryLabel(const QPalette &palette)
+{
+    return withAlpha(label(palette), 0.55);
+}
+QColor tertiaryLabel(const QPalette &palette)
+{
+    return withAlpha(label(palette), 0.30);
+}
+QColor separator(const QPalette &palette)
+{
+    return palette.color(QPalette::Mid);
+}
+QColor accent(const QPalette &palette)
+{
+    return palette.color(QPalette::Highlight);
+}
+QColor windowBackground(const QPalette &palette)
+{
+    return palette.color(QPalette::Window);
+}
+QColor textBackground(const QPalette &palette)
+{
+    return palette.color(QPalette::Base);
+}
 
 bool isDark(const QPalette &palette)
 {
     return palette.color(QPalette::Window).lightnessF() < 0.5;
+}
+
+void paintCardPanel(QWidget *card, qreal cornerRadius, qreal opacity, qreal border)
+{
+    QPainter painter(card);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QColor background = windowBackground(card->palette());
+    background.setAlphaF(opacity);
+    painter.setPen(QPen(separator(card->palette()), border));
+    painter.setBrush(background);
+    painter.drawRoundedRect(
+        QRectF(card->rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
 }
 
 bool hasSymbol(const QString &name)

@@ -6,8 +6,11 @@
 #include <QPixmap>
 #include <QString>
 
+class QWidget;
+
 // Semantic colours taken from the palette, and the editor's own tinted symbol icons.
-namespace Theme {
+namespace Theme
+{
 
 QColor label(const QPalette &palette);
 QColor secondaryLabel(const QPalette &palette); // label at about 55 %
@@ -17,6 +20,9 @@ QColor accent(const QPalette &palette);
 QColor windowBackground(const QPalette &palette);
 QColor textBackground(const QPalette &palette);
 bool isDark(const QPalette &palette);
+
+// The rounded, bordered, semi-opaque panel behind every floating card.
+void paintCardPanel(QWidget *card, qreal cornerRadius, qreal opacity, qreal border = 1);
 
 // A symbol ("folder", "doc.text", "server.rack", ...) drawn in one colour at the given size.
 QPixmap symbol(const QString &name, const QColor &tint, int pointSize, qreal devicePixelRatio = 1);

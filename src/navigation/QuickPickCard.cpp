@@ -349,12 +349,5 @@ bool QuickPickCard::eventFilter(QObject *watched, QEvent *event)
 
 void QuickPickCard::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QColor background = Theme::windowBackground(palette());
-    background.setAlphaF(backgroundOpacity);
-    painter.setPen(QPen(Theme::separator(palette()), 1));
-    painter.setBrush(background);
-    painter.drawRoundedRect(
-        QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
+    Theme::paintCardPanel(this, cornerRadius, backgroundOpacity);
 }
