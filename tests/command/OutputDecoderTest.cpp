@@ -8,12 +8,6 @@
 namespace
 {
 
-struct DecodeCase {
-    const char *name;
-    std::vector<QByteArray> chunks;
-    QString expected;
-};
-
 QString decodeAll(const std::vector<QByteArray> &chunks)
 {
     OutputDecoder decoder;
@@ -23,75 +17,42 @@ QString decodeAll(const std::vector<QByteArray> &chunks)
     return out + decoder.finish();
 }
 
-void PrintTo(const DecodeCase &c, std::ostream *os)
+TEST(OutputDecoder, DecodesChunksToCleanText)
 {
-    *os << c.name;
-}
-
-class DecodeTable : public ::testing::TestWithParam<DecodeCase>
-{
-};
-
-TEST_P(DecodeTable, DecodesChunksToCleanText)
-{
-    const DecodeCase &c = GetParam();
-    EXPECT_EQ(decodeAll(c.chunks), c.expected);
-}
-
-const QString replacement = QString(QChar(0xFFFD));
-
-INSTANTIATE_TEST_SUITE_P(EdgeCases, DecodeTable,
-    ::testing::Values(DecodeCase { "plain", { "hello\n" }, "hello\n" },
-        DecodeCase {
-            "e_acute_split_across_chunks", { "caf\xC3", "\xA9!" }, QString::fromUtf8("café!") },
-        DecodeCase {
-            "three_byte_char_split_after_one", { "\xE2", "\x82\xAC" }, QString::fromUtf8("€") },
-        DecodeCase {
-            "three_byte_char_split_after_two", { "\xE2\x82", "\xAC" }, QString::fromUtf8("€") },
-        DecodeCase { "four_byte_char_split_in_three", { "\xF0\x9F", "\x98", "\x80" },
-            QString::fromUtf8("😀") },
-        DecodeCase { "colour_split_across_chunks", { "\x1B[3", "1mred" }, "red" },
-        DecodeCase { "colour_and_reset", { "\x1B[1;31mred\x1B[0m plain\n" }, "red plain\n" },
-        DecodeCase { "escape_alone_at_chunk_end", { "a\x1B", "[32mb" }, "ab" },
-        DecodeCase { "progress_with_carriage_return", { "50%\r100%\n" }, "50%\n100%\n" },
-        DecodeCase { "crlf_is_one_line_break", { "one\r\ntwo\r\n" }, "one\ntwo\n" },
-        DecodeCase { "crlf_split_across_chunks", { "one\r", "\ntwo" }, "one\ntwo" },
-        DecodeCase { "carriage_return_at_the_very_end", { "done\r" }, "done\n" },
-        DecodeCase { "title_ended_by_bel",
-            { "\x1B]0;my title\x07"
-              "after" },
-            "after" },
-        DecodeCase { "title_ended_by_esc_backslash", { "\x1B]2;t\x1B\\after" }, "after" },
-        DecodeCase { "title_split_across_chunks", { "x\x1B]0;ti", "tle\x07y" }, "xy" },
-        DecodeCase { "title_still_open_at_end_is_dropped", { "text\x1B]0;unfinished" }, "text" },
-        DecodeCase { "colour_still_open_at_end_is_dropped", { "text\x1B[3" }, "text" },
-        DecodeCase { "two_character_escape",
-            { "a\x1B"
-              "Db\x1B"
-              "Mc\x1B_d" },
-            "abcd" },
-        DecodeCase { "cursor_movement", { "a\x1B[2Kb\x1B[1A" }, "ab" },
-        DecodeCase { "invalid_byte",
-            { "a\xFF"
-              "b" },
-            "a" + replacement + "b" },
-        DecodeCase { "truncated_char_before_ascii",
-            { "a\xC3"
-              "b" },
-            "a" + replacement + "b" },
-        DecodeCase { "truncated_char_at_end_of_stream", { "a\xC3" }, "a" + replacement },
-        DecodeCase { "lone_continuation_bytes", { "\x80\x80\x80" },
-            replacement + replacement + replacement },
-        DecodeCase { "escape_then_line_break_is_not_held", { "a\x1B[1\nb" }, "a\x1B[1\nb" }),
-    [](const ::testing::TestParamInfo<DecodeCase> &info) { return std::string(info.param.name); });
-
-TEST(OutputDecoder, SplitColourSequenceIsCarriedThenRemoved)
-{
-    OutputDecoder decoder;
-    EXPECT_EQ(decoder.decode(QByteArray("\x1B[3")), QString());
-    EXPECT_EQ(decoder.heldText(), QStringLiteral("\x1B[3"));
-    EXPECT_EQ(decoder.decode(QByteArray("1mred")), QStringLiteral("red"));
-    EXPECT_TRUE(decoder.heldText().isEmpty());
+    const QString replacement = QString(QChar(0xFFFD));
+    const struct {
+        const char *name;
+        std::vector<QByteArray> chunks;
+        QString expected;
+    } cases[] = {
+        { "e acute split across chunks", { "caf\xC3", "\xA9!" }, QString::fromUtf8("café!") },
+        { "three-byte character split after one", { "\xE2", "\x82\xAC" }, "€" },
+        { "three-byte character split after two", { "\xE2\x82", "\xAC" }, "€" },
+        { "four-byte character split in three", { "\xF0\x9F", "\x98", "\x80" }, "😀" },
+        { "colour split across chunks", { "\x1B[3", "1mred" }, "red" },
+        { "colour and reset", { "\x1B[1;31mred\x1B[0m plain\n" }, "red plain\n" },
+        { "escape alone at a chunk's end", { "a\x1B", "[32mb" }, "ab" },
+        { "progress with carriage returns", { "50%\r100%\n" }, "50%\n100%\n" },
+        { "CRLF is one line break", { "one\r\ntwo\r\n" }, "one\ntwo\n" },
+        { "CRLF split across chunks", { "one\r", "\ntwo" }, "one\ntwo" },
+        { "carriage return at the very end", { "done\r" }, "done\n" },
+        { "title ended by BEL", { "\x1B]0;my title\aafter" }, "after" },
+        { "title ended by ESC backslash", { "\x1B]2;t\x1B\\after" }, "after" },
+        { "title split across chunks", { "x\x1B]0;ti", "tle\x07y" }, "xy" },
+        { "title still open at the end is dropped", { "text\x1B]0;unfinished" }, "text" },
+        { "colour still open at the end is dropped", { "text\x1B[3" }, "text" },
+        { "two-character escapes", { "a\033Db\033Mc\033_d" }, "abcd" },
+        { "cursor movement", { "a\x1B[2Kb\x1B[1A" }, "ab" },
+        { "invalid byte", { "a\377b" }, "a" + replacement + "b" },
+        { "truncated character before ASCII", { "a\303b" }, "a" + replacement + "b" },
+        { "truncated character at the stream's end", { "a\xC3" }, "a" + replacement },
+        { "lone continuation bytes", { "\x80\x80\x80" }, replacement.repeated(3) },
+        { "escape then line break is not held", { "a\x1B[1\nb" }, "a\x1B[1\nb" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(decodeAll(c.chunks), c.expected);
+    }
 }
 
 TEST(OutputDecoder, EscapeOf256CharactersIsNotHeld)
@@ -106,17 +67,14 @@ TEST(OutputDecoder, EscapeOf256CharactersIsNotHeld)
     EXPECT_EQ(shorter.heldText().size(), 255);
 }
 
-struct TailCase {
-    QByteArray data;
-    int held;
-};
-
 TEST(OutputDecoder, IncompleteTailTable)
 {
-    const std::vector<TailCase> cases = {
+    const struct {
+        QByteArray data;
+        int held;
+    } cases[] = {
         { "", 0 },
         { "abc", 0 },
-        { "\xC3", 1 },
         { "a\xC3", 1 },
         { "\xC3\xA9", 0 },
         { "\xE2", 1 },
@@ -129,7 +87,7 @@ TEST(OutputDecoder, IncompleteTailTable)
         { "\x82\xAC", 0 }, // shorter than the lead byte would need: nothing held
         { "\x80\x80\x80", 0 },
     };
-    for (const TailCase &c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(OutputDecoder::incompleteTail(c.data), c.held) << c.data.toHex().constData();
 }
 

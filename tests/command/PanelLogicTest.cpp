@@ -17,18 +17,18 @@ TEST(CommandHistory, ALongerSavedListIsCutToTheNewestFifty)
     CommandHistory history(many);
     EXPECT_EQ(history.entries().size(), 50);
     EXPECT_EQ(history.entries().first(), "10");
+    EXPECT_EQ(CommandHistory().browse(-1, "typed"), std::nullopt);
 }
 
 TEST(CommandHistory, BrowsingTable)
 {
     CommandHistory history({ "one", "two", "three" });
-    struct Step {
+    const struct {
         int delta;
         const char *field;
         std::optional<QString> shown;
         std::optional<qsizetype> cursor;
-    };
-    const std::vector<Step> steps = {
+    } steps[] = {
         { +1, "draft", std::nullopt, std::nullopt }, // Down before browsing does nothing
         { -1, "draft", "three", 2 },
         { -1, "three", "two", 1 },
@@ -38,28 +38,15 @@ TEST(CommandHistory, BrowsingTable)
         { +1, "two", "three", 2 },
         { +1, "three", "draft", std::nullopt }, // past the newest: the draft again
         { +1, "draft", std::nullopt, std::nullopt },
+        { -1, "draft", "three", 2 },
     };
-    for (size_t i = 0; i < steps.size(); ++i) {
-        const Step &step = steps[i];
-        EXPECT_EQ(history.browse(step.delta, step.field), step.shown) << "step " << i;
-        EXPECT_EQ(history.cursor(), step.cursor) << "step " << i;
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        EXPECT_EQ(history.browse(steps[i].delta, steps[i].field), steps[i].shown) << "step " << i;
+        EXPECT_EQ(history.cursor(), steps[i].cursor) << "step " << i;
     }
-}
-
-TEST(CommandHistory, AddingEndsBrowsing)
-{
-    CommandHistory history({ "one" });
-    history.browse(-1, "x");
-    ASSERT_TRUE(history.cursor().has_value());
-    history.add("two");
+    // Adding ends browsing.
+    history.add("four");
     EXPECT_FALSE(history.cursor().has_value());
-}
-
-TEST(CommandHistory, EmptyHistoryIgnoresTheArrows)
-{
-    CommandHistory history;
-    EXPECT_EQ(history.browse(-1, "typed"), std::nullopt);
-    EXPECT_EQ(history.browse(+1, "typed"), std::nullopt);
 }
 
 qsizetype cutOf(const QString &text)
@@ -68,50 +55,41 @@ qsizetype cutOf(const QString &text)
         text.size(), [&](qsizetype from) { return text.indexOf('\n', from); });
 }
 
-TEST(OutputTrim, NothingIsCutUpToTheLimit)
-{
-    EXPECT_EQ(cutOf(QString(2'000'000, 'x')), 0);
-}
-
+// The output keeps its last 1,500,000 characters once it passes 2,000,000, from a line start.
 TEST(OutputTrim, CutEndsAtALineStart)
 {
-    // Lines of 10 characters and a line feed.
-    QString text;
-    while (text.size() <= 2'000'000)
-        text += QStringLiteral("0123456789\n");
-    const qsizetype cut = cutOf(text);
-    EXPECT_EQ(text[cut - 1], QLatin1Char('\n'));
-    EXPECT_GE(cut, text.size() - 1'500'000);
-    EXPECT_LT(cut, text.size() - 1'500'000 + 11);
-}
+    EXPECT_EQ(cutOf(QString(2'000'000, 'x')), 0);
 
-TEST(OutputTrim, LineFeedExactlyAtTheKeepPositionIsDeletedWithIt)
-{
-    QString text(2'000'001, 'x');
-    const qsizetype from = text.size() - 1'500'000;
-    text[from] = '\n';
-    EXPECT_EQ(cutOf(text), from + 1);
-}
+    QString lines; // of 10 characters and a line feed
+    while (lines.size() <= 2'000'000)
+        lines += QStringLiteral("0123456789\n");
+    const qsizetype cut = cutOf(lines);
+    EXPECT_EQ(lines[cut - 1], QLatin1Char('\n'));
+    EXPECT_GE(cut, lines.size() - 1'500'000);
+    EXPECT_LT(cut, lines.size() - 1'500'000 + 11);
 
-TEST(OutputTrim, WithoutALaterLineFeedTheCutIsAtTheKeepPosition)
-{
-    QString text(2'100'000, 'x');
-    text[10] = '\n'; // before the position: does not count
-    EXPECT_EQ(cutOf(text), 600'000);
-}
+    // A line feed exactly at the keep position goes with the cut.
+    QString exact(2'000'001, 'x');
+    const qsizetype from = exact.size() - 1'500'000;
+    exact[from] = '\n';
+    EXPECT_EQ(cutOf(exact), from + 1);
 
-struct SummaryCase {
-    int status;
-    bool stopped;
-    double seconds;
-    QString text;
-    PanelText::Outcome outcome;
-};
+    // Without a later line feed the cut is at the keep position; one before it does not count.
+    QString oneLine(2'100'000, 'x');
+    oneLine[10] = '\n';
+    EXPECT_EQ(cutOf(oneLine), 600'000);
+}
 
 TEST(PanelText, SummaryTable)
 {
     using PanelText::Outcome;
-    const std::vector<SummaryCase> cases = {
+    const struct {
+        int status;
+        bool stopped;
+        double seconds;
+        QString text;
+        PanelText::Outcome outcome;
+    } cases[] = {
         { 0, false, 0.04, "done in 0.0 s", Outcome::Done },
         { 0, false, 12.345, "done in 12.3 s", Outcome::Done },
         { 2, false, 1.26, "exit 2 after 1.3 s", Outcome::Failed },
@@ -119,7 +97,7 @@ TEST(PanelText, SummaryTable)
         { 15, true, 3.06, "stopped after 3.1 s", Outcome::Stopped },
         { 0, true, 0.5, "stopped after 0.5 s", Outcome::Stopped },
     };
-    for (const SummaryCase &c : cases) {
+    for (const auto &c : cases) {
         const PanelText::Summary summary = PanelText::summary(c.status, c.stopped, c.seconds);
         EXPECT_EQ(summary.text, c.text);
         EXPECT_EQ(summary.outcome, c.outcome) << c.text.toStdString();
