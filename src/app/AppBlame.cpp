@@ -45,7 +45,7 @@ void AppDelegate::updateCaretBlame()
         clearBlameDisplay();
         return;
     }
-    const bool reachable = document->remote ? hostAlive.value(document->remote->hostID, false) : gitAvailable();
+    const bool reachable = document->remote ? isHostAlive(document->remote->hostID) : gitAvailable();
     const qsizetype length = document->textView->document()->characterCount() - 1;
     if (!reachable || (document->isDirty && length > DocumentBlame::longestDirtyText)) {
         clearBlameDisplay();

@@ -8,6 +8,7 @@
 #include "editor/PaintScheduler.h"
 #include "navigation/ExplorerView.h"
 #include "navigation/QuickPickCard.h"
+#include "remote/RemoteHostList.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,7 +37,7 @@ void AppDelegate::didFinishLaunching()
 {
     buildMenus();
     buildWindow();
-    loadRemoteHosts();
+    watchRemoteHosts();
     restoreSession();
     window->show();
     window->raise();
@@ -88,6 +89,8 @@ void AppDelegate::didBecomeActive()
     markAllBlameStale();
     updateTitle();
     refreshFileIndexIfOld();
+    if (remoteHosts)
+        remoteHosts->checkEveryHost();
     if (explorer) {
         explorer->reload();
         if (const DocumentPtr active = activeDocument())

@@ -34,6 +34,9 @@ class FileIndexer;
 class QuickPickCard;
 class SettingsView;
 class SSHClient;
+class RemoteHostList;
+struct HostItem;
+using HostItemPtr = std::shared_ptr<HostItem>;
 struct CardText;
 struct RemoteHost;
 struct SaveOutcome;
@@ -144,11 +147,15 @@ public:
 
     // Remote machines.
     void connectOverSSH();
-    void openRemoteFilePrompt();
+    void openRemoteFilePrompt(const HostItemPtr &item = nullptr);
     void openRemoteFile(const std::shared_ptr<SSHClient> &client, const QString &path, bool preview);
     std::shared_ptr<SSHClient> clientFor(const QString &hostID) const;
-    std::vector<std::shared_ptr<SSHClient>> remoteClients;
-    QHash<QString, bool> hostAlive;
+    bool isHostAlive(const QString &hostID) const;
+    void connectHost(const HostItemPtr &item);
+    void connectActiveHost();
+    void fillConnectionsMenu(QMenu *menu);
+    void fillHostMenu(QMenu *menu, const HostItemPtr &item);
+    std::unique_ptr<RemoteHostList> remoteHosts;
 
     // Saving and changes on disk.
     bool saveFile(const DocumentPtr &document, bool force, std::function<void(bool)> completion = {});
@@ -239,15 +246,19 @@ private:
                     std::function<std::optional<QString>(const QString &)> apply);
     void trashItem(const QString &path);
     InlineCard *cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions, int keepsOpen);
-    void loadRemoteHosts();
+    void watchRemoteHosts();
+    void connectFinished(const HostItemPtr &item);
+    void hostIDChanged(const QString &oldID, const QString &newID);
+    void addFolderToHost(const HostItemPtr &item);
+    void renameHost(const HostItemPtr &item);
+    void editHost(const HostItemPtr &item);
     void attachBlame(const DocumentPtr &document);
     void watchBlameHover();
     void showBlameHoverCard(const QRect &annotation);
     void showCommit(const QString &folder, const QString &sha);
     void setAnnotation(const DocumentPtr &document, std::optional<EditorTextView::Annotation> annotation);
-    void addRemoteHost(const RemoteHost &host);
-    void probeHost(const std::shared_ptr<SSHClient> &client);
-    void trustHost(const std::shared_ptr<SSHClient> &client);
+    void trustHost(const HostItemPtr &item);
+    void setRemoteOrigin(const DocumentPtr &document, const RemoteFile &origin);
     void rememberRemoteOrigin(const OpenDocument &document);
     bool saveRemoteDocument(const DocumentPtr &document, bool force, std::function<void(bool)> completion);
     void finishRemoteSave(const DocumentPtr &document, const SaveOutcome &outcome, int editsAtStart,
@@ -255,7 +266,6 @@ private:
     void showRemoteConflict(const DocumentPtr &document, std::function<void(bool)> completion);
     void reloadRemoteDocument(const DocumentPtr &document);
     void refreshRemoteIndicator(const DocumentPtr &active);
-    void disconnectAllHosts();
     void insertNewline(EditorTextView *view);
     bool outdentCloser(EditorTextView *view, QChar closer);
     void applyFontSize();

@@ -54,6 +54,8 @@ void AppDelegate::buildMenus()
     add(file, QStringLiteral("Open…"), QKeySequence::Open, [this] { openDocument(); });
     add(file, QStringLiteral("Open Folder…"), QKeySequence(QStringLiteral("Ctrl+Shift+O")), [this] { openFolder(); });
     add(file, QStringLiteral("Connect over ssh…"), QKeySequence(), [this] { connectOverSSH(); });
+    QMenu *connections = file->addMenu(QStringLiteral("Saved Connections"));
+    connect(connections, &QMenu::aboutToShow, this, [this, connections] { fillConnectionsMenu(connections); });
     add(file, QStringLiteral("Open Remote File…"), QKeySequence(), [this] { openRemoteFilePrompt(); });
     file->addSeparator();
     add(file, QStringLiteral("Close Tab"), QKeySequence(QStringLiteral("Ctrl+W")), [this] { closeTabOrWindow(); });

@@ -5,6 +5,7 @@
 #include "chrome/InlineCard.h"
 #include "common/Defaults.h"
 #include "command/OutputPanelView.h"
+#include "remote/RemoteHostList.h"
 
 #include <QApplication>
 #include <QKeySequence>
@@ -83,7 +84,8 @@ void AppDelegate::willTerminate()
     terminated = true;
     if (outputPanel)
         outputPanel->stopForQuit();
-    disconnectAllHosts();
+    if (remoteHosts)
+        remoteHosts->disconnectAll();
     saveWindowFrame();
     for (const DocumentPtr &document : documents)
         storeBookmarks(*document);

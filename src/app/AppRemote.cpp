@@ -1,31 +1,43 @@
-// Remote machines: saved connections, opening and saving files over ssh, host-key trust.
+// Remote machines: the saved connections, connecting, trusting keys and the cards that change
+// the list.
 #include "AppDelegate.h"
 
 #include "chrome/InlineCard.h"
 #include "chrome/StatusBarView.h"
-#include "common/Defaults.h"
-#include "editor/EditorTextView.h"
 #include "remote/ConnectionCards.h"
 #include "remote/HostTrust.h"
-#include "remote/RemoteFileOutcomes.h"
-#include "remote/RemoteFiles.h"
+#include "remote/RemoteHostList.h"
 #include "remote/RemoteHostsFile.h"
 #include "remote/SSHClient.h"
-#include "remote/SSHFailure.h"
 
-#include <QFileInfo>
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
 
 namespace {
 
-std::optional<double> asSeconds(const std::optional<qint64> &seconds)
+using CardAction = std::function<void(InlineCard *)>;
+
+// A card whose second button checks the field; on a refusal the card stays with the reason.
+template <typename T>
+CardAction accepting(std::function<Checked<T>(const QString &)> check, std::function<void(const T &)> apply)
 {
-    return seconds ? std::optional<double>(double(*seconds)) : std::nullopt;
+    return [check, apply](InlineCard *shown) {
+        if (!shown)
+            return;
+        const Checked<T> accepted = check(shown->fieldText());
+        if (!accepted.value) {
+            shown->setDetail(accepted.error);
+            return;
+        }
+        shown->dismiss(true);
+        apply(*accepted.value);
+    };
 }
 
 }
 
-InlineCard *AppDelegate::cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions,
-                                      int keepsOpen)
+InlineCard *AppDelegate::cardFromText(const CardText &text, QList<CardAction> actions, int keepsOpen)
 {
     auto holder = std::make_shared<QPointer<InlineCard>>();
     QList<Button> buttons;
@@ -42,265 +54,194 @@ InlineCard *AppDelegate::cardFromText(const CardText &text, QList<std::function<
     return newCard;
 }
 
-void AppDelegate::loadRemoteHosts()
+void AppDelegate::watchRemoteHosts()
 {
-    remoteClients.clear();
-    for (const RemoteHost &host : loadHosts())
-        remoteClients.push_back(std::make_shared<SSHClient>(host));
+    remoteHosts = std::make_unique<RemoteHostList>();
+    remoteHosts->setHosts(loadHosts());
+    remoteHosts->onHostsChanged = [this](const QList<RemoteHost> &hosts) {
+        QString error;
+        if (!saveHosts(hosts, &error))
+            showNote(saveHostsFailedNote(error));
+    };
+    remoteHosts->onHostIDChanged = [this](const QString &oldID, const QString &newID) { hostIDChanged(oldID, newID); };
+    // The indicator and the caret's blame depend on whether the machine answers.
+    remoteHosts->onItemChanged = [this](const HostItemPtr &) { scheduleStatusRefresh(); };
+    remoteHosts->onConnectFinished = [this](const HostItemPtr &item) { connectFinished(item); };
+    remoteHosts->onNeedsTrust = [this](const HostItemPtr &item) { trustHost(item); };
+    statusBar->onRemoteClick = [this] { connectActiveHost(); };
 }
 
 std::shared_ptr<SSHClient> AppDelegate::clientFor(const QString &id) const
 {
-    for (const auto &client : remoteClients)
-        if (hostID(client->host) == id)
-            return client;
-    return nullptr;
+    const HostItemPtr item = remoteHosts ? remoteHosts->itemFor(id) : nullptr;
+    return item ? item->client : nullptr;
+}
+
+bool AppDelegate::isHostAlive(const QString &id) const
+{
+    return remoteHosts && remoteHosts->isAlive(id) == true;
 }
 
 void AppDelegate::connectOverSSH()
 {
     const CardText text = connectCard();
-    cardFromText(text, { {}, [this](InlineCard *shownCard) {
-                             if (!shownCard)
-                                 return;
-                             const Checked<RemoteHost> accepted = acceptConnect(shownCard->fieldText());
-                             if (!accepted.value) {
-                                 shownCard->setDetail(accepted.error);
-                                 return;
-                             }
-                             shownCard->dismiss(true);
-                             addRemoteHost(*accepted.value);
-                         } },
+    cardFromText(text,
+                 { {}, accepting<RemoteHost>(acceptConnect,
+                                             [this](const RemoteHost &host) { connectHost(remoteHosts->addHost(host)); }) },
                  text.primary);
 }
 
-void AppDelegate::addRemoteHost(const RemoteHost &host)
+void AppDelegate::connectHost(const HostItemPtr &item)
 {
-    QList<RemoteHost> hosts;
-    for (const auto &client : remoteClients)
-        hosts << client->host;
-    const qsizetype index = addHost(hosts, host);
-    QString error;
-    if (!saveHosts(hosts, &error))
-        showNote(saveHostsFailedNote(error));
-    loadRemoteHosts();
-    if (index >= 0 && index < qsizetype(remoteClients.size()))
-        probeHost(remoteClients[index]);
+    showNote(QStringLiteral("Connecting to ") + shortHostLabel(item->host.destination) + QStringLiteral("…"));
+    remoteHosts->connect(item);
 }
 
-void AppDelegate::probeHost(const std::shared_ptr<SSHClient> &client)
+// The rows of a pane would show this; until then a note says how a connect ended.
+void AppDelegate::connectFinished(const HostItemPtr &item)
 {
-    std::weak_ptr<SSHClient> weak = client;
-    client->run(QStringLiteral("true"), std::nullopt, 4096, [this, weak](const SSHResult &result) {
-        const auto strong = weak.lock();
-        if (!strong)
-            return;
-        const QString id = hostID(strong->host);
-        const auto failure = classifyFailure(result);
-        hostAlive[id] = !failure && result.status == 0;
-        scheduleStatusRefresh();
-        if (!failure) {
-            showNote(QStringLiteral("Connected to ") + shortHostLabel(strong->host.destination));
-            return;
-        }
-        if (failure->kind == SSHFailure::Kind::unknownHostKey)
-            trustHost(strong);
-        else
-            showNote(failure->text());
-    });
+    if (item->state == HostItem::State::failed) {
+        showNote(item->failure);
+        return;
+    }
+    QStringList missing;
+    for (const ResolvedFolder &folder : item->roots)
+        if (!folder.found)
+            missing << folder.path;
+    QString note = QStringLiteral("Connected to ") + shortHostLabel(item->host.destination);
+    if (!missing.isEmpty())
+        note += QStringLiteral(". No such folder: ") + missing.join(QStringLiteral(", "));
+    showNote(note);
 }
 
-void AppDelegate::trustHost(const std::shared_ptr<SSHClient> &client)
+void AppDelegate::trustHost(const HostItemPtr &item)
 {
-    std::weak_ptr<SSHClient> weak = client;
+    std::weak_ptr<HostItem> weak = item;
     TrustHooks hooks;
     hooks.showNote = [this](const QString &note) { showNote(note); };
     hooks.showCard = [this](const CardText &text, std::function<void()> trust) {
-        QList<std::function<void(InlineCard *)>> actions;
+        QList<CardAction> actions;
         for (int i = 0; i < text.buttons.size(); ++i)
-            actions << (i == trustButton ? std::function<void(InlineCard *)>([trust](InlineCard *) { trust(); })
-                                         : std::function<void(InlineCard *)>());
+            actions << (i == trustButton ? CardAction([trust](InlineCard *) { trust(); }) : CardAction());
         cardFromText(text, actions, -1);
     };
     hooks.reconnect = [this, weak] {
-        if (const auto strong = weak.lock())
-            probeHost(strong);
+        if (const HostItemPtr strong = weak.lock())
+            connectHost(strong);
     };
-    startTrust(client, hooks);
+    startTrust(item->client, hooks);
 }
 
-void AppDelegate::openRemoteFilePrompt()
+void AppDelegate::hostIDChanged(const QString &oldID, const QString &newID)
 {
-    const CardText text { QStringLiteral("Open Remote File"),
-                          QStringLiteral("A saved machine and a path, like web:/etc/hosts"), QString(),
-                          { QStringLiteral("Cancel"), QStringLiteral("Open") }, 1 };
-    cardFromText(text, { {}, [this](InlineCard *shownCard) {
-                             if (!shownCard)
-                                 return;
-                             const QString typed = shownCard->fieldText().trimmed();
-                             const qsizetype colon = typed.indexOf(u':');
-                             const QString name = typed.left(colon);
-                             const QString path = colon < 0 ? QString() : typed.mid(colon + 1);
-                             std::shared_ptr<SSHClient> client;
-                             for (const auto &candidate : remoteClients)
-                                 if (candidate->host.name == name || candidate->host.destination == name)
-                                     client = candidate;
-                             if (!client) {
-                                 shownCard->setDetail(QStringLiteral("No saved machine is called ") + name);
-                                 return;
-                             }
-                             if (!path.startsWith(u'/') && !path.startsWith(u'~')) {
-                                 shownCard->setDetail(QStringLiteral("A path starts with / or ~"));
-                                 return;
-                             }
-                             shownCard->dismiss(true);
-                             openRemoteFile(client, path, false);
-                         } },
+    for (const DocumentPtr &document : documents) {
+        if (!document->remote || document->remote->hostID != oldID)
+            continue;
+        RemoteFile moved = *document->remote;
+        moved.hostID = newID;
+        setRemoteOrigin(document, moved);
+    }
+    scheduleStatusRefresh();
+}
+
+void AppDelegate::addFolderToHost(const HostItemPtr &item)
+{
+    const CardText text = addFolderCard(item->host);
+    std::weak_ptr<HostItem> weak = item;
+    cardFromText(text,
+                 { {}, accepting<QString>(acceptFolder,
+                                          [this, weak](const QString &folder) {
+                                              const HostItemPtr strong = weak.lock();
+                                              if (!strong)
+                                                  return;
+                                              remoteHosts->addFolder(strong, folder);
+                                              connectHost(strong);
+                                          }) },
                  text.primary);
 }
 
-void AppDelegate::openRemoteFile(const std::shared_ptr<SSHClient> &client, const QString &path, bool preview)
+void AppDelegate::renameHost(const HostItemPtr &item)
 {
-    showNote(readingNote(remoteFileName(path), client->host.destination));
-    std::weak_ptr<SSHClient> weak = client;
-    readRemote(*client, path, [this, weak, path, preview](const RemoteRead &read) {
-        const auto strong = weak.lock();
-        if (!strong)
-            return;
-        if (!read.opened) {
-            showNote(read.message);
-            return;
-        }
-        if (!loadDocument(read.localCopy, preview, true, true))
-            return;
-        const int index = indexOfPath(QFileInfo(read.localCopy).canonicalFilePath());
-        if (index < 0)
-            return;
-        const DocumentPtr document = documents[index];
-        document->remote = RemoteFile { hostID(strong->host), path,
-                                        read.modified ? std::optional<qint64>(qint64(*read.modified)) : std::nullopt };
-        rememberRemoteOrigin(*document);
-        hostAlive[hostID(strong->host)] = true;
-        showNote({});
-        documentsChanged();
-    });
+    const CardText text = renameCard(item->host);
+    std::weak_ptr<HostItem> weak = item;
+    cardFromText(text,
+                 { {}, accepting<QString>(acceptRename,
+                                          [this, weak](const QString &name) {
+                                              if (const HostItemPtr strong = weak.lock()) {
+                                                  remoteHosts->rename(strong, name);
+                                                  showNote(renamedNote(name));
+                                              }
+                                          }) },
+                 text.primary);
 }
 
-void AppDelegate::rememberRemoteOrigin(const OpenDocument &document)
+void AppDelegate::editHost(const HostItemPtr &item)
 {
-    if (!document.remote)
-        return;
-    QVariantMap stored = Defaults::dictionary(Defaults::RemoteFiles);
-    stored.insert(document.path(), QStringList { document.remote->hostID, document.remote->path,
-                                                 document.remote->modified ? QString::number(*document.remote->modified)
-                                                                           : QString() });
-    Defaults::set(Defaults::RemoteFiles, stored);
-}
-
-bool AppDelegate::saveRemoteDocument(const DocumentPtr &document, bool force, std::function<void(bool)> completion)
-{
-    const auto client = clientFor(document->remote->hostID);
-    if (!client) {
-        showNote(hostGoneNote());
-        if (completion)
-            completion(false);
-        return false;
-    }
-    const QByteArray bytes = TextFile::encode(TextFile::withLineEnding(document->text(), document->lineEnding),
-                                              document->encoding);
-    const int editsAtStart = document->editCount;
-    showNote(savingNote(client->host.destination));
-    std::weak_ptr<OpenDocument> weak = document;
-    saveRemote(*client, document->remote->path, bytes, force ? std::nullopt : asSeconds(document->remote->modified),
-               document->path(), [this, weak, editsAtStart, completion](const SaveOutcome &outcome) {
-                   const DocumentPtr strong = weak.lock();
-                   const bool saved = strong && outcome.status == SaveStatus::saved;
-                   if (strong)
-                       finishRemoteSave(strong, outcome, editsAtStart, completion);
-                   else if (completion)
-                       completion(saved);
-               });
-    return false;
-}
-
-void AppDelegate::finishRemoteSave(const DocumentPtr &document, const SaveOutcome &outcome, int editsAtStart,
-                                   std::function<void(bool)> completion)
-{
-    const auto report = [&completion](bool ok) {
-        if (completion)
-            completion(ok);
+    const CardText text = editCard(item->host);
+    std::weak_ptr<HostItem> weak = item;
+    const auto check = [this, weak](const QString &typed) -> Checked<RemoteHost> {
+        const HostItemPtr strong = weak.lock();
+        const auto &items = remoteHosts->items();
+        const auto found = std::find(items.begin(), items.end(), strong);
+        if (found == items.end())
+            return { std::nullopt, QStringLiteral("This connection was removed.") };
+        return acceptEdit(remoteHosts->hosts(), found - items.begin(), typed);
     };
-    if (outcome.status == SaveStatus::conflict) {
-        showRemoteConflict(document, completion);
-        return;
-    }
-    if (outcome.status == SaveStatus::failed) {
-        showNote(outcome.message);
-        report(false);
-        return;
-    }
-    if (outcome.modified && document->remote)
-        document->remote->modified = qint64(*outcome.modified);
-    document->diskDate = QFileInfo(document->path()).lastModified();
-    document->changedOnDisk = false;
-    if (document->editCount == editsAtStart)
-        document->isDirty = false;
-    rememberRemoteOrigin(*document);
-    showNote(outcome.message);
-    documentsChanged();
-    report(true);
+    cardFromText(text,
+                 { {}, accepting<RemoteHost>(check,
+                                             [this, weak](const RemoteHost &edited) {
+                                                 if (const HostItemPtr strong = weak.lock()) {
+                                                     remoteHosts->edit(strong, edited);
+                                                     showNote(changedNote(strong->host.name));
+                                                 }
+                                             }) },
+                 text.primary);
 }
 
-void AppDelegate::showRemoteConflict(const DocumentPtr &document, std::function<void(bool)> completion)
+void AppDelegate::fillConnectionsMenu(QMenu *menu)
 {
-    std::weak_ptr<OpenDocument> weak = document;
-    QList<std::function<void(InlineCard *)>> actions { [completion](InlineCard *) {
-                                                          if (completion)
-                                                              completion(false);
-                                                      },
-                                                      [this, weak](InlineCard *) {
-                                                          if (const DocumentPtr strong = weak.lock())
-                                                              reloadRemoteDocument(strong);
-                                                      },
-                                                      [this, weak, completion](InlineCard *) {
-                                                          if (const DocumentPtr strong = weak.lock())
-                                                              saveFile(strong, true, completion);
-                                                      } };
-    cardFromText(conflictCard(document->fileName()), actions, -1);
+    menu->clear();
+    const auto &items = remoteHosts ? remoteHosts->items() : std::vector<HostItemPtr>();
+    if (items.empty())
+        menu->addAction(QStringLiteral("No saved connections"))->setEnabled(false);
+    for (const HostItemPtr &item : items) {
+        QString title = item->host.name;
+        if (title != item->host.destination)
+            title += QStringLiteral(" (") + item->host.destination + u')';
+        fillHostMenu(menu->addMenu(title), item);
+    }
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Connect over ssh…"), this, [this] { connectOverSSH(); });
 }
 
-void AppDelegate::reloadRemoteDocument(const DocumentPtr &document)
+void AppDelegate::fillHostMenu(QMenu *menu, const HostItemPtr &item)
 {
-    const auto client = document->remote ? clientFor(document->remote->hostID) : nullptr;
-    if (!client)
-        return;
-    std::weak_ptr<OpenDocument> weak = document;
-    readRemote(*client, document->remote->path, [this, weak](const RemoteRead &read) {
-        const DocumentPtr strong = weak.lock();
-        if (!strong || !read.opened) {
-            if (!read.opened)
-                showNote(read.message);
-            return;
-        }
-        strong->remote->modified = read.modified ? std::optional<qint64>(qint64(*read.modified)) : std::nullopt;
-        reloadDocument(strong);
-        rememberRemoteOrigin(*strong);
+    std::weak_ptr<HostItem> weak = item;
+    const auto on = [this, weak](void (AppDelegate::*command)(const HostItemPtr &)) {
+        return [this, weak, command] {
+            if (const HostItemPtr strong = weak.lock())
+                (this->*command)(strong);
+        };
+    };
+    if (item->state == HostItem::State::connected)
+        menu->addAction(QStringLiteral("Disconnect"), this, [this, weak] {
+            if (const HostItemPtr strong = weak.lock())
+                remoteHosts->disconnect(strong);
+        });
+    else
+        menu->addAction(QStringLiteral("Connect"), this, on(&AppDelegate::connectHost));
+    menu->addAction(QStringLiteral("Open File…"), this, on(&AppDelegate::openRemoteFilePrompt));
+    menu->addAction(QStringLiteral("Add Folder…"), this, on(&AppDelegate::addFolderToHost));
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Rename…"), this, on(&AppDelegate::renameHost));
+    menu->addAction(QStringLiteral("Edit Connection…"), this, on(&AppDelegate::editHost));
+    menu->addSeparator();
+    const QString destination = item->host.destination;
+    menu->addAction(QStringLiteral("Copy Destination"), this,
+                    [destination] { QApplication::clipboard()->setText(destination); });
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Remove"), this, [this, weak] {
+        if (const HostItemPtr strong = weak.lock())
+            remoteHosts->remove(strong);
     });
-}
-
-void AppDelegate::refreshRemoteIndicator(const DocumentPtr &active)
-{
-    if (!active || !active->remote) {
-        statusBar->setRemote({}, false, {});
-        return;
-    }
-    const auto client = clientFor(active->remote->hostID);
-    const QString destination = client ? client->host.destination : active->remote->hostID;
-    const bool alive = hostAlive.value(active->remote->hostID, false);
-    statusBar->setRemote(remoteIndicatorText(destination, alive), alive, destination + u':' + active->remote->path);
-}
-
-void AppDelegate::disconnectAllHosts()
-{
-    SSHClient::disconnectAll(remoteClients);
 }

@@ -70,7 +70,7 @@ void AppDelegate::restoreRemoteOrigin(const QString &path)
         return;
     for (const DocumentPtr &document : documents)
         if (document->path() == path)
-            document->remote = remote;
+            setRemoteOrigin(document, *remote);
 }
 
 void AppDelegate::persistSession()

@@ -119,17 +119,3 @@ bool addFolder(RemoteHost &host, const QString &folder)
     host.folders << folder;
     return true;
 }
-
-qsizetype addHost(QList<RemoteHost> &hosts, const RemoteHost &host)
-{
-    const QString id = hostID(host);
-    for (qsizetype i = 0; i < hosts.size(); ++i) {
-        if (hostID(hosts.at(i)) != id)
-            continue;
-        for (const QString &folder : host.folders)
-            addFolder(hosts[i], folder);
-        return i;
-    }
-    hosts << host;
-    return hosts.size() - 1;
-}

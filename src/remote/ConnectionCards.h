@@ -38,6 +38,3 @@ QString changedNote(const QString &name);
 
 // Appends the folder unless the entry has it; answers whether it was added.
 bool addFolder(RemoteHost &host, const QString &folder);
-// Adds a new connection: to an entry for the same machine only its folder is added, otherwise
-// the entry goes at the end. Answers the index of the entry.
-qsizetype addHost(QList<RemoteHost> &hosts, const RemoteHost &host);

@@ -14,17 +14,6 @@ QString tooLarge(const QString &name)
     return name + QStringLiteral(" is too large to open here (limit 64 MB)");
 }
 
-// The first line of the remote command's errors, else its status.
-QString reasonOf(const SSHResult &result)
-{
-    for (const QString &line : result.stderr.split(QLatin1Char('\n'))) {
-        const QString trimmed = line.trimmed();
-        if (!trimmed.isEmpty())
-            return trimmed;
-    }
-    return QStringLiteral("status ") + QString::number(result.status);
-}
-
 }
 
 ReadOutcome readOutcome(const SSHResult &result, const QString &name)
@@ -36,8 +25,8 @@ ReadOutcome readOutcome(const SSHResult &result, const QString &name)
         outcome.message
             = QStringLiteral("Couldn't read ") + name + QStringLiteral(": ") + failure->text();
     } else if (result.status != 0) {
-        outcome.message
-            = QStringLiteral("Couldn't read ") + name + QStringLiteral(": ") + reasonOf(result);
+        outcome.message = QStringLiteral("Couldn't read ") + name + QStringLiteral(": ")
+            + failureReason(result);
     } else {
         ReadOutput output = parseReadOutput(result.stdout);
         if (output.content.size() > remoteFileLimit) {
@@ -68,7 +57,7 @@ SaveOutcome saveOutcome(const SSHResult &result, const QString &name, const QStr
                 + QStringLiteral(". The tab stays unsaved.") };
     default:
         return { SaveStatus::failed, std::nullopt,
-            QStringLiteral("Couldn't save: ") + reasonOf(result) };
+            QStringLiteral("Couldn't save: ") + failureReason(result) };
     }
 }
 

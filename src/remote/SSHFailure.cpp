@@ -88,3 +88,13 @@ QString shortFailureText(const QString &text)
             return row.message;
     return line.isEmpty() ? QStringLiteral("Couldn't connect") : line;
 }
+
+QString failureReason(const SSHResult &result)
+{
+    for (const QString &line : result.stderr.split(QLatin1Char('\n'))) {
+        const QString trimmed = line.trimmed();
+        if (!trimmed.isEmpty())
+            return trimmed;
+    }
+    return QStringLiteral("status ") + QString::number(result.status);
+}

@@ -23,5 +23,8 @@ struct SSHFailure {
 // remote command ran and its status belongs to the caller.
 std::optional<SSHFailure> classifyFailure(const SSHResult &result);
 
+// The first non-empty line of the remote command's errors, else "status " and its status.
+QString failureReason(const SSHResult &result);
+
 // One short line for a host row, from ssh's error text.
 QString shortFailureText(const QString &text);

@@ -2,11 +2,19 @@
 
 #include "../remote/SshServerFixture.h"
 #include "common/Defaults.h"
+#include "remote/RemoteHostList.h"
 #include "remote/RemoteHostsFile.h"
 #include "remote/SSHClient.h"
 #include "remote/SSHRun.h"
 
+#include "chrome/BlameButton.h"
+#include "chrome/InlineCard.h"
+#include "chrome/StatusBarView.h"
+
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QMenu>
 
 // The controller against a real ssh server on 127.0.0.1.
 class RemoteDocumentTest : public AppFixture {
@@ -35,7 +43,7 @@ protected:
 
     DocumentPtr openRemote(const QString &relative)
     {
-        app->openRemoteFile(app->remoteClients.front(), server.path(relative), false);
+        app->openRemoteFile(app->remoteHosts->items().front()->client, server.path(relative), false);
         if (!testsupport::waitUntil([&] { return !app->documents.empty() && app->documents.back()->remote; }, 30000))
             return nullptr;
         return app->documents.back();
@@ -51,7 +59,7 @@ TEST_F(RemoteDocumentTest, OpensEditsAndSavesBack)
 {
     server.writeFile("notes.txt", "hello\n");
     AppDelegate &a = launch();
-    ASSERT_EQ(a.remoteClients.size(), 1u);
+    ASSERT_EQ(a.remoteHosts->items().size(), 1u);
     const DocumentPtr document = openRemote("notes.txt");
     ASSERT_TRUE(document);
     EXPECT_EQ(document->textView->toPlainText(), "hello\n");
@@ -111,8 +119,114 @@ TEST_F(RemoteDocumentTest, AMachineNoLongerSavedRefusesTheSave)
     const DocumentPtr document = openRemote("gone.txt");
     ASSERT_TRUE(document);
     type(document, "y");
-    a.remoteClients.clear();
+    a.remoteHosts->remove(a.remoteHosts->items().front());
     EXPECT_FALSE(a.saveFile(document, false));
     EXPECT_TRUE(document->isDirty);
-    EXPECT_FALSE(a.statusText.value_or("").isEmpty());
+    EXPECT_EQ(a.statusText.value_or(""), "That machine isn't in the Remote pane any more. Add it there to save.");
+    EXPECT_TRUE(loadHosts().isEmpty());
+}
+
+// The saved connections' menu, as the user walks it: the first host's submenu, then an action.
+class ConnectionsMenuTest : public RemoteDocumentTest {
+protected:
+    void choose(const QString &action)
+    {
+        QMenu menu;
+        app->fillConnectionsMenu(&menu);
+        QMenu *host = menu.actions().front()->menu();
+        ASSERT_TRUE(host);
+        for (QAction *item : host->actions())
+            if (item->text() == action) {
+                item->trigger();
+                return;
+            }
+        FAIL() << "no " << action.toStdString();
+    }
+
+    void answerCard(const QString &text, const QString &button)
+    {
+        ASSERT_TRUE(app->card);
+        app->card->field()->setText(text);
+        ASSERT_TRUE(pressCardButton(button));
+    }
+};
+
+TEST_F(ConnectionsMenuTest, EditingMovesTheOpenDocumentsToTheNewPlace)
+{
+    server.writeFile("moved.txt", "x\n");
+    AppDelegate &a = launch();
+    const DocumentPtr document = openRemote("moved.txt");
+    ASSERT_TRUE(document);
+    const QString otherPlace = server.destination() + ':' + QString::number(server.secondPort());
+
+    choose("Edit Connection…");
+    answerCard("-bad", "Save");
+    EXPECT_TRUE(a.card); // refused: the card stays with the reason
+    answerCard(otherPlace + "/srv", "Save");
+    EXPECT_FALSE(a.card);
+    EXPECT_EQ(a.statusText.value_or(""), "Changed box. It connects the next time it is used.");
+    const QString newID = otherPlace;
+    EXPECT_EQ(document->remote->hostID, newID);
+    const QStringList stored = Defaults::dictionary(Defaults::RemoteFiles).value(document->path()).toStringList();
+    EXPECT_EQ(stored.value(0), newID);
+    const QList<RemoteHost> saved = loadHosts();
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_EQ(saved[0].port, server.secondPort());
+    EXPECT_EQ(saved[0].folders, (QStringList { "~", "/srv" }));
+
+    // The document still saves, now through the second port.
+    type(document, "y");
+    bool saved2 = false;
+    a.saveFile(document, false, [&](bool ok) { saved2 = ok; });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return saved2; }, 30000));
+    EXPECT_EQ(remoteBytes("moved.txt"), "yx\n");
+}
+
+TEST_F(ConnectionsMenuTest, RenamingAndAddingAFolderChangeOnlyTheList)
+{
+    AppDelegate &a = launch();
+    choose("Rename…");
+    answerCard("  ", "Rename");
+    EXPECT_TRUE(cardTexts().contains("A name can't be empty."));
+    answerCard(" Build box ", "Rename");
+    EXPECT_EQ(a.statusText.value_or(""), "Renamed to Build box");
+
+    QDir(server.home()).mkdir("code");
+    server.giveToUser(server.path("code"));
+    choose("Add Folder…");
+    answerCard("code", "Add");
+    const HostItemPtr item = a.remoteHosts->items().front();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return item->state == HostItem::State::connected; }, 30000));
+    const QList<RemoteHost> saved = loadHosts();
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_EQ(saved[0].name, "Build box");
+    EXPECT_EQ(saved[0].folders, (QStringList { "~", "~/code" }));
+    EXPECT_EQ(a.statusText.value_or(""), "Connected to 127.0.0.1");
+    ASSERT_EQ(item->roots.size(), 2);
+    EXPECT_TRUE(item->roots[1].found);
+}
+
+TEST_F(RemoteDocumentTest, BlameOfACommittedFileComesFromTheMachine)
+{
+    if (!QFileInfo(QStringLiteral("/usr/bin/git")).isExecutable())
+        GTEST_SKIP() << "git is not installed";
+    AppDelegate &a = launch();
+    // The repository belongs to the account, as on a real server.
+    std::optional<SSHResult> made;
+    a.remoteHosts->items().front()->client->run(
+        "mkdir proj && cd proj && git init -q && printf 'first = 1\\nsecond = 2\\n' > tool.py && git add tool.py"
+        " && git -c user.name='Ada Lovelace' -c user.email=ada@example.org commit -q -m 'Add the tool'",
+        std::nullopt, 4096, [&](const SSHResult &result) { made = result; });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return made.has_value(); }, 30000));
+    ASSERT_EQ(made->status, 0) << made->stderr.toStdString();
+
+    const DocumentPtr document = openRemote("proj/tool.py");
+    ASSERT_TRUE(document);
+    const auto shownBlame = [&] {
+        return a.statusBar->blameItem()->isVisibleTo(a.statusBar) ? a.statusBar->blameItem()->text() : QString();
+    };
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !shownBlame().isEmpty(); }, 30000));
+    EXPECT_EQ(shownBlame(), "now Ada Lov…");
+    ASSERT_TRUE(document->textView->annotation.has_value());
+    EXPECT_EQ(document->textView->annotation->text, "now Ada Lov… Add the tool");
 }

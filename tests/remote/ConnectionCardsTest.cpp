@@ -23,18 +23,6 @@ TEST(ConnectionCards, ConnectMakesAnEntryNamedAfterItsDestination)
     EXPECT_EQ(refused.error, badConnect);
 }
 
-TEST(ConnectionCards, AddingAKnownMachineAddsOnlyItsNewFolder)
-{
-    QList<RemoteHost> hosts { { "Web", "me@web", std::nullopt, { "~" } } };
-    EXPECT_EQ(addHost(hosts, { "me@web", "me@web", 22, { "/srv" } }), 0);
-    EXPECT_EQ(hosts, (QList<RemoteHost> { { "Web", "me@web", std::nullopt, { "~", "/srv" } } }));
-    EXPECT_EQ(addHost(hosts, { "me@web", "me@web", std::nullopt, { "/srv" } }), 0);
-    EXPECT_EQ(hosts[0].folders, (QStringList { "~", "/srv" }));
-    // Another port is another machine.
-    EXPECT_EQ(addHost(hosts, { "me@web", "me@web", 2200, { "~" } }), 1);
-    EXPECT_EQ(hosts.size(), 2);
-}
-
 TEST(ConnectionCards, EditingIsRefusedOnlyWhenItBecomesAnotherEntry)
 {
     const QList<RemoteHost> hosts { { "Web", "me@web", std::nullopt, { "~" } },

@@ -26,15 +26,6 @@ QByteArray randomBytes(qsizetype size)
     return bytes;
 }
 
-SSHResult runOn(SSHClient &client, const QString &command,
-    const std::optional<QByteArray> &input = {}, qsizetype limit = commandOutputLimit)
-{
-    Awaited<SSHResult> result;
-    client.run(command, input, limit, result.callback());
-    EXPECT_TRUE(result.wait());
-    return result.value.value_or(SSHResult {});
-}
-
 using SSHClientTest = ServerTest;
 
 TEST_F(SSHClientTest, InputAndBothOutputsFlowTogetherAndResultsArriveOnTheMainThread)

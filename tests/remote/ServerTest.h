@@ -62,3 +62,13 @@ template <typename T> struct Awaited {
         return testsupport::waitUntil([this] { return value.has_value(); }, timeoutMs);
     }
 };
+
+// Runs one command and waits for its result.
+inline SSHResult runOn(SSHClient &client, const QString &command,
+    const std::optional<QByteArray> &input = {}, qsizetype limit = commandOutputLimit)
+{
+    Awaited<SSHResult> result;
+    client.run(command, input, limit, result.callback());
+    EXPECT_TRUE(result.wait());
+    return result.value.value_or(SSHResult {});
+}

@@ -1,0 +1,139 @@
+#include "remote/RemoteHostList.h"
+#include "ServerTest.h"
+#include "remote/RemoteFolders.h"
+
+#include <QDir>
+
+using testsupport::waitUntil;
+
+namespace
+{
+
+TEST(RemoteFolders, ScriptQuotesEachFolderAndKeepsTheHomeUnquoted)
+{
+    EXPECT_EQ(resolveScript({ "~", "~/my code", "/var/it's" }),
+        "( cd ~ 2>/dev/null && pwd -P ) || echo; "
+        "( cd ~/'my code' 2>/dev/null && pwd -P ) || echo; "
+        "( cd '/var/it'\\''s' 2>/dev/null && pwd -P ) || echo");
+    // A missing or empty line is a folder the machine could not enter.
+    EXPECT_EQ(resolvedFolders("/home/me\n\n", { "~", "/gone", "/cut" }),
+        (QList<ResolvedFolder> { { "/home/me", true }, { "/gone", false }, { "/cut", false } }));
+}
+
+// The list's own bookkeeping; no run reaches a machine.
+TEST(RemoteHostList, ChangesReachTheSavedListAndTheOpenDocuments)
+{
+    RemoteHostList list;
+    list.setHosts({ { "Web", "me@web", std::nullopt, { "~" } } });
+    QList<QList<RemoteHost>> saved;
+    QList<std::pair<QString, QString>> moves;
+    list.onHostsChanged = [&](const QList<RemoteHost> &hosts) { saved << hosts; };
+    list.onHostIDChanged = [&](const QString &from, const QString &to) {
+        moves << std::pair { from, to };
+    };
+
+    // The same machine gains only the folder; another port is another machine.
+    const HostItemPtr web = list.items().front();
+    EXPECT_EQ(list.addHost({ "me@web", "me@web", 22, { "/srv" } }), web);
+    EXPECT_EQ(web->host.folders, (QStringList { "~", "/srv" }));
+    EXPECT_EQ(web->host.name, "Web");
+    const HostItemPtr other = list.addHost({ "me@web", "me@web", 2200, { "~" } });
+    EXPECT_NE(other, web);
+    EXPECT_FALSE(list.addFolder(web, "/srv"));
+    ASSERT_EQ(saved.size(), 2);
+    EXPECT_EQ(saved.back(), list.hosts());
+
+    list.rename(web, "Shop");
+    EXPECT_EQ(saved.back().front().name, "Shop");
+
+    // Editing to its own place keeps the identity; moving it reports the move.
+    const auto oldClient = web->client;
+    list.edit(web, web->host);
+    EXPECT_TRUE(moves.isEmpty());
+    RemoteHost moved = web->host;
+    moved.destination = "me@shop";
+    list.edit(web, moved);
+    EXPECT_EQ(moves, (QList<std::pair<QString, QString>> { { "me@web:22", "me@shop:22" } }));
+    EXPECT_NE(web->client, oldClient);
+    EXPECT_EQ(web->client->host.destination, "me@shop");
+    EXPECT_EQ(list.itemFor("me@shop:22"), web);
+    EXPECT_FALSE(list.itemFor("me@web:22"));
+
+    list.remove(other);
+    EXPECT_EQ(saved.back(), (QList<RemoteHost> { web->host }));
+    EXPECT_FALSE(list.isAlive("me@web:2200").has_value());
+}
+
+class RemoteHostListTest : public ServerTest
+{
+protected:
+    RemoteHostList list;
+};
+
+TEST_F(RemoteHostListTest, ConnectingResolvesEachFolderOnTheMachine)
+{
+    server.writeFile("code/readme", "x");
+    RemoteHost entry = host();
+    entry.folders = { "~", "~/code", "/nowhere/at all" };
+    list.setHosts({ entry });
+    const HostItemPtr item = list.items().front();
+    list.connect(item);
+    EXPECT_EQ(item->state, HostItem::State::connecting);
+    ASSERT_TRUE(waitUntil([&] { return item->state != HostItem::State::connecting; }, 30000));
+    ASSERT_EQ(item->state, HostItem::State::connected) << item->failure.toStdString();
+    const QString home = QDir(server.home()).canonicalPath();
+    EXPECT_EQ(item->roots,
+        (QList<ResolvedFolder> {
+            { home, true }, { home + "/code", true }, { "/nowhere/at all", false } }));
+    EXPECT_EQ(list.isAlive(hostID(entry)), true);
+}
+
+TEST_F(RemoteHostListTest, FailuresStayOnTheRowAndAnUnknownKeyAsksForTrust)
+{
+    list.setHosts({ host(SshServerFixture::freePort()) });
+    const HostItemPtr closed = list.items().front();
+    list.connect(closed);
+    ASSERT_TRUE(waitUntil([&] { return closed->state == HostItem::State::failed; }, 30000));
+    EXPECT_FALSE(closed->failure.isEmpty());
+    EXPECT_TRUE(closed->roots.isEmpty());
+
+    server.forgetHostKey();
+    list.setHosts({ host() });
+    HostItemPtr asked;
+    list.onNeedsTrust = [&](const HostItemPtr &item) { asked = item; };
+    list.connect(list.items().front());
+    ASSERT_TRUE(waitUntil([&] { return asked != nullptr; }, 30000));
+    EXPECT_EQ(asked, list.items().front());
+    EXPECT_NE(asked->state, HostItem::State::connected);
+}
+
+TEST_F(RemoteHostListTest, LivenessFollowsTheMasterConnectionAtMostOnceInFiveSeconds)
+{
+    list.setHosts({ host() });
+    const HostItemPtr item = list.items().front();
+    const QString id = hostID(item->host);
+    int changes = 0;
+    list.onItemChanged = [&](const HostItemPtr &) { ++changes; };
+
+    list.checkLiveness(id, false);
+    ASSERT_TRUE(waitUntil([&] { return item->alive.has_value(); }, 30000));
+    EXPECT_FALSE(*item->alive); // checking never connects
+    const QDateTime firstCheck = *item->lastChecked;
+    list.checkLiveness(id, false);
+    EXPECT_EQ(*item->lastChecked, firstCheck);
+
+    // A successful run elsewhere says the machine answers.
+    EXPECT_EQ(runOn(*item->client, "true").status, 0);
+    list.markAnswered(id);
+    EXPECT_EQ(list.isAlive(id), true);
+    const int afterAnswer = changes;
+    list.markAnswered(id);
+    EXPECT_EQ(changes, afterAnswer);
+
+    item->client->disconnect();
+    ASSERT_TRUE(waitUntil([&] { return server.connectionCount() == 0; }, 10000));
+    list.checkLiveness(id, true);
+    EXPECT_TRUE(waitUntil([&] { return item->alive == false; }, 30000));
+}
+
+}
