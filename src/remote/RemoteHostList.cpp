@@ -74,6 +74,14 @@ bool RemoteHostList::addFolder(const HostItemPtr &item, const QString &folder)
     return true;
 }
 
+bool RemoteHostList::removeFolder(const HostItemPtr &item, const QString &folder)
+{
+    if (item->host.folders.size() < 2 || !item->host.folders.removeOne(folder))
+        return false;
+    listChanged();
+    return true;
+}
+
 void RemoteHostList::rename(const HostItemPtr &item, const QString &name)
 {
     item->host.name = name;

@@ -63,6 +63,8 @@ public:
     HostItemPtr addHost(const RemoteHost &host);
     // Answers whether the folder was new.
     bool addFolder(const HostItemPtr &item, const QString &folder);
+    // Never removes the last folder: an entry always has one.
+    bool removeFolder(const HostItemPtr &item, const QString &folder);
     void rename(const HostItemPtr &item, const QString &name);
     // Takes the edited destination, port and folders: the old master connection is closed
     // and the item gets a new client, not connected yet.

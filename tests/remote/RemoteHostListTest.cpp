@@ -40,7 +40,10 @@ TEST(RemoteHostList, ChangesReachTheSavedListAndTheOpenDocuments)
     const HostItemPtr other = list.addHost({ "me@web", "me@web", 2200, { "~" } });
     EXPECT_NE(other, web);
     EXPECT_FALSE(list.addFolder(web, "/srv"));
-    ASSERT_EQ(saved.size(), 2);
+    EXPECT_TRUE(list.removeFolder(web, "~"));
+    EXPECT_FALSE(list.removeFolder(web, "/srv")); // the last one stays
+    EXPECT_EQ(web->host.folders, QStringList { "/srv" });
+    ASSERT_EQ(saved.size(), 3);
     EXPECT_EQ(saved.back(), list.hosts());
 
     list.rename(web, "Shop");
