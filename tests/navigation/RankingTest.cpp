@@ -67,12 +67,6 @@ TEST(Ranking, EmptyOrBlankQueryKeepsListOrderUpTo200)
     EXPECT_EQ(rank(u" ", many.mid(0, 3), many.mid(0, 3)), firstIndexes(3));
 }
 
-TEST(Ranking, PrefixAndWordStartWin)
-{
-    const QStringList list = names({ u"xab", u"ab.txt" });
-    EXPECT_EQ(rank(u"ab", list, list), QList<int>({ 1, 0 }));
-}
-
 TEST(Ranking, QueryIsLowerCasedAndSpacesIgnored)
 {
     const QStringList list = names({ u"domain.cpp", u"main.cpp", u"readme" });

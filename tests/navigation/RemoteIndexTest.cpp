@@ -49,19 +49,6 @@ void writeFiles(const QTemporaryDir &dir, const QStringList &relatives)
 
 }
 
-TEST(RemoteIndex, ScriptText)
-{
-    EXPECT_EQ(remoteIndexScript(QStringLiteral("'/srv/my app'")),
-        QStringLiteral(
-            "cd '/srv/my app' || exit 1; if git rev-parse --is-inside-work-tree >/dev/null 2>&1; "
-            "then git -c core.quotepath=false ls-files -co --exclude-standard; "
-            "else find . \\( -name '.DS_Store' -o -name '.build' -o -name '.git' -o -name "
-            "'.gradle' -o -name '.hg' -o -name '.next' -o -name '.svn' -o -name '.venv' -o -name "
-            "'DerivedData' -o -name 'Pods' -o -name '__pycache__' -o -name 'build' -o -name 'dist' "
-            "-o -name 'node_modules' -o -name 'target' -o -name 'venv' \\) -prune -o -type f "
-            "-print | sed 's|^\\./||'; fi | head -n 50001"));
-}
-
 TEST(RemoteIndex, ScriptOutsideGitPrunesHiddenAndHeavyNames)
 {
     QTemporaryDir dir;
@@ -151,16 +138,6 @@ TEST(RemoteIndex, SearchPatterns)
     };
     for (const auto &[query, pattern] : cases)
         EXPECT_EQ(serverSearchPattern(query), pattern) << query.toStdString();
-}
-
-TEST(RemoteIndex, SearchCommandText)
-{
-    EXPECT_EQ(serverSearchCommand(QStringLiteral("'/srv/app'"), QStringLiteral("i.*t.*'.*s")),
-        QStringLiteral(
-            "cd '/srv/app' || exit 1; if git rev-parse --is-inside-work-tree >/dev/null 2>&1; "
-            "then git -c core.quotepath=false ls-files -co --exclude-standard; "
-            "else find . -type f -not -path '*/.git/*' -not -path '*/node_modules/*' | "
-            "sed 's|^\\./||'; fi | grep -i -E 'i.*t.*'\\''.*s' | head -n 300"));
 }
 
 TEST(RemoteIndex, SearchCommandFindsTheQueryInOrderIgnoringCase)

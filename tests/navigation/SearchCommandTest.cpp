@@ -13,44 +13,8 @@ using testsupport::writeFile;
 namespace
 {
 
-const QString excludes = QStringLiteral(
-    "--exclude-dir='.build' --exclude-dir='.git' --exclude-dir='.gradle' --exclude-dir='.hg' "
-    "--exclude-dir='.next' --exclude-dir='.svn' --exclude-dir='.venv' "
-    "--exclude-dir='DerivedData' --exclude-dir='Pods' --exclude-dir='__pycache__' "
-    "--exclude-dir='build' --exclude-dir='dist' --exclude-dir='node_modules' "
-    "--exclude-dir='target' --exclude-dir='venv'");
-
-TEST(SearchCommandTest, LocalGrepArgumentsInOrder)
-{
-    const QStringList expected { "-rnI", "--exclude-dir=.build", "--exclude-dir=.git",
-        "--exclude-dir=.gradle", "--exclude-dir=.hg", "--exclude-dir=.next", "--exclude-dir=.svn",
-        "--exclude-dir=.venv", "--exclude-dir=DerivedData", "--exclude-dir=Pods",
-        "--exclude-dir=__pycache__", "--exclude-dir=build", "--exclude-dir=dist",
-        "--exclude-dir=node_modules", "--exclude-dir=target", "--exclude-dir=venv", "-i", "-F",
-        "-e", " it's ", "." };
-    EXPECT_EQ(SearchCommand::localArguments({ " it's ", false, false }), expected);
-    EXPECT_EQ(SearchCommand::grepProgram(), "/usr/bin/grep");
-}
-
-TEST(SearchCommandTest, OptionFlags)
-{
-    EXPECT_EQ(SearchCommand::optionFlags({ "x", false, false }), QStringList({ "-i", "-F" }));
-    EXPECT_EQ(SearchCommand::optionFlags({ "x", true, false }), QStringList({ "-F" }));
-    EXPECT_EQ(SearchCommand::optionFlags({ "x", false, true }), QStringList({ "-i", "-E" }));
-    EXPECT_EQ(SearchCommand::optionFlags({ "x", true, true }), QStringList({ "-E" }));
-}
-
-TEST(SearchCommandTest, RemoteCommandLineExactly)
-{
-    const QString line = SearchCommand::remoteCommandLine("~/'my app'", { "it's", true, true });
-    EXPECT_EQ(line,
-        "cd ~/'my app' || exit 1; { if git rev-parse --is-inside-work-tree >/dev/null 2>&1; "
-        "then git -c core.quotepath=false grep -n -I --no-color --untracked --exclude-standard "
-        "-E -e 'it'\\''s'; else grep -rnI "
-            + excludes + " -E -e 'it'\\''s' .; fi; } 2>/dev/null | head -n 2001");
-}
-
-// The remote command line run by a local sh stands in for the remote shell: real sh, git and grep.
+// The argument lists are checked where they run: SearchRunTest drives the local grep, and here
+// a local sh stands in for the remote shell running the remote line: real sh, git and grep.
 QList<SearchHit> runRemoteLine(const QString &folder, const SearchQuery &query)
 {
     const QString quoted = "'" + folder + "'";

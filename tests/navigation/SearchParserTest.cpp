@@ -2,59 +2,41 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+#include <optional>
 
-SearchHit hit(const QString &path, int line, const QString &text)
+TEST(SearchParserTest, LineTable)
 {
-    return SearchHit { path, line, text };
-}
-
-TEST(SearchParserTest, SplitsPathLineAndText)
-{
-    EXPECT_EQ(SearchParser::parseLine("./src/main.cpp:12:    int x = 1;"),
-        hit("src/main.cpp", 12, "    int x = 1;"));
-    // Colons in the text stay in the text.
-    EXPECT_EQ(SearchParser::parseLine("a.txt:3:b:4:c"), hit("a.txt", 3, "b:4:c"));
-    EXPECT_EQ(SearchParser::parseLine("a.txt:7:"), hit("a.txt", 7, ""));
-    // Only a leading "./" goes.
-    EXPECT_EQ(SearchParser::parseLine("x/./y:1:t"), hit("x/./y", 1, "t"));
-}
-
-TEST(SearchParserTest, FileNameWithColonDigitsColonIsCutAtTheFirstSuchPlace)
-{
-    // The file is really "a:12:b.txt", but the earliest colon, digits, colon wins.
-    EXPECT_EQ(SearchParser::parseLine("./a:12:b.txt:1:hello"), hit("a", 12, "b.txt:1:hello"));
-    // Colons not followed by digits and a colon are part of the path.
-    EXPECT_EQ(SearchParser::parseLine("a:b::x:5:t"), hit("a:b::x", 5, "t"));
-    EXPECT_EQ(SearchParser::parseLine("a:1x:2:t"), hit("a:1x", 2, "t"));
-}
-
-TEST(SearchParserTest, LinesWithoutTheSeparatorsAreSkipped)
-{
-    EXPECT_FALSE(SearchParser::parseLine(""));
-    EXPECT_FALSE(SearchParser::parseLine("grep: warning: recursive search"));
-    EXPECT_FALSE(SearchParser::parseLine("a.txt:12"));
-    EXPECT_FALSE(SearchParser::parseLine("a.txt::text"));
-    // At least one byte before the first colon.
-    EXPECT_FALSE(SearchParser::parseLine(":12:text"));
-    EXPECT_EQ(SearchParser::parseLine(":12:x:3:y"), hit(":12:x", 3, "y"));
-}
-
-TEST(SearchParserTest, InvalidUtf8StillGivesAHit)
-{
-    const auto parsed = SearchParser::parseLine("caf\xe9.txt:2:na\xefve \xc3\xa9t\xc3\xa9");
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->path, QString::fromUtf8("caf\xef\xbf\xbd.txt"));
-    EXPECT_EQ(parsed->line, 2);
-    EXPECT_EQ(parsed->text, QString::fromUtf8("na\xef\xbf\xbdve \xc3\xa9t\xc3\xa9"));
-}
-
-TEST(SearchParserTest, HugeLineNumberDoesNotOverflow)
-{
-    const auto parsed = SearchParser::parseLine("a:99999999999999999999:t");
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->line, INT_MAX);
+    const struct {
+        QByteArray line;
+        std::optional<SearchHit> expected;
+    } cases[] = {
+        { "./src/main.cpp:12:    int x = 1;", SearchHit { "src/main.cpp", 12, "    int x = 1;" } },
+        // Colons in the text stay in the text; only a leading "./" goes.
+        { "a.txt:3:b:4:c", SearchHit { "a.txt", 3, "b:4:c" } },
+        { "a.txt:7:", SearchHit { "a.txt", 7, "" } },
+        { "x/./y:1:t", SearchHit { "x/./y", 1, "t" } },
+        // The file is really "a:12:b.txt", but the earliest colon, digits, colon wins.
+        { "./a:12:b.txt:1:hello", SearchHit { "a", 12, "b.txt:1:hello" } },
+        // Colons not followed by digits and a colon are part of the path.
+        { "a:b::x:5:t", SearchHit { "a:b::x", 5, "t" } },
+        { "a:1x:2:t", SearchHit { "a:1x", 2, "t" } },
+        { "a:99999999999999999999:t", SearchHit { "a", INT_MAX, "t" } },
+        { "", std::nullopt },
+        { "grep: warning: recursive search", std::nullopt },
+        { "a.txt:12", std::nullopt },
+        { "a.txt::text", std::nullopt },
+        // At least one byte before the first colon.
+        { ":12:text", std::nullopt },
+        { ":12:x:3:y", SearchHit { ":12:x", 3, "y" } },
+        // Bytes that are not UTF-8 become replacement characters; the hit stays.
+        { "caf\xe9.txt:2:na\xefve \xc3\xa9t\xc3\xa9",
+            SearchHit { QString::fromUtf8("caf\xef\xbf\xbd.txt"), 2,
+                QString::fromUtf8("na\xef\xbf\xbdve \xc3\xa9t\xc3\xa9") } },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.line.toStdString());
+        EXPECT_EQ(SearchParser::parseLine(c.line), c.expected);
+    }
 }
 
 TEST(SearchParserTest, ChunksAreSplitAtLineFeedsWhereverTheyBreak)
@@ -63,7 +45,7 @@ TEST(SearchParserTest, ChunksAreSplitAtLineFeedsWhereverTheyBreak)
     SearchParser whole;
     const QList<SearchHit> expected = whole.feed(output);
     ASSERT_EQ(expected.size(), 3);
-    EXPECT_EQ(expected[1], hit("b/c.txt", 22, QString::fromUtf8("two \xe2\x82\xac")));
+    EXPECT_EQ(expected[1], (SearchHit { "b/c.txt", 22, QString::fromUtf8("two \xe2\x82\xac") }));
 
     // Byte by byte, even through the middle of a UTF-8 sequence.
     SearchParser bytewise;
@@ -72,17 +54,11 @@ TEST(SearchParserTest, ChunksAreSplitAtLineFeedsWhereverTheyBreak)
         collected += bytewise.feed(QByteArrayView(&byte, 1));
     EXPECT_EQ(collected, expected);
     EXPECT_TRUE(bytewise.pending().isEmpty());
-}
 
-TEST(SearchParserTest, BytesAfterTheLastLineFeedWait)
-{
+    // Bytes after the last line feed wait for the rest of their line.
     SearchParser parser;
     EXPECT_TRUE(parser.feed("a.txt:1:x").isEmpty());
-    EXPECT_EQ(parser.pending(), "a.txt:1:x");
     const QList<SearchHit> hits = parser.feed("y\nb.txt:2:z");
-    ASSERT_EQ(hits.size(), 1);
-    EXPECT_EQ(hits[0], hit("a.txt", 1, "xy"));
+    EXPECT_EQ(hits, (QList<SearchHit> { { "a.txt", 1, "xy" } }));
     EXPECT_EQ(parser.pending(), "b.txt:2:z");
-}
-
 }
