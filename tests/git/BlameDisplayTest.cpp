@@ -31,14 +31,6 @@ TEST(BlameDisplayTexts, ShortensOnlyNamesOfNineOrMoreCharacters)
         blameAnnotationText(committed("Ada Lovelace"), now), u"3h Ada Lov\u2026 Fix the parser");
 }
 
-TEST(BlameDisplayTexts, UncommittedLinesSayNotCommitted)
-{
-    EXPECT_EQ(blameStatusText(uncommitted(), now), "Uncommitted");
-    EXPECT_EQ(blameHoverTitle(uncommitted(), now), "Not committed yet");
-    EXPECT_EQ(
-        blameHoverBody(uncommitted(), "message"), "This line has changes that aren't in a commit.");
-}
-
 TEST(BlameDisplayTexts, HoverTitleAndBody)
 {
     EXPECT_EQ(blameHoverTitle(committed("Ada Lovelace"), now), "3h  Ada Lovelace  ada@example.com");
@@ -62,38 +54,34 @@ TEST(BlameDisplayTexts, DetailsCardOfACommit)
     EXPECT_EQ(blameDetailsButtons(info), QStringList({ "Close", "Copy Hash" }));
 }
 
-TEST(BlameDisplayTexts, DetailsCardOfUncommittedLine)
+TEST(BlameDisplayTexts, UncommittedLinesSayNotCommitted)
 {
+    EXPECT_EQ(blameStatusText(uncommitted(), now), "Uncommitted");
+    EXPECT_EQ(blameHoverTitle(uncommitted(), now), "Not committed yet");
+    EXPECT_EQ(
+        blameHoverBody(uncommitted(), "message"), "This line has changes that aren't in a commit.");
     EXPECT_EQ(blameDetailsTitle(uncommitted()), "Not committed yet");
     EXPECT_EQ(blameDetailsDetail(uncommitted()), "This line has changes that aren't in a commit.");
     EXPECT_EQ(blameDetailsButtons(uncommitted()), QStringList({ "Close" }));
 }
 
-namespace
-{
-
-struct Placement {
-    const char *what;
-    QRect anchor;
-    QPoint expected;
-};
-
-const QRect visible(40, 30, 800, 600); // right edge 840, bottom 630
-const QSize card(300, 100);
-
-const Placement placements[] = {
-    { "fits below", { 100, 200, 200, 16 }, { 100, 220 } },
-    { "just fits below", { 100, 506, 200, 16 }, { 100, 526 } },
-    { "one point short flips above", { 100, 507, 200, 16 }, { 100, 403 } },
-    { "near the bottom flips above", { 100, 600, 200, 16 }, { 100, 496 } },
-    { "kept 8 inside the right edge", { 700, 200, 200, 16 }, { 532, 220 } },
-    { "kept 8 inside the left edge", { 10, 200, 200, 16 }, { 48, 220 } },
-};
-
-}
-
+// Below the anchor when the card fits, above it when not, and 8 points inside the visible
+// rectangle (40, 30, 800, 600: right edge 840, bottom 630).
 TEST(BlameDisplayPlacement, Table)
 {
-    for (const Placement &p : placements)
-        EXPECT_EQ(blameCardPosition(p.anchor, card, visible), p.expected) << p.what;
+    const struct {
+        const char *what;
+        QRect anchor;
+        QPoint expected;
+    } placements[] = {
+        { "fits below", { 100, 200, 200, 16 }, { 100, 220 } },
+        { "just fits below", { 100, 506, 200, 16 }, { 100, 526 } },
+        { "one point short flips above", { 100, 507, 200, 16 }, { 100, 403 } },
+        { "near the bottom flips above", { 100, 600, 200, 16 }, { 100, 496 } },
+        { "kept 8 inside the right edge", { 700, 200, 200, 16 }, { 532, 220 } },
+        { "kept 8 inside the left edge", { 10, 200, 200, 16 }, { 48, 220 } },
+    };
+    for (const auto &p : placements)
+        EXPECT_EQ(blameCardPosition(p.anchor, QSize(300, 100), QRect(40, 30, 800, 600)), p.expected)
+            << p.what;
 }
