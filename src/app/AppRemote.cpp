@@ -27,7 +27,7 @@ CardAction accepting(std::function<Checked<T>(const QString &)> check, std::func
             return;
         const Checked<T> accepted = check(shown->fieldText());
         if (!accepted.value) {
-            shown->setDetail(accepted.error);
+            shown->setFieldNote(accepted.error);
             return;
         }
         shown->dismiss(true);

@@ -43,11 +43,11 @@ void AppDelegate::openRemoteFilePrompt(const HostItemPtr &item)
                                  if (candidate->host.name == name || candidate->host.destination == name)
                                      chosen = candidate;
                              if (!chosen) {
-                                 shownCard->setDetail(QStringLiteral("No saved machine is called ") + name);
+                                 shownCard->setFieldNote(QStringLiteral("No saved machine is called ") + name);
                                  return;
                              }
                              if ((!path.startsWith(u'/') && !path.startsWith(u'~')) || path.endsWith(u'/')) {
-                                 shownCard->setDetail(QStringLiteral("A path starts with / or ~ and names a file"));
+                                 shownCard->setFieldNote(QStringLiteral("A path starts with / or ~ and names a file"));
                                  return;
                              }
                              shownCard->dismiss(true);

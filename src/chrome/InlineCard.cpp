@@ -82,6 +82,12 @@ InlineCard::InlineCard(const QString &title, const QString &detail,
         nameField->installEventFilter(this);
         column->addSpacing(10);
         column->addWidget(nameField);
+        fieldNote = new QLabel(this);
+        fieldNote->setFont(sized(font(), 11, false));
+        fieldNote->setWordWrap(true);
+        fieldNote->setContentsMargins(0, 4, 0, 0);
+        fieldNote->hide();
+        column->addWidget(fieldNote);
     }
     column->addSpacing(12);
     column->addLayout(buttonRow());
@@ -108,6 +114,11 @@ void InlineCard::applyColours()
     QPalette colours = detailLabel->palette();
     colours.setColor(QPalette::WindowText, Theme::secondaryLabel(palette()));
     detailLabel->setPalette(colours);
+    if (fieldNote) {
+        QPalette warning = fieldNote->palette();
+        warning.setColor(QPalette::WindowText, Theme::red(palette()));
+        fieldNote->setPalette(warning);
+    }
 }
 
 QString InlineCard::fieldText() const
@@ -119,6 +130,16 @@ void InlineCard::setDetail(const QString &text)
 {
     detailLabel->setText(text);
     detailLabel->setHidden(text.isEmpty());
+    if (parentWidget())
+        place();
+}
+
+void InlineCard::setFieldNote(const QString &text)
+{
+    if (!fieldNote)
+        return;
+    fieldNote->setText(text);
+    fieldNote->setHidden(text.isEmpty());
     if (parentWidget())
         place();
 }

@@ -44,6 +44,8 @@ public:
     QLineEdit *field() const { return nameField; }
     // The detail line is also where a card shows what is wrong with the field's text.
     void setDetail(const QString &text);
+    // A line under the field saying what is wrong with its text; empty hides it.
+    void setFieldNote(const QString &text);
 
 protected:
     bool event(QEvent *event) override;
@@ -70,6 +72,7 @@ private:
     QLabel *titleLabel;
     QLabel *detailLabel;
     QLineEdit *nameField = nullptr;
+    QLabel *fieldNote = nullptr;
     bool dismissesOnClick;
     bool dismissPending = false;
     QPointer<QWidget> focusBefore;

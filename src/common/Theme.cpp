@@ -110,3 +110,18 @@ QIcon symbolIcon(const QString &name, const QColor &tint, int pointSize)
 }
 
 }
+
+QColor Theme::red(const QPalette &palette)
+{
+    return isDark(palette) ? QColor(255, 105, 97) : QColor(215, 0, 21);
+}
+
+QColor Theme::orange(const QPalette &palette)
+{
+    return isDark(palette) ? QColor(255, 179, 64) : QColor(201, 52, 0);
+}
+
+QColor Theme::green(const QPalette &palette)
+{
+    return isDark(palette) ? QColor(49, 222, 75) : QColor(36, 138, 61);
+}

@@ -20,6 +20,10 @@ QColor accent(const QPalette &palette);
 QColor windowBackground(const QPalette &palette);
 QColor textBackground(const QPalette &palette);
 bool isDark(const QPalette &palette);
+// Status tints: trouble, going on, all well. Lighter on a dark palette.
+QColor red(const QPalette &palette);
+QColor orange(const QPalette &palette);
+QColor green(const QPalette &palette);
 
 // The rounded, bordered, semi-opaque panel behind every floating card.
 void paintCardPanel(QWidget *card, qreal cornerRadius, qreal opacity, qreal border = 1);

@@ -187,7 +187,9 @@ TEST_F(ConnectionsMenuTest, RenamingAndAddingAFolderChangeOnlyTheList)
     AppDelegate &a = launch();
     choose("Rename…");
     answerCard("  ", "Rename");
+    // The reason goes under the field; the card's own words stay.
     EXPECT_TRUE(cardTexts().contains("A name can't be empty."));
+    EXPECT_TRUE(cardTexts().contains("Only the name in this list. Where it is stays as it was."));
     answerCard(" Build box ", "Rename");
     EXPECT_EQ(a.statusText.value_or(""), "Renamed to Build box");
 
