@@ -126,6 +126,46 @@ TEST_F(RemoteDocumentTest, AMachineNoLongerSavedRefusesTheSave)
     EXPECT_TRUE(loadHosts().isEmpty());
 }
 
+TEST_F(RemoteDocumentTest, AReadOnlyFileKeepsTheTabUnsaved)
+{
+    const QString path = server.writeFile("locked.txt", "keep\n");
+    AppDelegate &a = launch();
+    const DocumentPtr document = openRemote("locked.txt");
+    ASSERT_TRUE(document);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    type(document, "mine ");
+    std::optional<bool> result;
+    a.saveFile(document, false, [&](bool ok) { result = ok; });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return result.has_value(); }, 30000));
+    EXPECT_FALSE(*result);
+    EXPECT_TRUE(document->isDirty);
+    EXPECT_EQ(a.statusText.value_or(""),
+              "No permission to write locked.txt as " + server.destination() + ". The tab stays unsaved.");
+    EXPECT_EQ(remoteBytes("locked.txt"), "keep\n");
+}
+
+TEST_F(RemoteDocumentTest, TheIndicatorFollowsTheConnectionAndAClickConnects)
+{
+    server.writeFile("shown.txt", "x\n");
+    AppDelegate &a = launch();
+    ASSERT_TRUE(openRemote("shown.txt"));
+    const auto indicator = [&] { return a.statusBar->remoteItem()->text(); };
+    EXPECT_TRUE(testsupport::waitUntil([&] { return indicator() == "127.0.0.1 — connected"; }, 10000)) << indicator().toStdString();
+
+    const HostItemPtr item = a.remoteHosts->items().front();
+    item->client->disconnect();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return server.connectionCount() == 0; }, 10000));
+    a.remoteHosts->checkLiveness(hostID(item->host), true);
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] { return indicator() == "127.0.0.1 — not connected. Click to connect; saving does it too."; }, 10000))
+        << indicator().toStdString();
+
+    a.statusBar->remoteItem()->click();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return indicator() == "127.0.0.1 — connected"; }, 30000))
+        << indicator().toStdString();
+    EXPECT_EQ(item->state, HostItem::State::connected);
+}
+
 // The saved connections' menu, as the user walks it: the first host's submenu, then an action.
 class ConnectionsMenuTest : public RemoteDocumentTest {
 protected:
