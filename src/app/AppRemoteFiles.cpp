@@ -125,7 +125,10 @@ bool AppDelegate::saveRemoteDocument(const DocumentPtr &document, bool force, st
     showNote(savingNote(client->host.destination));
     std::weak_ptr<OpenDocument> weak = document;
     saveRemote(*client, document->remote->path, bytes, force ? std::nullopt : asSeconds(document->remote->modified),
-               document->path(), [this, weak, editsAtStart, completion](const SaveOutcome &outcome) {
+               // The client is held until the save ends: an edited or removed connection must
+               // not cut off an upload, whose completion someone may be waiting for.
+               document->path(), [this, weak, editsAtStart, completion, client](const SaveOutcome &outcome) {
+                   Q_UNUSED(client);
                    const DocumentPtr strong = weak.lock();
                    const bool saved = strong && outcome.status == SaveStatus::saved;
                    if (strong)

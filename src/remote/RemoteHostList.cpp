@@ -93,7 +93,6 @@ void RemoteHostList::edit(const HostItemPtr &item, const RemoteHost &edited)
 {
     const QString oldID = hostID(item->host);
     item->client->disconnect();
-    item->client->cancel();
     item->host.destination = edited.destination;
     item->host.port = edited.port;
     item->host.folders = edited.folders;
@@ -116,7 +115,6 @@ void RemoteHostList::remove(const HostItemPtr &item)
     if (found == entries.end())
         return;
     item->client->disconnect();
-    item->client->cancel();
     entries.erase(found);
     listChanged();
 }

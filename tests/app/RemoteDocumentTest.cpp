@@ -119,7 +119,16 @@ TEST_F(RemoteDocumentTest, AMachineNoLongerSavedRefusesTheSave)
     const DocumentPtr document = openRemote("gone.txt");
     ASSERT_TRUE(document);
     type(document, "y");
+    // A save already on its way still ends and reports truly how it went: removing the machine
+    // closes its connection, which may cut the upload off.
+    std::optional<bool> inFlight;
+    a.saveFile(document, false, [&](bool ok) { inFlight = ok; });
     a.remoteHosts->remove(a.remoteHosts->items().front());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return inFlight.has_value(); }, 30000));
+    EXPECT_EQ(remoteBytes("gone.txt"), *inFlight ? "yx\n" : "x\n");
+    EXPECT_EQ(document->isDirty, !*inFlight);
+
+    type(document, "z");
     EXPECT_FALSE(a.saveFile(document, false));
     EXPECT_TRUE(document->isDirty);
     EXPECT_EQ(a.statusText.value_or(""), "That machine isn't in the Remote pane any more. Add it there to save.");
