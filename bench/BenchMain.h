@@ -4,9 +4,13 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <functional>
+
 // Runs the benchmarks of a program that drives real widgets offscreen, with settings and
-// runtime files in a folder of its own.
-inline int runWidgetBenchmarks(int argc, char **argv)
+// runtime files in a folder of its own. setUp runs once the application exists and may refuse
+// to go on; tearDown runs before it goes.
+inline int runWidgetBenchmarks(
+    int argc, char **argv, std::function<bool()> setUp = {}, std::function<void()> tearDown = {})
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -17,8 +21,12 @@ inline int runWidgetBenchmarks(int argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quillmar"));
     QApplication::setApplicationName(QStringLiteral("Quillmar"));
+    if (setUp && !setUp())
+        return 1;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    if (tearDown)
+        tearDown();
     return 0;
 }

@@ -1,0 +1,105 @@
+// A 10 MB remote file over a loopback ssh server, from the request to the document shown in
+// the editor, through the real controller and widgets offscreen: with the machine's master
+// connection already up, and with it closed first. The server's account runs /bin/sh with no
+// start-up files, so the figures are ssh's, the scripts' and the editor's own.
+#include "BenchMain.h"
+#include "app/AppDelegate.h"
+#include "editor/EditorTextView.h"
+#include "remote/RemoteHostList.h"
+#include "remote/RemoteHostsFile.h"
+#include "remote/SSHClient.h"
+#include "remote/SSHRun.h"
+
+// The test server lives with the tests; benchmark programs link only their library.
+#include "../tests/remote/SshServerFixture.cpp"
+#include "../tests/remote/SshServerFixture.h"
+
+#include <QSettings>
+#include <benchmark/benchmark.h>
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+SshServerFixture *server = nullptr;
+
+QByteArray codeText(qint64 bytes)
+{
+    const QByteArray line = "    total += compute(values, index) * 2; // keep the running sum\n";
+    QByteArray out;
+    out.reserve(bytes + line.size());
+    while (out.size() < bytes)
+        out += line;
+    out.truncate(bytes);
+    return out;
+}
+
+void waitForEvents(const std::function<bool()> &done)
+{
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+}
+
+void runTrue(SSHClient &client)
+{
+    bool done = false;
+    client.run(QStringLiteral("true"), std::nullopt, commandOutputLimit, [&](const SSHResult &) { done = true; });
+    waitForEvents([&] { return done; });
+}
+
+void BM_OpenRemoteFileToShown(benchmark::State &state)
+{
+    const bool masterUp = state.range(0) == 1;
+    const QString path = server->writeFile(QStringLiteral("big.cpp"), codeText(10 * 1000 * 1000));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QSettings().clear();
+        auto app = std::make_unique<AppDelegate>();
+        app->didFinishLaunching();
+        const auto client = app->remoteHosts->items().front()->client;
+        if (masterUp)
+            runTrue(*client);
+        else
+            SSHClient::disconnectAll({ client });
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        app->openRemoteFile(client, path, false);
+        waitForEvents([&] { return !app->documents.empty() && app->documents.back()->remote.has_value(); });
+        const DocumentPtr shown = app->activeDocument();
+        if (shown && shown->textView)
+            shown->textView->viewport()->repaint();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        SSHClient::disconnectAll({ client });
+        app.reset();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenRemoteFileToShown)->ArgName("master_up")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}
+
+int main(int argc, char **argv)
+{
+    ::signal(SIGPIPE, SIG_IGN);
+    SshServerFixture fixture;
+    QTemporaryDir home;
+    const auto setUp = [&] {
+        QString error;
+        if (!fixture.start(&error)) {
+            std::fprintf(stderr, "no ssh server: %s\n", qPrintable(error));
+            return false;
+        }
+        server = &fixture;
+        SSHPrograms programs;
+        programs.ssh = fixture.sshProgram();
+        setSSHProgramsForTests(programs);
+        setHomeForTests(home.path());
+        return saveHosts({ RemoteHost { QStringLiteral("bench"), fixture.destination(), fixture.port(),
+                                        { QStringLiteral("~") } } },
+                         &error);
+    };
+    return runWidgetBenchmarks(argc, argv, setUp, [&] { fixture.stop(); });
+}
