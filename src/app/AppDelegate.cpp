@@ -35,9 +35,9 @@ AppDelegate::~AppDelegate()
 
 void AppDelegate::didFinishLaunching()
 {
+    watchRemoteHosts();
     buildMenus();
     buildWindow();
-    watchRemoteHosts();
     restoreSession();
     window->show();
     window->raise();

@@ -34,6 +34,7 @@ class FileIndexer;
 class QuickPickCard;
 class SettingsView;
 class SSHClient;
+class SSHView;
 class RemoteHostList;
 struct HostItem;
 using HostItemPtr = std::shared_ptr<HostItem>;
@@ -178,7 +179,7 @@ public:
     QSplitter *split = nullptr;
     ExplorerView *explorer = nullptr;
     QWidget *gitLog = nullptr;
-    QWidget *sshView = nullptr;
+    SSHView *sshView = nullptr;
     SearchView *searchView = nullptr;
     QWidget *sidebar = nullptr;
     QWidget *editorContainer = nullptr;
@@ -247,6 +248,8 @@ private:
     void trashItem(const QString &path);
     InlineCard *cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions, int keepsOpen);
     void watchRemoteHosts();
+    void buildRemotePane(QWidget *sidebar);
+    void removeHost(const HostItemPtr &item);
     void connectFinished(const HostItemPtr &item);
     void hostIDChanged(const QString &oldID, const QString &newID);
     void addFolderToHost(const HostItemPtr &item);

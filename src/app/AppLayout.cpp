@@ -19,6 +19,8 @@
 #include "editor/PaintScheduler.h"
 #include "navigation/ExplorerView.h"
 #include "navigation/SearchView.h"
+#include "remote/RemoteHostList.h"
+#include "remote/SSHView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -130,13 +132,13 @@ QWidget *AppDelegate::buildSidebar()
     explorer->contextMenu = [this](const std::optional<QString> &path) { return explorerMenu(path); };
     explorer->onDeleteKey = [this](const QStringList &paths) { trashItems(paths); };
     gitLog = new SolidBackdrop(sidebar);
-    sshView = new SolidBackdrop(sidebar);
+    buildRemotePane(sidebar);
     searchView = new SearchView(sidebar);
     searchView->placeProvider = [this] { return workspace; };
     searchView->onOpen = [this](const QString &place, const QString &path, int line) {
         openAtLine(QDir(place).filePath(path), line, true);
     };
-    for (QWidget *pane : { static_cast<QWidget *>(explorer), gitLog, sshView, static_cast<QWidget *>(searchView) })
+    for (QWidget *pane : std::initializer_list<QWidget *> { explorer, gitLog, sshView, searchView })
         layout->addWidget(pane);
     const QString mode = Defaults::sidebarMode();
     explorer->setVisible(mode == QLatin1String("explorer"));
@@ -176,6 +178,7 @@ QWidget *AppDelegate::buildEditorArea()
     });
     statusBar = new StatusBarView(editorContainer);
     statusBar->onBlameClick = [this] { showBlameDetails(); };
+    statusBar->onRemoteClick = [this] { connectActiveHost(); };
     layout->addWidget(statusBar);
     emptyView = new EditorTextView();
     emptyView->setReadOnly(true);
@@ -322,6 +325,8 @@ void AppDelegate::showPane(const QString &mode)
     updateActivityBar();
     if (mode == QLatin1String("search"))
         searchView->prepare();
+    if (mode == QLatin1String("ssh"))
+        remoteHosts->checkEveryHost();
 }
 
 void AppDelegate::toggleSidebar()

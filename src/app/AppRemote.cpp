@@ -9,6 +9,7 @@
 #include "remote/RemoteHostList.h"
 #include "remote/RemoteHostsFile.h"
 #include "remote/SSHClient.h"
+#include "remote/SSHView.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -65,10 +66,13 @@ void AppDelegate::watchRemoteHosts()
     };
     remoteHosts->onHostIDChanged = [this](const QString &oldID, const QString &newID) { hostIDChanged(oldID, newID); };
     // The indicator and the caret's blame depend on whether the machine answers.
-    remoteHosts->onItemChanged = [this](const HostItemPtr &) { scheduleStatusRefresh(); };
+    remoteHosts->onItemChanged = [this](const HostItemPtr &item) {
+        if (sshView)
+            sshView->refresh(item);
+        scheduleStatusRefresh();
+    };
     remoteHosts->onConnectFinished = [this](const HostItemPtr &item) { connectFinished(item); };
     remoteHosts->onNeedsTrust = [this](const HostItemPtr &item) { trustHost(item); };
-    statusBar->onRemoteClick = [this] { connectActiveHost(); };
 }
 
 std::shared_ptr<SSHClient> AppDelegate::clientFor(const QString &id) const
@@ -82,12 +86,31 @@ bool AppDelegate::isHostAlive(const QString &id) const
     return remoteHosts && remoteHosts->isAlive(id) == true;
 }
 
+void AppDelegate::buildRemotePane(QWidget *sidebar)
+{
+    sshView = new SSHView(remoteHosts.get(), sidebar);
+    sshView->onAdd = [this] { connectOverSSH(); };
+    sshView->onConnect = [this](const HostItemPtr &item) { connectHost(item); };
+    sshView->onOpenFile = [this](const std::shared_ptr<SSHClient> &client, const QString &path, bool permanent) {
+        openRemoteFile(client, path, !permanent);
+    };
+    sshView->hostMenu = [this](const HostItemPtr &item) {
+        auto *menu = new QMenu(sshView);
+        fillHostMenu(menu, item);
+        return menu;
+    };
+}
+
 void AppDelegate::connectOverSSH()
 {
     const CardText text = connectCard();
     cardFromText(text,
                  { {}, accepting<RemoteHost>(acceptConnect,
-                                             [this](const RemoteHost &host) { connectHost(remoteHosts->addHost(host)); }) },
+                                             [this](const RemoteHost &host) {
+                                                 const HostItemPtr item = remoteHosts->addHost(host);
+                                                 sshView->reloadHosts();
+                                                 connectHost(item);
+                                             }) },
                  text.primary);
 }
 
@@ -132,8 +155,16 @@ void AppDelegate::trustHost(const HostItemPtr &item)
     startTrust(item->client, hooks);
 }
 
+void AppDelegate::removeHost(const HostItemPtr &item)
+{
+    sshView->forgetExpansion(hostID(item->host));
+    remoteHosts->remove(item);
+    sshView->reloadHosts();
+}
+
 void AppDelegate::hostIDChanged(const QString &oldID, const QString &newID)
 {
+    sshView->carryExpansion(oldID, newID);
     for (const DocumentPtr &document : documents) {
         if (!document->remote || document->remote->hostID != oldID)
             continue;
@@ -240,8 +271,5 @@ void AppDelegate::fillHostMenu(QMenu *menu, const HostItemPtr &item)
     menu->addAction(QStringLiteral("Copy Destination"), this,
                     [destination] { QApplication::clipboard()->setText(destination); });
     menu->addSeparator();
-    menu->addAction(QStringLiteral("Remove"), this, [this, weak] {
-        if (const HostItemPtr strong = weak.lock())
-            remoteHosts->remove(strong);
-    });
+    menu->addAction(QStringLiteral("Remove"), this, on(&AppDelegate::removeHost));
 }

@@ -3,6 +3,9 @@
 #include "../remote/SshServerFixture.h"
 #include "common/Defaults.h"
 #include "remote/RemoteHostList.h"
+#include "remote/RemoteOutline.h"
+#include "remote/RemoteTreeModel.h"
+#include "remote/SSHView.h"
 #include "remote/RemoteHostsFile.h"
 #include "remote/SSHClient.h"
 #include "remote/SSHRun.h"
@@ -15,6 +18,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTest>
 
 // The controller against a real ssh server on 127.0.0.1.
 class RemoteDocumentTest : public AppFixture {
@@ -280,4 +284,50 @@ TEST_F(RemoteDocumentTest, BlameOfACommittedFileComesFromTheMachine)
     EXPECT_EQ(shownBlame(), "now Ada Lov…");
     ASSERT_TRUE(document->textView->annotation.has_value());
     EXPECT_EQ(document->textView->annotation->text, "now Ada Lov… Add the tool");
+}
+
+// The Remote pane in the window, clicked as the user would.
+TEST_F(RemoteDocumentTest, TheRemotePaneOpensAFileOfTheMachine)
+{
+    server.writeFile("site/index.html", "<p>hi</p>\n");
+    AppDelegate &a = launch();
+    a.showPane("ssh");
+    ASSERT_TRUE(a.sshView->isVisible());
+    RemoteTreeModel *model = a.sshView->model();
+    RemoteOutline *outline = a.sshView->outline();
+    const auto click = [&](const QModelIndex &row) {
+        outline->scrollTo(row);
+        QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(row).center());
+    };
+    const auto childNamed = [&](const QModelIndex &parent, const QString &name) {
+        for (int i = 0; i < model->rowCount(parent); ++i)
+            if (model->index(i, 0, parent).data().toString().endsWith(name))
+                return model->index(i, 0, parent);
+        return QModelIndex();
+    };
+    const QModelIndex host = model->index(0, 0);
+    click(host);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return model->rowCount(host) == 1; }, 30000));
+    const QModelIndex home = model->index(0, 0, host);
+    outline->expand(home);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return childNamed(home, "site").isValid(); }, 30000));
+    const QModelIndex site = childNamed(home, "site");
+    outline->expand(site);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return childNamed(site, "index.html").isValid(); }, 30000));
+    click(childNamed(site, "index.html"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.documents.empty() && a.documents.back()->remote; }, 30000));
+    const DocumentPtr document = a.documents.back();
+    EXPECT_TRUE(document->isPreview);
+    EXPECT_EQ(document->remote->path, QDir(server.home()).canonicalPath() + "/site/index.html");
+    EXPECT_EQ(document->textView->toPlainText(), "<p>hi</p>\n");
+
+    // Removing the machine from its menu empties the pane and the saved list.
+    QMenu menu;
+    a.fillHostMenu(&menu, a.remoteHosts->items().front());
+    for (QAction *action : menu.actions())
+        if (action->text() == "Remove")
+            action->trigger();
+    EXPECT_EQ(model->rowCount(), 0);
+    EXPECT_FALSE(a.sshView->notice()->isHidden());
+    EXPECT_TRUE(loadHosts().isEmpty());
 }
