@@ -1,6 +1,7 @@
 // Start-up with a restored session, loading files of growing size, the long-line scan and
 // the idle memory of the editor, all through the real controller and widgets offscreen.
 #include "BenchMain.h"
+#include "BenchText.h"
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "app/TextFile.h"
@@ -32,12 +33,7 @@ QByteArray cppText(qint64 bytes)
                              "    for (int v : values) { if (v > 0) total += v * 2; }\n"
                              "    return total; /* done */\n"
                              "}\n";
-    QByteArray out;
-    out.reserve(bytes + block.size());
-    while (out.size() < bytes)
-        out += block;
-    out.truncate(bytes);
-    return out;
+    return repeatedTo(block, bytes);
 }
 
 QString makeFile(const QString &name, const QByteArray &bytes)

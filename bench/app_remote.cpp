@@ -3,6 +3,7 @@
 // connection already up, and with it closed first. The server's account runs /bin/sh with no
 // start-up files, so the figures are ssh's, the scripts' and the editor's own.
 #include "BenchMain.h"
+#include "BenchText.h"
 #include "app/AppDelegate.h"
 #include "editor/EditorTextView.h"
 #include "remote/RemoteHostList.h"
@@ -27,12 +28,7 @@ SshServerFixture *server = nullptr;
 QByteArray codeText(qint64 bytes)
 {
     const QByteArray line = "    total += compute(values, index) * 2; // keep the running sum\n";
-    QByteArray out;
-    out.reserve(bytes + line.size());
-    while (out.size() < bytes)
-        out += line;
-    out.truncate(bytes);
-    return out;
+    return repeatedTo(line, bytes);
 }
 
 void waitForEvents(const std::function<bool()> &done)

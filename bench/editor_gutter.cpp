@@ -1,6 +1,7 @@
 // The line-number gutter beside a large text: a paint with the text scrolled to its middle, a
 // scroll by a page with the paint that follows, and the line feed count it shares.
 #include "BenchMain.h"
+#include "BenchText.h"
 #include "common/TextCounts.h"
 #include "editor/EditorTextView.h"
 #include "editor/LineNumberGutter.h"
@@ -23,11 +24,7 @@ QString sourceText(qsizetype size)
                                          "        total += compute(first, second, value); // note\n"
                                          "    }\n"
                                          "\n");
-    QString text;
-    text.reserve(size + lines.size());
-    while (text.size() < size)
-        text += lines;
-    return text;
+    return repeatedTo(lines, size);
 }
 
 struct Editor {

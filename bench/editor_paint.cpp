@@ -3,6 +3,7 @@
 // included), the main-thread cost of colouring the window around the visible lines of a 64 MB
 // text and drawing it, re-applying an unchanged window (scrolling), and typing with colours on.
 #include "BenchMain.h"
+#include "BenchText.h"
 #include "editor/EditorTextView.h"
 #include "editor/Language.h"
 #include "editor/PaintScheduler.h"
@@ -46,13 +47,7 @@ QString cppPage()
 
 QString cppText(qsizetype length)
 {
-    const QString page = cppPage();
-    QString text;
-    text.reserve(length + page.size());
-    while (text.size() < length)
-        text += page;
-    text.truncate(length);
-    return text;
+    return repeatedTo(cppPage(), length);
 }
 
 std::vector<Span> repeatedSpans(qsizetype length)

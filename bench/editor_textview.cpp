@@ -1,6 +1,7 @@
 // The editor text view with large texts: loading and first paint, a paint with the inline
 // annotation on show, and typing (each keystroke also records an undo step).
 #include "BenchMain.h"
+#include "BenchText.h"
 #include "editor/EditorTextView.h"
 
 #include <QApplication>
@@ -17,11 +18,7 @@ QString sourceText(qsizetype bytes)
 {
     const QString line = QStringLiteral(
         "    const QString value = compute(first, second) + QStringLiteral(\"text\"); // note\n");
-    QString text;
-    text.reserve(bytes + line.size());
-    while (text.size() < bytes)
-        text += line;
-    return text;
+    return repeatedTo(line, bytes);
 }
 
 void type(EditorTextView &view, int key, const QString &text)

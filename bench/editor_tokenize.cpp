@@ -1,5 +1,6 @@
 // The syntax scan over the largest text that is ever scanned (2,000,000 UTF-16 code units).
 // Throughput is reported as bytes per second where one "byte" is one UTF-16 code unit.
+#include "BenchText.h"
 #include "editor/Language.h"
 #include "editor/Tokenizer.h"
 
@@ -93,20 +94,9 @@ if __name__ == "__main__":
     main()
 )";
 
-QString repeatedTo(const char16_t *sample, qsizetype length)
-{
-    const QString block = QString::fromUtf16(sample);
-    QString text;
-    text.reserve(length + block.size());
-    while (text.size() < length)
-        text += block;
-    text.truncate(length);
-    return text;
-}
-
 void scan(benchmark::State &state, const char16_t *sample, const char *languageName)
 {
-    const QString text = repeatedTo(sample, scanLimit);
+    const QString text = repeatedTo(QString::fromUtf16(sample), scanLimit);
     const Language &language = *languageNamed(QString::fromLatin1(languageName));
     std::size_t spanCount = 0;
     for (auto _ : state) {
