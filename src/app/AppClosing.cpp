@@ -1,5 +1,8 @@
 // Closing tabs singly and in groups, reopening them, moving between and reordering them.
 #include "AppDelegate.h"
+#include "FileNames.h"
+
+#include "remote/RemoteHostList.h"
 
 #include "EditorHost.h"
 #include "MainWindow.h"
@@ -163,18 +166,16 @@ void AppDelegate::closeTabOrWindow()
 
 QString AppDelegate::relativePath(const OpenDocument &document) const
 {
-    if (document.remote)
-        return document.remote->path;
-    const QString path = QDir::cleanPath(document.path());
-    for (const QString &base : { workspace.value_or(QString()), explorer->root() }) {
-        if (base.isEmpty())
-            continue;
-        const QString clean = QDir::cleanPath(base);
-        const QString prefix = clean == QLatin1String("/") ? clean : clean + QLatin1Char('/');
-        if (path.startsWith(prefix))
-            return path.mid(prefix.size());
+    if (document.remote) {
+        // Relative to the machine's folder, as the Remote pane shows it, that holds the file.
+        QStringList folders;
+        if (const HostItemPtr item = remoteHosts->itemFor(document.remote->hostID))
+            for (const ResolvedFolder &root : item->roots)
+                if (root.found)
+                    folders << root.path;
+        return FileNames::relativeToFirst(document.remote->path, folders);
     }
-    return document.path();
+    return FileNames::relativeToFirst(document.path(), { workspace.value_or(QString()), explorer->root() });
 }
 
 void AppDelegate::revealInFileManager(const QString &path)

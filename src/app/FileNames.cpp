@@ -25,6 +25,20 @@ bool isAtOrUnder(const QString &path, const QString &folder)
     return item.startsWith(base == QLatin1String("/") ? base : base + u'/');
 }
 
+QString relativeToFirst(const QString &path, const QStringList &folders)
+{
+    const QString item = QDir::cleanPath(path);
+    for (const QString &folder : folders) {
+        if (folder.isEmpty())
+            continue;
+        const QString base = QDir::cleanPath(folder);
+        const QString prefix = base == QLatin1String("/") ? base : base + u'/';
+        if (item.startsWith(prefix) && item.size() > prefix.size())
+            return item.mid(prefix.size());
+    }
+    return path;
+}
+
 QString moved(const QString &path, const QString &from, const QString &to)
 {
     const QString item = QDir::cleanPath(path);

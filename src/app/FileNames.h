@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -12,6 +13,10 @@ std::optional<QString> nameError(const QString &name);
 
 // True when `path` is `folder` or lies under it, component by component.
 bool isAtOrUnder(const QString &path, const QString &folder);
+
+// `path` after the first of the folders strictly above it and its "/" (for "/" only the leading
+// "/" goes); the whole path when none is.
+QString relativeToFirst(const QString &path, const QStringList &folders);
 
 // `path` (at or under `from`) as it reads after `from` moved to `to`.
 QString moved(const QString &path, const QString &from, const QString &to);

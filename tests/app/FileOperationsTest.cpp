@@ -31,6 +31,11 @@ TEST(FileNameRules, MessagesAndComponentWiseFolders)
     EXPECT_FALSE(FileNames::isAtOrUnder("/w/app2/x", "/w/app"));
     EXPECT_TRUE(FileNames::isAtOrUnder("/w/app", "/w/app/"));
     EXPECT_EQ(FileNames::moved("/w/app/src/x.c", "/w/app", "/w/lib"), "/w/lib/src/x.c");
+    // The first folder that holds the file; a look-alike sibling folder does not.
+    EXPECT_EQ(FileNames::relativeToFirst("/w/app/src/x.c", { "", "/w/ap", "/w/app/", "/w" }), "src/x.c");
+    EXPECT_EQ(FileNames::relativeToFirst("/etc/hosts", { "/" }), "etc/hosts");
+    EXPECT_EQ(FileNames::relativeToFirst("/w/app", { "/w/app" }), "/w/app");
+    EXPECT_EQ(FileNames::relativeToFirst("/srv/x", {}), "/srv/x");
 }
 
 TEST_F(FileOperationsTest, NewFileNeedsAFolderFirst)
