@@ -49,9 +49,20 @@ QLabel *bodyLabel(const QString &body, const QFont &font, QWidget *parent)
     return label;
 }
 
+// Rows fill the width and never hold it open: a narrow view cuts a row's end instead of the
+// whole page.
+void addRow(QVBoxLayout *stack, QWidget *row)
+{
+    QSizePolicy policy = row->sizePolicy();
+    policy.setHorizontalPolicy(QSizePolicy::Ignored);
+    row->setSizePolicy(policy);
+    stack->addWidget(row);
+}
+
 QPushButton *rowButton(const char *title, QWidget *parent)
 {
     auto *button = new QPushButton(QString::fromUtf8(title), parent);
+    button->setFont(CommitStyle::font(button->font(), 12));
     button->setObjectName(QLatin1String(title));
     button->setCursor(Qt::PointingHandCursor);
     button->setFocusPolicy(Qt::NoFocus);
@@ -109,17 +120,20 @@ void CommitView::render(const QString &body, const std::optional<QList<ChangedFi
     auto *stack = new QVBoxLayout(content);
     stack->setContentsMargins(margin, margin, margin, margin);
     stack->setSpacing(rowSpacing);
-    stack->addWidget(textLabel("subject", shown.subject,
-        CommitStyle::font(font(), 20, QFont::DemiBold), Tint::label, content));
+    addRow(stack,
+        textLabel("subject", shown.subject, CommitStyle::font(font(), 20, QFont::DemiBold),
+            Tint::label, content));
     if (!body.isEmpty())
-        stack->addWidget(bodyLabel(body, CommitStyle::font(font(), 13), content));
-    stack->addWidget(textLabel("meta", CommitTexts::metaLine(shown), CommitStyle::font(font(), 12),
-        Tint::secondary, content));
+        addRow(stack, bodyLabel(body, CommitStyle::font(font(), 13), content));
+    addRow(stack,
+        textLabel("meta", CommitTexts::metaLine(shown), CommitStyle::font(font(), 12),
+            Tint::secondary, content));
     if (files)
         addFiles(content, *files);
     else
-        stack->addWidget(textLabel("reading", QString::fromUtf8(CommitTexts::readingCommit),
-            CommitStyle::font(font(), 13), Tint::secondary, content));
+        addRow(stack,
+            textLabel("reading", QString::fromUtf8(CommitTexts::readingCommit),
+                CommitStyle::font(font(), 13), Tint::secondary, content));
     stack->addStretch(1);
     scroll->setWidget(content);
 }
@@ -128,14 +142,14 @@ void CommitView::addFiles(QWidget *content, const QList<ChangedFile> &files)
 {
     auto *stack = static_cast<QVBoxLayout *>(content->layout());
     stack->addSpacing(filesGap);
-    stack->addWidget(summaryRow(files, content));
+    addRow(stack, summaryRow(files, content));
     const auto load = [this](const ChangedFile &file, FileSection::Completion done) {
         loadDiff(file, std::move(done));
     };
     for (const ChangedFile &file : files) {
         auto *section = new FileSection(file, load, content);
         sections.append(section);
-        stack->addWidget(section);
+        addRow(stack, section);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <gtest/gtest.h>
@@ -276,14 +277,15 @@ TEST(CommitView, DiffLinesAreTintedByTheirKind)
 {
     using K = DiffLineKind;
     DiffTextView view;
-    view.resize(400, 100);
+    view.resize(400, 20);
     view.fill(diffFill(
         FileDiff { { { K::header, "new file mode 100644" }, { K::hunk, "@@ -1 +1 @@" },
                        { K::removed, "-old" }, { K::added, "+new" }, { K::context, " same" } },
             0 }));
     view.show();
-    // Every line is on screen: the view is as tall as its text.
+    // Every line is on screen: the view grows as tall as its text and never scrolls down.
     EXPECT_GE(view.height(), 5 * view.fontMetrics().height());
+    EXPECT_EQ(view.verticalScrollBar()->maximum(), 0);
     const QImage image = view.grab().toImage();
     const auto colourOfLine = [&](int line) {
         const QRect box = view.cursorRect(QTextCursor(view.document()->findBlockByNumber(line)));
