@@ -7,11 +7,11 @@ namespace
 
 const QString middleDot = QStringLiteral("  ·  ");
 
-// The long date format without its weekday and with abbreviated month names, which is what the
-// locales write as their medium date ("MMM d, yyyy", "d. MMM yyyy", ...).
+// Qt has no medium date; the long one without its weekday (first or last) and with abbreviated
+// months comes closest while keeping the locale's order ("MMM d, yyyy", "d. MMM yyyy", ...).
 QString mediumDateFormat(const QLocale &locale)
 {
-    static const QRegularExpression weekday(QStringLiteral("d{4}[,.]?\\s*"));
+    static const QRegularExpression weekday(QStringLiteral("dddd[^dMy]*|[^dMy]*dddd$"));
     QString format = locale.dateFormat(QLocale::LongFormat);
     format.remove(weekday);
     format.replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
