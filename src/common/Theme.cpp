@@ -82,6 +82,14 @@ bool hasSymbol(const QString &name)
     return QFile::exists(symbolPath(name));
 }
 
+QFont pointFont(const QFont &base, qreal points, QFont::Weight weight)
+{
+    QFont font = base;
+    font.setPointSizeF(points);
+    font.setWeight(weight);
+    return font;
+}
+
 QPixmap symbol(const QString &name, const QColor &tint, int pointSize, qreal devicePixelRatio)
 {
     const int side = qMax(1, qRound(pointSize * devicePixelRatio));

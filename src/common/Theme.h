@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QIcon>
 #include <QPalette>
 #include <QPixmap>
@@ -24,6 +25,9 @@ bool isDark(const QPalette &palette);
 QColor red(const QPalette &palette);
 QColor orange(const QPalette &palette);
 QColor green(const QPalette &palette);
+
+// The base font at another size in points, and weight.
+QFont pointFont(const QFont &base, qreal points, QFont::Weight weight = QFont::Normal);
 
 // The rounded, bordered, semi-opaque panel behind every floating card.
 void paintCardPanel(QWidget *card, qreal cornerRadius, qreal opacity, qreal border = 1);

@@ -14,13 +14,6 @@ constexpr int lineGap = 2;
 constexpr qreal titlePoints = 12;
 constexpr qreal detailPoints = 11;
 
-QFont pointFont(const QFont &base, qreal points)
-{
-    QFont font = base;
-    font.setPointSizeF(points);
-    return font;
-}
-
 // One line of text cut at its end to the width, from the top of the rect.
 void drawLine(QPainter *painter, const QRect &rect, const QFont &font, const QColor &colour,
     const QString &text)
@@ -50,7 +43,7 @@ void CommitCell::paint(
     const bool selected = opt.state & QStyle::State_Selected;
     const QColor highlighted = opt.palette.color(QPalette::HighlightedText);
     const QRect cell = opt.rect.adjusted(horizontalInset, 0, -horizontalInset, 0);
-    const QFont titleFont = pointFont(opt.font, titlePoints);
+    const QFont titleFont = Theme::pointFont(opt.font, titlePoints);
     const QString title = index.data(Qt::DisplayRole).toString();
     painter->save();
     if (index.data(CommitListModel::LoadMoreRole).toBool()) {
@@ -60,7 +53,7 @@ void CommitCell::paint(
         painter->restore();
         return;
     }
-    const QFont detailFont = pointFont(opt.font, detailPoints);
+    const QFont detailFont = Theme::pointFont(opt.font, detailPoints);
     const int titleHeight = QFontMetrics(titleFont).height();
     const int textHeight = titleHeight + lineGap + QFontMetrics(detailFont).height();
     const int top = cell.top() + (cell.height() - textHeight) / 2;

@@ -25,14 +25,6 @@ constexpr qreal headerPoints = 11;
 constexpr qreal noticePoints = 12;
 constexpr int refreshIconPoints = 16;
 
-QFont pointFont(const QFont &base, qreal points, QFont::Weight weight = QFont::Normal)
-{
-    QFont font = base;
-    font.setPointSizeF(points);
-    font.setWeight(weight);
-    return font;
-}
-
 // Changes made by the pane itself while this lives are not the user's choice.
 class Programmatic
 {
@@ -75,7 +67,7 @@ GitLogView::GitLogView(QWidget *parent)
     m_notice->setTextFormat(Qt::PlainText);
     m_notice->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_notice->setContentsMargins(10, 8, 10, 8);
-    m_notice->setFont(pointFont(font(), noticePoints));
+    m_notice->setFont(Theme::pointFont(font(), noticePoints));
     m_notice->setForegroundRole(QPalette::PlaceholderText);
     buildTable();
 
@@ -94,7 +86,7 @@ QWidget *GitLogView::buildHeader()
 {
     auto *row = new QWidget(this);
     m_header = new BranchHeaderLabel(row);
-    m_header->setFont(pointFont(font(), headerPoints, QFont::DemiBold));
+    m_header->setFont(Theme::pointFont(font(), headerPoints, QFont::DemiBold));
     // A long branch or repository name is cut rather than widening the sidebar.
     m_header->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_refresh = new QToolButton(row);
