@@ -4,12 +4,8 @@
 
 #include "FakeSsh.h"
 #include "TestRepo.h"
-#include "TestSupport.h"
 
 #include <QAbstractItemModelTester>
-#include <QDir>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace
@@ -150,34 +146,6 @@ TEST(GitLogPaging, OnlyTheNewestGenerationsAnswersCount)
     EXPECT_EQ(paging.lastPlace(), std::nullopt);
     EXPECT_FALSE(paging.finishPage(*late));
     EXPECT_FALSE(paging.isLoadingMore());
-}
-
-TEST(GitLogPaging, FirstPageFindsTheRootItsBranchAndItsCommits)
-{
-    TestRepo repo;
-    QTemporaryDir outside;
-    const auto nowhere = GitLogPaging::readFirstPage(GitSource::local(outside.path()));
-    EXPECT_EQ(nowhere.root, std::nullopt);
-
-    const auto unborn = GitLogPaging::readFirstPage(GitSource::local(repo.path()));
-    ASSERT_TRUE(unborn.root.has_value());
-    EXPECT_EQ(unborn.branch, std::nullopt);
-    EXPECT_TRUE(unborn.commits.isEmpty());
-
-    repo.write("src/a.txt", "a\n");
-    repo.commit("First", 1700000000);
-    const QString second = repo.commit("Second", 1700000100);
-    const auto found = GitLogPaging::readFirstPage(GitSource::local(repo.filePath("src")));
-    ASSERT_TRUE(found.root.has_value());
-    EXPECT_EQ(found.root->folder(), QFileInfo(repo.path()).canonicalFilePath());
-    EXPECT_EQ(found.branch, QStringLiteral("main"));
-    ASSERT_EQ(found.commits.size(), 2);
-    EXPECT_EQ(found.commits.front().sha, second);
-
-    const QList<Commit> rest = GitLogPaging::readPage(*found.root, 1);
-    ASSERT_EQ(rest.size(), 1);
-    EXPECT_EQ(rest.front().subject, QStringLiteral("First"));
-    EXPECT_TRUE(GitLogPaging::readPage(GitSource::local(outside.path()), 0).isEmpty());
 }
 
 }
