@@ -176,16 +176,3 @@ void AppDelegate::showBlameHoverCard(const QRect &annotation)
         }, Qt::QueuedConnection);
     });
 }
-
-void AppDelegate::showCommit(const QString &folder, const QString &sha)
-{
-    const GitSource source = GitSource::local(folder);
-    gitWork(source, [this, source, sha] {
-        const bool found = GitQueries::commit(source, sha).has_value();
-        QMetaObject::invokeMethod(this, [this, found] {
-            // The commit view comes later; until then a found commit has nowhere to open.
-            if (!found)
-                showNote(QStringLiteral("Couldn't find that commit"));
-        }, Qt::QueuedConnection);
-    });
-}

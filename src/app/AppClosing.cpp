@@ -156,6 +156,10 @@ void AppDelegate::closeTabOrWindow()
         closeSettings();
         return;
     }
+    if (isCommitViewShown()) {
+        closeCommitView();
+        return;
+    }
     if (activeDocument()) {
         closeTab(activeIndex);
         return;

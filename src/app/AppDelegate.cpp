@@ -91,6 +91,7 @@ void AppDelegate::didBecomeActive()
     refreshFileIndexIfOld();
     if (remoteHosts)
         remoteHosts->checkEveryHost();
+    refreshShownPane(false);
     if (explorer) {
         explorer->reload();
         if (const DocumentPtr active = activeDocument())

@@ -5,6 +5,7 @@
 #include "editor/EditorTextView.h"
 #include "chrome/HoverCards.h"
 #include "git/BlameInfo.h"
+#include "git/Commit.h"
 #include "navigation/IndexedFile.h"
 
 #include <QDateTime>
@@ -33,6 +34,9 @@ class FindBar;
 class FileIndexer;
 class QuickPickCard;
 class SettingsView;
+class CommitView;
+class GitLogView;
+class GitSource;
 class SSHClient;
 class SSHView;
 class RemoteHostList;
@@ -178,7 +182,7 @@ public:
     MainWindow *window = nullptr;
     QSplitter *split = nullptr;
     ExplorerView *explorer = nullptr;
-    QWidget *gitLog = nullptr;
+    GitLogView *gitLog = nullptr;
     SSHView *sshView = nullptr;
     SearchView *searchView = nullptr;
     QWidget *sidebar = nullptr;
@@ -189,6 +193,13 @@ public:
     LineNumberGutter *lineRuler = nullptr;
     StatusBarView *statusBar = nullptr;
     SettingsView *settingsView = nullptr;
+    // The commit over the editor, and which one it shows.
+    CommitView *commitView = nullptr;
+    std::optional<Commit> shownCommit;
+    void showCommitView(const Commit &commit, const GitSource &root);
+    void showCommit(const QString &folder, const QString &sha);
+    void closeCommitView();
+    bool isCommitViewShown() const;
     PaintScheduler *painter = nullptr;
     FindBar *findBar = nullptr;
     TabStripView *tabStrip = nullptr;
@@ -249,6 +260,7 @@ private:
     InlineCard *cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions, int keepsOpen);
     void watchRemoteHosts();
     void buildRemotePane(QWidget *sidebar);
+    void refreshShownPane(bool showing);
     void removeHost(const HostItemPtr &item);
     void connectFinished(const HostItemPtr &item);
     void hostIDChanged(const QString &oldID, const QString &newID);
@@ -258,7 +270,6 @@ private:
     void attachBlame(const DocumentPtr &document);
     void watchBlameHover();
     void showBlameHoverCard(const QRect &annotation);
-    void showCommit(const QString &folder, const QString &sha);
     void setAnnotation(const DocumentPtr &document, std::optional<EditorTextView::Annotation> annotation);
     void trustHost(const HostItemPtr &item);
     void setRemoteOrigin(const DocumentPtr &document, const RemoteFile &origin);

@@ -39,6 +39,7 @@ void AppDelegate::setWorkspace(const QString &folder)
     if (const DocumentPtr active = activeDocument(); active && FileNames::isAtOrUnder(active->path(), *workspace))
         revealInExplorer(active->path());
     outputPanel->refreshFolderLabel();
+    refreshShownPane(false);
     showNote(QStringLiteral("Workspace: ") + QFileInfo(*workspace).fileName());
     documentsChanged();
 }

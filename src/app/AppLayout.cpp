@@ -18,6 +18,7 @@
 #include "editor/LineNumberGutter.h"
 #include "editor/PaintScheduler.h"
 #include "navigation/ExplorerView.h"
+#include "git/GitLogView.h"
 #include "navigation/SearchView.h"
 #include "remote/RemoteHostList.h"
 #include "remote/SSHView.h"
@@ -131,7 +132,8 @@ QWidget *AppDelegate::buildSidebar()
     explorer->onChange = [this] { persistSession(); };
     explorer->contextMenu = [this](const std::optional<QString> &path) { return explorerMenu(path); };
     explorer->onDeleteKey = [this](const QStringList &paths) { trashItems(paths); };
-    gitLog = new SolidBackdrop(sidebar);
+    gitLog = new GitLogView(sidebar);
+    gitLog->onSelect = [this](const Commit &commit, const GitSource &root) { showCommitView(commit, root); };
     buildRemotePane(sidebar);
     searchView = new SearchView(sidebar);
     searchView->placeProvider = [this] { return workspace; };
@@ -268,6 +270,7 @@ void AppDelegate::restoreSidebarAtLaunch()
     if (!sidebar->isHidden() && split->sizes().value(0) < sidebarMinimum)
         widenSidebarIfNarrower(sidebarMinimum);
     updateActivityBar();
+    refreshShownPane(false);
 }
 
 void AppDelegate::restorePanelAtLaunch()
@@ -325,8 +328,7 @@ void AppDelegate::showPane(const QString &mode)
     updateActivityBar();
     if (mode == QLatin1String("search"))
         searchView->prepare();
-    if (mode == QLatin1String("ssh"))
-        remoteHosts->checkEveryHost();
+    refreshShownPane(true);
 }
 
 void AppDelegate::toggleSidebar()
@@ -334,9 +336,23 @@ void AppDelegate::toggleSidebar()
     const bool hide = !sidebar->isHidden();
     sidebar->setHidden(hide);
     Defaults::set(Defaults::ExplorerHidden, hide);
-    if (!hide)
+    if (!hide) {
         widenSidebarIfNarrower(100);
+        refreshShownPane(true);
+    }
     updateActivityBar();
+}
+
+// The git log and the machines' liveness are read when their pane comes into view.
+void AppDelegate::refreshShownPane(bool showing)
+{
+    if (sidebar->isHidden())
+        return;
+    const QString mode = Defaults::sidebarMode();
+    if (mode == QLatin1String("git"))
+        gitLog->load(workspace ? std::optional<Place>(Place::local(*workspace)) : std::nullopt);
+    else if (mode == QLatin1String("ssh") && showing)
+        remoteHosts->checkEveryHost();
 }
 
 void AppDelegate::setPanelHidden(bool hidden)

@@ -89,6 +89,7 @@ void AppDelegate::toggleSettings()
         };
         settingsView->onInlineBlame = [this](bool) { showCaretBlame(); };
     }
+    closeCommitView();
     settingsView->present();
 }
 

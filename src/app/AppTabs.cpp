@@ -25,6 +25,7 @@ void AppDelegate::activateDocument(int index, bool focus)
     if (index < 0 || index >= int(documents.size()))
         return;
     closeSettings();
+    closeCommitView();
     rememberPlace();
     if (const DocumentPtr previous = shown.lock())
         setAnnotation(previous, std::nullopt);

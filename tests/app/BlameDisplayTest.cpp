@@ -4,7 +4,14 @@
 #include "chrome/StatusBarView.h"
 #include "common/Defaults.h"
 #include "git/BlameHoverCard.h"
+#include "app/EditorHost.h"
+#include "git/CommitListModel.h"
+#include "git/CommitView.h"
 #include "git/DocumentBlame.h"
+#include "git/GitLogView.h"
+
+#include <QListView>
+#include <QTest>
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -108,4 +115,49 @@ TEST_F(CaretBlameTest, RestingOnTheAnnotationShowsTheHoverCardWithTheFullMessage
     // Leaving the annotation takes the card down a moment later.
     view->onAnnotationHover(std::nullopt);
     EXPECT_TRUE(testsupport::waitUntil([&] { return a.hoverCard.isNull(); }, 3000));
+}
+
+// The commit view over the editor: from the blame card and from the git log pane.
+TEST_F(CaretBlameTest, ShowCommitOpensTheCommitViewAndEscapeCloseTabOrAnotherTabClosesIt)
+{
+    AppDelegate &a = launch();
+    ASSERT_TRUE(a.loadDocument(dir.filePath("tool.py"), false, true, true));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !shownBlame().isEmpty(); }, 15000));
+    // As the blame hover card's "Show Commit" asks, from the file's own folder.
+    a.showCommit(dir.path(), a.blameInfo->sha);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.isCommitViewShown(); }, 15000));
+    EXPECT_EQ(a.shownCommit->subject, "Add the tool");
+    EXPECT_FALSE(a.scrollView->isVisible());
+
+    QTest::keyClick(a.commitView, Qt::Key_Escape);
+    EXPECT_FALSE(a.isCommitViewShown());
+    EXPECT_TRUE(a.scrollView->isVisible());
+
+    // Close Tab closes the view first, then the tab; activating a tab closes it too.
+    a.showCommit(dir.path(), a.blameInfo->sha);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.isCommitViewShown(); }, 15000));
+    a.closeTabOrWindow();
+    EXPECT_FALSE(a.isCommitViewShown());
+    EXPECT_EQ(a.documents.size(), 1u);
+    a.showCommit(dir.path(), a.blameInfo->sha);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.isCommitViewShown(); }, 15000));
+    a.activateDocument(0, true);
+    EXPECT_FALSE(a.isCommitViewShown());
+
+    a.showCommit(dir.path(), "0123456789abcdef0123456789abcdef01234567");
+    EXPECT_TRUE(testsupport::waitUntil([&] { return a.statusText == "Couldn't find that commit"; }, 15000));
+    EXPECT_FALSE(a.isCommitViewShown());
+}
+
+TEST_F(CaretBlameTest, TheGitPaneListsTheWorkspaceAndOpensACommit)
+{
+    AppDelegate &a = launch();
+    a.setWorkspace(dir.path());
+    a.showPane("git");
+    CommitListModel *rows = a.gitLog->model();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return rows->rowCount() >= 1; }, 15000));
+    const QModelIndex first = rows->index(0, 0);
+    a.gitLog->table()->setCurrentIndex(first);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.isCommitViewShown(); }, 15000));
+    EXPECT_EQ(a.shownCommit->subject, "Add the tool");
 }

@@ -1,5 +1,7 @@
 #include "AppFixture.h"
 
+#include "git/GitLogView.h"
+
 #include "app/SingleInstance.h"
 #include "chrome/ActivityBarView.h"
 #include "chrome/ActivityButton.h"
