@@ -1,8 +1,9 @@
 #include "BlameDisplay.h"
 
+#include "CommitTexts.h"
+
 #include "common/RelativeTime.h"
 
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -27,17 +28,6 @@ QString shortenedAuthor(const QString &author)
     if (author.size() <= longestWholeName)
         return author;
     return author.left(shortenedName) + QChar(0x2026);
-}
-
-// Qt has no medium date; the long one without its weekday and with abbreviated months comes
-// closest while keeping the locale's order ("Jan 5, 2024", "5. Jan. 2024").
-QString mediumDateFormat(const QLocale &locale)
-{
-    static const QRegularExpression weekday(QStringLiteral("dddd[^dMy]*|[^dMy]*dddd$"));
-    QString format = locale.dateFormat(QLocale::LongFormat);
-    format.remove(weekday);
-    format.replace(QLatin1String("MMMM"), QLatin1String("MMM"));
-    return format.trimmed();
 }
 
 }
@@ -86,10 +76,8 @@ QString blameDetailsDetail(const BlameInfo &info, const QLocale &locale)
     QString author = info.author;
     if (!info.email.isEmpty())
         author += QStringLiteral(" <") + info.email + u'>';
-    const QDateTime local = info.date.toLocalTime();
-    const QString when = locale.toString(local.date(), mediumDateFormat(locale))
-        + QStringLiteral(", ") + locale.toString(local.time(), QLocale::ShortFormat);
-    return info.sha.left(shortHashLength) + separator + author + separator + when;
+    return info.sha.left(shortHashLength) + separator + author + separator
+        + CommitTexts::mediumDateTime(info.date, locale);
 }
 
 QStringList blameDetailsButtons(const BlameInfo &info)
