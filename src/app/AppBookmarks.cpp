@@ -131,6 +131,7 @@ void AppDelegate::stepBookmark(bool forward)
         showNote(QStringLiteral("No bookmarks. %1 adds one.").arg(shortcutText(QKeySequence(QStringLiteral("Ctrl+Alt+K")))));
         return;
     }
+    leaveHistory();
     if (!active || active->path() != target->path)
         if (!loadDocument(target->path, false, true, true))
             return;

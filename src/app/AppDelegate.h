@@ -193,6 +193,11 @@ public:
     LineNumberGutter *lineRuler = nullptr;
     StatusBarView *statusBar = nullptr;
     SettingsView *settingsView = nullptr;
+    // File history: older versions of the active file in a view of their own.
+    void stepHistory(int delta);
+    void leaveHistory();
+    QString historyNote(const OpenDocument &document) const;
+    QPointer<EditorTextView> historyView;
     // The commit over the editor, and which one it shows.
     CommitView *commitView = nullptr;
     std::optional<Commit> shownCommit;
@@ -261,6 +266,8 @@ private:
     void watchRemoteHosts();
     void buildRemotePane(QWidget *sidebar);
     void refreshShownPane(bool showing);
+    void showRevision(int index, bool fromLive);
+    void showVersionText(const DocumentPtr &document, int index, const QString &text);
     void removeHost(const HostItemPtr &item);
     void connectFinished(const HostItemPtr &item);
     void hostIDChanged(const QString &oldID, const QString &newID);
@@ -313,6 +320,10 @@ private:
     QAction *bracesAction = nullptr;
     QList<QAction *> indentWidthActions;
     QAction *nextBookmarkAction = nullptr;
+    QAction *olderAction = nullptr;
+    QAction *newerAction = nullptr;
+    QAction *olderItem = nullptr; // the toolbar's
+    QAction *newerItem = nullptr;
     QAction *previousBookmarkAction = nullptr;
     QAction *toggleBookmarkAction = nullptr;
     QAction *nextTabAction = nullptr;

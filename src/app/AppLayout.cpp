@@ -212,8 +212,10 @@ void AppDelegate::buildToolbar()
     };
     connect(item("QuillmarSidebar", "Explorer", tip("Show or hide the Explorer", QKeySequence("Ctrl+Meta+S")), "sidebar.left"),
             &QAction::triggered, this, [this] { toggleSidebar(); });
-    item("QuillmarBack", "Older", tip("Older version from git", QKeySequence("Ctrl+[")), "chevron.left")->setEnabled(false);
-    item("QuillmarForward", "Newer", tip("Newer version", QKeySequence("Ctrl+]")), "chevron.right")->setEnabled(false);
+    olderItem = item("QuillmarBack", "Older", tip("Older version from git", QKeySequence("Ctrl+[")), "chevron.left");
+    newerItem = item("QuillmarForward", "Newer", tip("Newer version", QKeySequence("Ctrl+]")), "chevron.right");
+    connect(olderItem, &QAction::triggered, this, [this] { stepHistory(1); });
+    connect(newerItem, &QAction::triggered, this, [this] { stepHistory(-1); });
     auto *left = new QWidget(toolbar);
     left->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolbar->addWidget(left);

@@ -135,6 +135,12 @@ void AppDelegate::buildMenus()
     nextBookmarkAction = add(go, QStringLiteral("Next Bookmark"), QKeySequence(QStringLiteral("Ctrl+Alt+L")),
                              [this] { stepBookmark(true); });
 
+    QMenu *history = bar->addMenu(QStringLiteral("History"));
+    olderAction = add(history, QStringLiteral("Older Version"), QKeySequence(QStringLiteral("Ctrl+[")),
+                      [this] { stepHistory(1); });
+    newerAction = add(history, QStringLiteral("Newer Version"), QKeySequence(QStringLiteral("Ctrl+]")),
+                      [this] { stepHistory(-1); });
+
     QMenu *windowMenu = bar->addMenu(QStringLiteral("Window"));
     add(windowMenu, QStringLiteral("Minimize"), QKeySequence(QStringLiteral("Ctrl+M")), [this] { window->showMinimized(); });
     add(windowMenu, QStringLiteral("Zoom"), QKeySequence(), [this] {
@@ -161,6 +167,12 @@ void AppDelegate::validateMenus()
         saveAllAction->setEnabled(!documents.empty());
     const DocumentPtr active = activeDocument();
     const bool liveText = active && !active->historyIndex;
+    for (QAction *older : { olderAction, olderItem })
+        if (older)
+            older->setEnabled(active != nullptr);
+    for (QAction *newer : { newerAction, newerItem })
+        if (newer)
+            newer->setEnabled(active && active->historyIndex);
     for (QAction *shift : { indentAction, outdentAction, toggleBookmarkAction })
         if (shift)
             shift->setEnabled(liveText);

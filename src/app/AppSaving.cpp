@@ -69,6 +69,7 @@ bool AppDelegate::writeLocally(OpenDocument &document, QString *error)
     document.diskDate = QFileInfo(path).lastModified();
     document.isDirty = false;
     document.changedOnDisk = false;
+    document.revisions.reset();
     if (document.blame) {
         document.blame->stop();
         document.blame->markStale();
@@ -155,5 +156,6 @@ void AppDelegate::reloadDocument(const DocumentPtr &document)
     document->diskDate = QFileInfo(document->path()).lastModified();
     document->isDirty = false;
     document->changedOnDisk = false;
+    document->revisions.reset();
     documentsChanged();
 }

@@ -39,6 +39,7 @@ void AppDelegate::activateDocument(int index, bool focus)
     }
     activeIndex = index;
     const DocumentPtr document = documents[index];
+    document->revisions.reset();
     shown = document;
     installView(*document);
     if (focus)

@@ -49,7 +49,7 @@ void AppDelegate::updateTitle()
         window->setWindowModified(false);
     } else {
         title = active->fileName();
-        subtitle = statusText ? *statusText : diskNote(*active);
+        subtitle = statusText ? *statusText : active->historyIndex ? historyNote(*active) : diskNote(*active);
         window->setWindowModified(active->isDirty);
     }
     // Linux windows have no subtitle: it is shown in the toolbar and after the title.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "git/Revision.h"
 #include "RemoteFile.h"
 #include "TextFile.h"
 
@@ -45,6 +46,8 @@ public:
     bool changedOnDisk = false;
     TextRange selectedRange;
     QPoint scrollOrigin; // horizontal and vertical scroll bar values
+    // The file's committed versions, newest first; none until asked for again.
+    std::optional<QList<Revision>> revisions;
     std::optional<int> historyIndex;
     int historyGeneration = 0;
 

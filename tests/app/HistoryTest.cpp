@@ -1,0 +1,126 @@
+#include "AppFixture.h"
+
+#include "app/EditorHost.h"
+#include "editor/EditorTextView.h"
+
+#include <QLabel>
+
+#include <QProcess>
+#include <QTest>
+
+// Stepping through a file's committed versions in a real git repository.
+class HistoryTest : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        if (!QFileInfo(QStringLiteral("/usr/bin/git")).isExecutable())
+            GTEST_SKIP() << "git is not installed";
+        git({ "init", "-q" });
+        for (const char *version : { "one\n", "two\n", "three\n" }) {
+            file("notes.txt", version);
+            git({ "add", "notes.txt" });
+            git({ "commit", "-q", "-m", QString("Write ") + QString(version).trimmed() });
+        }
+    }
+
+    void git(const QStringList &arguments)
+    {
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : { "GIT_AUTHOR_NAME", "GIT_COMMITTER_NAME" })
+            environment.insert(name, "Ada Lovelace");
+        for (const char *name : { "GIT_AUTHOR_EMAIL", "GIT_COMMITTER_EMAIL" })
+            environment.insert(name, "ada@example.org");
+        process.setProcessEnvironment(environment);
+        process.start("/usr/bin/git", arguments);
+        process.waitForFinished(10000);
+    }
+
+    // The text the editor area shows now.
+    QString shownText() const
+    {
+        auto *view = qobject_cast<QPlainTextEdit *>(app->scrollView->current());
+        return view ? view->toPlainText() : QString();
+    }
+
+    bool waitForIndex(const DocumentPtr &document, std::optional<int> index)
+    {
+        return testsupport::waitUntil([&] { return document->historyIndex == index; }, 15000);
+    }
+};
+
+TEST_F(HistoryTest, StepsSkipTheVersionEqualToTheLiveTextAndComeBackToIt)
+{
+    AppDelegate &a = launch();
+    ASSERT_TRUE(a.loadDocument(dir.filePath("notes.txt"), false, true, true));
+    const DocumentPtr document = a.documents[0];
+    a.stepHistory(-1); // newer on the live text does nothing
+    a.stepHistory(1);
+    ASSERT_TRUE(waitForIndex(document, 1));
+    EXPECT_EQ(shownText(), "two\n");
+    EXPECT_TRUE(a.historyView->isReadOnly());
+    EXPECT_TRUE(a.subtitleLabel->text().contains(" · just now · Write two  —  Ctrl+] newer · Esc back"))
+        << a.subtitleLabel->text().toStdString();
+
+    a.stepHistory(1);
+    ASSERT_TRUE(waitForIndex(document, 2));
+    EXPECT_EQ(shownText(), "one\n");
+    a.stepHistory(1);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return a.statusText == "That is the oldest version"; }, 15000));
+
+    a.stepHistory(-1);
+    ASSERT_TRUE(waitForIndex(document, 1));
+    a.stepHistory(-1);
+    ASSERT_TRUE(waitForIndex(document, 0));
+    EXPECT_EQ(shownText(), "three\n");
+    a.stepHistory(-1);
+    EXPECT_FALSE(document->historyIndex);
+    EXPECT_EQ(a.scrollView->current(), document->textView);
+    EXPECT_EQ(document->textView->toPlainText(), "three\n"); // the live document was never touched
+}
+
+TEST_F(HistoryTest, EscapeReturnsAndSavingAsksForTheVersionsAgain)
+{
+    AppDelegate &a = launch();
+    ASSERT_TRUE(a.loadDocument(dir.filePath("notes.txt"), false, true, true));
+    const DocumentPtr document = a.documents[0];
+    a.stepHistory(1);
+    ASSERT_TRUE(waitForIndex(document, 1));
+    QTest::keyClick(a.historyView, Qt::Key_Escape);
+    EXPECT_FALSE(document->historyIndex);
+    EXPECT_EQ(a.scrollView->current(), document->textView);
+
+    // A new commit after a save is found: the list of versions is read again.
+    ASSERT_TRUE(document->revisions.has_value());
+    type(document, "four ");
+    ASSERT_TRUE(a.saveFile(document, false));
+    EXPECT_FALSE(document->revisions.has_value());
+    git({ "commit", "-q", "-am", "Write four" });
+    a.stepHistory(1);
+    ASSERT_TRUE(waitForIndex(document, 1));
+    EXPECT_EQ(shownText(), "three\n");
+    EXPECT_EQ(document->revisions->size(), 4);
+}
+
+TEST_F(HistoryTest, AnotherTabTakenWhileAVersionLoadsStaysAsItIs)
+{
+    file("plain.txt", "not in git\n");
+    AppDelegate &a = launch();
+    ASSERT_TRUE(a.loadDocument(dir.filePath("notes.txt"), false, true, true));
+    const DocumentPtr notes = a.documents[0];
+    a.stepHistory(1);
+    ASSERT_TRUE(waitForIndex(notes, 1));
+    a.stepHistory(1); // loading version 2 ...
+    ASSERT_TRUE(a.loadDocument(dir.filePath("plain.txt"), false, true, true)); // ... while another tab opens
+    const DocumentPtr plain = a.activeDocument();
+    testsupport::waitUntil([] { return false; }, 500);
+    EXPECT_EQ(a.scrollView->current(), plain->textView);
+    EXPECT_FALSE(notes->historyIndex);
+
+    git({ "add", "plain.txt" });
+    a.stepHistory(1);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return a.statusText == "No git history for this file"; }, 15000));
+    EXPECT_FALSE(plain->historyIndex);
+}
