@@ -114,6 +114,7 @@ void AppDelegate::showVersionText(const DocumentPtr &document, int index, const 
         historyView = new EditorTextView();
         historyView->setReadOnly(true);
         historyView->onEscape = [this] { leaveHistory(); };
+        connect(historyView, &QPlainTextEdit::cursorPositionChanged, this, [this] { scheduleStatusRefresh(); });
     }
     historyView->setFont(document->textView->font());
     historyView->setPlainText(text);

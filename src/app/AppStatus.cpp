@@ -60,7 +60,9 @@ void AppDelegate::refreshStatusBar()
         return;
     }
     updateCaretBlame();
-    const QTextCursor cursor = active->textView->textCursor();
+    // An older version shown in place of the text has a caret of its own.
+    const QPlainTextEdit *caretView = active->historyIndex && historyView ? historyView.data() : active->textView.data();
+    const QTextCursor cursor = caretView->textCursor();
     // Lines are the editor's blocks, so no copy of a large text is needed.
     const QTextBlock block = cursor.document()->findBlock(cursor.selectionStart());
     const CaretPlace place { block.blockNumber() + 1, cursor.selectionStart() - block.position() + 1 };

@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 
 #include "app/EditorHost.h"
+#include "chrome/StatusBarView.h"
 #include "editor/EditorTextView.h"
 
 #include <QLabel>
@@ -56,6 +57,9 @@ TEST_F(HistoryTest, StepsSkipTheVersionEqualToTheLiveTextAndComeBackToIt)
     AppDelegate &a = launch();
     ASSERT_TRUE(a.loadDocument(dir.filePath("notes.txt"), false, true, true));
     const DocumentPtr document = a.documents[0];
+    QTextCursor end = document->textView->textCursor();
+    end.movePosition(QTextCursor::End);
+    document->textView->setTextCursor(end); // the live caret on line 2
     a.stepHistory(-1); // newer on the live text does nothing
     a.stepHistory(1);
     ASSERT_TRUE(waitForIndex(document, 1));
@@ -67,6 +71,9 @@ TEST_F(HistoryTest, StepsSkipTheVersionEqualToTheLiveTextAndComeBackToIt)
     a.stepHistory(1);
     ASSERT_TRUE(waitForIndex(document, 2));
     EXPECT_EQ(shownText(), "one\n");
+    // The caret shown is the version's own.
+    a.refreshStatusBar();
+    EXPECT_TRUE(a.statusBar->leftText().startsWith("Ln 1, Col 1")) << a.statusBar->leftText().toStdString();
     a.stepHistory(1);
     EXPECT_TRUE(testsupport::waitUntil([&] { return a.statusText == "That is the oldest version"; }, 15000));
 
