@@ -39,6 +39,7 @@ class GitLogView;
 class GitSource;
 class SSHClient;
 class SSHView;
+struct RemoteContext;
 class RemoteHostList;
 struct HostItem;
 using HostItemPtr = std::shared_ptr<HostItem>;
@@ -158,6 +159,7 @@ public:
     bool isHostAlive(const QString &hostID) const;
     void connectHost(const HostItemPtr &item);
     void connectActiveHost();
+    std::optional<RemoteContext> commandContext() const;
     void fillConnectionsMenu(QMenu *menu);
     void fillHostMenu(QMenu *menu, const HostItemPtr &item);
     std::unique_ptr<RemoteHostList> remoteHosts;

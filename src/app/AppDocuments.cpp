@@ -160,6 +160,8 @@ void AppDelegate::documentsChanged()
     refreshTabStrip();
     updateTitle();
     explorer->setDirtyPaths(dirtyPaths());
+    if (outputPanel)
+        outputPanel->refreshFolderLabel(); // a remote document's commands run on its machine
     persistSession();
 }
 

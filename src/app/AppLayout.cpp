@@ -9,6 +9,7 @@
 #include "chrome/StatusBarView.h"
 #include "chrome/TabStripView.h"
 #include "command/OutputPanelView.h"
+#include "command/RemoteContext.h"
 #include "common/Defaults.h"
 #include "common/Shortcuts.h"
 #include "common/SolidBackdrop.h"
@@ -80,6 +81,7 @@ void AppDelegate::buildWindow()
     outputPanel->setMinimumHeight(panelMinimumHeight);
     outputPanel->onClose = [this] { setPanelHidden(true); };
     outputPanel->workingDirectory = [this] { return workspace.value_or(QDir::homePath()); };
+    outputPanel->remoteContext = [this] { return commandContext(); };
     outputPanel->onFocusEditor = [this] {
         if (const DocumentPtr active = activeDocument(); active && active->textView)
             active->textView->setFocus();

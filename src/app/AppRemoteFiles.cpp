@@ -4,12 +4,15 @@
 
 #include "chrome/InlineCard.h"
 #include "chrome/StatusBarView.h"
+#include "command/RemoteContext.h"
 #include "common/Defaults.h"
 #include "git/DocumentBlame.h"
 #include "remote/RemoteFileOutcomes.h"
 #include "remote/RemoteFiles.h"
 #include "remote/RemoteHostList.h"
+#include "remote/SSHArguments.h"
 #include "remote/SSHClient.h"
+#include "remote/SSHRun.h"
 
 #include <QFileInfo>
 
@@ -230,4 +233,24 @@ void AppDelegate::connectActiveHost()
         connectHost(item);
     else
         showNote(hostGoneNote());
+}
+
+// Commands typed in the output panel run in the active remote file's folder on its machine.
+std::optional<RemoteContext> AppDelegate::commandContext() const
+{
+    const DocumentPtr active = activeDocument();
+    if (!active || !active->remote)
+        return std::nullopt;
+    const HostItemPtr item = remoteHosts->itemFor(active->remote->hostID);
+    if (!item)
+        return std::nullopt;
+    const QString path = active->remote->path;
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString folder = slash > 0 ? path.left(slash) : slash == 0 ? QStringLiteral("/") : QStringLiteral("~");
+    const std::shared_ptr<SSHClient> client = item->client;
+    return RemoteContext { item->host.destination + u':' + folder, sshPrograms().ssh,
+                           [client, folder](const QString &line) {
+                               return client->arguments(QStringLiteral("cd ") + remoteQuote(folder)
+                                                        + QStringLiteral(" && ") + line);
+                           } };
 }

@@ -188,8 +188,9 @@ void OutputPanelView::prepare()
 
 void OutputPanelView::refreshFolderLabel()
 {
+    const auto remote = remoteContext ? remoteContext() : std::nullopt;
     const QString folder = workingDirectory ? workingDirectory() : QString();
-    const QString text = PanelText::folderLabel(folder, QDir::homePath());
+    const QString text = remote ? remote->label : PanelText::folderLabel(folder, QDir::homePath());
     folderLabel->setText(text);
     folderLabel->setToolTip(text);
 }
@@ -217,11 +218,14 @@ void OutputPanelView::runCommand()
     commandHistory.add(line);
     Defaults::set(Defaults::CommandHistory, commandHistory.entries());
     refreshFolderLabel();
+    const auto remote = remoteContext ? remoteContext() : std::nullopt;
     const QString folder = workingDirectory ? workingDirectory() : QString();
 
     enqueue(QStringLiteral("$ ") + line + QLatin1Char('\n'), OutputTint::Secondary);
 
-    run = std::make_unique<CommandRun>(localLaunch(line, folder, defaultShell()));
+    run = std::make_unique<CommandRun>(remote
+            ? LaunchSpec { remote->program, remote->arguments(line), QString() }
+            : localLaunch(line, folder, defaultShell()));
     run->onOutput = [this](const QString &text) { received(text); };
     run->onFinish
         = [this](int status, bool stopped, double seconds) { finished(status, stopped, seconds); };

@@ -3,6 +3,7 @@
 #include "AppendBudget.h"
 #include "CommandHistory.h"
 #include "OutputQueue.h"
+#include "RemoteContext.h"
 
 #include <QString>
 #include <QTimer>
@@ -10,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class CommandRun;
 class QLabel;
@@ -31,6 +33,9 @@ public:
     // Asked at each run and when the folder label is refreshed: the local folder commands run
     // in (the workspace folder, or the home folder when there is none); empty for none.
     std::function<QString()> workingDirectory;
+    // Asked at each run and when the folder label is refreshed: the machine a command runs on
+    // instead, when the active document is a remote file.
+    std::function<std::optional<RemoteContext>()> remoteContext;
     // Give the keyboard focus back to the editor (Escape with no command running).
     std::function<void()> onFocusEditor;
     // The close button: the controller hides the panel.

@@ -13,9 +13,12 @@
 #include "chrome/BlameButton.h"
 #include "chrome/InlineCard.h"
 #include "chrome/StatusBarView.h"
+#include "command/OutputPanelView.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -331,4 +334,22 @@ TEST_F(RemoteDocumentTest, TheRemotePaneOpensAFileOfTheMachine)
     EXPECT_EQ(model->rowCount(), 0);
     EXPECT_FALSE(a.sshView->notice()->isHidden());
     EXPECT_TRUE(loadHosts().isEmpty());
+}
+
+TEST_F(RemoteDocumentTest, CommandsRunInTheRemoteFilesFolderOnItsMachine)
+{
+    server.writeFile("work/notes.txt", "x\n");
+    AppDelegate &a = launch();
+    ASSERT_TRUE(openRemote("work/notes.txt"));
+    const QString folder = server.path("work");
+    auto *label = a.outputPanel->findChild<QLabel *>(QStringLiteral("folderLabel"));
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->text(), server.destination() + ':' + folder);
+    a.outputPanel->findChild<QLineEdit *>(QStringLiteral("commandField"))->setText("pwd; id -un");
+    a.outputPanel->runCommand();
+    auto *output = a.outputPanel->findChild<QPlainTextEdit *>(QStringLiteral("output"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.outputPanel->isRunning(); }, 30000));
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] { return output->toPlainText().contains(QDir(folder).canonicalPath() + "\n" + server.user() + "\n"); }, 10000))
+        << output->toPlainText().toStdString();
 }
