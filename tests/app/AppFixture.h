@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -53,6 +54,21 @@ protected:
             for (const QLabel *label : app->card->findChildren<QLabel *>())
                 texts << label->text();
         return texts;
+    }
+
+    // Runs the real git in the test folder, as one fixed author.
+    void git(const QStringList &arguments)
+    {
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : { "GIT_AUTHOR_NAME", "GIT_COMMITTER_NAME" })
+            environment.insert(name, "Ada Lovelace");
+        for (const char *name : { "GIT_AUTHOR_EMAIL", "GIT_COMMITTER_EMAIL" })
+            environment.insert(name, "ada@example.org");
+        process.setProcessEnvironment(environment);
+        process.start("/usr/bin/git", arguments);
+        process.waitForFinished(10000);
     }
 
     // Clicks the card's button with this title, as the user would.

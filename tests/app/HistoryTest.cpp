@@ -25,20 +25,6 @@ protected:
         }
     }
 
-    void git(const QStringList &arguments)
-    {
-        QProcess process;
-        process.setWorkingDirectory(dir.path());
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char *name : { "GIT_AUTHOR_NAME", "GIT_COMMITTER_NAME" })
-            environment.insert(name, "Ada Lovelace");
-        for (const char *name : { "GIT_AUTHOR_EMAIL", "GIT_COMMITTER_EMAIL" })
-            environment.insert(name, "ada@example.org");
-        process.setProcessEnvironment(environment);
-        process.start("/usr/bin/git", arguments);
-        process.waitForFinished(10000);
-    }
-
     // The text the editor area shows now.
     QString shownText() const
     {
