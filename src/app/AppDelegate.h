@@ -7,6 +7,7 @@
 #include "git/BlameInfo.h"
 #include "git/Commit.h"
 #include "navigation/IndexedFile.h"
+#include "navigation/RemoteIndex.h"
 
 #include <QDateTime>
 #include <QList>
@@ -160,6 +161,16 @@ public:
     void connectHost(const HostItemPtr &item);
     void connectActiveHost();
     std::optional<RemoteContext> commandContext() const;
+    // The remote folder that stands for the workspace while a remote file is active.
+    struct RemotePlace {
+        HostItemPtr item;
+        QString folder;
+    };
+    std::optional<RemotePlace> remotePlace() const;
+    void goToRemoteFile(const RemotePlace &place);
+    void fillRemotePicker(QuickPickCard *picker, const RemoteFileList &list, const QString &label,
+                          const std::shared_ptr<SSHClient> &client, const QString &root);
+    QHash<QString, CachedRemoteIndex> remoteIndexes; // by host, ":" and root
     void fillConnectionsMenu(QMenu *menu);
     void fillHostMenu(QMenu *menu, const HostItemPtr &item);
     std::unique_ptr<RemoteHostList> remoteHosts;

@@ -42,6 +42,10 @@ void AppDelegate::refreshFileIndexIfOld()
 
 void AppDelegate::goToFile()
 {
+    if (const auto place = remotePlace()) {
+        goToRemoteFile(*place);
+        return;
+    }
     const QString root = explorer->root();
     if (root.isEmpty()) {
         showNote(QStringLiteral("Open a folder or file first (%1)").arg(shortcutText(QKeySequence::Open)));

@@ -3,6 +3,7 @@
 #include "IndexedFile.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -15,6 +16,13 @@ struct RemoteFileList {
     // More files were listed than the limit lets through.
     bool truncated = false;
 };
+
+// A machine's file list as read at one time; read again once older than the lifetime.
+struct CachedRemoteIndex {
+    QDateTime readAt;
+    RemoteFileList list;
+};
+inline constexpr qint64 remoteIndexLifetimeSeconds = 120;
 
 // The sh script that lists the files below a remote root, one relative path a line: what git
 // tracks or could track inside a work tree, otherwise every file outside hidden and heavy

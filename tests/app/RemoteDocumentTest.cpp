@@ -2,6 +2,7 @@
 
 #include "../remote/SshServerFixture.h"
 #include "common/Defaults.h"
+#include "navigation/QuickPickCard.h"
 #include "remote/RemoteHostList.h"
 #include "remote/RemoteOutline.h"
 #include "remote/RemoteTreeModel.h"
@@ -18,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QMenu>
@@ -352,4 +354,23 @@ TEST_F(RemoteDocumentTest, CommandsRunInTheRemoteFilesFolderOnItsMachine)
     EXPECT_TRUE(testsupport::waitUntil(
         [&] { return output->toPlainText().contains(QDir(folder).canonicalPath() + "\n" + server.user() + "\n"); }, 10000))
         << output->toPlainText().toStdString();
+}
+
+TEST_F(RemoteDocumentTest, GoToFileListsTheFilesOfTheRemoteFilesFolder)
+{
+    server.writeFile("proj/a.txt", "a\n");
+    server.writeFile("proj/src/deep.txt", "deep\n");
+    AppDelegate &a = launch();
+    ASSERT_TRUE(openRemote("proj/a.txt"));
+    a.goToFile();
+    ASSERT_TRUE(a.quickPick);
+    EXPECT_EQ(a.quickPick->field()->placeholderText(), "Reading the files of 127.0.0.1…");
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return a.quickPick && a.quickPick->field()->placeholderText() == "Go to file in 127.0.0.1"; }, 30000));
+    EXPECT_EQ(a.quickPick->table()->model()->rowCount(), 2);
+    QTest::keyClicks(a.quickPick->field(), "deep");
+    QTest::keyClick(a.quickPick->field(), Qt::Key_Return);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents.size() == 2 && a.documents.back()->remote; }, 30000));
+    EXPECT_EQ(a.documents.back()->remote->path, server.path("proj/src/deep.txt"));
+    EXPECT_EQ(a.remoteIndexes.size(), 1);
 }

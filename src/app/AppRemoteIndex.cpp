@@ -1,0 +1,109 @@
+// Go to file on a machine: the files below the remote folder of the active remote document,
+// listed once over ssh and kept for two minutes; a list cut at its limit asks the machine itself
+// as the user types.
+#include "AppDelegate.h"
+
+#include "navigation/QuickPickCard.h"
+#include "remote/RemoteHostList.h"
+#include "remote/SSHArguments.h"
+#include "remote/SSHClient.h"
+#include "remote/SSHFailure.h"
+#include "remote/SSHRun.h"
+
+#include <QLocale>
+#include <QPointer>
+
+namespace {
+
+QString pickerPrompt(const QString &label, bool truncated)
+{
+    QString prompt = QStringLiteral("Go to file in ") + label;
+    if (truncated)
+        prompt += QStringLiteral(" (the first ") + QLocale().toString(fileIndexLimit)
+            + QStringLiteral(" are listed; typing searches them all)");
+    return prompt;
+}
+
+}
+
+// The workspace is the machine's when the active document is a remote file of a saved machine:
+// the machine's folder that holds it, else the file's own folder.
+std::optional<AppDelegate::RemotePlace> AppDelegate::remotePlace() const
+{
+    const DocumentPtr active = activeDocument();
+    if (!active || !active->remote || !remoteHosts)
+        return std::nullopt;
+    const HostItemPtr item = remoteHosts->itemFor(active->remote->hostID);
+    if (!item)
+        return std::nullopt;
+    const QString path = active->remote->path;
+    for (const ResolvedFolder &root : item->roots) {
+        const QString prefix = root.path == QLatin1String("/") ? root.path : root.path + u'/';
+        if (root.found && path.startsWith(prefix))
+            return RemotePlace { item, root.path };
+    }
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return RemotePlace { item, slash > 0 ? path.left(slash) : QStringLiteral("/") };
+}
+
+void AppDelegate::goToRemoteFile(const RemotePlace &place)
+{
+    dismissCard();
+    const QString label = shortHostLabel(place.item->host.destination);
+    auto *picker = new QuickPickCard({}, QStringLiteral("Reading the files of ") + label + QStringLiteral("…"));
+    quickPick = picker;
+    const std::shared_ptr<SSHClient> client = place.item->client;
+    picker->onChoose = [this, client](const IndexedFile &chosen) { openRemoteFile(client, chosen.url, false); };
+    picker->onDismiss = [this, picker] {
+        if (quickPick == picker)
+            quickPick = nullptr;
+    };
+    picker->showIn(editorContainer);
+    const QString key = hostID(place.item->host) + u':' + place.folder;
+    const auto cached = remoteIndexes.constFind(key);
+    if (cached != remoteIndexes.cend()
+        && cached->readAt.secsTo(QDateTime::currentDateTimeUtc()) < remoteIndexLifetimeSeconds) {
+        fillRemotePicker(picker, cached->list, label, client, place.folder);
+        return;
+    }
+    QPointer<QuickPickCard> guarded = picker;
+    const QString root = place.folder;
+    client->run(remoteIndexScript(remoteQuote(root)), std::nullopt, commandOutputLimit,
+                [this, guarded, key, root, label, client](const SSHResult &result) {
+                    const auto failure = classifyFailure(result);
+                    if (failure || result.status != 0) {
+                        if (guarded)
+                            guarded->dismiss(true);
+                        showNote(failure ? QStringLiteral("Couldn't list ") + label + QStringLiteral(": ") + failure->text()
+                                         : QStringLiteral("Couldn't list the files of ") + label);
+                        return;
+                    }
+                    remoteHosts->markAnswered(hostID(client->host));
+                    const RemoteFileList list = parseRemoteFileList(result.stdout, root, fileIndexLimit);
+                    remoteIndexes.insert(key, CachedRemoteIndex { QDateTime::currentDateTimeUtc(), list });
+                    if (guarded && quickPick == guarded)
+                        fillRemotePicker(guarded, list, label, client, root);
+                });
+}
+
+void AppDelegate::fillRemotePicker(QuickPickCard *picker, const RemoteFileList &list, const QString &label,
+                                   const std::shared_ptr<SSHClient> &client, const QString &root)
+{
+    picker->setFiles(list.files, pickerPrompt(label, list.truncated));
+    if (!list.truncated)
+        return;
+    std::weak_ptr<SSHClient> weak = client;
+    picker->serverSearch = [weak, root](const QString &query, std::function<void(QList<IndexedFile>)> done) {
+        const QString pattern = serverSearchPattern(query);
+        const auto strong = weak.lock();
+        if (pattern.isEmpty() || !strong)
+            return;
+        strong->run(serverSearchCommand(remoteQuote(root), pattern), std::nullopt, commandOutputLimit,
+                    [done, root](const SSHResult &result) {
+                        if (classifyFailure(result))
+                            return;
+                        const QByteArray output = result.status == 0 ? result.stdout : QByteArray();
+                        done(parseRemoteFileList(output, root, serverSearchLimit).files);
+                    });
+    };
+}
