@@ -8,6 +8,7 @@
 #include "git/Commit.h"
 #include "navigation/IndexedFile.h"
 #include "navigation/RemoteIndex.h"
+#include "navigation/SearchPlace.h"
 
 #include <QDateTime>
 #include <QList>
@@ -38,6 +39,7 @@ class SettingsView;
 class CommitView;
 class GitLogView;
 class GitSource;
+class Place;
 class SSHClient;
 class SSHView;
 struct RemoteContext;
@@ -155,7 +157,11 @@ public:
     // Remote machines.
     void connectOverSSH();
     void openRemoteFilePrompt(const HostItemPtr &item = nullptr);
-    void openRemoteFile(const std::shared_ptr<SSHClient> &client, const QString &path, bool preview);
+    void openRemoteFile(const std::shared_ptr<SSHClient> &client, const QString &path, bool preview,
+                        std::optional<int> line = std::nullopt);
+    void showLine(OpenDocument &document, int line);
+    std::optional<SearchPlace> searchPlace() const;
+    std::optional<Place> gitPlace() const;
     std::shared_ptr<SSHClient> clientFor(const QString &hostID) const;
     bool isHostAlive(const QString &hostID) const;
     void connectHost(const HostItemPtr &item);

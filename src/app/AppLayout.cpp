@@ -21,6 +21,7 @@
 #include "navigation/ExplorerView.h"
 #include "git/GitLogView.h"
 #include "navigation/SearchView.h"
+#include "remote/RemoteFileOutcomes.h"
 #include "remote/RemoteHostList.h"
 #include "remote/SSHView.h"
 
@@ -138,9 +139,17 @@ QWidget *AppDelegate::buildSidebar()
     gitLog->onSelect = [this](const Commit &commit, const GitSource &root) { showCommitView(commit, root); };
     buildRemotePane(sidebar);
     searchView = new SearchView(sidebar);
-    searchView->placeProvider = [this] { return workspace; };
-    searchView->onOpen = [this](const QString &place, const QString &path, int line) {
-        openAtLine(QDir(place).filePath(path), line, true);
+    searchView->placeProvider = [this] { return searchPlace(); };
+    searchView->onOpen = [this](const SearchPlace &place, const QString &path, int line) {
+        if (!place.remote) {
+            openAtLine(QDir(place.folder).filePath(path), line, true);
+            return;
+        }
+        const QString prefix = place.folder == QLatin1String("/") ? place.folder : place.folder + u'/';
+        if (const HostItemPtr item = remoteHosts->itemFor(place.remote->machine))
+            openRemoteFile(item->client, prefix + path, true, line);
+        else
+            showNote(hostGoneNote());
     };
     for (QWidget *pane : std::initializer_list<QWidget *> { explorer, gitLog, sshView, searchView })
         layout->addWidget(pane);
@@ -354,7 +363,7 @@ void AppDelegate::refreshShownPane(bool showing)
         return;
     const QString mode = Defaults::sidebarMode();
     if (mode == QLatin1String("git"))
-        gitLog->load(workspace ? std::optional<Place>(Place::local(*workspace)) : std::nullopt);
+        gitLog->load(gitPlace());
     else if (mode == QLatin1String("ssh") && showing)
         remoteHosts->checkEveryHost();
 }

@@ -59,18 +59,21 @@ void AppDelegate::openRemoteFilePrompt(const HostItemPtr &item)
                  text.primary);
 }
 
-void AppDelegate::openRemoteFile(const std::shared_ptr<SSHClient> &client, const QString &path, bool preview)
+void AppDelegate::openRemoteFile(const std::shared_ptr<SSHClient> &client, const QString &path, bool preview,
+                                 std::optional<int> line)
 {
     for (int i = 0; i < int(documents.size()); ++i) {
         const auto &remote = documents[i]->remote;
         if (remote && remote->hostID == hostID(client->host) && remote->path == path) {
             activateDocument(i, true);
+            if (line)
+                showLine(*documents[i], *line);
             return;
         }
     }
     showNote(readingNote(remoteFileName(path), client->host.destination));
     std::weak_ptr<SSHClient> weak = client;
-    readRemote(*client, path, [this, weak, path, preview](const RemoteRead &read) {
+    readRemote(*client, path, [this, weak, path, preview, line](const RemoteRead &read) {
         const auto strong = weak.lock();
         if (!strong)
             return;
@@ -88,6 +91,8 @@ void AppDelegate::openRemoteFile(const std::shared_ptr<SSHClient> &client, const
                                                read.modified ? std::optional<qint64>(qint64(*read.modified))
                                                              : std::nullopt });
         remoteHosts->markAnswered(hostID(strong->host));
+        if (line)
+            showLine(*document, *line);
         showNote({});
         documentsChanged();
     });

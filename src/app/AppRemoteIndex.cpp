@@ -26,26 +26,6 @@ QString pickerPrompt(const QString &label, bool truncated)
 
 }
 
-// The workspace is the machine's when the active document is a remote file of a saved machine:
-// the machine's folder that holds it, else the file's own folder.
-std::optional<AppDelegate::RemotePlace> AppDelegate::remotePlace() const
-{
-    const DocumentPtr active = activeDocument();
-    if (!active || !active->remote || !remoteHosts)
-        return std::nullopt;
-    const HostItemPtr item = remoteHosts->itemFor(active->remote->hostID);
-    if (!item)
-        return std::nullopt;
-    const QString path = active->remote->path;
-    for (const ResolvedFolder &root : item->roots) {
-        const QString prefix = root.path == QLatin1String("/") ? root.path : root.path + u'/';
-        if (root.found && path.startsWith(prefix))
-            return RemotePlace { item, root.path };
-    }
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return RemotePlace { item, slash > 0 ? path.left(slash) : QStringLiteral("/") };
-}
-
 void AppDelegate::goToRemoteFile(const RemotePlace &place)
 {
     dismissCard();

@@ -124,12 +124,17 @@ bool AppDelegate::openAtLine(const QString &path, int line, bool preview)
     const DocumentPtr active = activeDocument();
     if (!active || !active->textView)
         return false;
-    const QTextBlock block = active->textView->document()->findBlockByNumber(line - 1);
-    if (!block.isValid())
-        return true;
-    active->textView->setTextCursor(QTextCursor(block));
-    active->textView->centerCursor();
+    showLine(*active, line);
     return true;
+}
+
+void AppDelegate::showLine(OpenDocument &document, int line)
+{
+    const QTextBlock block = document.textView->document()->findBlockByNumber(line - 1);
+    if (!block.isValid())
+        return;
+    document.textView->setTextCursor(QTextCursor(block));
+    document.textView->centerCursor();
 }
 
 void AppDelegate::editorScrolled()

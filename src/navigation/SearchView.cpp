@@ -31,20 +31,6 @@ QString noPlaceText()
     return QStringLiteral("Open a folder to search it.");
 }
 
-QFont pointFont(const QFont &base, qreal points)
-{
-    QFont font = base;
-    font.setPointSizeF(points);
-    return font;
-}
-
-// A folder's last path component, or the whole path when it has none ("/").
-QString placeName(const QString &folder)
-{
-    const QString name = QFileInfo(QDir::cleanPath(folder)).fileName();
-    return name.isEmpty() ? folder : name;
-}
-
 }
 
 SearchView::SearchView(QWidget *parent)
@@ -72,7 +58,7 @@ QWidget *SearchView::buildHeader()
     auto *header = new QWidget(this);
     m_field = new QLineEdit(header);
     m_field->setPlaceholderText(QStringLiteral("Search"));
-    m_field->setFont(pointFont(font(), 12));
+    m_field->setFont(Theme::pointFont(font(), 12));
     m_field->setClearButtonEnabled(true);
     connect(m_field, &QLineEdit::returnPressed, this, [this] { search(); });
     m_caseButton = optionButton(QStringLiteral("Aa"), QStringLiteral("Match case"));
@@ -81,7 +67,7 @@ QWidget *SearchView::buildHeader()
     m_scope = new QLabel(header);
     m_summary = new QLabel(header);
     for (QLabel *label : { m_scope, m_summary }) {
-        label->setFont(pointFont(font(), 11));
+        label->setFont(Theme::pointFont(font(), 11));
         // A long text is cut rather than widening the sidebar.
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     }
@@ -148,9 +134,9 @@ void SearchView::prepare()
 
 void SearchView::updateScope()
 {
-    const std::optional<QString> place = placeProvider ? placeProvider() : std::nullopt;
-    m_scope->setText(place ? placeName(*place) : noPlaceText());
-    m_scope->setToolTip(place ? *place : QString());
+    const std::optional<SearchPlace> place = placeProvider ? placeProvider() : std::nullopt;
+    m_scope->setText(place ? place->label : noPlaceText());
+    m_scope->setToolTip(place ? place->folder : QString());
 }
 
 SearchQuery SearchView::query() const
@@ -170,7 +156,7 @@ void SearchView::search()
     const SearchQuery wanted = query();
     if (wanted.text.isEmpty())
         return;
-    const std::optional<QString> place = placeProvider ? placeProvider() : std::nullopt;
+    const std::optional<SearchPlace> place = placeProvider ? placeProvider() : std::nullopt;
     if (!place) {
         m_summary->setText(noPlaceText());
         return;
@@ -180,8 +166,14 @@ void SearchView::search()
     m_cell->query = wanted;
     m_summary->setText(QStringLiteral("Searching…"));
 
-    m_run = new SearchRun(
-        SearchCommand::grepProgram(), SearchCommand::localArguments(wanted), *place, this);
+    if (place->remote)
+        m_run = new SearchRun(place->remote->program,
+            place->remote->arguments(
+                SearchCommand::remoteCommandLine(place->remote->quotedFolder, wanted)),
+            QString(), this);
+    else
+        m_run = new SearchRun(SearchCommand::grepProgram(), SearchCommand::localArguments(wanted),
+            place->folder, this);
     SearchRun *run = m_run;
     run->onHits = [this, run](const QList<SearchHit> &hits) {
         if (run == m_run)

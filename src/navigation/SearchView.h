@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SearchPlace.h"
 #include "SearchHit.h"
 #include "SearchQuery.h"
 #include "SearchRun.h"
@@ -33,9 +34,9 @@ public:
 
     // A hit row was clicked: the folder its search ran in, the file's path relative to it and
     // the 1-based line.
-    std::function<void(const QString &place, const QString &path, int line)> onOpen;
+    std::function<void(const SearchPlace &place, const QString &path, int line)> onOpen;
     // The folder to search: the workspace, or none without one.
-    std::function<std::optional<QString>()> placeProvider;
+    std::function<std::optional<SearchPlace>()> placeProvider;
 
     // Names the current place under the field, gives the field the focus and selects its text.
     void prepare();
@@ -84,6 +85,6 @@ private:
     int m_hitCount = 0;
     QList<SearchHit> m_waiting; // arrived, not yet in the list
     QHash<QString, QTreeWidgetItem *> m_fileRows; // by path
-    QString m_searched;
+    SearchPlace m_searched;
     SearchQuery m_searchedQuery;
 };

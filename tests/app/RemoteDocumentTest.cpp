@@ -3,6 +3,7 @@
 #include "../remote/SshServerFixture.h"
 #include "common/Defaults.h"
 #include "navigation/QuickPickCard.h"
+#include "navigation/SearchView.h"
 #include "remote/RemoteHostList.h"
 #include "remote/RemoteOutline.h"
 #include "remote/RemoteTreeModel.h"
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListView>
+#include <QTreeWidget>
 #include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QMenu>
@@ -373,4 +375,26 @@ TEST_F(RemoteDocumentTest, GoToFileListsTheFilesOfTheRemoteFilesFolder)
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents.size() == 2 && a.documents.back()->remote; }, 30000));
     EXPECT_EQ(a.documents.back()->remote->path, server.path("proj/src/deep.txt"));
     EXPECT_EQ(a.remoteIndexes.size(), 1);
+}
+
+TEST_F(RemoteDocumentTest, SearchInFilesRunsOnTheMachineAndOpensItsHits)
+{
+    server.writeFile("proj/a.txt", "x\n");
+    server.writeFile("proj/lib/b.txt", "one\ntwo needle\n");
+    AppDelegate &a = launch();
+    ASSERT_TRUE(openRemote("proj/a.txt"));
+    a.showPane("search");
+    QTest::keyClicks(a.searchView->field(), "needle");
+    QTest::keyClick(a.searchView->field(), Qt::Key_Return);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.searchView->isSearching(); }, 30000));
+    QTreeWidget *tree = a.searchView->outline();
+    ASSERT_EQ(tree->topLevelItemCount(), 1) << a.searchView->summaryLabel()->text().toStdString();
+    QTreeWidgetItem *file = tree->topLevelItem(0);
+    EXPECT_EQ(file->text(0), "lib/b.txt");
+    tree->scrollToItem(file->child(0));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(file->child(0)).center());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents.size() == 2 && a.documents.back()->remote; }, 30000));
+    const DocumentPtr opened = a.documents.back();
+    EXPECT_EQ(opened->remote->path, server.path("proj/lib/b.txt"));
+    EXPECT_EQ(opened->textView->textCursor().blockNumber(), 1); // the hit's line
 }

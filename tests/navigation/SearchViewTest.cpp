@@ -38,9 +38,11 @@ protected:
         writeFile(dir, "notes.txt", "Hello there\nnothing\nsay hello\n");
         writeFile(dir, "node_modules/dep.js", "hello\n");
         place = dir.path();
-        view.placeProvider = [this]() -> std::optional<QString> { return place; };
-        view.onOpen = [this](const QString &where, const QString &path, int line) {
-            opened.append({ where, path, line });
+        view.placeProvider = [this]() -> std::optional<SearchPlace> {
+            return place ? std::optional(SearchPlace::local(*place)) : std::nullopt;
+        };
+        view.onOpen = [this](const SearchPlace &where, const QString &path, int line) {
+            opened.append({ where.folder, path, line });
         };
         view.resize(300, 500);
         view.show();
