@@ -3,6 +3,7 @@
 // included), the main-thread cost of colouring the window around the visible lines of a 64 MB
 // text and drawing it, re-applying an unchanged window (scrolling), and typing with colours on.
 #include "BenchMain.h"
+#include "BenchShown.h"
 #include "BenchText.h"
 #include "editor/EditorTextView.h"
 #include "editor/Language.h"
@@ -66,14 +67,7 @@ std::vector<Span> repeatedSpans(qsizetype length)
 
 EditorTextView &shownView(qsizetype length)
 {
-    static EditorTextView *view = [] {
-        auto *made = new EditorTextView;
-        made->resize(1000, 700);
-        made->show();
-        while (!made->windowHandle() || !made->windowHandle()->isExposed())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        return made;
-    }();
+    static EditorTextView *view = shownWidget<EditorTextView>(1000, 700);
     if (view->document()->characterCount() - 1 != length)
         view->setPlainText(cppText(length));
     return *view;

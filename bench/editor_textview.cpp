@@ -1,6 +1,7 @@
 // The editor text view with large texts: loading and first paint, a paint with the inline
 // annotation on show, and typing (each keystroke also records an undo step).
 #include "BenchMain.h"
+#include "BenchShown.h"
 #include "BenchText.h"
 #include "editor/EditorTextView.h"
 
@@ -34,14 +35,7 @@ void paintNow(EditorTextView &view)
 
 EditorTextView &shownView()
 {
-    static EditorTextView *view = [] {
-        auto *made = new EditorTextView;
-        made->resize(1000, 700);
-        made->show();
-        while (!made->windowHandle() || !made->windowHandle()->isExposed())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        return made;
-    }();
+    static EditorTextView *view = shownWidget<EditorTextView>(1000, 700);
     return *view;
 }
 
