@@ -173,6 +173,7 @@ public:
         QString folder;
     };
     std::optional<RemotePlace> remotePlace() const;
+    HostItemPtr activeRemoteHost() const;
     void goToRemoteFile(const RemotePlace &place);
     void fillRemotePicker(QuickPickCard *picker, const RemoteFileList &list, const QString &label,
                           const std::shared_ptr<SSHClient> &client, const QString &root);

@@ -23,6 +23,7 @@
 #include "navigation/SearchView.h"
 #include "remote/RemoteFileOutcomes.h"
 #include "remote/RemoteHostList.h"
+#include "remote/RemoteListing.h"
 #include "remote/SSHView.h"
 
 #include <QApplication>
@@ -145,9 +146,8 @@ QWidget *AppDelegate::buildSidebar()
             openAtLine(QDir(place.folder).filePath(path), line, true);
             return;
         }
-        const QString prefix = place.folder == QLatin1String("/") ? place.folder : place.folder + u'/';
         if (const HostItemPtr item = remoteHosts->itemFor(place.remote->machine))
-            openRemoteFile(item->client, prefix + path, true, line);
+            openRemoteFile(item->client, childPath(place.folder, path), true, line);
         else
             showNote(hostGoneNote());
     };

@@ -2,8 +2,10 @@
 // active, the folder of its machine that holds it.
 #include "AppDelegate.h"
 
+#include "FileNames.h"
 #include "git/GitSource.h"
 #include "git/Place.h"
+#include "remote/RemoteFileOutcomes.h"
 #include "remote/RemoteHostList.h"
 #include "remote/SSHArguments.h"
 #include "remote/SSHClient.h"
@@ -13,20 +15,23 @@
 // the machine's folder that holds it, else the file's own folder.
 std::optional<AppDelegate::RemotePlace> AppDelegate::remotePlace() const
 {
-    const DocumentPtr active = activeDocument();
-    if (!active || !active->remote || !remoteHosts)
-        return std::nullopt;
-    const HostItemPtr item = remoteHosts->itemFor(active->remote->hostID);
+    const HostItemPtr item = activeRemoteHost();
     if (!item)
         return std::nullopt;
-    const QString path = active->remote->path;
-    for (const ResolvedFolder &root : item->roots) {
-        const QString prefix = root.path == QLatin1String("/") ? root.path : root.path + u'/';
-        if (root.found && path.startsWith(prefix))
+    const QString path = activeDocument()->remote->path;
+    for (const ResolvedFolder &root : item->roots)
+        if (root.found && FileNames::isAtOrUnder(path, root.path))
             return RemotePlace { item, root.path };
-    }
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return RemotePlace { item, slash > 0 ? path.left(slash) : QStringLiteral("/") };
+    return RemotePlace { item, remoteFolderOf(path) };
+}
+
+// The saved machine of the active document, when it is a remote file.
+HostItemPtr AppDelegate::activeRemoteHost() const
+{
+    const DocumentPtr active = activeDocument();
+    if (!active || !active->remote || !remoteHosts)
+        return nullptr;
+    return remoteHosts->itemFor(active->remote->hostID);
 }
 
 // Search in files follows the same place.

@@ -243,15 +243,10 @@ void AppDelegate::connectActiveHost()
 // Commands typed in the output panel run in the active remote file's folder on its machine.
 std::optional<RemoteContext> AppDelegate::commandContext() const
 {
-    const DocumentPtr active = activeDocument();
-    if (!active || !active->remote)
-        return std::nullopt;
-    const HostItemPtr item = remoteHosts->itemFor(active->remote->hostID);
+    const HostItemPtr item = activeRemoteHost();
     if (!item)
         return std::nullopt;
-    const QString path = active->remote->path;
-    const qsizetype slash = path.lastIndexOf(u'/');
-    const QString folder = slash > 0 ? path.left(slash) : slash == 0 ? QStringLiteral("/") : QStringLiteral("~");
+    const QString folder = remoteFolderOf(activeDocument()->remote->path);
     const std::shared_ptr<SSHClient> client = item->client;
     return RemoteContext { item->host.destination + u':' + folder, sshPrograms().ssh,
                            [client, folder](const QString &line) {

@@ -66,6 +66,14 @@ QString remoteFileName(const QString &path)
     return path.section(QLatin1Char('/'), -1);
 }
 
+QString remoteFolderOf(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QStringLiteral("~");
+    return slash == 0 ? QStringLiteral("/") : path.left(slash);
+}
+
 QString readingNote(const QString &name, const QString &destination)
 {
     return QStringLiteral("Reading ") + name + QStringLiteral(" from ") + destination

@@ -28,6 +28,8 @@ SaveOutcome saveOutcome(const SSHResult &result, const QString &name, const QStr
 
 // The last component of a remote path: how messages name a file.
 QString remoteFileName(const QString &path);
+// The folder holding a remote path: "/" for a file at the top, "~" for a bare name.
+QString remoteFolderOf(const QString &path);
 
 QString readingNote(const QString &name, const QString &destination);
 QString savingNote(const QString &destination);

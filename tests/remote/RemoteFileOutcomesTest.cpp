@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace
 {
 
@@ -67,6 +69,21 @@ TEST(RemoteFileOutcomes, SaveOutcomeTable)
         EXPECT_EQ(outcome.status, c.status) << c.message.toStdString();
         EXPECT_EQ(outcome.modified, c.modified) << c.message.toStdString();
         EXPECT_EQ(outcome.message, c.message);
+    }
+}
+
+TEST(RemoteFileOutcomes, NameAndFolderOfARemotePath)
+{
+    const std::vector<std::tuple<QString, QString, QString>> cases = {
+        { "/srv/www/index.html", "index.html", "/srv/www" },
+        { "/hosts", "hosts", "/" },
+        { "~/notes.txt", "notes.txt", "~" },
+        { "notes.txt", "notes.txt", "~" },
+    };
+    for (const auto &[path, name, folder] : cases) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_EQ(remoteFileName(path), name);
+        EXPECT_EQ(remoteFolderOf(path), folder);
     }
 }
 
