@@ -1,4 +1,5 @@
 #include "navigation/FileIndex.h"
+#include "IndexedPaths.h"
 #include "TestSupport.h"
 
 #include <QCoreApplication>
@@ -15,14 +16,6 @@ using testsupport::writeFile;
 
 namespace
 {
-
-QStringList paths(const QList<IndexedFile> &files)
-{
-    QStringList result;
-    for (const IndexedFile &file : files)
-        result.append(file.path);
-    return result;
-}
 
 // A folder in memory where the machine has one: fifty thousand files take seconds on some disks.
 QString roomyTemplate()

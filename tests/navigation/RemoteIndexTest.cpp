@@ -1,4 +1,5 @@
 #include "navigation/RemoteIndex.h"
+#include "IndexedPaths.h"
 #include "TestSupport.h"
 
 #include <QProcess>
@@ -9,14 +10,6 @@ using testsupport::writeFile;
 
 namespace
 {
-
-QStringList paths(const QList<IndexedFile> &files)
-{
-    QStringList result;
-    for (const IndexedFile &file : files)
-        result.append(file.path);
-    return result;
-}
 
 // Runs a script the way the remote shell would, here; its standard output.
 QByteArray runSh(const QString &script)
