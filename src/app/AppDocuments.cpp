@@ -19,12 +19,36 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <variant>
+
 namespace {
 
 QString resolvedPath(const QString &path)
 {
     const QString canonical = QFileInfo(path).canonicalFilePath();
     return canonical.isEmpty() ? QDir::cleanPath(QFileInfo(path).absoluteFilePath()) : canonical;
+}
+
+// The text of a file about to be opened, or the note that says why it cannot be.
+std::variant<DecodedText, QString> readNewDocument(const QString &path, const QString &name)
+{
+    using Outcome = TextFile::FileRead::Outcome;
+    const TextFile::FileRead read = TextFile::readForOpening(path);
+    switch (read.outcome) {
+    case Outcome::text:
+        break;
+    case Outcome::notText:
+        return name + QStringLiteral(" isn't a text file");
+    case Outcome::notRegular:
+        return name + QStringLiteral(" isn't a regular file");
+    case Outcome::tooLarge:
+        return name + QStringLiteral(" is too large to open here (limit 64 MB)");
+    case Outcome::unreadable:
+        return QStringLiteral("Couldn't read ") + name;
+    }
+    if (auto decoded = TextFile::decode(read.bytes))
+        return std::move(*decoded);
+    return QStringLiteral("Couldn't read ") + name;
 }
 
 }
@@ -42,25 +66,14 @@ bool AppDelegate::loadDocument(const QString &path, bool preview, bool focus, bo
             activateDocument(existing, focus);
         return true;
     }
-    if (!TextFile::passesTextTest(resolved)) {
-        showNote(name + QStringLiteral(" isn't a text file"));
+    auto read = readNewDocument(resolved, name);
+    if (const QString *note = std::get_if<QString>(&read)) {
+        showNote(*note);
         return false;
     }
-    const QFileInfo info(resolved);
-    if (info.exists() && info.size() > TextFile::maxOpenBytes) {
-        showNote(name + QStringLiteral(" is too large to open here (limit 64 MB)"));
-        return false;
-    }
-    QFile file(resolved);
-    std::optional<DecodedText> decoded;
-    if (file.open(QIODevice::ReadOnly))
-        decoded = TextFile::decode(file.readAll());
-    if (!decoded) {
-        showNote(QStringLiteral("Couldn't read ") + name);
-        return false;
-    }
+    const DecodedText &decoded = std::get<DecodedText>(read);
     rememberPlace();
-    const DocumentPtr document = makeDocument(resolved, *decoded);
+    const DocumentPtr document = makeDocument(resolved, decoded);
     attachBlame(document);
     restoreBookmarks(*document, storedBookmarkLines(resolved));
     if (document->isPlain)
@@ -89,6 +102,9 @@ DocumentPtr AppDelegate::makeDocument(const QString &path, const DecodedText &de
     auto document = std::make_shared<OpenDocument>(path, view, decoded.encoding);
     document->lineEnding = TextFile::detectLineEnding(decoded.text);
     document->isPlain = TextFile::hasVeryLongLines(decoded.text);
+    // Decided before the text goes in: the view lays out what it is given at once, and a line
+    // of megabytes laid out wrapped takes minutes.
+    applyWrap(*document);
     view->setPlainText(decoded.text);
     view->document()->clearUndoRedoStacks();
     view->document()->setModified(false);

@@ -75,7 +75,9 @@ QString remoteCommandLine(const QString &quotedRoot, const SearchQuery &query)
         excludes.append(QStringLiteral("--exclude-dir=") + singleQuoted(name));
     return QStringLiteral("cd ") + quotedRoot + QStringLiteral(" || exit 1; ")
         + QStringLiteral("{ if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then ")
-        + QStringLiteral("git -c core.quotepath=false grep -n -I --no-color --untracked "
+        // The hooks and file-system monitor a repository names never run.
+        + QStringLiteral("git -c core.hooksPath=/dev/null -c core.fsmonitor=false "
+                         "-c core.quotepath=false grep -n -I --no-color --untracked "
                          "--exclude-standard ")
         + flags + QStringLiteral(" -e ") + text + QStringLiteral("; ")
         + QStringLiteral("else grep -rnI ") + excludes.join(u' ') + u' ' + flags
