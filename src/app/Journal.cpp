@@ -12,6 +12,7 @@
 #include <array>
 #include <cstring>
 #include <unistd.h>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -117,7 +118,7 @@ Value valueOf(const std::array<std::pair<Value, const char *>, N> &names, const 
     return names.front().first;
 }
 
-QByteArray headerBytes(const JournalState &state, qint64 generation)
+QByteArray headerBytes(const JournalState &state, qint64 generation, std::optional<qsizetype> baseInFile)
 {
     QJsonObject header {
         { "version", formatVersion },
@@ -131,6 +132,8 @@ QByteArray headerBytes(const JournalState &state, qint64 generation)
     };
     if (state.diskDate)
         header["diskDate"] = QString::number(state.diskDate->toMSecsSinceEpoch());
+    if (baseInFile)
+        header["baseLength"] = QString::number(*baseInFile);
     if (state.remote) {
         header["remote"] = QJsonObject {
             { "hostID", state.remote->hostID },
@@ -141,7 +144,7 @@ QByteArray headerBytes(const JournalState &state, qint64 generation)
     return QJsonDocument(header).toJson(QJsonDocument::Compact);
 }
 
-std::optional<std::pair<JournalState, qint64>> parseHeader(const QByteArray &bytes)
+std::optional<std::tuple<JournalState, qint64, std::optional<qsizetype>>> parseHeader(const QByteArray &bytes)
 {
     const QJsonObject header = QJsonDocument::fromJson(bytes).object();
     if (header.value("version").toInt() != formatVersion || header.value("path").toString().isEmpty())
@@ -167,7 +170,10 @@ std::optional<std::pair<JournalState, qint64>> parseHeader(const QByteArray &byt
         if (const qint64 modified = remote.value("modified").toString().toLongLong(&ok); ok)
             state.remote->modified = modified;
     }
-    return std::make_pair(state, generation);
+    std::optional<qsizetype> baseInFile;
+    if (const qsizetype length = header.value("baseLength").toString().toLongLong(&ok); ok)
+        baseInFile = length;
+    return std::make_tuple(state, generation, baseInFile);
 }
 
 // A record is "position removed addedBytes lengthAfter\n" followed by the added text in UTF-8
@@ -221,6 +227,21 @@ bool writeAtomically(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
+// The file's text as the editor read it, provided the file is unchanged since then.
+std::optional<QString> fileBase(const JournalState &state, qsizetype length)
+{
+    const auto unchanged = [&state] { return state.diskDate && QFileInfo(state.path).lastModified() == *state.diskDate; };
+    bool ok = unchanged();
+    const QByteArray bytes = ok ? readAll(state.path, &ok) : QByteArray();
+    std::optional<DecodedText> decoded = ok && unchanged() ? TextFile::decode(bytes) : std::nullopt;
+    if (!decoded)
+        return std::nullopt;
+    QString base = editorLineBreaks(std::move(decoded->text));
+    if (base.size() != length)
+        return std::nullopt;
+    return base;
+}
+
 }
 
 QString replayEdits(const QString &base, const std::vector<JournalEdit> &edits, bool *consistent)
@@ -266,6 +287,7 @@ Journal::Journal(QString folder)
     QDir().mkpath(folderPath);
     QFile::setPermissions(folderPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     worker = std::thread([this] { run(); });
+    copier = std::thread([this] { runCopies(); });
 }
 
 Journal::~Journal()
@@ -274,8 +296,35 @@ Journal::~Journal()
         std::lock_guard lock(mutex);
         stopping = true;
     }
+    // A copy not yet made is not missed: until then the entry reads its base from the file.
+    copyWake.notify_all();
+    copier.join();
     wake.notify_all();
     worker.join();
+}
+
+void Journal::runCopies()
+{
+    std::unique_lock lock(mutex);
+    for (;;) {
+        copyWake.wait(lock, [this] { return stopping || !copies.empty(); });
+        if (stopping)
+            return;
+        std::function<void()> work = std::move(copies.front());
+        copies.pop_front();
+        lock.unlock();
+        work();
+        lock.lock();
+    }
+}
+
+void Journal::postCopy(std::function<void()> work)
+{
+    {
+        std::lock_guard lock(mutex);
+        copies.push_back(std::move(work));
+    }
+    copyWake.notify_one();
 }
 
 QString Journal::newKey()
@@ -359,33 +408,59 @@ void Journal::writeFromFile(const QString &key, const JournalState &state, qsize
                             std::vector<JournalEdit> edits)
 {
     post([this, key, state, baseLength, edits = std::move(edits)] {
-        const auto unchanged = [&state] { return QFileInfo(state.path).lastModified() == state.diskDate; };
-        bool ok = state.diskDate && unchanged();
-        const QByteArray bytes = ok ? readAll(state.path, &ok) : QByteArray();
-        std::optional<DecodedText> decoded = ok && unchanged() ? TextFile::decode(bytes) : std::nullopt;
-        QString base = decoded ? editorLineBreaks(std::move(decoded->text)) : QString();
-        if (!decoded || base.size() != baseLength || !startGeneration(key, base) || !appendEdits(key, edits)) {
-            entries.remove(key);
+        const qint64 generation = entries.value(key).generation + 1;
+        const bool unchanged = state.diskDate && QFileInfo(state.path).lastModified() == *state.diskDate;
+        if (unchanged && writeAtomically(filePath(key, generation, "log"), QByteArray())) {
+            entries[key] = { generation, 0, state, baseLength };
+            if (appendEdits(key, edits) && writeHeader(key, state, generation)) {
+                postCopy([this, key, generation, state, baseLength] { copyBase(key, generation, state, baseLength); });
+                return;
+            }
+        }
+        entries.remove(key);
+        if (onBaseMissing)
+            onBaseMissing(key);
+    });
+}
+
+void Journal::copyBase(const QString &key, qint64 generation, const JournalState &state, qsizetype baseLength)
+{
+    const std::optional<QString> base = fileBase(state, baseLength);
+    const QString path = filePath(key, generation, "text");
+    const bool copied = base && writeAtomically(path, base->toUtf8());
+    post([this, key, generation, copied, path] {
+        const auto found = entries.find(key);
+        if (found == entries.end() || found->generation != generation) {
+            QFile::remove(path); // a newer base came meanwhile
+            return;
+        }
+        if (!copied) {
+            entries.erase(found);
             if (onBaseMissing)
                 onBaseMissing(key);
             return;
         }
-        writeHeader(key, state, entries[key].generation);
+        found->baseInFile.reset();
+        writeHeader(key, found->state, generation);
     });
 }
 
 void Journal::adopt(const QString &key)
 {
     post([this, key] {
-        const auto generation = storedGeneration(key);
-        if (!generation)
+        const auto header = readHeader(key);
+        if (!header)
             return;
-        const QString logPath = filePath(key, *generation, "log");
+        const QString logPath = filePath(key, header->generation, "log");
         const qint64 valid = parseLog(readAll(logPath)).second;
         QFile log(logPath);
         if (log.exists() && log.size() != valid)
             log.resize(valid); // a record torn by the crash goes; the next one follows the last whole one
-        entries[key] = { *generation, valid };
+        entries[key] = { header->generation, valid, header->state, header->baseInFile };
+        if (const auto length = header->baseInFile) {
+            const qint64 generation = header->generation;
+            postCopy([this, key, generation, state = header->state, length] { copyBase(key, generation, state, *length); });
+        }
     });
 }
 
@@ -407,7 +482,7 @@ bool Journal::startGeneration(const QString &key, const QString &text)
     if (!writeAtomically(filePath(key, generation, "text"), text.toUtf8())
         || !writeAtomically(filePath(key, generation, "log"), QByteArray()))
         return false;
-    entries[key] = { generation, 0 };
+    entries[key] = { generation, 0, {}, std::nullopt };
     return true;
 }
 
@@ -430,7 +505,7 @@ bool Journal::appendEdits(const QString &key, const std::vector<JournalEdit> &ed
 void Journal::compactIfLong(const QString &key, const JournalState &state)
 {
     const Entry entry = entries.value(key);
-    if (entry.logBytes < compactBytes)
+    if (entry.logBytes < compactBytes || entry.baseInFile)
         return;
     const QString base = QString::fromUtf8(readAll(filePath(key, entry.generation, "text")));
     const auto edits = parseLog(readAll(filePath(key, entry.generation, "log"))).first;
@@ -440,7 +515,9 @@ void Journal::compactIfLong(const QString &key, const JournalState &state)
 
 bool Journal::writeHeader(const QString &key, const JournalState &state, qint64 generation)
 {
-    if (!writeAtomically(headerPath(key), headerBytes(state, generation)))
+    Entry &entry = entries[key];
+    entry.state = state;
+    if (!writeAtomically(headerPath(key), headerBytes(state, generation, entry.baseInFile)))
         return false;
     removeFiles(key, generation);
     return true;
@@ -457,12 +534,12 @@ void Journal::removeFiles(const QString &key, std::optional<qint64> keepGenerati
     }
 }
 
-std::optional<qint64> Journal::storedGeneration(const QString &key) const
+std::optional<Journal::Header> Journal::readHeader(const QString &key) const
 {
     const auto header = parseHeader(readAll(headerPath(key)));
     if (!header)
         return std::nullopt;
-    return header->second;
+    return Header { std::get<0>(*header), std::get<1>(*header), std::get<2>(*header) };
 }
 
 QStringList Journal::keys() const
@@ -475,15 +552,22 @@ QStringList Journal::keys() const
 
 std::optional<JournalRecord> Journal::read(const QString &key) const
 {
-    const auto header = parseHeader(readAll(headerPath(key)));
+    const auto header = readHeader(key);
     if (!header)
         return std::nullopt;
-    bool ok = false;
-    const QByteArray base = readAll(filePath(key, header->second, "text"), &ok);
-    if (!ok)
+    std::optional<QString> base;
+    if (header->baseInFile) {
+        base = fileBase(header->state, *header->baseInFile);
+    } else {
+        bool ok = false;
+        const QByteArray bytes = readAll(filePath(key, header->generation, "text"), &ok);
+        if (ok)
+            base = QString::fromUtf8(bytes);
+    }
+    if (!base)
         return std::nullopt;
-    const auto edits = parseLog(readAll(filePath(key, header->second, "log"))).first;
+    const auto edits = parseLog(readAll(filePath(key, header->generation, "log"))).first;
     bool complete = true;
-    QString text = replayEdits(QString::fromUtf8(base), edits, &complete);
-    return JournalRecord { key, header->first, std::move(text), QFileInfo(headerPath(key)).lastModified(), complete };
+    QString text = replayEdits(*base, edits, &complete);
+    return JournalRecord { key, header->state, std::move(text), QFileInfo(headerPath(key)).lastModified(), complete };
 }

@@ -81,8 +81,9 @@ public:
     // (the base could not be made) the edits are dropped: the caller writes the text instead.
     void writeEdits(const QString &key, const JournalState &state, std::vector<JournalEdit> edits);
     // A new generation whose base is the file's content as the editor read it, provided the file
-    // still has state.diskDate and decodes to baseLength characters; then the edits are appended.
-    // Otherwise onBaseMissing(key) is called on the worker thread.
+    // still has state.diskDate and decodes to baseLength characters; the edits are appended at
+    // once, and the file is copied beside them on another thread. When the file no longer fits,
+    // onBaseMissing(key) is called on a worker thread.
     void writeFromFile(const QString &key, const JournalState &state, qsizetype baseLength,
                        std::vector<JournalEdit> edits);
     // Continues an entry read back from disk.
@@ -105,19 +106,30 @@ private:
     struct Entry {
         qint64 generation = 0;
         qint64 logBytes = 0;
+        JournalState state; // as last written
+        // Until its copy is made, the base is the file itself, of this many characters.
+        std::optional<qsizetype> baseInFile;
     };
 
     void post(std::function<void()> work);
     void run();
+    void postCopy(std::function<void()> work);
+    void runCopies();
     // Worker side.
     bool startGeneration(const QString &key, const QString &text);
     bool appendEdits(const QString &key, const std::vector<JournalEdit> &edits);
     void compactIfLong(const QString &key, const JournalState &state);
     bool writeHeader(const QString &key, const JournalState &state, qint64 generation);
+    void copyBase(const QString &key, qint64 generation, const JournalState &state, qsizetype baseLength);
     void removeFiles(const QString &key, std::optional<qint64> keepGeneration);
     QString filePath(const QString &key, qint64 generation, const char *suffix) const;
     QString headerPath(const QString &key) const;
-    std::optional<qint64> storedGeneration(const QString &key) const;
+    struct Header {
+        JournalState state;
+        qint64 generation = 0;
+        std::optional<qsizetype> baseInFile;
+    };
+    std::optional<Header> readHeader(const QString &key) const;
 
     QString folderPath;
     QHash<QString, Entry> entries; // worker only
@@ -129,4 +141,9 @@ private:
     bool busy = false;
     bool stopping = false;
     std::thread worker;
+    // Copies a file for a base off the worker, so that edits never wait behind a long copy.
+    std::thread copier;
+    std::deque<std::function<void()>> copies;
+    std::condition_variable copyWake;
+    bool copying = false;
 };
