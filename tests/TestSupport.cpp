@@ -50,6 +50,9 @@ void clearSettings()
     QSettings settings;
     settings.clear();
     settings.sync();
+    // Unsaved work journaled by an earlier test would come back in the next one.
+    if (const QString state = qEnvironmentVariable("XDG_STATE_HOME"); !state.isEmpty())
+        QDir(state).removeRecursively();
 }
 
 }

@@ -20,11 +20,14 @@
 #include <QUrl>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
 
 class ActivityBarView;
+class JournalKeeper;
+struct JournalRecord;
 class BlameHoverCard;
 class EditorHost;
 class EditorTextView;
@@ -251,6 +254,7 @@ public:
     QDateTime quickBuiltAt;
     std::optional<QString> quickRoot;
     FileIndexer *quickIndexer = nullptr;
+    std::unique_ptr<JournalKeeper> journal; // unsaved documents, on disk within a second
 
 private:
     // Window layout.
@@ -271,6 +275,11 @@ private:
     // Session.
     void restoreSession();
     void restoreRemoteOrigin(const QString &path);
+    // Unsaved work kept across crashes and kills.
+    void startJournal();
+    std::map<QString, JournalRecord> takeUnsaved();
+    void openRecovered(const JournalRecord &record);
+    void noteRecovered(const QStringList &paths);
 
     // Documents.
     DocumentPtr makeDocument(const QString &path, const DecodedText &decoded);

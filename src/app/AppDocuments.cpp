@@ -2,6 +2,7 @@
 #include "AppDelegate.h"
 
 #include "EditorHost.h"
+#include "JournalKeeper.h"
 #include "MainWindow.h"
 #include "command/OutputPanelView.h"
 #include "common/Defaults.h"
@@ -150,6 +151,7 @@ void AppDelegate::watchEdits(const DocumentPtr &document)
                     if (strong->blame)
                         strong->blame->edit(*strong->textView->document(), location, removed, added);
                     textDidChange(strong.get());
+                    journal->edited(strong, location, removed, added);
                 }
             });
 }
@@ -176,6 +178,7 @@ void AppDelegate::documentsChanged()
     refreshTabStrip();
     updateTitle();
     explorer->setDirtyPaths(dirtyPaths());
+    journal->documentsChanged(documents); // saved, reverted and closed documents leave the journal
     if (outputPanel)
         outputPanel->refreshFolderLabel(); // a remote document's commands run on its machine
     persistSession();

@@ -2,6 +2,7 @@
 #include "AppDelegate.h"
 
 #include "FileNames.h"
+#include "JournalKeeper.h"
 #include "remote/LocalCopies.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
@@ -48,12 +49,26 @@ void AppDelegate::restoreSession()
             explorer->setRoot(*root, outside, workspace.has_value());
         }
     }
+    // Unsaved work left by an editor that did not get to quit comes back in its tab, still dirty.
+    std::map<QString, JournalRecord> unsaved = takeUnsaved();
+    QStringList recovered;
     for (const QString &path : Defaults::stringList(Defaults::OpenFiles)) {
+        if (const auto found = unsaved.find(path); found != unsaved.end()) {
+            openRecovered(found->second);
+            recovered << path;
+            unsaved.erase(found);
+            continue;
+        }
         if (!QFileInfo(path).isFile())
             continue;
         loadDocument(path, false, false, false);
         restoreRemoteOrigin(path);
     }
+    for (const auto &[path, record] : unsaved) {
+        openRecovered(record);
+        recovered << path;
+    }
+    noteRecovered(recovered);
     if (documents.empty())
         return;
     const auto active = Defaults::string(Defaults::ActiveFile);

@@ -21,7 +21,8 @@ void onTerminationSignal(int)
     [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
 }
 
-// SIGTERM and SIGINT end the editor the way quitting does, with the session written.
+// SIGTERM, SIGINT and SIGHUP end the editor the way quitting does, with the session written and
+// unsaved documents left in the journal.
 void handleTerminationSignals(AppDelegate &delegate)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
@@ -39,6 +40,7 @@ void handleTerminationSignals(AppDelegate &delegate)
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 }
