@@ -28,6 +28,8 @@ public:
     int secondPort() const { return ports[1]; }
     QString user() const { return account; }
     QString destination() const; // user@127.0.0.1
+    // A name from the client configuration that stands for the server's first port and user.
+    QString alias() const { return QStringLiteral("quillmar-test-box"); }
     // The account's home folder: the remote files of the tests.
     QString home() const;
     QString path(const QString &relative) const { return home() + '/' + relative; }
@@ -50,10 +52,14 @@ public:
 
     // The processes serving connections, that is the server's children.
     int connectionCount() const;
+    // Stops (or lets go on) every process serving a connection: a machine that stopped
+    // answering without closing anything.
+    void freezeConnections(bool frozen);
 
 private:
     bool makeKeysAndConfiguration(QString *error);
     bool launch(QString *error);
+    void addAlias();
     void stopServer();
 
     QTemporaryDir folder;
