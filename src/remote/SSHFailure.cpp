@@ -86,12 +86,13 @@ std::optional<SSHFailure> classifyFailure(const SSHResult &result)
     const QString detail = detailOf(errors);
     if (errors.contains(QLatin1String("Permission denied")))
         return SSHFailure { Kind::authentication, detail };
-    for (const QLatin1String pattern : unreachablePatterns)
-        if (errors.contains(pattern))
-            return SSHFailure { Kind::unreachable, detail };
+    // A dropped link wins over what ssh said when it then tried a connection of its own.
     for (const QLatin1String pattern : lostPatterns)
         if (errors.contains(pattern))
             return SSHFailure { Kind::unreachable, lostText };
+    for (const QLatin1String pattern : unreachablePatterns)
+        if (errors.contains(pattern))
+            return SSHFailure { Kind::unreachable, detail };
     return SSHFailure { Kind::other, detail.isEmpty() ? QStringLiteral("ssh failed") : detail };
 }
 

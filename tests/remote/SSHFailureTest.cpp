@@ -60,6 +60,11 @@ TEST(SSHFailure, ClassifyFailureTable)
             SSHFailure { Kind::unreachable, "The machine stopped answering" } },
         { 255, "client_loop: send disconnect: Broken pipe\n",
             SSHFailure { Kind::unreachable, "The machine stopped answering" } },
+        // After the shared connection died, ssh tried one of its own, which timed out too.
+        { 255,
+            "mux_client_request_session: read from master failed: Broken pipe\n"
+            "Connection timed out during banner exchange\n",
+            SSHFailure { Kind::unreachable, "The machine stopped answering" } },
     };
     for (const FailureCase &c : cases)
         EXPECT_EQ(classifyFailure({ c.status, {}, c.stderr }), c.failure)
