@@ -42,25 +42,47 @@ bool AppDelegate::loadDocument(const QString &path, bool preview, bool focus, bo
             activateDocument(existing, focus);
         return true;
     }
-    if (!TextFile::passesTextTest(resolved)) {
-        showNote(name + QStringLiteral(" isn't a text file"));
+    QString note;
+    const std::optional<DecodedText> decoded = readText(resolved, &note);
+    if (!decoded) {
+        showNote(note);
         return false;
     }
-    const QFileInfo info(resolved);
+    return openDecoded(resolved, *decoded, preview, focus, activate);
+}
+
+// Touches nothing of the controller, so it may run on any thread.
+std::optional<DecodedText> AppDelegate::readText(const QString &path, QString *failureNote)
+{
+    const QString name = QFileInfo(path).fileName();
+    if (!TextFile::passesTextTest(path)) {
+        *failureNote = name + QStringLiteral(" isn't a text file");
+        return std::nullopt;
+    }
+    const QFileInfo info(path);
     if (info.exists() && info.size() > TextFile::maxOpenBytes) {
-        showNote(name + QStringLiteral(" is too large to open here (limit 64 MB)"));
-        return false;
+        *failureNote = name + QStringLiteral(" is too large to open here (limit 64 MB)");
+        return std::nullopt;
     }
-    QFile file(resolved);
+    QFile file(path);
     std::optional<DecodedText> decoded;
     if (file.open(QIODevice::ReadOnly))
         decoded = TextFile::decode(file.readAll());
-    if (!decoded) {
-        showNote(QStringLiteral("Couldn't read ") + name);
-        return false;
-    }
+    if (!decoded)
+        *failureNote = QStringLiteral("Couldn't read ") + name;
+    return decoded;
+}
+
+// A file read and decoded (here or in the background) becomes a document.
+bool AppDelegate::openDecoded(const QString &path, const DecodedText &decoded, bool preview, bool focus,
+                              bool activate)
+{
+    const QString resolved = resolvedPath(path);
+    const QString name = QFileInfo(resolved).fileName();
+    if (const int existing = indexOfPath(resolved); existing >= 0)
+        return loadDocument(resolved, preview, focus, activate);
     rememberPlace();
-    const DocumentPtr document = makeDocument(resolved, *decoded);
+    const DocumentPtr document = makeDocument(resolved, decoded);
     attachBlame(document);
     restoreBookmarks(*document, storedBookmarkLines(resolved));
     if (document->isPlain)
