@@ -192,16 +192,6 @@ void SshServerFixture::giveToUser(const QString &path) const
     runQuietly(QStringLiteral("/bin/chown"), { account, path });
 }
 
-void SshServerFixture::freezeConnections(bool frozen)
-{
-    if (!server)
-        return;
-    const qint64 listener = server->processId();
-    for (const qint64 pid : descendants(listener))
-        if (pid != listener)
-            ::kill(pid_t(pid), frozen ? SIGSTOP : SIGCONT);
-}
-
 int SshServerFixture::connectionCount() const
 {
     if (!server)

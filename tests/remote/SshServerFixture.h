@@ -52,9 +52,6 @@ public:
 
     // The processes serving connections, that is the server's children.
     int connectionCount() const;
-    // Stops (or lets go on) every process serving a connection: a machine that stopped
-    // answering without closing anything.
-    void freezeConnections(bool frozen);
 
 private:
     bool makeKeysAndConfiguration(QString *error);
