@@ -57,7 +57,6 @@ std::variant<DecodedText, QString> readNewDocument(const QString &path, const QS
 bool AppDelegate::loadDocument(const QString &path, bool preview, bool focus, bool activate)
 {
     const QString resolved = resolvedPath(path);
-    const QString name = QFileInfo(resolved).fileName();
     if (const int existing = indexOfPath(resolved); existing >= 0) {
         if (!preview && documents[existing]->isPreview) {
             documents[existing]->isPreview = false;
@@ -67,12 +66,34 @@ bool AppDelegate::loadDocument(const QString &path, bool preview, bool focus, bo
             activateDocument(existing, focus);
         return true;
     }
-    auto read = readNewDocument(resolved, name);
-    if (const QString *note = std::get_if<QString>(&read)) {
-        showNote(*note);
+    QString note;
+    const std::optional<DecodedText> decoded = readText(resolved, &note);
+    if (!decoded) {
+        showNote(note);
         return false;
     }
-    const DecodedText &decoded = std::get<DecodedText>(read);
+    return openDecoded(resolved, *decoded, preview, focus, activate);
+}
+
+// Touches nothing of the controller, so it may run on any thread.
+std::optional<DecodedText> AppDelegate::readText(const QString &path, QString *failureNote)
+{
+    auto read = readNewDocument(path, QFileInfo(path).fileName());
+    if (QString *note = std::get_if<QString>(&read)) {
+        *failureNote = std::move(*note);
+        return std::nullopt;
+    }
+    return std::get<DecodedText>(std::move(read));
+}
+
+// A file read and decoded (here or in the background) becomes a document.
+bool AppDelegate::openDecoded(const QString &path, const DecodedText &decoded, bool preview, bool focus,
+                              bool activate)
+{
+    const QString resolved = resolvedPath(path);
+    const QString name = QFileInfo(resolved).fileName();
+    if (const int existing = indexOfPath(resolved); existing >= 0)
+        return loadDocument(resolved, preview, focus, activate);
     rememberPlace();
     const DocumentPtr document = makeDocument(resolved, decoded);
     attachBlame(document);

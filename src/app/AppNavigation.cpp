@@ -42,8 +42,8 @@ void AppDelegate::refreshFileIndexIfOld()
 
 void AppDelegate::goToFile()
 {
-    if (const auto place = remotePlace()) {
-        goToRemoteFile(*place);
+    if (const HostItemPtr item = activeRemoteHost()) {
+        goToRemoteFile(item);
         return;
     }
     const QString root = explorer->root();

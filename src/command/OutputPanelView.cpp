@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -186,13 +187,26 @@ void OutputPanelView::prepare()
     field->setFocus(Qt::OtherFocusReason);
 }
 
+// Where a command would run now, and the words the label uses for it: the label and the run
+// both come from one answer, so the label never names a place the command will not run in.
+OutputPanelView::CommandPlace OutputPanelView::commandPlace() const
+{
+    CommandPlace place;
+    place.remote = remoteContext ? remoteContext() : std::nullopt;
+    place.folder = workingDirectory ? workingDirectory() : QString();
+    place.label = place.remote ? place.remote->label : PanelText::folderLabel(place.folder, QDir::homePath());
+    return place;
+}
+
+void OutputPanelView::showPlace(const CommandPlace &place)
+{
+    folderLabel->setText(place.label);
+    folderLabel->setToolTip(place.label);
+}
+
 void OutputPanelView::refreshFolderLabel()
 {
-    const auto remote = remoteContext ? remoteContext() : std::nullopt;
-    const QString folder = workingDirectory ? workingDirectory() : QString();
-    const QString text = remote ? remote->label : PanelText::folderLabel(folder, QDir::homePath());
-    folderLabel->setText(text);
-    folderLabel->setToolTip(text);
+    showPlace(commandPlace());
 }
 
 void OutputPanelView::applyFont()
@@ -206,8 +220,7 @@ void OutputPanelView::applyFont()
 
 void OutputPanelView::stopForQuit()
 {
-    if (run)
-        run->stop();
+    stopCommand();
 }
 
 void OutputPanelView::runCommand()
@@ -217,14 +230,17 @@ void OutputPanelView::runCommand()
         return;
     commandHistory.add(line);
     Defaults::set(Defaults::CommandHistory, commandHistory.entries());
-    refreshFolderLabel();
-    const auto remote = remoteContext ? remoteContext() : std::nullopt;
-    const QString folder = workingDirectory ? workingDirectory() : QString();
+    const CommandPlace place = commandPlace();
+    showPlace(place);
+    const auto &remote = place.remote;
+    const QString &folder = place.folder;
 
     enqueue(QStringLiteral("$ ") + line + QLatin1Char('\n'), OutputTint::Secondary);
 
-    run = std::make_unique<CommandRun>(remote
-            ? LaunchSpec { remote->program, remote->arguments(line), QString() }
+    const std::optional<RemoteLaunch> onMachine = remote ? std::optional(remote->launch(line)) : std::nullopt;
+    remoteStop = onMachine ? LaunchSpec { remote->program, onMachine->stopArguments, QString() } : LaunchSpec {};
+    run = std::make_unique<CommandRun>(onMachine
+            ? LaunchSpec { remote->program, onMachine->arguments, QString() }
             : localLaunch(line, folder, defaultShell()));
     run->onOutput = [this](const QString &text) { received(text); };
     run->onFinish
@@ -243,8 +259,26 @@ void OutputPanelView::runCommand()
 
 void OutputPanelView::stopCommand()
 {
-    if (run)
-        run->stop();
+    if (!run)
+        return;
+    stopOnMachine();
+    run->stop();
+}
+
+// Ending the local ssh leaves the command running on the machine: it is stopped there, through
+// the shared connection, by a process of its own that outlives the panel.
+void OutputPanelView::stopOnMachine()
+{
+    if (remoteStop.program.isEmpty() || !run->isRunning())
+        return;
+    QProcess stopper;
+    stopper.setProgram(remoteStop.program);
+    stopper.setArguments(remoteStop.arguments);
+    stopper.setStandardInputFile(QProcess::nullDevice());
+    stopper.setStandardOutputFile(QProcess::nullDevice());
+    stopper.setStandardErrorFile(QProcess::nullDevice());
+    stopper.startDetached();
+    remoteStop = {};
 }
 
 void OutputPanelView::clearOutput()
@@ -401,7 +435,7 @@ void OutputPanelView::browseHistory(int delta)
 void OutputPanelView::handleEscape()
 {
     if (run)
-        run->stop();
+        stopCommand();
     else if (onFocusEditor)
         onFocusEditor();
 }
@@ -427,7 +461,7 @@ bool OutputPanelView::handleControlKey(int key)
         return true;
     case Qt::Key_C:
         if (run)
-            run->stop();
+            stopCommand();
         else
             field->clear();
         return true;

@@ -2,6 +2,7 @@
 
 #include "AppendBudget.h"
 #include "CommandHistory.h"
+#include "LaunchSpec.h"
 #include "OutputQueue.h"
 #include "RemoteContext.h"
 
@@ -64,6 +65,13 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    struct CommandPlace {
+        QString label;
+        std::optional<RemoteContext> remote;
+        QString folder;
+    };
+    CommandPlace commandPlace() const;
+    void showPlace(const CommandPlace &place);
     void buildLayout();
     void received(const QString &text);
     void flush();
@@ -84,7 +92,10 @@ private:
     QToolButton *closeButton = nullptr;
     QPlainTextEdit *output = nullptr;
 
+    void stopOnMachine();
+
     std::unique_ptr<CommandRun> run;
+    LaunchSpec remoteStop; // how the running remote command is stopped on its machine; empty locally
     OutputQueue pending;
     QTimer flushTimer; // active while a flush is scheduled
     AppendBudget budget;
