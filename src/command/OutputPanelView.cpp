@@ -206,8 +206,7 @@ void OutputPanelView::applyFont()
 
 void OutputPanelView::stopForQuit()
 {
-    if (run)
-        run->stop();
+    stopCommand();
 }
 
 void OutputPanelView::runCommand()
@@ -222,6 +221,7 @@ void OutputPanelView::runCommand()
     const QString folder = workingDirectory ? workingDirectory() : QString();
 
     enqueue(QStringLiteral("$ ") + line + QLatin1Char('\n'), OutputTint::Secondary);
+    stopRequested = false;
 
     run = std::make_unique<CommandRun>(remote
             ? LaunchSpec { remote->program, remote->arguments(line), QString() }
@@ -243,8 +243,19 @@ void OutputPanelView::runCommand()
 
 void OutputPanelView::stopCommand()
 {
-    if (run)
-        run->stop();
+    if (!run)
+        return;
+    run->stop();
+    // After a flood, what waits would keep appearing for seconds after the stop: only the
+    // newest of it stays, as much as one append shows.
+    stopRequested = true;
+    keepTailOnly();
+}
+
+// Half an append's worth of the newest output, so that it and the summary go in one append.
+void OutputPanelView::keepTailOnly()
+{
+    pending.keepOutputTail(budget.lines() / 2, AppendBudget::maxUnits / 2);
 }
 
 void OutputPanelView::clearOutput()
@@ -256,7 +267,9 @@ void OutputPanelView::clearOutput()
 void OutputPanelView::received(const QString &text)
 {
     pending.push(text, OutputTint::Label);
-    if (pending.size() > OutputTrim::limit) {
+    if (stopRequested) {
+        keepTailOnly(); // what the command wrote before the stop took hold
+    } else if (pending.size() > OutputTrim::limit) {
         // A flood: what waits would be trimmed away anyway; keep memory bounded now.
         QTextCursor cursor(output->document());
         trimOutput(cursor);
@@ -401,7 +414,7 @@ void OutputPanelView::browseHistory(int delta)
 void OutputPanelView::handleEscape()
 {
     if (run)
-        run->stop();
+        stopCommand();
     else if (onFocusEditor)
         onFocusEditor();
 }
@@ -427,7 +440,7 @@ bool OutputPanelView::handleControlKey(int key)
         return true;
     case Qt::Key_C:
         if (run)
-            run->stop();
+            stopCommand();
         else
             field->clear();
         return true;

@@ -69,6 +69,7 @@ private:
     void flush();
     void finished(int status, bool stopped, double seconds);
     void enqueue(const QString &text, OutputTint tint);
+    void keepTailOnly();
     void trimOutput(QTextCursor &cursor);
     bool isAtEnd() const;
     QColor colour(OutputTint tint) const;
@@ -90,4 +91,5 @@ private:
     AppendBudget budget;
     CommandHistory commandHistory;
     double fontSize = 11;
+    bool stopRequested = false; // for the current run: output beyond the tail is dropped
 };
