@@ -6,6 +6,7 @@
 #include <QAbstractListModel>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPainter>
@@ -147,6 +148,7 @@ bool isCardKey(const QKeyEvent *event)
 QuickPickCard::QuickPickCard(QList<IndexedFile> files, const QString &prompt)
     : queryField(new QLineEdit(this))
     , list(new QListView(this))
+    , noMatch(new QLabel(QStringLiteral("No matching files"), this))
     , rows(new PickRows(this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -168,6 +170,11 @@ QuickPickCard::QuickPickCard(QList<IndexedFile> files, const QString &prompt)
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->viewport()->setAutoFillBackground(false);
     column->addWidget(list);
+    noMatch->setFont(sized(font(), 12));
+    noMatch->setForegroundRole(QPalette::PlaceholderText);
+    noMatch->setContentsMargins(cellPadding, 0, cellPadding, 0);
+    noMatch->setFixedHeight(rowHeight);
+    column->addWidget(noMatch);
     serverWork.setSingleShot(true);
     serverWork.setInterval(serverSearchDelayMs);
     connect(&serverWork, &QTimer::timeout, this, &QuickPickCard::searchServer);
@@ -226,6 +233,7 @@ void QuickPickCard::rankFiles()
     const int height = int(std::min<qsizetype>(shown.size(), visibleRows)) * rowHeight;
     list->setFixedHeight(height);
     list->setHidden(shown.isEmpty());
+    noMatch->setVisible(shown.isEmpty() && !normalizedQuery(queryField->text()).isEmpty());
     select(0);
     if (parentWidget())
         place();

@@ -11,6 +11,7 @@
 #include <optional>
 
 class QAbstractListModel;
+class QLabel;
 class QLineEdit;
 class QListView;
 
@@ -46,6 +47,8 @@ public:
 
     QLineEdit *field() const { return queryField; }
     QListView *table() const { return list; }
+    // The line shown instead of the list when the query fits no file.
+    QLabel *noMatchLine() const { return noMatch; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -73,5 +76,6 @@ private:
     QTimer serverWork;
     QLineEdit *queryField;
     QListView *list;
+    QLabel *noMatch;
     QAbstractListModel *rows;
 };
