@@ -70,7 +70,7 @@ private:
     void finished(int status, bool stopped, double seconds);
     void enqueue(const QString &text, OutputTint tint);
     void keepTailOnly();
-    void trimOutput(QTextCursor &cursor);
+    void trimOutput(QTextCursor *cursor);
     bool isAtEnd() const;
     QColor colour(OutputTint tint) const;
     void showRunButton(bool running);
@@ -92,4 +92,5 @@ private:
     CommandHistory commandHistory;
     double fontSize = 11;
     bool stopRequested = false; // for the current run: output beyond the tail is dropped
+    qsizetype documentCut = 0; // units at the top of the output the next flush deletes
 };

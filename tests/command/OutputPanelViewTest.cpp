@@ -24,6 +24,25 @@ namespace
 // Waits for child processes: generous, for a machine whose cores are busy with other work.
 constexpr int longWaitMs = 30000;
 
+// Calls back before each paint of the widget it watches.
+class PaintProbe : public QObject
+{
+public:
+    explicit PaintProbe(std::function<void()> onPaint)
+        : onPaint(std::move(onPaint))
+    {
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            onPaint();
+        return false;
+    }
+
+private:
+    std::function<void()> onPaint;
+};
+
 class OutputPanel : public ::testing::Test
 {
 protected:
@@ -307,6 +326,19 @@ TEST_F(OutputPanel, AFloodShowsWhileItRunsAndStopsShowingAtOnce)
             appends += added > 0 ? 1 : 0;
             addedAfterStop += stopping ? added : 0;
         });
+    // Paints of the output while it runs: none may find it empty once output has shown.
+    int paints = 0;
+    int blankPaints = 0;
+    bool shown = false;
+    PaintProbe probe([&] {
+        if (!panel->isRunning() || stopping)
+            return;
+        ++paints;
+        const bool blank = output(*panel)->document()->characterCount() <= 1;
+        shown = shown || !blank;
+        blankPaints += shown && blank ? 1 : 0;
+    });
+    output(*panel)->viewport()->installEventFilter(&probe);
     submit(*panel, QStringLiteral("yes"));
     ASSERT_TRUE(
         waitUntil([&] { return text(*panel).count(QStringLiteral("y\n")) >= 1000; }, longWaitMs));
@@ -320,6 +352,8 @@ TEST_F(OutputPanel, AFloodShowsWhileItRunsAndStopsShowingAtOnce)
     ASSERT_TRUE(waitUntil([&] { return summaryShown(*panel); }, longWaitMs));
     EXPECT_TRUE(text(*panel).contains(QStringLiteral("y\nstopped after ")));
     EXPECT_LE(addedAfterStop, AppendBudget::maxUnits / 2 + 100);
+    EXPECT_GT(paints, 0);
+    EXPECT_EQ(blankPaints, 0);
 }
 
 TEST_F(OutputPanel, OutputFollowsTheEndOnlyWhenTheUserWasThere)
