@@ -77,7 +77,8 @@ private:
     void flush();
     void finished(int status, bool stopped, double seconds);
     void enqueue(const QString &text, OutputTint tint);
-    void trimOutput(QTextCursor &cursor);
+    void keepTailOnly();
+    void trimOutput(QTextCursor *cursor);
     bool isAtEnd() const;
     QColor colour(OutputTint tint) const;
     void showRunButton(bool running);
@@ -101,4 +102,6 @@ private:
     AppendBudget budget;
     CommandHistory commandHistory;
     double fontSize = 11;
+    bool stopRequested = false; // for the current run: output beyond the tail is dropped
+    qsizetype documentCut = 0; // units at the top of the output the next flush deletes
 };

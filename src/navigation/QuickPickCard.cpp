@@ -149,6 +149,7 @@ QuickPickCard::QuickPickCard(QList<IndexedFile> files, const QString &prompt)
     : queryField(new QLineEdit(this))
     , noteLabel(new QLabel(this))
     , list(new QListView(this))
+    , noMatch(new QLabel(QStringLiteral("No matching files"), this))
     , rows(new PickRows(this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -175,6 +176,11 @@ QuickPickCard::QuickPickCard(QList<IndexedFile> files, const QString &prompt)
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->viewport()->setAutoFillBackground(false);
     column->addWidget(list);
+    noMatch->setFont(sized(font(), 12));
+    noMatch->setForegroundRole(QPalette::PlaceholderText);
+    noMatch->setContentsMargins(cellPadding, 0, cellPadding, 0);
+    noMatch->setFixedHeight(rowHeight);
+    column->addWidget(noMatch);
     serverWork.setSingleShot(true);
     serverWork.setInterval(serverSearchDelayMs);
     connect(&serverWork, &QTimer::timeout, this, &QuickPickCard::searchServer);
@@ -246,6 +252,7 @@ void QuickPickCard::rankFiles()
     const int height = int(std::min<qsizetype>(shown.size(), visibleRows)) * rowHeight;
     list->setFixedHeight(height);
     list->setHidden(shown.isEmpty());
+    noMatch->setVisible(shown.isEmpty() && !normalizedQuery(queryField->text()).isEmpty());
     select(0);
     if (parentWidget())
         place();

@@ -51,6 +51,8 @@ public:
 
     QLineEdit *field() const { return queryField; }
     QListView *table() const { return list; }
+    // The line shown instead of the list when the query fits no file.
+    QLabel *noMatchLine() const { return noMatch; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -79,5 +81,6 @@ private:
     QLineEdit *queryField;
     QLabel *noteLabel;
     QListView *list;
+    QLabel *noMatch;
     QAbstractListModel *rows;
 };
