@@ -379,6 +379,11 @@ std::optional<Way> write(const QString &path, const QByteArray &bytes, QString *
         *error = QStringLiteral("Not a regular file");
         return std::nullopt;
     }
+    // A file the user may not write is not saved by replacing it either.
+    if (::access(local(target).constData(), W_OK) != 0) {
+        *error = systemError(errno);
+        return std::nullopt;
+    }
     bool keep = true;
     if (before.st_nlink == 1) {
         if (auto way = replace(target, old.get(), before, bytes, error, &keep))
