@@ -66,6 +66,54 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTrip { "empty", QByteArray(), TextEncoding::Kind::Utf8, false, QString() }),
     [](const auto &info) { return std::string(info.param.name); });
 
+struct Awkward {
+    const char *name;
+    QByteArray bytes;
+    TextEncoding::Kind kind;
+};
+
+class AwkwardBytes : public ::testing::TestWithParam<Awkward> {};
+
+// Whatever a file holds, opening it and saving it untouched writes the same bytes.
+TEST_P(AwkwardBytes, ComeBackByteForByte)
+{
+    const Awkward &c = GetParam();
+    const auto decoded = TextFile::decode(c.bytes);
+    ASSERT_TRUE(decoded.has_value());
+    EXPECT_EQ(decoded->encoding.kind, c.kind);
+    EXPECT_TRUE(TextFile::canEncode(decoded->text, decoded->encoding));
+    EXPECT_EQ(TextFile::encode(decoded->text, decoded->encoding).toHex(), c.bytes.toHex());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AwkwardBytes,
+    ::testing::Values(
+        // An odd byte at the end of UTF-16 used to be dropped on save.
+        Awkward { "utf16OddLength", QByteArray("\xFF\xFEh\0i\0!", 7), TextEncoding::Kind::Latin1 },
+        Awkward { "utf16beOddLength", QByteArray("\xFE\xFF\0h\0", 5), TextEncoding::Kind::Latin1 },
+        // A code point past U+10FFFF used to be rewritten as a replacement character.
+        Awkward { "utf32BeyondUnicode", QByteArray("\xFF\xFE\0\0a\0\0\0\0\0\x11\0", 12), TextEncoding::Kind::Latin1 },
+        Awkward { "utf32le", QByteArray("\xFF\xFE\0\0a\0\0\0\x00\xF6\x01\0", 12), TextEncoding::Kind::Utf32LE },
+        Awkward { "utf16LoneSurrogate", QByteArray("\xFF\xFEa\0\x00\xD8b\0", 8), TextEncoding::Kind::Latin1 },
+        Awkward { "utf16SwappedPair", QByteArray("\xFF\xFE\x00\xDC\x00\xD8", 6), TextEncoding::Kind::Latin1 },
+        Awkward { "utf16Pair", QByteArray("\xFF\xFE\x3D\xD8\x00\xDE", 6), TextEncoding::Kind::Utf16LE },
+        // A second mark after the first is text, not something to swallow.
+        Awkward { "utf8TwoMarks", QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx\n"), TextEncoding::Kind::Utf8 },
+        Awkward { "utf16TwoMarks", QByteArray("\xFF\xFE\xFF\xFEa\0", 6), TextEncoding::Kind::Utf16LE },
+        Awkward { "utf8MarkThenBadBytes", QByteArray("\xEF\xBB\xBFcaf\xE9\n"), TextEncoding::Kind::Latin1 },
+        Awkward { "utf8EncodedSurrogate", QByteArray("a\xED\xA0\x80b"), TextEncoding::Kind::Latin1 },
+        Awkward { "utf8Overlong", QByteArray("\xC0\xAFx"), TextEncoding::Kind::Latin1 },
+        Awkward { "latin1Controls", QByteArray("\x01\x7F\x80\x9F\xA0\xFF"), TextEncoding::Kind::Latin1 }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Encoding, UnicodeFormsCannotHoldLoneSurrogates)
+{
+    const QString lone = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b");
+    EXPECT_FALSE(TextFile::canEncode(lone, TextEncoding {}));
+    EXPECT_FALSE(TextFile::canEncode(lone, { TextEncoding::Kind::Utf32BE, true }));
+    EXPECT_TRUE(TextFile::canEncode(QString::fromUtf8("a😀b"), { TextEncoding::Kind::Utf16BE, true }));
+}
+
 TEST(Encoding, Latin1CannotHoldCharactersAboveFF)
 {
     const TextEncoding latin1 { TextEncoding::Kind::Latin1, false };
