@@ -58,7 +58,10 @@ InlineCard *AppDelegate::cardFromText(const CardText &text, QList<CardAction> ac
 void AppDelegate::watchRemoteHosts()
 {
     remoteHosts = std::make_unique<RemoteHostList>();
-    remoteHosts->setHosts(loadHosts());
+    QString skipped;
+    remoteHosts->setHosts(loadHosts(&skipped));
+    if (!skipped.isEmpty())
+        showNote(skipped);
     remoteHosts->onHostsChanged = [this](const QList<RemoteHost> &hosts) {
         QString error;
         if (!saveHosts(hosts, &error))
