@@ -3,6 +3,7 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <cmath>
 
 namespace Defaults {
 
@@ -79,7 +80,10 @@ QByteArray bytes(const char *key)
 
 QString sidebarMode()
 {
-    return string(SidebarMode).value_or(QStringLiteral("explorer"));
+    const QString mode = string(SidebarMode).value_or(QString());
+    const bool known = mode == QLatin1String("explorer") || mode == QLatin1String("git")
+        || mode == QLatin1String("search") || mode == QLatin1String("ssh");
+    return known ? mode : QStringLiteral("explorer");
 }
 
 bool explorerHidden() { return boolean(ExplorerHidden, false); }
@@ -94,9 +98,12 @@ double fontSize()
     bool ok = false;
     const QVariant value = read(FontSize);
     if (value.typeId() == QMetaType::Bool)
-        return 11;
+        return defaultFontSize;
     const double size = value.toDouble(&ok);
-    return ok && size > 0 ? size : 11;
+    // A huge or tiny stored size would make the text vanish.
+    if (!ok || !std::isfinite(size) || size <= 0)
+        return defaultFontSize;
+    return std::clamp(size, minimumFontSize, maximumFontSize);
 }
 
 int indentWidth()

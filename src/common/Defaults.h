@@ -33,6 +33,11 @@ inline constexpr auto WindowFrame = "QuillmarWindow";
 inline constexpr auto MainSplit = "QuillmarSplit";
 inline constexpr auto RightSplit = "QuillmarRightSplit";
 
+// The editor's font size: the default, and the range a stored or chosen size is kept in.
+inline constexpr double defaultFontSize = 11;
+inline constexpr double minimumFontSize = 8;
+inline constexpr double maximumFontSize = 48;
+
 // Typed reads with the table's defaults.
 std::optional<QString> string(const char *key);
 QStringList stringList(const char *key);
@@ -41,10 +46,10 @@ bool boolean(const char *key, bool fallback);
 QByteArray bytes(const char *key);
 
 // The settings of the editor, each with its default.
-QString sidebarMode(); // "explorer" when missing
+QString sidebarMode(); // "explorer" when missing or not one of the four panes
 bool explorerHidden(); // false
 bool panelHidden(); // true
-double fontSize(); // 11 when missing, 0 or not a number
+double fontSize(); // 11 when missing, 0, negative or not a number; else clamped to 8...48
 int indentWidth(); // 2 when missing or 0; a stored value is clamped to 1...8
 bool wrap(); // true
 bool copyIndent(); // true
