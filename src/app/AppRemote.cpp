@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
+#include <QTimer>
 
 namespace {
 
@@ -60,8 +61,9 @@ void AppDelegate::watchRemoteHosts()
     remoteHosts = std::make_unique<RemoteHostList>();
     QString skipped;
     remoteHosts->setHosts(loadHosts(&skipped));
+    // Its five seconds start once the window is up, after the start-up work.
     if (!skipped.isEmpty())
-        showNote(skipped);
+        QTimer::singleShot(0, this, [this, skipped] { showNote(skipped); });
     remoteHosts->onHostsChanged = [this](const QList<RemoteHost> &hosts) {
         QString error;
         if (!saveHosts(hosts, &error))

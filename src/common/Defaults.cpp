@@ -80,10 +80,7 @@ QByteArray bytes(const char *key)
 
 QString sidebarMode()
 {
-    const QString mode = string(SidebarMode).value_or(QString());
-    const bool known = mode == QLatin1String("explorer") || mode == QLatin1String("git")
-        || mode == QLatin1String("search") || mode == QLatin1String("ssh");
-    return known ? mode : QStringLiteral("explorer");
+    return string(SidebarMode).value_or(QStringLiteral("explorer"));
 }
 
 bool explorerHidden() { return boolean(ExplorerHidden, false); }

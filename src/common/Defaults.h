@@ -46,7 +46,7 @@ bool boolean(const char *key, bool fallback);
 QByteArray bytes(const char *key);
 
 // The settings of the editor, each with its default.
-QString sidebarMode(); // "explorer" when missing or not one of the four panes
+QString sidebarMode(); // "explorer" when missing
 bool explorerHidden(); // false
 bool panelHidden(); // true
 double fontSize(); // 11 when missing, 0, negative or not a number; else clamped to 8...48

@@ -89,21 +89,22 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, AwkwardBytes,
     ::testing::Values(
         // An odd byte at the end of UTF-16 used to be dropped on save.
-        Awkward { "utf16OddLength", QByteArray("\xFF\xFEh\0i\0!", 7), TextEncoding::Kind::Latin1 },
-        Awkward { "utf16beOddLength", QByteArray("\xFE\xFF\0h\0", 5), TextEncoding::Kind::Latin1 },
+        Awkward { "utf16OddLength", QByteArray::fromHex("fffe68006900" "21"), TextEncoding::Kind::Latin1 },
+        Awkward { "utf16beOddLength", QByteArray::fromHex("feff006800"), TextEncoding::Kind::Latin1 },
         // A code point past U+10FFFF used to be rewritten as a replacement character.
-        Awkward { "utf32BeyondUnicode", QByteArray("\xFF\xFE\0\0a\0\0\0\0\0\x11\0", 12), TextEncoding::Kind::Latin1 },
-        Awkward { "utf32le", QByteArray("\xFF\xFE\0\0a\0\0\0\x00\xF6\x01\0", 12), TextEncoding::Kind::Utf32LE },
-        Awkward { "utf16LoneSurrogate", QByteArray("\xFF\xFEa\0\x00\xD8b\0", 8), TextEncoding::Kind::Latin1 },
-        Awkward { "utf16SwappedPair", QByteArray("\xFF\xFE\x00\xDC\x00\xD8", 6), TextEncoding::Kind::Latin1 },
-        Awkward { "utf16Pair", QByteArray("\xFF\xFE\x3D\xD8\x00\xDE", 6), TextEncoding::Kind::Utf16LE },
+        Awkward { "utf32BeyondUnicode", QByteArray::fromHex("fffe0000" "61000000" "00001100"), TextEncoding::Kind::Latin1 },
+        Awkward { "utf32le", QByteArray::fromHex("fffe0000" "61000000" "00f60100"), TextEncoding::Kind::Utf32LE },
+        // UTF-16 carries unpaired surrogates through unchanged, so they stay UTF-16.
+        Awkward { "utf16LoneSurrogate", QByteArray::fromHex("fffe" "6100" "00d8" "6200"), TextEncoding::Kind::Utf16LE },
+        Awkward { "utf16SwappedPair", QByteArray::fromHex("fffe" "00dc" "00d8"), TextEncoding::Kind::Utf16LE },
+        Awkward { "utf16Pair", QByteArray::fromHex("fffe" "3dd8" "00de"), TextEncoding::Kind::Utf16LE },
         // A second mark after the first is text, not something to swallow.
-        Awkward { "utf8TwoMarks", QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx\n"), TextEncoding::Kind::Utf8 },
-        Awkward { "utf16TwoMarks", QByteArray("\xFF\xFE\xFF\xFEa\0", 6), TextEncoding::Kind::Utf16LE },
-        Awkward { "utf8MarkThenBadBytes", QByteArray("\xEF\xBB\xBFcaf\xE9\n"), TextEncoding::Kind::Latin1 },
-        Awkward { "utf8EncodedSurrogate", QByteArray("a\xED\xA0\x80b"), TextEncoding::Kind::Latin1 },
-        Awkward { "utf8Overlong", QByteArray("\xC0\xAFx"), TextEncoding::Kind::Latin1 },
-        Awkward { "latin1Controls", QByteArray("\x01\x7F\x80\x9F\xA0\xFF"), TextEncoding::Kind::Latin1 }),
+        Awkward { "utf8TwoMarks", QByteArray::fromHex("efbbbf" "efbbbf" "780a"), TextEncoding::Kind::Utf8 },
+        Awkward { "utf16TwoMarks", QByteArray::fromHex("fffe" "fffe" "6100"), TextEncoding::Kind::Utf16LE },
+        Awkward { "utf8MarkThenBadBytes", QByteArray::fromHex("efbbbf" "636166" "e9" "0a"), TextEncoding::Kind::Latin1 },
+        Awkward { "utf8EncodedSurrogate", QByteArray::fromHex("61" "eda080" "62"), TextEncoding::Kind::Latin1 },
+        Awkward { "utf8Overlong", QByteArray::fromHex("c0af" "78"), TextEncoding::Kind::Latin1 },
+        Awkward { "latin1Controls", QByteArray::fromHex("017f809fa0ff"), TextEncoding::Kind::Latin1 }),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Encoding, UnicodeFormsCannotHoldLoneSurrogates)

@@ -74,10 +74,6 @@ TEST_F(DefaultsTest, StoredValuesOutsideTheirRangeAreClamped)
     }
     Defaults::set(Defaults::IndentWidth, QStringLiteral("1e308"));
     EXPECT_EQ(Defaults::indentWidth(), 2);
-    Defaults::set(Defaults::SidebarMode, QStringLiteral("nowhere"));
-    EXPECT_EQ(Defaults::sidebarMode(), "explorer");
-    Defaults::set(Defaults::SidebarMode, QStringLiteral("ssh"));
-    EXPECT_EQ(Defaults::sidebarMode(), "ssh");
 }
 
 TEST_F(DefaultsTest, ValuesReadBackFromTheFileAsText)
