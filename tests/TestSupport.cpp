@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSettings>
 #include <QThread>
 
@@ -43,6 +44,25 @@ bool waitUntil(const std::function<bool()> &predicate, int timeoutMs)
         QThread::msleep(2);
     }
     return true;
+}
+
+SmallDisk::SmallDisk(const QString &folder, const QString &size) : folder(folder)
+{
+    QProcess mount;
+    mount.start(QStringLiteral("mount"), { "-t", "tmpfs", "-o", "size=" + size, "tmpfs", folder });
+    if (!mount.waitForFinished(30000) || mount.exitStatus() != QProcess::NormalExit || mount.exitCode() != 0) {
+        const QString said = QString::fromLocal8Bit(mount.readAllStandardError()).trimmed();
+        why = QStringLiteral("mounting a tmpfs is not allowed here: ") + (said.isEmpty() ? mount.errorString() : said);
+        return;
+    }
+    isMounted = true;
+}
+
+SmallDisk::~SmallDisk()
+{
+    // A child still working in the folder keeps it busy; then it goes once that child ends.
+    if (isMounted && QProcess::execute(QStringLiteral("umount"), { folder }) != 0)
+        QProcess::execute(QStringLiteral("umount"), { QStringLiteral("-l"), folder });
 }
 
 void clearSettings()

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
+#include <QTimer>
 
 namespace {
 
@@ -59,7 +60,11 @@ InlineCard *AppDelegate::cardFromText(const CardText &text, QList<CardAction> ac
 void AppDelegate::watchRemoteHosts()
 {
     remoteHosts = std::make_unique<RemoteHostList>();
-    remoteHosts->setHosts(loadHosts());
+    QString skipped;
+    remoteHosts->setHosts(loadHosts(&skipped));
+    // Its five seconds start once the window is up, after the start-up work.
+    if (!skipped.isEmpty())
+        QTimer::singleShot(0, this, [this, skipped] { showNote(skipped); });
     remoteHosts->onHostsChanged = [this](const QList<RemoteHost> &hosts) {
         QString error;
         if (!saveHosts(hosts, &error))

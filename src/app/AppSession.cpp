@@ -5,6 +5,7 @@
 #include "JournalKeeper.h"
 #include "remote/LocalCopies.h"
 #include "common/Defaults.h"
+#include "common/SafeSave.h"
 #include "editor/EditorTextView.h"
 #include "navigation/ExplorerView.h"
 
@@ -38,6 +39,10 @@ std::optional<RemoteFile> storedRemoteOrigin(const QString &path)
 
 void AppDelegate::restoreSession()
 {
+    // Before any file is read: a save cut short by a crash gets its old content back.
+    for (const QString &path : SafeSave::recoverInterrupted())
+        showNote(QStringLiteral("A save of ") + QFileInfo(path).fileName()
+                 + QStringLiteral(" was cut short; its old content is back"));
     if (const auto stored = Defaults::string(Defaults::Workspace); stored && QFileInfo::exists(*stored)) {
         workspace = QDir::cleanPath(*stored);
         explorer->setRoot(*workspace, false, true);

@@ -53,7 +53,8 @@ QStringConverter::Encoding converterEncoding(TextEncoding::Kind kind)
 std::optional<QString> decodeStrictly(QByteArrayView bytes, TextEncoding::Kind kind)
 {
     // The mark, when present, is skipped by the caller; never let the decoder eat another one.
-    QStringDecoder decoder(converterEncoding(kind), QStringConverter::Flag::Stateless);
+    QStringDecoder decoder(converterEncoding(kind),
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
         return std::nullopt;
@@ -164,21 +165,29 @@ FileRead readForOpening(const QString &path)
 
 std::optional<DecodedText> decode(const QByteArray &bytes)
 {
+    // An encoding is taken only when writing the text back gives the very same bytes.
+    const auto exactly = [&bytes](TextEncoding encoding, qsizetype markLength) -> std::optional<DecodedText> {
+        auto text = decodeStrictly(QByteArrayView(bytes).sliced(markLength), encoding.kind);
+        if (!text || encode(*text, encoding) != bytes)
+            return std::nullopt;
+        return DecodedText { std::move(*text), encoding };
+    };
     if (const Mark *mark = markOf(bytes)) {
-        const auto body = QByteArrayView(bytes).sliced(mark->length);
-        if (auto text = decodeStrictly(body, mark->kind))
-            return DecodedText { std::move(*text), { mark->kind, true } };
-    } else if (auto text = decodeStrictly(bytes, TextEncoding::Kind::Utf8)) {
-        return DecodedText { std::move(*text), { TextEncoding::Kind::Utf8, false } };
+        if (auto decoded = exactly({ mark->kind, true }, mark->length))
+            return decoded;
     }
+    if (auto decoded = exactly({ TextEncoding::Kind::Utf8, false }, 0))
+        return decoded;
     return DecodedText { QString::fromLatin1(bytes), { TextEncoding::Kind::Latin1, false } };
 }
 
 bool canEncode(QStringView text, const TextEncoding &encoding)
 {
-    if (encoding.kind != TextEncoding::Kind::Latin1)
-        return true;
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+    if (encoding.kind == TextEncoding::Kind::Latin1)
+        return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+    // Lone surrogates and the like would come back as something else.
+    const auto back = decodeStrictly(encode(text, { encoding.kind, false }), encoding.kind);
+    return back && *back == text;
 }
 
 QByteArray encode(QStringView text, const TextEncoding &encoding)
