@@ -66,6 +66,10 @@ void SearchRun::take(QByteArrayView bytes)
 {
     if (m_finished || bytes.isEmpty())
         return;
+    if (!m_endLine.isEmpty()) {
+        m_tail.append(bytes);
+        m_tail = m_tail.right(m_endLine.size() + 2);
+    }
     QList<SearchHit> hits = m_parser.feed(bytes);
     const bool capped = m_hitCount + hits.size() > searchHitLimit;
     if (capped) {
@@ -94,9 +98,14 @@ void SearchRun::end(int status)
         if (!self || m_finished)
             return;
     }
-    const bool failed = m_hitCount == 0 && status != 0 && status != 1;
+    const bool failed = (m_hitCount == 0 && status != 0 && status != 1) || !endLineArrived();
     releaseProcess();
     finish(failed ? Ending::Failed : Ending::Complete);
+}
+
+bool SearchRun::endLineArrived() const
+{
+    return m_endLine.isEmpty() || m_tail.endsWith('\n' + m_endLine + '\n');
 }
 
 void SearchRun::finish(Ending ending)

@@ -1,5 +1,7 @@
 #include "SearchView.h"
 
+#include "remote/RemoteScripts.h"
+
 #include "SearchCell.h"
 #include "SearchCommand.h"
 #include "common/Theme.h"
@@ -166,14 +168,16 @@ void SearchView::search()
     m_cell->query = wanted;
     m_summary->setText(QStringLiteral("Searching…"));
 
-    if (place->remote)
+    if (place->remote) {
         m_run = new SearchRun(place->remote->program,
             place->remote->arguments(
                 SearchCommand::remoteCommandLine(place->remote->quotedFolder, wanted)),
             QString(), this);
-    else
+        m_run->requireEndLine(endMarkerLine());
+    } else {
         m_run = new SearchRun(SearchCommand::grepProgram(), SearchCommand::localArguments(wanted),
             place->folder, this);
+    }
     SearchRun *run = m_run;
     run->onHits = [this, run](const QList<SearchHit> &hits) {
         if (run == m_run)
