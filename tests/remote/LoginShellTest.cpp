@@ -41,23 +41,6 @@ ino_t inodeOf(const QString &path)
 class RemoteRunTest : public ServerTest
 {
 protected:
-    RemoteRead read(SSHClient &ssh, const QString &path)
-    {
-        Awaited<RemoteRead> result;
-        readRemote(ssh, path, result.callback());
-        EXPECT_TRUE(result.wait());
-        return result.value.value_or(RemoteRead {});
-    }
-
-    SaveOutcome save(SSHClient &ssh, const QString &path, const QByteArray &bytes,
-        std::optional<double> expected)
-    {
-        Awaited<SaveOutcome> result;
-        saveRemote(ssh, path, bytes, expected, {}, result.callback());
-        EXPECT_TRUE(result.wait());
-        return result.value.value_or(SaveOutcome {});
-    }
-
     std::optional<QList<DirectoryEntry>> list(SSHClient &ssh, const QString &folder)
     {
         return listedEntries(runOn(ssh, listingCommand(folder)), folder);
@@ -114,18 +97,18 @@ TEST_P(LoginShellTest, EveryOperationWorksWithHostileNames)
 
     // Open and save, beside the file and (in a folder it may not write) in place.
     for (const QString &path : { file, other }) {
-        const RemoteRead opened = read(*ssh, path);
+        const RemoteRead opened = readOn(*ssh, path);
         ASSERT_TRUE(opened.opened) << opened.message.toStdString();
         EXPECT_EQ(readFile(opened.localCopy), readFile(path));
-        const SaveOutcome saved = save(*ssh, path, "edited\n" + readFile(path), opened.modified);
+        const SaveOutcome saved = saveOn(*ssh, path, "edited\n" + readFile(path), opened.modified);
         ASSERT_EQ(saved.status, SaveStatus::saved) << saved.message.toStdString();
         EXPECT_TRUE(readFile(path).startsWith("edited\n"));
     }
     QFile::setPermissions(QFileInfo(inPlace).absolutePath(), QFile::ReadOwner | QFile::ExeOwner);
     const ino_t inode = inodeOf(inPlace);
-    const RemoteRead closed = read(*ssh, inPlace);
+    const RemoteRead closed = readOn(*ssh, inPlace);
     ASSERT_TRUE(closed.opened) << closed.message.toStdString();
-    const SaveOutcome inPlaceSave = save(*ssh, inPlace, "four\n", closed.modified);
+    const SaveOutcome inPlaceSave = saveOn(*ssh, inPlace, "four\n", closed.modified);
     ASSERT_EQ(inPlaceSave.status, SaveStatus::saved) << inPlaceSave.message.toStdString();
     EXPECT_EQ(readFile(inPlace), "four\n");
     EXPECT_EQ(inodeOf(inPlace), inode);
@@ -170,11 +153,11 @@ TEST_F(RemoteRunTest, AShellThatRunsNothingFailsEveryOperation)
     const QString file = server.writeFile("proj/kept.txt", "kept\n");
     ASSERT_TRUE(server.setLoginShell(server.silentShell()));
     const auto ssh = client();
-    const RemoteRead opened = read(*ssh, file);
+    const RemoteRead opened = readOn(*ssh, file);
     EXPECT_FALSE(opened.opened);
     EXPECT_EQ(opened.message,
         "Couldn't read kept.txt: the machine's shell ran nothing (status 0, no answer)");
-    const SaveOutcome saved = save(*ssh, file, "lost\n", std::nullopt);
+    const SaveOutcome saved = saveOn(*ssh, file, "lost\n", std::nullopt);
     EXPECT_EQ(saved.status, SaveStatus::failed);
     EXPECT_EQ(saved.message, "Couldn't save: the machine's shell ran nothing (status 0, no answer)");
     EXPECT_EQ(readFile(file), "kept\n");
@@ -204,7 +187,7 @@ TEST_F(RemoteRunTest, WhatIsNotAReadableFileIsRefusedWithItsReason)
             "Couldn't read zero: This is not a regular file (a pipe, a device or a socket)" },
     };
     for (const auto &[path, message] : cases) {
-        const RemoteRead opened = read(*ssh, path);
+        const RemoteRead opened = readOn(*ssh, path);
         EXPECT_FALSE(opened.opened) << path.toStdString();
         EXPECT_EQ(opened.message, message);
     }
