@@ -327,6 +327,14 @@ private:
     void finishRemoteSave(const DocumentPtr &document, const SaveOutcome &outcome, int editsAtStart,
                           std::function<void(bool)> completion);
     void showRemoteConflict(const DocumentPtr &document, std::function<void(bool)> completion);
+    void runNextRemoteSave(const OpenDocument *document);
+    // Saves of one remote document run one after another, each comparing with the time the
+    // one before it left; the queue of a document with a save in flight.
+    struct RemoteSaveTurns {
+        bool busy = false;
+        QList<std::function<void()>> waiting;
+    };
+    QHash<const OpenDocument *, RemoteSaveTurns> remoteSaveTurns;
     void reloadRemoteDocument(const DocumentPtr &document);
     void refreshRemoteIndicator(const DocumentPtr &active);
     void insertNewline(EditorTextView *view);

@@ -163,6 +163,18 @@ bool AppDelegate::saveRemoteDocument(const DocumentPtr &document, bool force, st
             completion(false);
         return false;
     }
+    RemoteSaveTurns &turns = remoteSaveTurns[document.get()];
+    if (turns.busy) {
+        std::weak_ptr<OpenDocument> weak = document;
+        turns.waiting.append([this, weak, force, completion] {
+            if (const DocumentPtr strong = weak.lock())
+                saveFile(strong, force, completion);
+            else if (completion)
+                completion(false);
+        });
+        return false;
+    }
+    turns.busy = true;
     const QByteArray bytes = TextFile::encode(TextFile::withLineEnding(document->text(), document->lineEnding),
                                               document->encoding);
     const int editsAtStart = document->editCount;
@@ -171,16 +183,35 @@ bool AppDelegate::saveRemoteDocument(const DocumentPtr &document, bool force, st
     saveRemote(*client, document->remote->path, bytes, force ? std::nullopt : asSeconds(document->remote->modified),
                // The client is held until the save ends: an edited or removed connection must
                // not cut off an upload, whose completion someone may be waiting for.
-               document->path(), [this, weak, editsAtStart, completion, client](const SaveOutcome &outcome) {
+               document->path(),
+               [this, weak, key = document.get(), editsAtStart, completion, client](const SaveOutcome &outcome) {
                    Q_UNUSED(client);
+                   remoteSaveTurns[key].busy = false;
                    const DocumentPtr strong = weak.lock();
                    const bool saved = strong && outcome.status == SaveStatus::saved;
                    if (strong)
                        finishRemoteSave(strong, outcome, editsAtStart, completion);
                    else if (completion)
                        completion(saved);
+                   runNextRemoteSave(key);
                });
     return false;
+}
+
+void AppDelegate::runNextRemoteSave(const OpenDocument *document)
+{
+    // A waiting save that finds nothing to do ends at once, so the next one goes too.
+    for (;;) {
+        const auto turns = remoteSaveTurns.find(document);
+        if (turns == remoteSaveTurns.end() || turns->busy)
+            return;
+        if (turns->waiting.isEmpty()) {
+            remoteSaveTurns.erase(turns);
+            return;
+        }
+        const std::function<void()> next = turns->waiting.takeFirst();
+        next();
+    }
 }
 
 void AppDelegate::finishRemoteSave(const DocumentPtr &document, const SaveOutcome &outcome, int editsAtStart,

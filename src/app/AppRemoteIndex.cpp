@@ -5,7 +5,9 @@
 
 #include "git/GitSource.h"
 #include "navigation/QuickPickCard.h"
+#include "remote/RemoteFileOutcomes.h"
 #include "remote/RemoteHostList.h"
+#include "remote/RemoteScripts.h"
 #include "remote/SSHArguments.h"
 #include "remote/SSHClient.h"
 #include "remote/SSHFailure.h"
@@ -65,15 +67,16 @@ void AppDelegate::listRemoteFiles(QuickPickCard *picker, const RemotePlace &plac
     client->run(remoteIndexScript(remoteQuote(root)), std::nullopt, commandOutputLimit,
                 [this, guarded, key, root, label, client](const SSHResult &result) {
                     const auto failure = classifyFailure(result);
-                    if (failure || result.status != 0) {
+                    const auto output = confirmedOutput(result);
+                    if (failure || !output) {
                         if (guarded)
                             guarded->dismiss(true);
-                        showNote(failure ? QStringLiteral("Couldn't list ") + label + QStringLiteral(": ") + failure->text()
-                                         : QStringLiteral("Couldn't list the files of ") + label);
+                        showNote(QStringLiteral("Couldn't list the files of ") + label + QStringLiteral(": ")
+                                 + (failure ? failure->text() : unconfirmedReason(result)));
                         return;
                     }
                     remoteHosts->markAnswered(hostID(client->host));
-                    const RemoteFileList list = parseRemoteFileList(result.stdout, root, fileIndexLimit);
+                    const RemoteFileList list = parseRemoteFileList(*output, root, fileIndexLimit);
                     remoteIndexes.insert(key, CachedRemoteIndex { QDateTime::currentDateTimeUtc(), list });
                     if (guarded && quickPick == guarded)
                         fillRemotePicker(guarded, list, label, client, root);
@@ -95,10 +98,9 @@ void AppDelegate::fillRemotePicker(QuickPickCard *picker, const RemoteFileList &
             return;
         strong->run(serverSearchCommand(remoteQuote(root), pattern), std::nullopt, commandOutputLimit,
                     [done, root](const SSHResult &result) {
-                        if (classifyFailure(result))
-                            return;
-                        const QByteArray output = result.status == 0 ? result.stdout : QByteArray();
-                        done(parseRemoteFileList(output, root, serverSearchLimit).files);
+                        const auto output = markedOutput(result.status, result.stdout);
+                        if (output)
+                            done(parseRemoteFileList(*output, root, serverSearchLimit, '\n').files);
                     });
     };
 }

@@ -4,6 +4,7 @@
 #include "GitText.h"
 
 #include "remote/RemoteHost.h"
+#include "remote/RemoteScripts.h"
 #include "remote/SSHRun.h"
 
 #include <QThreadPool>
@@ -15,11 +16,9 @@ std::optional<QByteArray> runRemote(const RemoteRepo &repo, const QStringList &a
 {
     if (!repo.client)
         return std::nullopt;
-    const QString line = remoteGitCommand(arguments, repo.directory);
-    const SSHResult result = runSSH(repo.client->arguments(line), {}, commandOutputLimit);
-    if (result.status != 0)
-        return std::nullopt;
-    return result.stdout;
+    const QString script = withEndMarker(remoteGitCommand(arguments, repo.directory));
+    const SSHResult result = runSSH(repo.client->arguments(script), {}, commandOutputLimit);
+    return markedOutput(result.status, result.stdout);
 }
 
 // The last path component, trailing slashes ignored ("/srv/app/" is "app").

@@ -2,6 +2,7 @@
 
 #include "Ranking.h"
 #include "common/NameLists.h"
+#include "remote/RemoteScripts.h"
 
 #include <QStringList>
 
@@ -21,13 +22,15 @@ QString singleQuoted(const QString &text)
     return u'\'' + quoted + u'\'';
 }
 
-QString fileListing(const QString &quotedRoot, const QString &findArguments)
+// The files below the root, one a record: git's list inside a work tree, else find's. The
+// find arguments end in how each file is printed.
+QString fileListing(const QString &quotedRoot, const QString &gitOptions, const QString &findArguments)
 {
-    return QStringLiteral("cd ") + quotedRoot
-        + QStringLiteral(" || exit 1; if git rev-parse --is-inside-work-tree >/dev/null 2>&1; "
-                         "then git -c core.quotepath=false ls-files -co --exclude-standard; "
-                         "else find . ")
-        + findArguments + QStringLiteral(" | sed 's|^\\./||'; fi");
+    return QStringLiteral("cd -- ") + quotedRoot
+        + QStringLiteral(" || exit 1\nif git rev-parse --is-inside-work-tree >/dev/null 2>&1; "
+                         "then git -c core.quotepath=false ls-files ")
+        + gitOptions + QStringLiteral(" -co --exclude-standard; else find . ") + findArguments
+        + QStringLiteral("; fi");
 }
 
 QString prunedNames()
@@ -44,16 +47,20 @@ QString prunedNames()
 
 QString remoteIndexScript(const QString &quotedRoot, qsizetype limit)
 {
-    const QString find
-        = QStringLiteral("\\( ") + prunedNames() + QStringLiteral(" \\) -prune -o -type f -print");
-    return fileListing(quotedRoot, find) + QStringLiteral(" | head -n ")
-        + QString::number(limit + 1);
+    const QString find = QStringLiteral("\\( ") + prunedNames()
+        + QStringLiteral(" \\) -prune -o -type f -exec printf '%s\\000' {} +");
+    // NUL and line feed swap places around head, so that it counts names, not lines.
+    return withEndMarker(fileListing(quotedRoot, QStringLiteral("-z"), find)
+        + QStringLiteral(" | tr '\\000\\n' '\\n\\000' | head -n ") + QString::number(limit + 1)
+        + QStringLiteral(" | tr '\\000\\n' '\\n\\000'"));
 }
 
-RemoteFileList parseRemoteFileList(const QByteArray &output, const QString &root, qsizetype limit)
+RemoteFileList parseRemoteFileList(
+    const QByteArray &output, const QString &root, qsizetype limit, char separator)
 {
     QStringList paths;
-    for (const QString &line : QString::fromUtf8(output).split(u'\n', Qt::SkipEmptyParts)) {
+    for (const QByteArray &record : output.split(separator)) {
+        const QString line = QString::fromUtf8(record);
         const QString path = line.startsWith(QStringLiteral("./")) ? line.mid(2) : line;
         if (!path.isEmpty())
             paths.append(path);
@@ -86,7 +93,7 @@ QString serverSearchPattern(QStringView query)
 QString serverSearchCommand(const QString &quotedRoot, const QString &pattern)
 {
     const QString find
-        = QStringLiteral("-type f -not -path '*/.git/*' -not -path '*/node_modules/*'");
-    return fileListing(quotedRoot, find) + QStringLiteral(" | grep -i -E ") + singleQuoted(pattern)
-        + QStringLiteral(" | head -n ") + QString::number(serverSearchLimit);
+        = QStringLiteral("-type f ! -path '*/.git/*' ! -path '*/node_modules/*' -print");
+    return withEndMarker(fileListing(quotedRoot, {}, find) + QStringLiteral(" | grep -i -E ")
+        + singleQuoted(pattern) + QStringLiteral(" | head -n ") + QString::number(serverSearchLimit));
 }

@@ -24,19 +24,21 @@ struct CachedRemoteIndex {
 };
 inline constexpr qint64 remoteIndexLifetimeSeconds = 120;
 
-// The sh script that lists the files below a remote root, one relative path a line: what git
-// tracks or could track inside a work tree, otherwise every file outside hidden and heavy
-// folders. It prints at most limit + 1 lines, so that a longer list shows as truncated.
-// quotedRoot is the root already quoted for the remote shell.
+// The sh script that lists the files below a remote root, each relative path ended by a NUL
+// byte: what git tracks or could track inside a work tree, otherwise every file outside hidden
+// and heavy folders. It prints at most limit + 1 paths, so that a longer list shows as
+// truncated, then the end marker. quotedRoot is the root already quoted for the remote shell.
 QString remoteIndexScript(const QString &quotedRoot, qsizetype limit = fileIndexLimit);
 
-// Turns the listing's output into files below root (an absolute remote path).
-RemoteFileList parseRemoteFileList(const QByteArray &output, const QString &root, qsizetype limit);
+// Turns a listing's output, paths ended by the separator, into files below root (an absolute
+// remote path).
+RemoteFileList parseRemoteFileList(
+    const QByteArray &output, const QString &root, qsizetype limit, char separator = '\0');
 
 // The case-insensitive extended regular expression that finds the query's characters in order;
 // empty when the query has nothing to search for.
 QString serverSearchPattern(QStringView query);
 
-// The sh command that greps the remote root's file list for the pattern, at most
-// serverSearchLimit lines.
+// The sh script that greps the remote root's file list for the pattern: at most
+// serverSearchLimit paths, one a line, then the end marker.
 QString serverSearchCommand(const QString &quotedRoot, const QString &pattern);

@@ -2,6 +2,7 @@
 
 #include "SearchHit.h"
 #include "common/NameLists.h"
+#include "remote/RemoteScripts.h"
 
 #include <QProcessEnvironment>
 
@@ -120,16 +121,19 @@ QString remoteCommandLine(const QString &quotedRoot, const SearchQuery &query)
     QStringList excludes;
     for (const QString &name : excludedFolderNames())
         excludes.append(QStringLiteral("--exclude-dir=") + singleQuoted(name));
-    return QStringLiteral("cd ") + quotedRoot + QStringLiteral(" || exit 1; ")
-        + QStringLiteral("{ if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then ")
+    // The run stops the stream itself at the hit limit; grep's own status is the script's, and
+    // the end line says that grep ran at all.
+    return QStringLiteral("cd -- ") + quotedRoot + QStringLiteral(" || exit 2\n")
+        + QStringLiteral("if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then ")
         // The hooks and file-system monitor a repository names never run.
         + QStringLiteral("git -c core.hooksPath=/dev/null -c core.fsmonitor=false "
                          "-c core.quotepath=false grep -n -I --no-color --untracked "
                          "--exclude-standard ")
         + flags + QStringLiteral(" -e ") + text + QStringLiteral("; ")
         + QStringLiteral("else grep -rnI ") + excludes.join(u' ') + u' ' + flags
-        + QStringLiteral(" -e ") + text + QStringLiteral(" .; fi; } 2>/dev/null | head -n ")
-        + QString::number(searchHitLimit + 1);
+        + QStringLiteral(" -e ") + text + QStringLiteral(" .; fi 2>/dev/null\ns=$?\n")
+        + QStringLiteral("printf '\\n%s\\n' ") + QString::fromLatin1(endMarkerLine())
+        + QStringLiteral("\nexit $s");
 }
 
 }

@@ -33,9 +33,9 @@ QString grepProgram();
 // Points local searches at another program; only tests call this.
 void setGrepProgramForTesting(const QString &program);
 
-// The command line run over ssh: git grep inside a work tree, grep elsewhere, errors discarded,
-// and never more than one line past the hit limit sent back. quotedRoot is the remote folder
-// already quoted as one shell word.
+// The sh script run over ssh: git grep inside a work tree, grep elsewhere, errors discarded,
+// grep's status as its own, and the end marker line once grep has run. quotedRoot is the
+// remote folder already quoted as one shell word.
 QString remoteCommandLine(const QString &quotedRoot, const SearchQuery &query);
 
 }

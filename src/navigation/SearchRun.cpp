@@ -69,6 +69,10 @@ void SearchRun::take(QByteArrayView bytes)
 {
     if (m_finished || bytes.isEmpty())
         return;
+    if (!m_endLine.isEmpty()) {
+        m_tail.append(bytes);
+        m_tail = m_tail.right(m_endLine.size() + 2);
+    }
     QList<SearchHit> hits = m_parser.feed(bytes);
     const bool capped = m_hitCount + hits.size() > searchHitLimit;
     if (capped) {
@@ -97,13 +101,18 @@ void SearchRun::end(int status)
         if (!self || m_finished)
             return;
     }
-    const bool failed = m_hitCount == 0 && status != 0 && status != 1;
+    const bool failed = (m_hitCount == 0 && status != 0 && status != 1) || !endLineArrived();
     // grep's status 2 also follows an unreadable file; its message then starts with the path.
     const QString message = problem();
     const bool refused = failed && status == 2 && !message.isEmpty()
         && !message.startsWith(QLatin1String("./")) && !message.startsWith(QLatin1String(".:"));
     releaseProcess();
     finish(refused ? Ending::InvalidPattern : failed ? Ending::Failed : Ending::Complete);
+}
+
+bool SearchRun::endLineArrived() const
+{
+    return m_endLine.isEmpty() || m_tail.endsWith('\n' + m_endLine + '\n');
 }
 
 void SearchRun::finish(Ending ending)

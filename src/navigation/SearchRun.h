@@ -39,6 +39,10 @@ public:
 
     // The locale the process runs in (LC_ALL), "C" unless set before start.
     void setLocale(const QString &locale) { m_locale = locale; }
+    // A run whose output must end with this line to count as complete (a remote search, whose
+    // shell could end with status 0 having run nothing); without it the run fails.
+    void requireEndLine(const QByteArray &line) { m_endLine = line; }
+
     void start();
     // Stops the process if it still runs; no callback follows.
     void cancel();
@@ -63,6 +67,7 @@ private:
     void end(int status);
     void finish(Ending ending);
     void releaseProcess();
+    bool endLineArrived() const;
 
     QString m_program;
     QStringList m_arguments;
@@ -72,6 +77,9 @@ private:
     QProcess *m_process = nullptr;
     SearchParser m_parser;
     int m_hitCount = 0;
+    QByteArray m_endLine;
+    QByteArray m_tail; // the last bytes received, to see the end line in
+
     qint64 m_processId = 0;
     bool m_started = false;
     bool m_finished = false;

@@ -1,5 +1,7 @@
 #include "SearchView.h"
 
+#include "remote/RemoteScripts.h"
+
 #include "SearchCell.h"
 #include "SearchCommand.h"
 #include "common/Theme.h"
@@ -171,6 +173,7 @@ void SearchView::search()
             place->remote->arguments(
                 SearchCommand::remoteCommandLine(place->remote->quotedFolder, wanted)),
             QString(), this);
+        m_run->requireEndLine(endMarkerLine());
     } else {
         m_run = new SearchRun(SearchCommand::grepProgram(), SearchCommand::localArguments(wanted),
             place->folder, this);

@@ -14,12 +14,6 @@ QString quoted(const QString &text)
     return QLatin1Char('\'') + escaped + QLatin1Char('\'');
 }
 
-// The one place that hands a script to /bin/sh past whatever login shell reads the line first.
-QString underSh(const QString &script)
-{
-    return QStringLiteral("exec /bin/sh -c ") + quoted(script);
-}
-
 QString leaderFile(const QString &tag)
 {
     return QStringLiteral("f=/tmp/quillmar-run-") + tag;
@@ -30,7 +24,7 @@ QString leaderFile(const QString &tag)
 QString remoteRunLine(const QString &folder, const QString &line, const QString &tag)
 {
     const QString shell = QStringLiteral("\"${SHELL:-/bin/sh}\" -c ") + quoted(line);
-    return underSh(QStringLiteral("cd ") + remoteQuote(folder) + QStringLiteral(" || exit 1; ")
+    return (QStringLiteral("cd -- ") + remoteQuote(folder) + QStringLiteral(" || exit 1; ")
         + leaderFile(tag)
         + QStringLiteral("; if command -v setsid >/dev/null 2>&1; then setsid ") + shell
         + QStringLiteral(" & else ") + shell
@@ -40,7 +34,7 @@ QString remoteRunLine(const QString &folder, const QString &line, const QString 
 QString remoteStopLine(const QString &tag)
 {
     // The leader's file may lag a stop pressed at once; give it three seconds.
-    return underSh(leaderFile(tag)
+    return (leaderFile(tag)
         + QStringLiteral("; for i in 1 2 3; do [ -s \"$f\" ] && break; sleep 1; done; "
                          "p=$(cat \"$f\" 2>/dev/null); [ -n \"$p\" ] || exit 0; "
                          "below() { for c in $(ps -A -o pid= -o ppid= | awk -v p=\"$1\" "

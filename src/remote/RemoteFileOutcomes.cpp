@@ -19,23 +19,22 @@ QString tooLarge(const QString &name)
 ReadOutcome readOutcome(const SSHResult &result, const QString &name)
 {
     ReadOutcome outcome;
+    const QString couldNot = QStringLiteral("Couldn't read ") + name + QStringLiteral(": ");
+    const auto output = parseReadOutput(result.stdout);
     if (result.status == SSHResult::cutOffStatus) {
         outcome.message = tooLarge(name);
     } else if (const auto failure = classifyFailure(result)) {
-        outcome.message
-            = QStringLiteral("Couldn't read ") + name + QStringLiteral(": ") + failure->text();
-    } else if (result.status != 0) {
-        outcome.message = QStringLiteral("Couldn't read ") + name + QStringLiteral(": ")
-            + failureReason(result);
+        outcome.message = couldNot + failure->text();
+    } else if (output && output->size > remoteFileLimit) {
+        outcome.message = tooLarge(name);
+    } else if (result.status != 0 || !output) {
+        outcome.message = couldNot + unconfirmedReason(result);
+    } else if (output->content.size() != output->size) {
+        outcome.message = couldNot + QStringLiteral("it changed while it was read. Try again.");
     } else {
-        ReadOutput output = parseReadOutput(result.stdout);
-        if (output.content.size() > remoteFileLimit) {
-            outcome.message = tooLarge(name);
-        } else {
-            outcome.opened = true;
-            outcome.modified = output.modified;
-            outcome.content = std::move(output.content);
-        }
+        outcome.opened = true;
+        outcome.modified = output->modified;
+        outcome.content = output->content;
     }
     return outcome;
 }
@@ -49,20 +48,24 @@ SaveOutcome saveOutcome(const SSHResult &result, const QString &name, const QStr
             message += QStringLiteral(". Click the machine in the Remote pane to trust its key");
         return { SaveStatus::failed, std::nullopt, message };
     }
-    switch (result.status) {
-    case 0:
-        return { SaveStatus::saved, parseSavedTime(result.stdout),
-            QStringLiteral("Saved to ") + destination };
-    case 3:
+    const WriteReply reply = parseWriteOutput(result.stdout);
+    if (reply.kind == WriteReply::Kind::conflict)
         return { SaveStatus::conflict, std::nullopt, {} };
-    case 4:
+    if (result.status == 4)
         return { SaveStatus::failed, std::nullopt,
             QStringLiteral("No permission to write ") + name + QStringLiteral(" as ") + destination
                 + QStringLiteral(". The tab stays unsaved.") };
-    default:
-        return { SaveStatus::failed, std::nullopt,
-            QStringLiteral("Couldn't save: ") + failureReason(result) };
-    }
+    if (reply.kind == WriteReply::Kind::saved && result.status == 0)
+        return { SaveStatus::saved, reply.modified, QStringLiteral("Saved to ") + destination };
+    return { SaveStatus::failed, std::nullopt,
+        QStringLiteral("Couldn't save: ") + unconfirmedReason(result) };
+}
+
+QString unconfirmedReason(const SSHResult &result)
+{
+    if (!result.stderr.trimmed().isEmpty() || result.status != 0)
+        return failureReason(result);
+    return QStringLiteral("the machine's shell ran nothing (status 0, no answer)");
 }
 
 QString remoteFileName(const QString &path)

@@ -26,6 +26,10 @@ struct SaveOutcome {
 };
 SaveOutcome saveOutcome(const SSHResult &result, const QString &name, const QString &destination);
 
+// Why a run that didn't say it did its work failed: the machine's first error line, else its
+// status, else that it answered nothing at all.
+QString unconfirmedReason(const SSHResult &result);
+
 // The last component of a remote path: how messages name a file.
 QString remoteFileName(const QString &path);
 // The folder holding a remote path: "/" for a file at the top, "~" for a bare name.

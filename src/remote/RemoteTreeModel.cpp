@@ -170,9 +170,10 @@ void RemoteTreeModel::finishListing(
         return;
     node.loading = false;
     RemoteNode::Children children;
-    if (result.status == 0) {
+    const auto entries = listedEntries(result, node.path);
+    if (entries) {
         node.error.reset();
-        for (const DirectoryEntry &entry : parseListing(result.stdout, node.path))
+        for (const DirectoryEntry &entry : *entries)
             children.push_back(RemoteNode::forEntry(entry));
     } else {
         node.error = listingError(result);
@@ -182,7 +183,7 @@ void RemoteTreeModel::finishListing(
     emit dataChanged(folder, folder);
     if (onListed)
         onListed(folder);
-    if (result.status == 0)
+    if (entries)
         m_list->markAnswered(hostID(row->item->host));
 }
 

@@ -69,6 +69,24 @@ QStringList controlArguments(const QString &destination, std::optional<int> port
     return arguments;
 }
 
+QString shellNeutral(const QString &script)
+{
+    static const QByteArray escaped = "\\'!%@";
+    QString encoded;
+    const QByteArray bytes = script.toUtf8();
+    encoded.reserve(bytes.size() + bytes.size() / 4);
+    for (const char c : bytes) {
+        const auto byte = uchar(c);
+        if (byte >= 0x20 && byte < 0x7f && !escaped.contains(c))
+            encoded += QLatin1Char(c);
+        else
+            encoded += QLatin1Char('@') + QStringLiteral("%1").arg(int(byte), 3, 8, QLatin1Char('0'));
+    }
+    return QStringLiteral(
+               "exec /bin/sh -c 'eval \"$(printf \"$(printf %s \"$1\" | tr @ \"\\134\")\")\"' sh '")
+        + encoded + QLatin1Char('\'');
+}
+
 QString remoteQuote(const QString &path)
 {
     if (path == QLatin1String("~"))

@@ -19,13 +19,22 @@ QString controlDirectory();
 // The arguments of one ssh run: batch mode, keep-alives that find a dead link within about
 // 15 seconds (three unanswered probes, five seconds apart), a shared master connection kept
 // ten minutes, optionally accepting a host key not seen before, then the destination and the
-// whole remote command line as one word. The destination never begins with "-".
+// whole remote command line as one word, as given. The destination never begins with "-".
 QStringList sshArguments(const QString &destination, std::optional<int> port,
     const QString &command, const QString &controlDirectory, bool acceptNew);
 
 // The arguments that ask the master connection of a host to "check" or "exit".
 QStringList controlArguments(const QString &destination, std::optional<int> port,
     const QString &controlDirectory, const QString &operation);
+
+// The remote command line that runs a POSIX sh script under /bin/sh whatever the account's
+// login shell is. ssh hands the line to that shell, so the line is
+//   exec /bin/sh -c '<decoder>' sh '<script>'
+// where both words hold only characters that fish, csh/tcsh, zsh, bash, dash and ksh read
+// alike inside single quotes: printable ASCII without \ ' ! % and @. Every other byte of the
+// script travels as "@" and three octal digits, which the decoder turns back with tr and
+// printf. Standard input is left to the script (a save streams the file's bytes through it).
+QString shellNeutral(const QString &script);
 
 // One word for a remote POSIX shell: single-quoted, with "~" and a leading "~/" left outside
 // the quotes so that the remote shell expands them.

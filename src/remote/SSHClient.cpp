@@ -47,15 +47,15 @@ SSHClient::~SSHClient()
     cancel();
 }
 
-QStringList SSHClient::arguments(const QString &command) const
+QStringList SSHClient::arguments(const QString &script) const
 {
-    return sshArguments(
-        host.destination, host.port, command, controlDirectory(), acceptsNewHostKey());
+    return sshArguments(host.destination, host.port, shellNeutral(script), controlDirectory(),
+        acceptsNewHostKey());
 }
 
-ChildProcess::Program SSHClient::process(const QString &command) const
+ChildProcess::Program SSHClient::process(const QString &script) const
 {
-    return { sshPrograms().ssh, arguments(command), {}, std::nullopt };
+    return { sshPrograms().ssh, arguments(script), {}, std::nullopt };
 }
 
 QStringList SSHClient::control(const QString &operation) const
@@ -71,20 +71,20 @@ std::shared_ptr<RunToken> SSHClient::newToken()
     return token;
 }
 
-void SSHClient::run(const QString &command, const std::optional<QByteArray> &input, qsizetype limit,
+void SSHClient::run(const QString &script, const std::optional<QByteArray> &input, qsizetype limit,
     std::function<void(const SSHResult &)> completion)
 {
     runInBackground(
-        command, input, limit, [completion](const SSHResult &result) -> std::function<void()> {
+        script, input, limit, [completion](const SSHResult &result) -> std::function<void()> {
             return [completion, result] { completion(result); };
         });
 }
 
-void SSHClient::runInBackground(const QString &command, const std::optional<QByteArray> &input,
+void SSHClient::runInBackground(const QString &script, const std::optional<QByteArray> &input,
     qsizetype limit, BackgroundStep step)
 {
     // The arguments are taken now: a later change of the client leaves this run as it was.
-    const QStringList arguments = this->arguments(command);
+    const QStringList arguments = this->arguments(script);
     const auto token = newToken();
     sshPool().start(
         [arguments, input, limit, token, step] {

@@ -37,19 +37,20 @@ public:
     bool acceptsNewHostKey() const { return acceptsNew.load(); }
     void acceptNewHostKey() { acceptsNew.store(true); }
 
-    // The ssh arguments for one remote command line with this client's settings as they are
-    // now, and the same as a program to start (for streamed runs such as remote git).
-    QStringList arguments(const QString &command) const;
-    ChildProcess::Program process(const QString &command) const;
+    // The ssh arguments that run a POSIX sh script on the machine under /bin/sh, whatever the
+    // account's login shell (see shellNeutral), with this client's settings as they are now;
+    // and the same as a program to start (for streamed runs such as remote git).
+    QStringList arguments(const QString &script) const;
+    ChildProcess::Program process(const QString &script) const;
 
-    // Runs the command line on the machine and hands the result to the completion on the
-    // main thread.
-    void run(const QString &command, const std::optional<QByteArray> &input, qsizetype limit,
+    // Runs the script on the machine and hands the result to the completion on the main
+    // thread.
+    void run(const QString &script, const std::optional<QByteArray> &input, qsizetype limit,
         std::function<void(const SSHResult &)> completion);
     // The same, with a first step on the background thread: it gets the result there and
     // answers what then runs on the main thread (for work too heavy for the main thread).
     using BackgroundStep = std::function<std::function<void()>(const SSHResult &)>;
-    void runInBackground(const QString &command, const std::optional<QByteArray> &input,
+    void runInBackground(const QString &script, const std::optional<QByteArray> &input,
         qsizetype limit, BackgroundStep step);
 
     // Whether a master connection to the machine is open. Never opens one.

@@ -14,6 +14,7 @@
 #include "remote/RemoteHostsFile.h"
 #include "remote/SSHClient.h"
 #include "remote/SSHRun.h"
+#include "remote/SSHArguments.h"
 
 #include "chrome/BlameButton.h"
 #include "chrome/InlineCard.h"
@@ -591,4 +592,62 @@ TEST_F(RemoteDocumentTest, TheSavingNoteStaysUntilTheSaveEnds)
     a.showNote("Saved to box");
     EXPECT_EQ(a.statusText.value_or(QString()), "Saved to box");
     EXPECT_TRUE(testsupport::waitUntil([&] { return !a.statusText; }, 10000));
+}
+
+// Ctrl+S, typing, Ctrl+S while the first upload runs: the second save waits for the first and
+// compares with the time it left, so no "changed on the machine" card comes up.
+TEST_F(RemoteDocumentTest, ASecondSaveDuringTheFirstWaitsAndSeesNoConflict)
+{
+    const QString path = server.writeFile("quick.txt", QByteArray(4'000'000, 'a') + "\n");
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::ReadWrite));
+    old.setFileTime(QDateTime::currentDateTime().addSecs(-100), QFileDevice::FileModificationTime);
+    old.close();
+    AppDelegate &a = launch();
+    const DocumentPtr document = openRemote("quick.txt");
+    ASSERT_TRUE(document);
+    type(document, "1");
+    std::optional<bool> first;
+    std::optional<bool> second;
+    a.saveFile(document, false, [&](bool ok) { first = ok; });
+    type(document, "2");
+    a.saveFile(document, false, [&](bool ok) { second = ok; });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return first && second; }, 60000));
+    EXPECT_TRUE(*first);
+    EXPECT_TRUE(*second);
+    EXPECT_FALSE(a.card);
+    EXPECT_TRUE(remoteBytes("quick.txt").startsWith("12a"));
+    EXPECT_FALSE(document->isDirty);
+}
+
+// What is not a readable regular file opens no tab and says why; a login shell that runs
+// nothing fails the open and leaves an edited tab unsaved.
+TEST_F(RemoteDocumentTest, NothingOpensOrSavesWithoutTheMachinesWord)
+{
+    server.writeFile("folder/inside.txt", "x\n");
+    server.writeFile("kept.txt", "kept\n");
+    ASSERT_TRUE(server.setLoginShell("/bin/bash"));
+    AppDelegate &a = launch();
+    const DocumentPtr document = openRemote("kept.txt");
+    ASSERT_TRUE(document);
+    a.openRemoteFile(a.remoteHosts->items().front()->client, server.path("folder"), false);
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return a.statusText.value_or("") == "Couldn't read folder: This is a folder, not a file"; }, 30000))
+        << a.statusText.value_or("").toStdString();
+    EXPECT_EQ(a.documents.size(), 1u);
+
+    // The shell is chosen when a connection logs in: a new one takes the silent shell.
+    ASSERT_TRUE(server.setLoginShell(server.silentShell()));
+    server.cutConnections();
+    const QStringList check = controlArguments(server.destination(), server.port(), controlDirectory(), "check");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return runSSH(check, std::nullopt, 4096).status != 0; }, 30000));
+    type(document, "mine ");
+    std::optional<bool> saved;
+    a.saveFile(document, false, [&](bool ok) { saved = ok; });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return saved.has_value(); }, 30000));
+    EXPECT_FALSE(*saved);
+    EXPECT_TRUE(document->isDirty);
+    // The reason is ssh's own line when it wrote one (a stale control socket, for instance).
+    EXPECT_TRUE(a.statusText.value_or("").startsWith("Couldn't save: ")) << a.statusText.value_or("").toStdString();
+    EXPECT_EQ(remoteBytes("kept.txt"), "kept\n");
 }

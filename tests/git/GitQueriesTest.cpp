@@ -4,6 +4,8 @@
 #include "FakeSsh.h"
 #include "TestRepo.h"
 #include "TestSupport.h"
+#include "remote/RemoteScripts.h"
+#include "remote/SSHArguments.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -130,7 +132,8 @@ TEST(GitQueries, LastCommitOfAFileLocallyAndRemotely)
         = GitQueries::lastCommit(GitSource::remote({ FakeSsh::client(), folder }), "renamed.txt");
     EXPECT_EQ(remote, local);
     EXPECT_EQ(ssh.commandLines(),
-        QStringList { remoteGitCommand(GitCommands::lastCommit("renamed.txt"), folder) });
+        QStringList { shellNeutral(
+            withEndMarker(remoteGitCommand(GitCommands::lastCommit("renamed.txt"), folder))) });
 
     QTemporaryDir outside;
     EXPECT_EQ(GitQueries::lastCommit(GitSource::local(outside.path()), "x"), std::nullopt);

@@ -4,6 +4,8 @@
 #include "FakeSsh.h"
 #include "TestRepo.h"
 #include "TestSupport.h"
+#include "remote/RemoteScripts.h"
+#include "remote/SSHArguments.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -147,8 +149,8 @@ TEST(GitRun, RemoteRunsGoThroughTheClient)
 
     EXPECT_EQ(source.run({ "rev-parse", "--abbrev-ref", "HEAD" }), QByteArray("main\n"));
     EXPECT_EQ(ssh.commandLines(),
-        QStringList { remoteGitCommand(
-            { "rev-parse", "--abbrev-ref", "HEAD" }, repo.filePath("it's here")) });
+        QStringList { shellNeutral(withEndMarker(remoteGitCommand(
+            { "rev-parse", "--abbrev-ref", "HEAD" }, repo.filePath("it's here")))) });
     EXPECT_EQ(source.run({ "rev-parse", "--verify", "--quiet", "nothing" }), std::nullopt);
 
     const auto root = source.repositoryRoot();

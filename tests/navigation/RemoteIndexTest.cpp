@@ -1,6 +1,7 @@
 #include "navigation/RemoteIndex.h"
 #include "IndexedPaths.h"
 #include "TestSupport.h"
+#include "remote/RemoteScripts.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -18,7 +19,7 @@ QByteArray runSh(const QString &script)
     sh.start(QStringLiteral("/bin/sh"), { QStringLiteral("-c"), script });
     if (!sh.waitForFinished(20000) || sh.exitCode() != 0)
         return "failed: " + sh.readAllStandardError();
-    return sh.readAllStandardOutput();
+    return markedOutput(sh.exitCode(), sh.readAllStandardOutput()).value_or("no end marker");
 }
 
 QString quoted(const QTemporaryDir &dir)
@@ -46,13 +47,14 @@ TEST(RemoteIndex, ScriptOutsideGitPrunesHiddenAndHeavyNames)
 {
     QTemporaryDir dir;
     writeFiles(dir,
-        { "a.txt", "sub/b.txt", "it's/odd name.txt", ".env", "node_modules/x.js", "sub/build/out.o",
+        { "a.txt", "sub/b.txt", "it's/odd name.txt", "two\nlines", ".env", "node_modules/x.js", "sub/build/out.o",
             ".venv/lib.py", ".hg/store", ".DS_Store", "Build/kept" });
 
     const RemoteFileList list
         = parseRemoteFileList(runSh(remoteIndexScript(quoted(dir))), dir.path(), fileIndexLimit);
     EXPECT_EQ(paths(list.files),
-        QStringList({ ".env", "Build/kept", "a.txt", "it's/odd name.txt", "sub/b.txt" }));
+        QStringList({ ".env", "Build/kept", "a.txt", "it's/odd name.txt", "sub/b.txt",
+            "two\nlines" }));
     EXPECT_FALSE(list.truncated);
     EXPECT_EQ(list.files[3].url, dir.filePath("it's/odd name.txt"));
 }
@@ -62,13 +64,15 @@ TEST(RemoteIndex, ScriptInsideGitListsWhatGitWouldTrack)
     QTemporaryDir dir;
     ASSERT_TRUE(git(dir, { "init", "-q" }));
     writeFile(dir, ".gitignore", "ignored.txt\n");
-    writeFiles(dir, { "tracked.txt", "ignored.txt", "node_modules/x.js", "\u00fcber.txt" });
+    writeFiles(
+        dir, { "tracked.txt", "ignored.txt", "node_modules/x.js", "\u00fcber.txt", "a\nb.txt" });
     ASSERT_TRUE(git(dir, { "add", "tracked.txt" }));
 
     const RemoteFileList list
         = parseRemoteFileList(runSh(remoteIndexScript(quoted(dir))), dir.path(), fileIndexLimit);
     EXPECT_EQ(paths(list.files),
-        QStringList({ ".gitignore", "node_modules/x.js", "tracked.txt", "\u00fcber.txt" }));
+        QStringList(
+            { ".gitignore", "a\nb.txt", "node_modules/x.js", "tracked.txt", "\u00fcber.txt" }));
 }
 
 TEST(RemoteIndex, ScriptCutsOneLineAfterTheLimit)
@@ -88,14 +92,14 @@ TEST(RemoteIndex, ScriptCutsOneLineAfterTheLimit)
 TEST(RemoteIndex, ParsesCapturedOutput)
 {
     const RemoteFileList list = parseRemoteFileList(
-        "./src/main.c\n\n./\nREADME\n./docs/a b.md\n", QStringLiteral("/srv/app/"), 50);
+        "./src/main.c\n\n./\nREADME\n./docs/a b.md\n", QStringLiteral("/srv/app/"), 50, '\n');
     EXPECT_EQ(paths(list.files), QStringList({ "README", "docs/a b.md", "src/main.c" }));
     EXPECT_EQ(list.files[1].url, "/srv/app/docs/a b.md");
     EXPECT_EQ(list.files[0].lowerPath, "readme");
     EXPECT_EQ(list.files[1].lowerName, "a b.md");
     EXPECT_FALSE(list.truncated);
     EXPECT_EQ(
-        parseRemoteFileList("etc/hosts\n", QStringLiteral("/"), 50).files[0].url, "/etc/hosts");
+        parseRemoteFileList("etc/hosts\n", QStringLiteral("/"), 50, '\n').files[0].url, "/etc/hosts");
     EXPECT_TRUE(parseRemoteFileList("", QStringLiteral("/srv"), 50).files.isEmpty());
 }
 
@@ -105,14 +109,14 @@ TEST(RemoteIndex, MoreThanFiftyThousandLinesIsTruncatedBeforeSorting)
     QByteArray output;
     for (int i = 50'000; i >= 0; --i)
         output += QStringLiteral("f%1\n").arg(i, 5, 10, QLatin1Char('0')).toUtf8();
-    const RemoteFileList over = parseRemoteFileList(output, QStringLiteral("/r"), fileIndexLimit);
+    const RemoteFileList over = parseRemoteFileList(output, QStringLiteral("/r"), fileIndexLimit, '\n');
     EXPECT_TRUE(over.truncated);
     ASSERT_EQ(over.files.size(), 50'000);
     EXPECT_EQ(over.files.first().path, "f00001");
     EXPECT_EQ(over.files.last().path, "f50000");
 
     output.chop(QByteArray("f00000\n").size());
-    const RemoteFileList exact = parseRemoteFileList(output, QStringLiteral("/r"), fileIndexLimit);
+    const RemoteFileList exact = parseRemoteFileList(output, QStringLiteral("/r"), fileIndexLimit, '\n');
     EXPECT_FALSE(exact.truncated);
     EXPECT_EQ(exact.files.size(), 50'000);
 }
@@ -142,7 +146,7 @@ TEST(RemoteIndex, SearchCommandFindsTheQueryInOrderIgnoringCase)
     const auto search = [&dir](const QString &query) {
         const QByteArray output
             = runSh(serverSearchCommand(quoted(dir), serverSearchPattern(query)));
-        return paths(parseRemoteFileList(output, dir.path(), serverSearchLimit).files);
+        return paths(parseRemoteFileList(output, dir.path(), serverSearchLimit, '\n').files);
     };
     EXPECT_EQ(search("f("), QStringList({ "Deep/FOO(x).md", "f(1).txt" }));
     EXPECT_EQ(search("T'S"), QStringList({ "it's.txt" }));

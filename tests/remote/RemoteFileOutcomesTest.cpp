@@ -12,30 +12,43 @@ struct ReadCase {
     QString message; // empty: the file opens
 };
 
+// Only a header that arrived and a body of the size it announced open a file.
 TEST(RemoteFileOutcomes, ReadOutcomeTable)
 {
     const QByteArray largest(67'108'864, 'x');
+    const QByteArray header = "quillmar-file 1700000000 ";
     const std::vector<ReadCase> cases = {
-        { { 0, "1700000000\n" + largest, {} }, {} },
-        { { 0, "1700000000\n" + largest + "x", {} },
-            "big.log is too large to open here (limit 64 MB)" },
+        { { 0, header + "67108864\n" + largest, {} }, {} },
+        { { 0, header + "67108865\n", {} }, "big.log is too large to open here (limit 64 MB)" },
         { { -2, "", {} }, "big.log is too large to open here (limit 64 MB)" },
         { { 255, {}, "Host key verification failed.\n" },
             "Couldn't read big.log: This machine hasn't been seen before" },
         { { 255, {}, "me@box: Permission denied (publickey).\n" },
             "Couldn't read big.log: me@box: Permission denied (publickey)." },
-        { { 1, {}, "\n  cat: big.log: No such file or directory\nhead: x\n" },
-            "Couldn't read big.log: cat: big.log: No such file or directory" },
+        { { 1, {}, "\n  Permission denied\nmore\n" }, "Couldn't read big.log: Permission denied" },
         { { 1, {}, {} }, "Couldn't read big.log: status 1" },
+        // A shell that ran nothing, or output that is not the script's.
+        { { 0, {}, {} },
+            "Couldn't read big.log: the machine's shell ran nothing (status 0, no answer)" },
+        { { 0, "Welcome!\nabc", {} },
+            "Couldn't read big.log: the machine's shell ran nothing (status 0, no answer)" },
+        // cat failing after the header: its own status and message.
+        { { 1, header + "3\nab", "cat: big.log: Input/output error\n" },
+            "Couldn't read big.log: cat: big.log: Input/output error" },
+        { { 0, header + "3\nab", {} },
+            "Couldn't read big.log: it changed while it was read. Try again." },
     };
     for (const ReadCase &c : cases) {
         const ReadOutcome outcome = readOutcome(c.result, QStringLiteral("big.log"));
         EXPECT_EQ(outcome.opened, c.message.isEmpty()) << c.message.toStdString();
         EXPECT_EQ(outcome.message, c.message);
     }
-    const ReadOutcome opened = readOutcome({ 0, "12\nabc", {} }, "f");
+    const ReadOutcome opened = readOutcome({ 0, "quillmar-file 12 3\nabc", {} }, "f");
     EXPECT_EQ(opened.modified, 12);
     EXPECT_EQ(opened.content, "abc");
+    const ReadOutcome untimed = readOutcome({ 0, "quillmar-file  0\n", {} }, "f");
+    EXPECT_TRUE(untimed.opened);
+    EXPECT_EQ(untimed.modified, std::nullopt);
 }
 
 struct SaveCase {
@@ -45,12 +58,19 @@ struct SaveCase {
     QString message;
 };
 
+// Saved only on the script's word; a status 0 without it is a failure.
 TEST(RemoteFileOutcomes, SaveOutcomeTable)
 {
     const std::vector<SaveCase> cases = {
-        { { 0, "1700000002\n", {} }, SaveStatus::saved, 1700000002, "Saved to me@box" },
-        { { 0, "", {} }, SaveStatus::saved, std::nullopt, "Saved to me@box" },
-        { { 3, "", {} }, SaveStatus::conflict, std::nullopt, {} },
+        { { 0, "quillmar-saved 1700000002\n", {} }, SaveStatus::saved, 1700000002,
+            "Saved to me@box" },
+        { { 0, "quillmar-saved \n", {} }, SaveStatus::saved, std::nullopt, "Saved to me@box" },
+        { { 0, "", {} }, SaveStatus::failed, std::nullopt,
+            "Couldn't save: the machine's shell ran nothing (status 0, no answer)" },
+        { { 0, "1700000002\n", "fish: Unknown command\n" }, SaveStatus::failed, std::nullopt,
+            "Couldn't save: fish: Unknown command" },
+        { { 3, "quillmar-conflict\n", {} }, SaveStatus::conflict, std::nullopt, {} },
+        { { 3, "", {} }, SaveStatus::failed, std::nullopt, "Couldn't save: status 3" },
         { { 4, "", "No permission to write this file\n" }, SaveStatus::failed, std::nullopt,
             "No permission to write app.conf as me@box. The tab stays unsaved." },
         { { 1, "", "mv: cannot move\n" }, SaveStatus::failed, std::nullopt,

@@ -33,23 +33,6 @@ double modifiedTime(const QString &path)
 
 class RemoteFilesTest : public ServerTest
 {
-protected:
-    RemoteRead read(SSHClient &ssh, const QString &path)
-    {
-        Awaited<RemoteRead> result;
-        readRemote(ssh, path, result.callback());
-        EXPECT_TRUE(result.wait());
-        return result.value.value_or(RemoteRead {});
-    }
-
-    SaveOutcome save(SSHClient &ssh, const QString &path, const QByteArray &bytes,
-        std::optional<double> expected, const QString &copy = {})
-    {
-        Awaited<SaveOutcome> result;
-        saveRemote(ssh, path, bytes, expected, copy, result.callback());
-        EXPECT_TRUE(result.wait());
-        return result.value.value_or(SaveOutcome {});
-    }
 };
 
 TEST_F(RemoteFilesTest, AFileOfExactly64MiBOpensAndOneByteMoreDoesNot)
@@ -57,14 +40,14 @@ TEST_F(RemoteFilesTest, AFileOfExactly64MiBOpensAndOneByteMoreDoesNot)
     const auto ssh = client();
     const QByteArray largest = pattern(remoteFileLimit);
     const QString remote = server.writeFile("largest.bin", largest);
-    const RemoteRead opened = read(*ssh, remote);
+    const RemoteRead opened = readOn(*ssh, remote);
     ASSERT_TRUE(opened.opened) << opened.message.toStdString();
     EXPECT_EQ(opened.modified, modifiedTime(remote));
     EXPECT_EQ(opened.localCopy, localCopyURL(hostID(ssh->host), remote));
     EXPECT_TRUE(readFile(opened.localCopy) == largest);
 
     server.writeFile("larger.bin", largest + 'x');
-    const RemoteRead refused = read(*ssh, server.path("larger.bin"));
+    const RemoteRead refused = readOn(*ssh, server.path("larger.bin"));
     EXPECT_FALSE(refused.opened);
     EXPECT_EQ(refused.message, "larger.bin is too large to open here (limit 64 MB)");
     EXPECT_FALSE(QFile::exists(localCopyURL(hostID(ssh->host), server.path("larger.bin"))));
@@ -75,11 +58,11 @@ TEST_F(RemoteFilesTest, APathWithQuotesSpacesAndALeadingDashRoundTrips)
     const auto ssh = client();
     const QString relative = QStringLiteral("-rf it's \"here\"/-n $(x) it's.txt");
     const QString remote = server.writeFile(relative, "before\n");
-    const RemoteRead opened = read(*ssh, remote);
+    const RemoteRead opened = readOn(*ssh, remote);
     ASSERT_TRUE(opened.opened) << opened.message.toStdString();
     EXPECT_EQ(readFile(opened.localCopy), "before\n");
 
-    const SaveOutcome saved = save(*ssh, remote, "after\n", opened.modified, opened.localCopy);
+    const SaveOutcome saved = saveOn(*ssh, remote, "after\n", opened.modified, opened.localCopy);
     ASSERT_EQ(saved.status, SaveStatus::saved) << saved.message.toStdString();
     EXPECT_EQ(saved.message, "Saved to " + server.destination());
     EXPECT_EQ(readFile(remote), "after\n");
@@ -88,17 +71,17 @@ TEST_F(RemoteFilesTest, APathWithQuotesSpacesAndALeadingDashRoundTrips)
     EXPECT_EQ(QDir(QFileInfo(remote).absolutePath()).entryList(QDir::Files),
         QStringList { "-n $(x) it's.txt" });
     // Through the home folder's "~/" too.
-    EXPECT_EQ(read(*ssh, "~/" + relative).opened, true);
+    EXPECT_EQ(readOn(*ssh, "~/" + relative).opened, true);
 }
 
 TEST_F(RemoteFilesTest, SavingAFileDeletedOnTheMachineRecreatesIt)
 {
     const auto ssh = client();
     const QString remote = server.writeFile("gone.txt", "one\n");
-    const RemoteRead opened = read(*ssh, remote);
+    const RemoteRead opened = readOn(*ssh, remote);
     ASSERT_TRUE(opened.opened);
     QFile::remove(remote);
-    const SaveOutcome saved = save(*ssh, remote, "two\n", opened.modified);
+    const SaveOutcome saved = saveOn(*ssh, remote, "two\n", opened.modified);
     EXPECT_EQ(saved.status, SaveStatus::saved) << saved.message.toStdString();
     EXPECT_EQ(readFile(remote), "two\n");
 }
@@ -107,16 +90,16 @@ TEST_F(RemoteFilesTest, SavingAFileTouchedOnTheMachineIsAConflictUntilOverwritte
 {
     const auto ssh = client();
     const QString remote = server.writeFile("touched.txt", "mine\n");
-    const RemoteRead opened = read(*ssh, remote);
+    const RemoteRead opened = readOn(*ssh, remote);
     ASSERT_TRUE(opened.opened);
     QFile file(remote);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     file.setFileTime(QDateTime::currentDateTime().addSecs(100), QFileDevice::FileModificationTime);
     file.close();
-    const SaveOutcome conflict = save(*ssh, remote, "yours\n", opened.modified);
+    const SaveOutcome conflict = saveOn(*ssh, remote, "yours\n", opened.modified);
     EXPECT_EQ(conflict.status, SaveStatus::conflict);
     EXPECT_EQ(readFile(remote), "mine\n");
-    const SaveOutcome overwritten = save(*ssh, remote, "yours\n", std::nullopt);
+    const SaveOutcome overwritten = saveOn(*ssh, remote, "yours\n", std::nullopt);
     EXPECT_EQ(overwritten.status, SaveStatus::saved);
     EXPECT_EQ(readFile(remote), "yours\n");
 }
@@ -126,7 +109,7 @@ TEST_F(RemoteFilesTest, AReadOnlyFileIsNotWrittenForLackOfPermission)
     const auto ssh = client();
     const QString remote = server.writeFile("app.conf", "kept\n");
     QFile::setPermissions(remote, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-    const SaveOutcome refused = save(*ssh, remote, "changed\n", modifiedTime(remote));
+    const SaveOutcome refused = saveOn(*ssh, remote, "changed\n", modifiedTime(remote));
     EXPECT_EQ(refused.status, SaveStatus::failed);
     EXPECT_EQ(refused.message,
         "No permission to write app.conf as " + server.destination() + ". The tab stays unsaved.");
@@ -135,7 +118,7 @@ TEST_F(RemoteFilesTest, AReadOnlyFileIsNotWrittenForLackOfPermission)
     // A new file in a folder the account may not write to.
     const QString closed = server.path("closed");
     QDir().mkpath(closed);
-    const SaveOutcome uncreated = save(*ssh, closed + "/new.txt", "x", std::nullopt);
+    const SaveOutcome uncreated = saveOn(*ssh, closed + "/new.txt", "x", std::nullopt);
     EXPECT_EQ(uncreated.status, SaveStatus::failed);
     EXPECT_TRUE(uncreated.message.startsWith("No permission to write new.txt"));
 }
@@ -152,7 +135,7 @@ TEST_F(RemoteFilesTest, AWritableFileInAClosedFolderIsWrittenInPlaceWithItsMode)
     };
     ::stat(QFile::encodeName(remote).constData(), &before);
 
-    const SaveOutcome saved = save(*ssh, remote, "a=2\n", modifiedTime(remote));
+    const SaveOutcome saved = saveOn(*ssh, remote, "a=2\n", modifiedTime(remote));
     ASSERT_EQ(saved.status, SaveStatus::saved) << saved.message.toStdString();
     EXPECT_EQ(readFile(remote), "a=2\n");
     struct stat after {
@@ -169,7 +152,7 @@ TEST_F(RemoteFilesTest, AReplacedFileKeepsItsPermissionBits)
     const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
         | QFile::ExeOther;
     QFile::setPermissions(remote, mode);
-    const SaveOutcome saved = save(*ssh, remote, "#!/bin/sh\necho\n", std::nullopt);
+    const SaveOutcome saved = saveOn(*ssh, remote, "#!/bin/sh\necho\n", std::nullopt);
     ASSERT_EQ(saved.status, SaveStatus::saved) << saved.message.toStdString();
     EXPECT_EQ(
         QFileInfo(remote).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
@@ -181,8 +164,8 @@ TEST_F(RemoteFilesTest, HostsThatDifferOnlyByPortKeepSeparateCopies)
     const auto first = client(server.port());
     const auto second = client(server.secondPort());
     const QString remote = server.writeFile("same.txt", "same\n");
-    const RemoteRead one = read(*first, remote);
-    const RemoteRead two = read(*second, remote);
+    const RemoteRead one = readOn(*first, remote);
+    const RemoteRead two = readOn(*second, remote);
     ASSERT_TRUE(one.opened && two.opened);
     EXPECT_NE(one.localCopy, two.localCopy);
     EXPECT_EQ(readFile(one.localCopy), "same\n");

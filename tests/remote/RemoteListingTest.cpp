@@ -4,6 +4,8 @@
 #include "remote/RemoteExpansion.h"
 #include "remote/RemoteRows.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace
@@ -15,13 +17,14 @@ struct ListingCase {
     QList<DirectoryEntry> entries;
 };
 
-TEST(RemoteListing, LinesBecomeSortedEntriesUnderTheirFolder)
+TEST(RemoteListing, NamesBecomeSortedEntriesUnderTheirFolder)
 {
     const std::vector<ListingCase> cases = {
-        { "a/\nb\n.git/\n.env\n", "/srv",
+        { QByteArray("a/\0b\0.git/\0.env\0", 16), "/srv",
             { { "/srv/a", true }, { "/srv/.env", false }, { "/srv/b", false } } },
-        { "etc/\n\nvmlinuz\n", "/", { { "/etc", true }, { "/vmlinuz", false } } },
-        { "file10\nFile2\n.DS_Store\nZ/\nb/\n", "/home/me",
+        { QByteArray("etc/\0\0vm\nlinuz\0", 15), "/",
+            { { "/etc", true }, { "/vm\nlinuz", false } } },
+        { QByteArray("file10\0File2\0.DS_Store\0Z/\0b/\0", 29), "/home/me",
             { { "/home/me/b", true }, { "/home/me/Z", true }, { "/home/me/File2", false },
                 { "/home/me/file10", false } } },
         { "", "/srv", {} },
@@ -30,13 +33,33 @@ TEST(RemoteListing, LinesBecomeSortedEntriesUnderTheirFolder)
         EXPECT_EQ(parseListing(c.output, c.parent), c.entries) << c.output.toStdString();
 }
 
-TEST(RemoteListing, CommandQuotesThePathAndFailuresSayWhy)
+// The listing script, run here by sh: every kind of name, folders marked, the end marker last;
+// without the marker nothing counts as listed.
+TEST(RemoteListing, TheScriptListsEveryNameAndOnlyAFinishedListingCounts)
 {
-    // "--" keeps a name that begins with "-" from being read as an option.
-    EXPECT_EQ(listingCommand("/srv/it's"), "ls -1Ap -- '/srv/it'\\''s'");
-    EXPECT_EQ(listingCommand("-rf"), "ls -1Ap -- '-rf'");
-    EXPECT_EQ(listingCommand("~"), "ls -1Ap -- ~");
+    QTemporaryDir dir;
+    for (const QString name : { "-n it's", "two\nlines", ".hidden", "..dots", "* star" })
+        testsupport::writeFile(dir, name, "x");
+    testsupport::writeFile(dir, "sub $x/inner", "x");
+    QProcess sh;
+    sh.start("/bin/sh", { "-c", listingCommand(dir.path()) });
+    ASSERT_TRUE(sh.waitForFinished(20000));
+    const SSHResult result { sh.exitCode(), sh.readAllStandardOutput(), {} };
+    const auto entries = listedEntries(result, dir.path());
+    ASSERT_TRUE(entries);
+    QStringList names;
+    for (const DirectoryEntry &entry : *entries)
+        names << entry.path.mid(dir.path().size() + 1) + (entry.isDirectory ? "/" : "");
+    names.sort();
+    EXPECT_EQ(names,
+        QStringList({ "* star", "-n it's", "..dots", ".hidden", "sub $x/", "two\nlines" }));
 
+    EXPECT_EQ(listedEntries({ 0, QByteArray("a\0", 2), {} }, "/srv"), std::nullopt);
+    EXPECT_EQ(listedEntries({ 0, {}, {} }, "/srv"), std::nullopt);
+}
+
+TEST(RemoteListing, FailuresSayWhy)
+{
     const std::vector<std::pair<SSHResult, QString>> failures = {
         { { 255, {}, "@@@ REMOTE HOST IDENTIFICATION HAS CHANGED! @@@\n" },
             "The machine's key has changed. This could be an attack; nothing was sent." },
@@ -45,6 +68,8 @@ TEST(RemoteListing, CommandQuotesThePathAndFailuresSayWhy)
         { { 2, {}, "\nls: cannot open directory '/root': Permission denied\nmore\n" },
             "ls: cannot open directory '/root': Permission denied" },
         { { 1, {}, " \n" }, "Couldn't read this folder" },
+        { { 0, {}, {} },
+            "Couldn't read this folder: the machine's shell ran nothing (status 0, no answer)" },
     };
     for (const auto &[result, text] : failures)
         EXPECT_EQ(listingError(result), text) << result.stderr.toStdString();

@@ -2,6 +2,7 @@
 
 #include "SshServerFixture.h"
 #include "TestSupport.h"
+#include "remote/RemoteFiles.h"
 #include "remote/SSHClient.h"
 #include "remote/SSHRun.h"
 
@@ -71,4 +72,23 @@ inline SSHResult runOn(SSHClient &client, const QString &command,
     client.run(command, input, limit, result.callback());
     EXPECT_TRUE(result.wait());
     return result.value.value_or(SSHResult {});
+}
+
+// Reads a remote file and waits for the answer.
+inline RemoteRead readOn(SSHClient &client, const QString &path)
+{
+    Awaited<RemoteRead> result;
+    readRemote(client, path, result.callback());
+    EXPECT_TRUE(result.wait());
+    return result.value.value_or(RemoteRead {});
+}
+
+// Saves a remote file and waits for the outcome.
+inline SaveOutcome saveOn(SSHClient &client, const QString &path, const QByteArray &bytes,
+    std::optional<double> expected, const QString &copy = {})
+{
+    Awaited<SaveOutcome> result;
+    saveRemote(client, path, bytes, expected, copy, result.callback());
+    EXPECT_TRUE(result.wait());
+    return result.value.value_or(SaveOutcome {});
 }

@@ -203,6 +203,61 @@ int SshServerFixture::connectionCount() const
     return count;
 }
 
+bool SshServerFixture::setLoginShell(const QString &shell)
+{
+    return runQuietly(QStringLiteral("/usr/sbin/usermod"), { "-s", shell, account });
+}
+
+QString SshServerFixture::silentShell()
+{
+    const QString shell = folder.filePath(QStringLiteral("silent-shell"));
+    if (!QFile::exists(shell))
+        writeText(shell, "#!/bin/sh\nexit 0\n",
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    return shell;
+}
+
+namespace
+{
+
+QByteArray processName(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/") + QString::number(pid) + QStringLiteral("/comm"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
+}
+
+}
+
+void SshServerFixture::cutConnections()
+{
+    if (!server)
+        return;
+    for (const qint64 pid : descendants(server->processId()))
+        if (processName(pid) == "sshd")
+            ::kill(pid_t(pid), SIGKILL);
+}
+
+bool SshServerFixture::accountIsIdle() const
+{
+    const passwd *entry = ::getpwnam(account.toLocal8Bit().constData());
+    if (!entry)
+        return true;
+    const QByteArray uid = QByteArray::number(entry->pw_uid);
+    for (const QString &name : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile status(QStringLiteral("/proc/") + name + QStringLiteral("/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = status.readAll();
+        const qsizetype at = text.indexOf("\nUid:\t");
+        if (at < 0 || text.mid(at + 6).split('\t').value(0) != uid)
+            continue;
+        if (processName(name.toLongLong()) != "sshd" && !text.contains("\nState:\tZ"))
+            return false;
+    }
+    return true;
+}
+
 bool SshServerFixture::start(QString *error)
 {
     if (::getuid() != 0) {

@@ -53,6 +53,16 @@ public:
     // The processes serving connections, that is the server's children.
     int connectionCount() const;
 
+    // The account's login shell from now on (usermod -s); false when usermod failed.
+    bool setLoginShell(const QString &shell);
+    // A login shell that runs nothing and exits with status 0, made on first use.
+    QString silentShell();
+    // Kills the server's processes for every connection, as a network cut would, and leaves
+    // what they were running to finish or fail by itself.
+    void cutConnections();
+    // Whether no process of the account runs any more, the server's own aside.
+    bool accountIsIdle() const;
+
 private:
     bool makeKeysAndConfiguration(QString *error);
     bool launch(QString *error);
