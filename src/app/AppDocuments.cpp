@@ -3,12 +3,14 @@
 
 #include "EditorHost.h"
 #include "MainWindow.h"
+#include "OpenPanel.h"
 #include "command/OutputPanelView.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
 #include "editor/PaintScheduler.h"
 #include "git/DocumentBlame.h"
 #include "navigation/ExplorerView.h"
+#include "navigation/FileListing.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,19 +21,9 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
-namespace {
-
-QString resolvedPath(const QString &path)
-{
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(QFileInfo(path).absoluteFilePath()) : canonical;
-}
-
-}
-
 bool AppDelegate::loadDocument(const QString &path, bool preview, bool focus, bool activate)
 {
-    const QString resolved = resolvedPath(path);
+    const QString resolved = canonicalPath(path);
     const QString name = QFileInfo(resolved).fileName();
     if (const int existing = indexOfPath(resolved); existing >= 0) {
         if (!preview && documents[existing]->isPreview) {
@@ -87,9 +79,8 @@ DocumentPtr AppDelegate::makeDocument(const QString &path, const DecodedText &de
     };
     view->onDrop = [this](const QList<QUrl> &urls) { performDrop(urls); };
     auto document = std::make_shared<OpenDocument>(path, view, decoded.encoding);
-    document->lineEnding = TextFile::detectLineEnding(decoded.text);
     document->isPlain = TextFile::hasVeryLongLines(decoded.text);
-    view->setPlainText(decoded.text);
+    view->setFileText(decoded.text);
     view->document()->clearUndoRedoStacks();
     view->document()->setModified(false);
     document->diskDate = QFileInfo(path).lastModified();
@@ -162,6 +153,7 @@ void AppDelegate::documentsChanged()
     explorer->setDirtyPaths(dirtyPaths());
     if (outputPanel)
         outputPanel->refreshFolderLabel(); // a remote document's commands run on its machine
+    updateDiskWatches();
     persistSession();
 }
 
@@ -193,14 +185,9 @@ void AppDelegate::openDocument()
     QString start = explorer->root();
     if (start.isEmpty() && workspace)
         start = *workspace;
-    auto *dialog = new QFileDialog(window, QString(), start);
-    dialog->setLabelText(QFileDialog::LookIn, QStringLiteral("Choose files to open, or a folder to use as the workspace"));
-    dialog->setWindowTitle(QStringLiteral("Choose files to open, or a folder to use as the workspace"));
-    dialog->setFileMode(QFileDialog::ExistingFiles);
-    dialog->setOption(QFileDialog::DontUseNativeDialog, false);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QFileDialog::urlsSelected, this, [this](const QList<QUrl> &urls) { performDrop(urls); });
-    dialog->open();
+    auto *panel = new OpenPanel(window, QStringLiteral("Choose files to open, or a folder to use as the workspace"), start);
+    panel->onChoose = [this](const QList<QUrl> &urls) { performDrop(urls); };
+    panel->open();
 }
 
 void AppDelegate::openFolder()
@@ -210,8 +197,10 @@ void AppDelegate::openFolder()
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly, true);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QFileDialog::urlSelected, this, [this](const QUrl &url) {
-        if (url.isLocalFile())
+    // Qt's own dialog emits no urlSelected: the answer is read from the dialog once accepted.
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        const QUrl url = dialog->selectedUrls().value(0);
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir())
             setWorkspace(url.toLocalFile());
     });
     dialog->open();

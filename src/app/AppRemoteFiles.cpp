@@ -127,8 +127,7 @@ bool AppDelegate::saveRemoteDocument(const DocumentPtr &document, bool force, st
             completion(false);
         return false;
     }
-    const QByteArray bytes = TextFile::encode(TextFile::withLineEnding(document->text(), document->lineEnding),
-                                              document->encoding);
+    const QByteArray bytes = TextFile::encode(document->fileText(), document->encoding);
     const int editsAtStart = document->editCount;
     showNote(savingNote(client->host.destination));
     std::weak_ptr<OpenDocument> weak = document;

@@ -7,8 +7,14 @@
 #include <QPointer>
 #include <QThreadPool>
 
+#include <QFile>
+
 #include <algorithm>
 #include <deque>
+#include <set>
+#include <utility>
+
+#include <sys/stat.h>
 
 namespace
 {
@@ -23,6 +29,24 @@ QString lastComponent(const QString &path)
     return path.mid(path.lastIndexOf(u'/') + 1);
 }
 
+// The folders already walked, by device and inode, so that links to folders are followed
+// without walking any folder twice (a link to an ancestor would loop).
+class VisitedFolders
+{
+public:
+    // True the first time a folder is seen; an unreadable folder is never walked.
+    bool firstVisit(const QString &path)
+    {
+        struct stat info {};
+        if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+            return false;
+        return seen.emplace(info.st_dev, info.st_ino).second;
+    }
+
+private:
+    std::set<std::pair<dev_t, ino_t>> seen;
+};
+
 }
 
 QList<IndexedFile> buildLocalIndex(const QString &root, qsizetype limit)
@@ -31,9 +55,12 @@ QList<IndexedFile> buildLocalIndex(const QString &root, qsizetype limit)
     if (limit <= 0)
         return files;
     std::deque<PendingFolder> queue { { root, QString() } };
+    VisitedFolders visited;
     while (!queue.empty()) {
         const PendingFolder folder = std::move(queue.front());
         queue.pop_front();
+        if (!visited.firstVisit(folder.path))
+            continue;
         for (const DirectoryEntry &entry : listChildren(folder.path, false)) {
             const QString name = lastComponent(entry.path);
             const QString relative
