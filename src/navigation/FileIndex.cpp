@@ -8,6 +8,7 @@
 #include <QThreadPool>
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <deque>
@@ -55,10 +56,14 @@ QList<IndexedFile> buildLocalIndex(const QString &root, qsizetype limit)
     if (limit <= 0)
         return files;
     std::deque<PendingFolder> queue { { root, QString() } };
+    // Folders reached through links wait until every other folder was walked, so that a
+    // folder is listed under its own name when it has one in the tree.
+    std::deque<PendingFolder> linked;
     VisitedFolders visited;
-    while (!queue.empty()) {
-        const PendingFolder folder = std::move(queue.front());
-        queue.pop_front();
+    while (!queue.empty() || !linked.empty()) {
+        std::deque<PendingFolder> &from = queue.empty() ? linked : queue;
+        const PendingFolder folder = std::move(from.front());
+        from.pop_front();
         if (!visited.firstVisit(folder.path))
             continue;
         for (const DirectoryEntry &entry : listChildren(folder.path, false)) {
@@ -67,12 +72,13 @@ QList<IndexedFile> buildLocalIndex(const QString &root, qsizetype limit)
                 = folder.relative.isEmpty() ? name : folder.relative + u'/' + name;
             if (entry.isDirectory) {
                 if (!NameLists::isHeavy(name))
-                    queue.push_back({ entry.path, relative });
+                    (QFileInfo(entry.path).isSymLink() ? linked : queue).push_back({ entry.path, relative });
                 continue;
             }
             files.append(IndexedFile::make(entry.path, relative));
             if (files.size() >= limit) {
                 queue.clear();
+                linked.clear();
                 break;
             }
         }
