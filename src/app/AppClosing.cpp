@@ -121,6 +121,7 @@ void AppDelegate::reopenClosedTab()
         if (QFileInfo::exists(url.toLocalFile()) && loadDocument(url.toLocalFile(), false, true, true))
             return;
     }
+    validateMenus();
 }
 
 void AppDelegate::stepTab(int delta)

@@ -40,6 +40,7 @@ void AppDelegate::didFinishLaunching()
     watchRemoteHosts();
     buildMenus();
     buildWindow();
+    watchDisk();
     restoreSession();
     window->show();
     window->raise();
@@ -75,19 +76,7 @@ void AppDelegate::didBecomeActive()
 {
     if (!isLaunched)
         return;
-    for (const DocumentPtr &document : documents) {
-        if (!document->diskDate)
-            continue;
-        const QFileInfo info(document->path());
-        if (!info.exists())
-            continue;
-        if (info.lastModified() == *document->diskDate)
-            continue;
-        if (document->isDirty)
-            document->changedOnDisk = true;
-        else
-            reloadDocument(document);
-    }
+    checkDocumentsOnDisk();
     markAllBlameStale();
     updateTitle();
     refreshFileIndexIfOld();

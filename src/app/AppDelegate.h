@@ -37,6 +37,7 @@ class PaintScheduler;
 class SearchView;
 class FindBar;
 class FileIndexer;
+class DiskWatcher;
 class QuickPickCard;
 class SettingsView;
 class CommitView;
@@ -268,6 +269,7 @@ public:
     std::optional<QString> quickRoot;
     FileIndexer *quickIndexer = nullptr;
     std::unique_ptr<JournalKeeper> journal; // unsaved documents, on disk within a second
+    DiskWatcher *diskWatcher = nullptr;
 
 private:
     // Window layout.
@@ -300,6 +302,13 @@ private:
     void watchEdits(const DocumentPtr &document);
     void watchEditingKeys(EditorTextView *view);
     void watchFileIndex();
+    // Changes on disk.
+    void watchDisk();
+    void updateDiskWatches();
+    // Reloads clean documents whose files changed; marks dirty ones changed on disk.
+    void checkDocumentsOnDisk();
+    // changed: the watched paths that changed; empty when anything may have.
+    void diskChanged(const QSet<QString> &changed);
     void followEditWithBookmarks(OpenDocument &document, int location, int removed, int added);
     void askForName(const QString &title, const QString &detail, const QString &name, const QString &confirm,
                     std::function<std::optional<QString>(const QString &)> apply);

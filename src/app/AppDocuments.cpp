@@ -4,12 +4,14 @@
 #include "EditorHost.h"
 #include "JournalKeeper.h"
 #include "MainWindow.h"
+#include "OpenPanel.h"
 #include "command/OutputPanelView.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
 #include "editor/PaintScheduler.h"
 #include "git/DocumentBlame.h"
 #include "navigation/ExplorerView.h"
+#include "navigation/FileListing.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,12 +25,6 @@
 #include <variant>
 
 namespace {
-
-QString resolvedPath(const QString &path)
-{
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(QFileInfo(path).absoluteFilePath()) : canonical;
-}
 
 // The text of a file about to be opened, or the note that says why it cannot be.
 std::variant<DecodedText, QString> readNewDocument(const QString &path, const QString &name)
@@ -56,7 +52,7 @@ std::variant<DecodedText, QString> readNewDocument(const QString &path, const QS
 
 bool AppDelegate::loadDocument(const QString &path, bool preview, bool focus, bool activate)
 {
-    const QString resolved = resolvedPath(path);
+    const QString resolved = canonicalPath(path);
     if (const int existing = indexOfPath(resolved); existing >= 0) {
         if (!preview && documents[existing]->isPreview) {
             documents[existing]->isPreview = false;
@@ -90,7 +86,7 @@ std::optional<DecodedText> AppDelegate::readText(const QString &path, QString *f
 bool AppDelegate::openDecoded(const QString &path, const DecodedText &decoded, bool preview, bool focus,
                               bool activate)
 {
-    const QString resolved = resolvedPath(path);
+    const QString resolved = canonicalPath(path);
     const QString name = QFileInfo(resolved).fileName();
     if (const int existing = indexOfPath(resolved); existing >= 0)
         return loadDocument(resolved, preview, focus, activate);
@@ -122,12 +118,11 @@ DocumentPtr AppDelegate::makeDocument(const QString &path, const DecodedText &de
     };
     view->onDrop = [this](const QList<QUrl> &urls) { performDrop(urls); };
     auto document = std::make_shared<OpenDocument>(path, view, decoded.encoding);
-    document->lineEnding = TextFile::detectLineEnding(decoded.text);
     document->isPlain = TextFile::hasVeryLongLines(decoded.text);
     // Decided before the text goes in: the view lays out what it is given at once, and a line
     // of megabytes laid out wrapped takes minutes.
     applyWrap(*document);
-    view->setPlainText(decoded.text);
+    view->setFileText(decoded.text);
     view->document()->clearUndoRedoStacks();
     view->document()->setModified(false);
     document->diskDate = QFileInfo(path).lastModified();
@@ -202,6 +197,7 @@ void AppDelegate::documentsChanged()
     journal->documentsChanged(documents); // saved, reverted and closed documents leave the journal
     if (outputPanel)
         outputPanel->refreshFolderLabel(); // a remote document's commands run on its machine
+    updateDiskWatches();
     persistSession();
 }
 
@@ -233,14 +229,9 @@ void AppDelegate::openDocument()
     QString start = explorer->root();
     if (start.isEmpty() && workspace)
         start = *workspace;
-    auto *dialog = new QFileDialog(window, QString(), start);
-    dialog->setLabelText(QFileDialog::LookIn, QStringLiteral("Choose files to open, or a folder to use as the workspace"));
-    dialog->setWindowTitle(QStringLiteral("Choose files to open, or a folder to use as the workspace"));
-    dialog->setFileMode(QFileDialog::ExistingFiles);
-    dialog->setOption(QFileDialog::DontUseNativeDialog, false);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QFileDialog::urlsSelected, this, [this](const QList<QUrl> &urls) { performDrop(urls); });
-    dialog->open();
+    auto *panel = new OpenPanel(window, QStringLiteral("Choose files to open, or a folder to use as the workspace"), start);
+    panel->onChoose = [this](const QList<QUrl> &urls) { performDrop(urls); };
+    panel->open();
 }
 
 void AppDelegate::openFolder()
@@ -250,8 +241,10 @@ void AppDelegate::openFolder()
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly, true);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QFileDialog::urlSelected, this, [this](const QUrl &url) {
-        if (url.isLocalFile())
+    // Qt's own dialog emits no urlSelected: the answer is read from the dialog once accepted.
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        const QUrl url = dialog->selectedUrls().value(0);
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir())
             setWorkspace(url.toLocalFile());
     });
     dialog->open();

@@ -11,6 +11,7 @@
 #include "editor/PaintScheduler.h"
 #include "git/DocumentBlame.h"
 #include "navigation/ExplorerView.h"
+#include "navigation/FileListing.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -21,11 +22,28 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstdio>
+
+#include <sys/stat.h>
+
 namespace {
 
 QString folderOf(const QString &path)
 {
     return QFileInfo(path).isDir() ? path : QFileInfo(path).absolutePath();
+}
+
+// What the system said about the last failed call.
+QString systemReason()
+{
+    return qt_error_string(errno);
+}
+
+// Documents name their files with links resolved; an item may be named through a link.
+bool holds(const QString &item, const QString &documentPath)
+{
+    return FileNames::isAtOrUnder(documentPath, canonicalPath(item));
 }
 
 }
@@ -36,7 +54,7 @@ void AppDelegate::setWorkspace(const QString &folder)
     Defaults::set(Defaults::Workspace, *workspace);
     explorer->setRoot(*workspace, false, true);
     explorer->reload();
-    if (const DocumentPtr active = activeDocument(); active && FileNames::isAtOrUnder(active->path(), *workspace))
+    if (const DocumentPtr active = activeDocument(); active && holds(*workspace, active->path()))
         revealInExplorer(active->path());
     outputPanel->refreshFolderLabel();
     refreshShownPane(false);
@@ -74,12 +92,12 @@ void AppDelegate::newItem(bool folder, std::optional<QString> target)
                    if (QFileInfo::exists(path))
                        return name + QStringLiteral(" already exists");
                    if (folder) {
-                       if (!QDir(parent).mkdir(name))
-                           return QStringLiteral("Couldn't create ") + name;
+                       if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0)
+                           return QStringLiteral("Couldn't create %1: %2").arg(name, systemReason());
                    } else {
                        QFile created(path);
                        if (!created.open(QIODevice::NewOnly | QIODevice::WriteOnly))
-                           return QStringLiteral("Couldn't create ") + name;
+                           return QStringLiteral("Couldn't create %1: %2").arg(name, created.errorString());
                    }
                    QTimer::singleShot(0, this, [this, path, folder] {
                        explorer->reload();
@@ -125,8 +143,8 @@ void AppDelegate::renameItem(const QString &path)
                    const QString target = QDir(QFileInfo(path).absolutePath()).filePath(name);
                    if (QFileInfo::exists(target) && name.compare(oldName, Qt::CaseInsensitive) != 0)
                        return name + QStringLiteral(" already exists");
-                   if (!QDir().rename(path, target))
-                       return QStringLiteral("Couldn't rename ") + oldName;
+                   if (std::rename(QFile::encodeName(path).constData(), QFile::encodeName(target).constData()) != 0)
+                       return QStringLiteral("Couldn't rename %1: %2").arg(oldName, systemReason());
                    QTimer::singleShot(0, this, [this, path, target] { followRename(path, target); });
                    return std::nullopt;
                });
@@ -134,12 +152,15 @@ void AppDelegate::renameItem(const QString &path)
 
 void AppDelegate::followRename(const QString &from, const QString &to)
 {
+    // Only the last component changed, so the old path still resolves through its folder.
+    const QString resolvedFrom = canonicalPath(from);
+    const QString resolvedTo = canonicalPath(to);
     QVariantMap stored = Defaults::dictionary(Defaults::Bookmarks);
     for (const DocumentPtr &document : documents) {
-        if (!FileNames::isAtOrUnder(document->path(), from))
+        if (!FileNames::isAtOrUnder(document->path(), resolvedFrom))
             continue;
         stored.remove(document->path());
-        document->url = QUrl::fromLocalFile(FileNames::moved(document->path(), from, to));
+        document->url = QUrl::fromLocalFile(FileNames::moved(document->path(), resolvedFrom, resolvedTo));
         if (document->blame) {
             document->blame->stop();
             document->blame->setFile(document->path());
@@ -147,7 +168,7 @@ void AppDelegate::followRename(const QString &from, const QString &to)
     }
     Defaults::set(Defaults::Bookmarks, stored);
     for (const DocumentPtr &document : documents)
-        if (FileNames::isAtOrUnder(document->path(), to))
+        if (FileNames::isAtOrUnder(document->path(), resolvedTo))
             storeBookmarks(*document);
     if (workspace && FileNames::isAtOrUnder(*workspace, from)) {
         workspace = FileNames::moved(*workspace, from, to);
@@ -170,7 +191,7 @@ void AppDelegate::trashItems(const QStringList &paths)
     bool losesEdits = false;
     for (const DocumentPtr &document : documents)
         for (const QString &path : paths)
-            losesEdits |= document->isDirty && FileNames::isAtOrUnder(document->path(), path);
+            losesEdits |= document->isDirty && holds(path, document->path());
     const QString what = paths.size() == 1 ? QFileInfo(paths.front()).fileName()
                                            : QStringLiteral("%1 items").arg(paths.size());
     QList<Button> buttons;
@@ -189,6 +210,7 @@ void AppDelegate::trashItem(const QString &path)
 {
     // Without its data folder Qt 6.4 "trashes" into the working folder: make sure it exists.
     QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    const QString resolved = canonicalPath(path); // the item is gone once trashed
     QFile item(path);
     if (!item.moveToTrash()) {
         showNote(QStringLiteral("Couldn't trash %1: %2").arg(QFileInfo(path).fileName(), item.errorString()));
@@ -201,7 +223,7 @@ void AppDelegate::trashItem(const QString &path)
     }
     std::vector<DocumentPtr> inside;
     for (const DocumentPtr &document : documents)
-        if (FileNames::isAtOrUnder(document->path(), path))
+        if (FileNames::isAtOrUnder(document->path(), resolved))
             inside.push_back(document);
     for (const DocumentPtr &document : inside)
         closeDocument(document);

@@ -95,7 +95,7 @@ void AppDelegate::showRevision(int index, bool fromLive)
                 return;
             }
             // The newest commit usually equals the saved file: show the first that differs.
-            if (fromLive && *text == strong->text() && index + 1 < strong->revisions->size()) {
+            if (fromLive && *text == strong->fileText() && index + 1 < strong->revisions->size()) {
                 self->showRevision(index + 1, false);
                 return;
             }

@@ -52,21 +52,23 @@ void AppDelegate::openRecovered(const JournalRecord &record)
 {
     const JournalState &state = record.state;
     DocumentPtr document;
+    // The journal keeps the lines; every line takes the file's most common break back.
+    QString fileText = record.text;
+    fileText.replace(u'\n', LineBreaks::sequence(state.lineEnding));
     if (const int index = indexOfPath(state.path); index >= 0) {
         document = documents[index];
         replacingText = true;
-        document->textView->setPlainText(record.text);
+        document->textView->setFileText(fileText);
         replacingText = false;
         if (document->blame)
             document->blame->reset();
     } else {
-        document = makeDocument(state.path, DecodedText { record.text, state.encoding });
+        document = makeDocument(state.path, DecodedText { fileText, state.encoding });
         attachBlame(document);
         placeDocument(document, false);
     }
     restoreBookmarks(*document, storedBookmarkLines(state.path));
     document->encoding = state.encoding;
-    document->lineEnding = state.lineEnding;
     document->isPlain = TextFile::hasVeryLongLines(record.text);
     document->diskDate = state.diskDate;
     // A file saved by someone else meanwhile gets the usual question at the next save.

@@ -7,10 +7,13 @@
 #include "editor/FindBar.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+
+#include <algorithm>
 
 namespace {
 
@@ -50,6 +53,8 @@ void AppDelegate::buildMenus()
     };
 
     QMenu *file = bar->addMenu(QStringLiteral("File"));
+    // Files of closed tabs come and go while the menu is closed.
+    connect(file, &QMenu::aboutToShow, this, [this] { validateMenus(); });
     add(file, QStringLiteral("New File…"), QKeySequence::New, [this] { newItem(false); });
     add(file, QStringLiteral("Open…"), QKeySequence::Open, [this] { openDocument(); });
     add(file, QStringLiteral("Open Folder…"), QKeySequence(QStringLiteral("Ctrl+Shift+O")), [this] { openFolder(); });
@@ -188,7 +193,8 @@ void AppDelegate::validateMenus()
         if (step)
             step->setEnabled(anyBookmark);
     if (reopenAction)
-        reopenAction->setEnabled(!closedTabs.empty());
+        reopenAction->setEnabled(std::any_of(closedTabs.begin(), closedTabs.end(),
+                                             [](const QUrl &url) { return QFileInfo::exists(url.toLocalFile()); }));
     for (QAction *step : { nextTabAction, previousTabAction })
         if (step)
             step->setEnabled(documents.size() > 1);

@@ -175,8 +175,7 @@ bool AppDelegate::saveRemoteDocument(const DocumentPtr &document, bool force, st
         return false;
     }
     turns.busy = true;
-    const QByteArray bytes = TextFile::encode(TextFile::withLineEnding(document->text(), document->lineEnding),
-                                              document->encoding);
+    const QByteArray bytes = TextFile::encode(document->fileText(), document->encoding);
     const int editsAtStart = document->editCount;
     showLastingNote(savingNote(client->host.destination));
     std::weak_ptr<OpenDocument> weak = document;

@@ -49,7 +49,7 @@ bool AppDelegate::saveFile(const DocumentPtr &document, bool force, std::functio
 bool AppDelegate::writeLocally(OpenDocument &document, QString *error)
 {
     const QString path = document.path();
-    const QString text = TextFile::withLineEnding(document.text(), document.lineEnding);
+    const QString text = document.fileText();
     if (!TextFile::canEncode(text, document.encoding)) {
         *error = QStringLiteral("the text can't be written in this file's encoding");
         return false;
@@ -131,7 +131,7 @@ void AppDelegate::reloadDocument(const DocumentPtr &document)
         bookmarkLines << view->document()->findBlock(int(offset)).blockNumber() + 1;
     // Replacing the text is not an edit of the user's.
     replacingText = true;
-    view->setPlainText(decoded->text);
+    view->setFileText(decoded->text);
     replacingText = false;
     if (document->blame)
         document->blame->reset();
@@ -143,7 +143,6 @@ void AppDelegate::reloadDocument(const DocumentPtr &document)
     if (document == shown.lock())
         painter->show(view, document->url, document->isPlain);
     document->encoding = decoded->encoding;
-    document->lineEnding = TextFile::detectLineEnding(decoded->text);
     document->diskDate = QFileInfo(document->path()).lastModified();
     document->isDirty = false;
     document->changedOnDisk = false;

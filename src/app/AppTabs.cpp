@@ -13,6 +13,7 @@
 #include "editor/LineNumberGutter.h"
 #include "editor/PaintScheduler.h"
 #include "navigation/ExplorerView.h"
+#include "navigation/FileListing.h"
 
 #include <QDir>
 #include <QScrollBar>
@@ -85,11 +86,12 @@ void AppDelegate::revealInExplorer(const QString &path)
 {
     if (FileNames::isAtOrUnder(path, remoteCopiesDirectory()))
         return;
+    // Documents name their files with links resolved; the folders may be reached through one.
     const QString current = explorer->root();
     QString root;
-    if (!current.isEmpty() && FileNames::isAtOrUnder(path, current))
+    if (!current.isEmpty() && FileNames::isAtOrUnder(path, canonicalPath(current)))
         root = current;
-    else if (workspace && FileNames::isAtOrUnder(path, *workspace))
+    else if (workspace && FileNames::isAtOrUnder(path, canonicalPath(*workspace)))
         root = *workspace;
     else
         root = QFileInfo(path).absolutePath();

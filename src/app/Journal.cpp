@@ -94,10 +94,10 @@ const std::array<std::pair<TextEncoding::Kind, const char *>, 6> encodingNames {
     { TextEncoding::Kind::Latin1, "latin1" },
 } };
 
-const std::array<std::pair<LineEnding, const char *>, 3> lineEndingNames { {
-    { LineEnding::lf, "lf" },
-    { LineEnding::crlf, "crlf" },
-    { LineEnding::cr, "cr" },
+const std::array<std::pair<LineBreaks::Kind, const char *>, 3> lineEndingNames { {
+    { LineBreaks::Kind::lf, "lf" },
+    { LineBreaks::Kind::crlf, "crlf" },
+    { LineBreaks::Kind::cr, "cr" },
 } };
 
 template <typename Value, size_t N>

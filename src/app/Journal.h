@@ -3,6 +3,7 @@
 #include "OpenDocument.h"
 #include "RemoteFile.h"
 #include "TextFile.h"
+#include "editor/LineBreaks.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -31,7 +32,7 @@ struct JournalState {
     QString path; // the local file (for a remote document, its local copy)
     std::optional<RemoteFile> remote;
     TextEncoding encoding;
-    LineEnding lineEnding = LineEnding::lf;
+    LineBreaks::Kind lineEnding = LineBreaks::Kind::lf; // the most common break of the file
     std::optional<QDateTime> diskDate; // the file's modification date the text was based on
     TextRange selection;
     QPoint scroll;

@@ -177,7 +177,7 @@ JournalState JournalKeeper::stateOf(const OpenDocument &document) const
     state.path = document.path();
     state.remote = document.remote;
     state.encoding = document.encoding;
-    state.lineEnding = document.lineEnding;
+    state.lineEnding = document.textView->lineBreaks().dominant();
     state.diskDate = document.diskDate;
     state.selection = selectionOf ? selectionOf(document) : document.selectedRange;
     state.scroll = scrollOf ? scrollOf(document) : document.scrollOrigin;

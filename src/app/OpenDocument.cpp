@@ -36,3 +36,8 @@ QString OpenDocument::text() const
     raw.replace(QChar::ParagraphSeparator, u'\n');
     return raw;
 }
+
+QString OpenDocument::fileText() const
+{
+    return textView ? textView->fileText() : QString();
+}

@@ -34,7 +34,6 @@ public:
     QUrl url; // local file, symbolic links resolved (a remote document's local copy)
     QPointer<EditorTextView> textView;
     TextEncoding encoding;
-    LineEnding lineEnding = LineEnding::lf;
     std::optional<QDateTime> diskDate;
     bool isDirty = false;
     std::optional<RemoteFile> remote;
@@ -56,6 +55,8 @@ public:
     // The text exactly as typed (no space stands in for a no-break space), lines ended by
     // line feeds.
     QString text() const;
+    // The text as it goes to the file: each line with the break it was read with.
+    QString fileText() const;
 };
 
 using DocumentPtr = std::shared_ptr<OpenDocument>;

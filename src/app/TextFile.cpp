@@ -208,30 +208,6 @@ QByteArray encode(QStringView text, const TextEncoding &encoding)
     return out;
 }
 
-LineEnding detectLineEnding(QStringView text)
-{
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\n')
-            return LineEnding::lf;
-        if (text[i] == u'\r')
-            return i + 1 < text.size() && text[i + 1] == u'\n' ? LineEnding::crlf : LineEnding::cr;
-    }
-    return LineEnding::lf;
-}
-
-QString withLineEnding(const QString &text, LineEnding ending)
-{
-    switch (ending) {
-    case LineEnding::lf:
-        return text;
-    case LineEnding::crlf:
-        return QString(text).replace(u'\n', QStringLiteral("\r\n"));
-    case LineEnding::cr:
-        return QString(text).replace(u'\n', u'\r');
-    }
-    return text;
-}
-
 qsizetype longestLineLength(QStringView text)
 {
     // Chunks keep the scan's working set small and its loop tight.

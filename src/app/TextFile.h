@@ -15,9 +15,6 @@ struct TextEncoding {
     bool operator==(const TextEncoding &) const = default;
 };
 
-// The editor keeps lines apart by itself; the file's own line break is written back on save.
-enum class LineEnding { lf, crlf, cr };
-
 struct DecodedText {
     QString text;
     TextEncoding encoding;
@@ -55,11 +52,6 @@ std::optional<DecodedText> decode(const QByteArray &bytes);
 bool canEncode(QStringView text, const TextEncoding &encoding);
 // The bytes that decode() read, for text that was not changed.
 QByteArray encode(QStringView text, const TextEncoding &encoding);
-
-// The first line break of the text decides; a text without one uses line feeds.
-LineEnding detectLineEnding(QStringView text);
-// Text with line feeds, written with the given line break.
-QString withLineEnding(const QString &text, LineEnding ending);
 
 // Length of the longest line in UTF-16 code units (lines end at U+000A).
 qsizetype longestLineLength(QStringView text);

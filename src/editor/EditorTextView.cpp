@@ -45,6 +45,37 @@ EditorTextView::EditorTextView(QWidget *parent)
     viewport()->setMouseTracking(true);
     setUndoRedoEnabled(true);
     new UndoHistory(document(), undoLimit);
+    connect(document(), &QTextDocument::contentsChange, this, &EditorTextView::breaksFollowEdit);
+}
+
+void EditorTextView::setFileText(const QString &text)
+{
+    setPlainText(text);
+    breaks = LineBreaks::scan(text);
+    blockCount = document()->blockCount();
+}
+
+QString EditorTextView::fileText() const
+{
+    return breaks.join(document()->toRawText(), QChar::ParagraphSeparator);
+}
+
+void EditorTextView::breaksFollowEdit(int location, int removed, int added)
+{
+    if (removed == 0 && added == 0)
+        return;
+    const QTextDocument *text = document();
+    const int end = std::min(location + added, text->characterCount() - 1);
+    const QTextBlock first = text->findBlock(location);
+    const QTextBlock last = text->findBlock(end);
+    if (!first.isValid() || !last.isValid())
+        return;
+    // Breaks now inside the changed range are new; the change in the number of lines tells
+    // how many the range held before.
+    const int addedBreaks = last.blockNumber() - first.blockNumber();
+    const int removedBreaks = blockCount - text->blockCount() + addedBreaks;
+    blockCount = text->blockCount();
+    breaks.edit(first.blockNumber(), location == first.position(), removedBreaks, addedBreaks);
 }
 
 void EditorTextView::annotationChanged()

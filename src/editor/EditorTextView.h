@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LineBreaks.h"
+
 #include <QCursor>
 #include <QList>
 #include <QPlainTextEdit>
@@ -36,6 +38,13 @@ public:
     std::function<void()> onAnnotationClick;
 
     void annotationChanged();
+
+    // Shows a file's text, remembering the break each line ends with.
+    void setFileText(const QString &text);
+    // The text as the file holds it: every line with its own break, lines made since with the
+    // file's most common one.
+    QString fileText() const;
+    const LineBreaks &lineBreaks() const { return breaks; }
     // Where the annotation was last drawn, in viewport coordinates (map from viewport() to place
     // a card there); none when it was not drawn.
     std::optional<QRect> annotationRect() const { return drawnAnnotation; }
@@ -69,9 +78,12 @@ private:
     void showHandCursor(bool hand);
     QList<QUrl> filesIn(const QDropEvent *event) const;
     bool takeFileDrag(QDropEvent *event) const;
+    void breaksFollowEdit(int location, int removed, int added);
 
     std::optional<QRect> drawnAnnotation;
     bool hovering = false;
     bool handCursor = false;
     QCursor cursorBeforeHand;
+    LineBreaks breaks;
+    int blockCount = 1;
 };

@@ -133,6 +133,7 @@ void ExplorerView::connectOutline()
     m_outline->onKeyHandled = [this] { keyHandled(); };
     connect(m_outline, &QTreeView::expanded, this, [this](const QModelIndex &folder) {
         m_expanded.insert(folder.data(FileTreeModel::PathRole).toString());
+        foldersShown();
     });
     connect(m_outline, &QTreeView::collapsed, this,
         [this](const QModelIndex &folder) { folderCollapsed(folder); });
@@ -147,10 +148,19 @@ void ExplorerView::setRoot(const QString &folder, bool outside, bool workspaceEx
     if (changed) {
         m_expanded.clear();
         m_model->setRootPath(path);
+        setDirtyPaths(m_givenDirtyPaths);
     }
     updateHeader(path, outside, workspaceExists);
     if (changed && onChange)
         onChange();
+    if (changed)
+        foldersShown();
+}
+
+void ExplorerView::foldersShown()
+{
+    if (onFoldersShown)
+        onFoldersShown();
 }
 
 QString ExplorerView::root() const
@@ -189,6 +199,7 @@ void ExplorerView::reload()
 
     m_model->reload();
     restoreExpanded();
+    foldersShown(); // folders gone from disk are no longer open
     selectPaths(selected, current);
     // Laid out at once, before a later pass can clamp the scroll position of the emptied
     // tree, the list stays where it was.
@@ -225,9 +236,11 @@ void ExplorerView::selectPaths(const QStringList &paths, const QString &current)
 
 void ExplorerView::setDirtyPaths(const QSet<QString> &paths)
 {
+    m_givenDirtyPaths = paths;
+    // Documents name their files with links resolved; the rows name them as the tree does.
     QSet<QString> standardized;
     for (const QString &path : paths)
-        standardized.insert(standardizedPath(path));
+        standardized.insert(m_model->inTree(standardizedPath(path)));
     if (standardized == m_dirtyPaths)
         return;
     m_dirtyPaths = standardized;
@@ -293,6 +306,7 @@ void ExplorerView::keyHandled()
 void ExplorerView::folderCollapsed(const QModelIndex &folder)
 {
     m_expanded.remove(folder.data(FileTreeModel::PathRole).toString());
+    foldersShown();
     // Rows hidden inside a closed folder must not stay selected, or Delete would reach them.
     QItemSelection hidden;
     for (const QModelIndex &row : m_outline->selectionModel()->selectedRows())

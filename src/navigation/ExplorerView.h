@@ -38,6 +38,8 @@ public:
     std::function<void(const std::optional<QString> &path, const QRect &rowRect)> onHover;
     // The root folder changed.
     std::function<void()> onChange;
+    // The folders on show changed: the root, or which folders are open.
+    std::function<void()> onFoldersShown;
 
     // Shows folder. The same folder again keeps the tree as it is; another one starts afresh.
     // outside: the folder is not the workspace; workspaceExists: there is one to go back to.
@@ -75,6 +77,7 @@ private:
     void folderCollapsed(const QModelIndex &folder);
     void hoveredRow(const QModelIndex &row);
     void restoreExpanded();
+    void foldersShown();
     void selectPaths(const QStringList &paths, const QString &current);
     void open(const QString &path, bool permanent);
 
@@ -82,7 +85,8 @@ private:
     QSet<QString> m_expanded;
     bool m_programmaticSelection = false;
     bool m_selectionMovedByKey = false;
-    QSet<QString> m_dirtyPaths;
+    QSet<QString> m_dirtyPaths; // as the rows name them
+    QSet<QString> m_givenDirtyPaths;
     QLabel *m_rootLabel = nullptr;
     QLabel *m_noteLabel = nullptr;
     QToolButton *m_backButton = nullptr;

@@ -10,7 +10,7 @@
 
 // The files below root, sorted by relative path, at most `limit` of them. The walk goes breadth
 // first, so a tree over the limit keeps its shallower files; the hidden names are never listed
-// and heavy folders are never entered.
+// and heavy folders are never entered. Links to folders are followed, each real folder once.
 QList<IndexedFile> buildLocalIndex(const QString &root, qsizetype limit = fileIndexLimit);
 
 // Builds local indexes on the global thread pool and hands each result back on the main thread,

@@ -1,5 +1,17 @@
 #include "FileTreeModel.h"
 
+#include "FileListing.h"
+
+namespace
+{
+
+QString withSlash(const QString &folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+}
+
 FileTreeModel::FileTreeModel(QObject *parent)
     : QAbstractItemModel(parent)
 {
@@ -11,6 +23,7 @@ void FileTreeModel::setRootPath(const QString &path)
 {
     beginResetModel();
     m_root = path.isEmpty() ? nullptr : std::make_unique<FileNode>(path, true);
+    m_canonicalRoot = canonicalPath(path);
     endResetModel();
 }
 
@@ -49,12 +62,12 @@ QModelIndex FileTreeModel::find(const QString &path, bool loadFolders) const
 {
     if (!m_root)
         return {};
-    const QString &root = m_root->path();
-    const QString prefix = root.endsWith(u'/') ? root : root + u'/';
-    if (!path.startsWith(prefix) || path.size() == prefix.size())
+    const QString prefix = withSlash(m_root->path());
+    const QString named = inTree(path);
+    if (!named.startsWith(prefix) || named.size() == prefix.size())
         return {};
     FileNode *node = m_root.get();
-    for (const QString &name : path.mid(prefix.size()).split(u'/', Qt::SkipEmptyParts)) {
+    for (const QString &name : named.mid(prefix.size()).split(u'/', Qt::SkipEmptyParts)) {
         if (!node->isDirectory() || (!node->isLoaded() && !loadFolders))
             return {};
         node = node->childNamed(name);
@@ -62,6 +75,17 @@ QModelIndex FileTreeModel::find(const QString &path, bool loadFolders) const
             return {};
     }
     return indexOf(node);
+}
+
+QString FileTreeModel::inTree(const QString &path) const
+{
+    if (!m_root || path.startsWith(withSlash(m_root->path())))
+        return path;
+    const QString resolved = canonicalPath(path);
+    const QString prefix = withSlash(m_canonicalRoot);
+    if (!resolved.startsWith(prefix))
+        return path;
+    return withSlash(m_root->path()) + resolved.mid(prefix.size());
 }
 
 QModelIndex FileTreeModel::index(int row, int column, const QModelIndex &parent) const

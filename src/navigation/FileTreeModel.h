@@ -27,9 +27,13 @@ public:
 
     FileNode *nodeAt(const QModelIndex &index) const;
     QModelIndex indexOf(const FileNode *node) const;
-    // The row of the entry at path under the root. Folders on the way are read when needed
-    // only if loadFolders is set; otherwise an unread folder ends the search.
+    // The row of the entry at path under the root, the path named either as the tree names it
+    // or with links resolved. Folders on the way are read when needed only if loadFolders is
+    // set; otherwise an unread folder ends the search.
     QModelIndex find(const QString &path, bool loadFolders) const;
+    // path as the tree names it when it lies under the root reached through a link (the root
+    // itself may be one); otherwise path unchanged.
+    QString inTree(const QString &path) const;
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
@@ -43,4 +47,5 @@ private:
     FileNode *nodeOrRoot(const QModelIndex &index) const;
 
     std::unique_ptr<FileNode> m_root;
+    QString m_canonicalRoot;
 };

@@ -3,8 +3,13 @@
 #include "app/EditorHost.h"
 #include "common/Defaults.h"
 
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QKeyEvent>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
 
@@ -259,4 +264,73 @@ TEST_F(DocumentLoadingTest, AVeryLongLineIsNeverLaidOutWrapped)
     EXPECT_EQ(view->textCursor().position(), 2);
     EXPECT_EQ(view->document()->characterAt(1), QChar(u'a'));
     stack->removeEventFilter(&watch);
+}
+
+namespace {
+
+// The file dialog the window shows now, once it is on screen.
+QFileDialog *shownDialog(AppDelegate &a)
+{
+    QFileDialog *dialog = nullptr;
+    testsupport::waitUntil([&] {
+        dialog = a.window->findChild<QFileDialog *>();
+        return dialog && dialog->isVisible();
+    });
+    return dialog;
+}
+
+// Types a path into the dialog's name field and presses Return, as a user does.
+void answer(QFileDialog *dialog, const QString &path)
+{
+    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText(path);
+    QTest::keyClick(name, Qt::Key_Return);
+}
+
+}
+
+TEST_F(DocumentLoadingTest, TheOpenPanelOpensTypedFilesAndTakesAFolderAsTheWorkspace)
+{
+    AppDelegate &a = launch();
+    const QString path = file("notes.txt", "hello\n");
+    const QString folder = testsupport::makeFolder(dir, "project");
+    a.openDocument();
+    QFileDialog *dialog = shownDialog(a);
+    ASSERT_NE(dialog, nullptr);
+    // The message is the title; the field for the path keeps its room.
+    EXPECT_EQ(dialog->windowTitle(), "Choose files to open, or a folder to use as the workspace");
+    EXPECT_NE(dialog->labelText(QFileDialog::LookIn), dialog->windowTitle());
+    answer(dialog, path);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.documents.empty(); }));
+    EXPECT_EQ(a.activeDocument()->path(), path);
+
+    a.openDocument();
+    dialog = shownDialog(a);
+    ASSERT_NE(dialog, nullptr);
+    answer(dialog, folder);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return a.workspace.value_or("") == folder; }));
+}
+
+TEST_F(DocumentLoadingTest, TheOpenFolderPanelMakesTheChosenFolderTheWorkspace)
+{
+    AppDelegate &a = launch();
+    const QString folder = testsupport::makeFolder(dir, "chosen");
+    a.openFolder();
+    QFileDialog *dialog = shownDialog(a);
+    ASSERT_NE(dialog, nullptr);
+    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText(folder);
+    // The dialog's own confirming button, whatever it is called.
+    auto *buttons = dialog->findChild<QDialogButtonBox *>();
+    ASSERT_NE(buttons, nullptr);
+    QPushButton *confirm = nullptr;
+    for (QAbstractButton *button : buttons->buttons())
+        if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
+            confirm = qobject_cast<QPushButton *>(button);
+    ASSERT_NE(confirm, nullptr);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return confirm->isEnabled(); }));
+    confirm->click();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return a.workspace.value_or("") == folder; }));
 }

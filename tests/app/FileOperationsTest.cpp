@@ -123,3 +123,53 @@ TEST_F(FileOperationsTest, TrashingAFolderWarnsAndClosesItsDirtyTab)
     a.trashItems({ dir.filePath("keep.txt"), dir.filePath("missing.txt") });
     EXPECT_EQ(cardTexts().value(0), "Move 2 items to the Trash?");
 }
+
+TEST_F(FileOperationsTest, AWorkspaceReachedThroughALinkKeepsItsFilesInside)
+{
+    AppDelegate &a = launch();
+    const QString real = testsupport::makeFolder(dir, "real");
+    file("real/src/a.txt", "a\n");
+    const QString link = dir.filePath("link");
+    ASSERT_TRUE(QFile::link(real, link));
+    a.setWorkspace(link);
+    const QString shown = link + "/src/a.txt";
+    a.explorer->onOpen(shown, true); // a double click on its row
+    ASSERT_EQ(a.documents.size(), 1u);
+    EXPECT_EQ(a.explorer->root(), link);
+    EXPECT_TRUE(a.explorer->noteLabel()->isHidden());
+    EXPECT_EQ(a.explorer->selectedPaths(), QStringList { shown });
+    EXPECT_EQ(Defaults::string(Defaults::Workspace).value_or(""), link);
+    type(a.documents[0], "x");
+    EXPECT_TRUE(a.explorer->dirtyPaths().contains(shown));
+
+    // Renamed through the link, the folder takes its open document along.
+    a.renameItem(link + "/src");
+    typeName(a.card, "lib");
+    ASSERT_TRUE(pressCardButton("Rename"));
+    const QString moved = QFileInfo(real).canonicalFilePath() + "/lib/a.txt";
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents[0]->path() == moved; }));
+
+    // Trashed through the link, it closes the tab.
+    a.trashItems({ link + "/lib" });
+    ASSERT_TRUE(pressCardButton("Move to Trash"));
+    EXPECT_TRUE(a.documents.empty());
+}
+
+TEST_F(FileOperationsTest, AFailedRenameOrNewFolderSaysWhy)
+{
+    AppDelegate &a = launch();
+    a.setWorkspace(dir.path());
+    const QString gone = file("gone.txt");
+    a.renameItem(gone);
+    QFile::remove(gone);
+    typeName(a.card, "still.txt");
+    ASSERT_TRUE(pressCardButton("Rename"));
+    EXPECT_TRUE(cardTexts().contains("Couldn't rename gone.txt: No such file or directory")) << cardTexts().join('|').toStdString();
+
+    const QString parent = testsupport::makeFolder(dir, "parent");
+    a.newItem(true, parent);
+    QDir(parent).removeRecursively();
+    typeName(a.card, "child");
+    ASSERT_TRUE(pressCardButton("Create"));
+    EXPECT_TRUE(cardTexts().contains("Couldn't create child: No such file or directory")) << cardTexts().join('|').toStdString();
+}

@@ -42,7 +42,7 @@ TEST_F(JournalTest, TextAndEverythingAboutTheDocumentComeBack)
     state.path = dir.filePath("notes.txt");
     state.remote = RemoteFile { "me@box:2222", "/srv/notes.txt", 1700000123 };
     state.encoding = { TextEncoding::Kind::Utf16LE, true };
-    state.lineEnding = LineEnding::crlf;
+    state.lineEnding = LineBreaks::Kind::crlf;
     state.diskDate = QDateTime::fromMSecsSinceEpoch(1700000123456);
     state.selection = { 7, 3 };
     state.scroll = { 12, 340 };
@@ -61,7 +61,7 @@ TEST_F(JournalTest, TextAndEverythingAboutTheDocumentComeBack)
     EXPECT_EQ(record->state.path, state.path);
     EXPECT_EQ(record->state.remote, state.remote);
     EXPECT_EQ(record->state.encoding, state.encoding);
-    EXPECT_EQ(record->state.lineEnding, LineEnding::crlf);
+    EXPECT_EQ(record->state.lineEnding, LineBreaks::Kind::crlf);
     EXPECT_EQ(record->state.diskDate, state.diskDate);
     EXPECT_EQ(record->state.selection.location, 7);
     EXPECT_EQ(record->state.selection.length, 3);

@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "editor/EditorTextView.h"
 
 #include "app/JournalKeeper.h"
 #include "common/Defaults.h"
@@ -77,7 +78,7 @@ TEST_F(RecoveryTest, UnsavedTextComesBackDirtyWithItsCaretEncodingAndLineBreaks)
     EXPECT_TRUE(document->isDirty);
     EXPECT_EQ(document->text(), "café au lait\nline two\n");
     EXPECT_EQ(document->encoding.kind, TextEncoding::Kind::Latin1);
-    EXPECT_EQ(document->lineEnding, LineEnding::crlf);
+    EXPECT_EQ(document->textView->lineBreaks().dominant(), LineBreaks::Kind::crlf);
     const QTextCursor cursor = document->textView->textCursor();
     EXPECT_EQ(cursor.selectionStart(), 9);
     EXPECT_EQ(cursor.selectionEnd(), 13);

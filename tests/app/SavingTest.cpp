@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
 
 #include <cstring>
 #include <unistd.h>
@@ -219,4 +221,34 @@ TEST_F(SavingTest, ReturnInTheQuitCardSavesEverythingAndQuits)
     QTest::keyClick(a.card, Qt::Key_Return);
     EXPECT_EQ(testsupport::readFile(dir.filePath("a.txt")), "xtext\n");
     EXPECT_FALSE(a.window->isVisible());
+}
+
+TEST_F(SavingTest, SavingKeepsTheLineBreaksOfEveryLineNotEdited)
+{
+    AppDelegate &a = launch();
+    const QString progress = file("progress.log", "progress 10%\rprogress 100%\nline two\n");
+    const QString mixed = file("mixed.txt", "a\r\nb\nc\r\n");
+    const QByteArray paragraphs = QString(QStringLiteral("one") + QChar(0x2029) + "two\n").toUtf8();
+    const QString separated = file("paragraphs.txt", paragraphs);
+    for (const QString &path : { progress, mixed, separated }) {
+        ASSERT_TRUE(a.loadDocument(path, false, true, true));
+        type(a.activeDocument(), "x");
+        ASSERT_TRUE(a.saveFile(a.activeDocument(), false));
+    }
+    EXPECT_EQ(testsupport::readFile(progress), "xprogress 10%\rprogress 100%\nline two\n");
+    EXPECT_EQ(testsupport::readFile(mixed), "xa\r\nb\nc\r\n");
+    EXPECT_EQ(testsupport::readFile(separated), "x" + paragraphs);
+}
+
+TEST_F(SavingTest, ANewLineTakesTheFilesCommonestBreak)
+{
+    AppDelegate &a = launch();
+    const QString path = file("mixed.txt", "a\r\nb\nc\r\n");
+    ASSERT_TRUE(a.loadDocument(path, false, true, true));
+    EditorTextView *view = a.activeDocument()->textView;
+    QTextCursor cursor(view->document()->findBlockByNumber(1));
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    cursor.insertText("\nnew");
+    ASSERT_TRUE(a.saveFile(a.activeDocument(), false));
+    EXPECT_EQ(testsupport::readFile(path), "a\r\nb\nnew\r\nc\r\n");
 }

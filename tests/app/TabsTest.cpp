@@ -197,3 +197,21 @@ TEST_F(TabsTest, MenusFollowTheDocuments)
     a.toggleSidebar();
     EXPECT_NE(menuAction(w, "Show Sidebar"), nullptr);
 }
+
+TEST_F(TabsTest, ReopenTurnsOffOnceTheFilesOfEveryClosedTabAreGone)
+{
+    AppDelegate &a = launch();
+    QWidget *w = a.window;
+    const QString path = file("gone.txt");
+    a.loadDocument(path, false, true, true);
+    menuAction(w, "Close Tab")->trigger();
+    ASSERT_TRUE(menuAction(w, "Reopen Closed Tab")->isEnabled());
+    QFile::remove(path);
+    QMenu *fileMenu = nullptr;
+    for (QMenu *menu : w->findChildren<QMenu *>())
+        if (menu->title() == "File")
+            fileMenu = menu;
+    ASSERT_NE(fileMenu, nullptr);
+    emit fileMenu->aboutToShow(); // the user opens the File menu
+    EXPECT_FALSE(menuAction(w, "Reopen Closed Tab")->isEnabled());
+}

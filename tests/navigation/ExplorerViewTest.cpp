@@ -350,3 +350,31 @@ TEST_F(ExplorerViewTest, DirtyDotsFollowTheDirtyPathsOnFilesOnly)
     EXPECT_FALSE(dotShown("a.txt"));
     EXPECT_TRUE(dotShown("src/main.cpp"));
 }
+
+TEST_F(ExplorerViewTest, ALinkToAFolderOpensLikeAFolder)
+{
+    QTemporaryDir elsewhere;
+    writeFile(elsewhere, "shared/x.txt", "x");
+    ASSERT_TRUE(QFile::link(elsewhere.filePath("shared"), path("linked")));
+    view.reload();
+    ASSERT_TRUE(row("linked").isValid());
+    EXPECT_TRUE(row("linked").data(FileTreeModel::IsDirectoryRole).toBool());
+    click(row("linked"));
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(view.outline()->isExpanded(row("linked")));
+    EXPECT_TRUE(row("linked/x.txt").isValid());
+}
+
+TEST_F(ExplorerViewTest, ARootReachedThroughALinkFindsFilesNamedWithTheLinkResolved)
+{
+    const QString link = QDir(QDir::tempPath()).filePath(QFileInfo(dir.path()).fileName() + "-link");
+    QFile::remove(link);
+    ASSERT_TRUE(QFile::link(dir.path(), link));
+    view.setRoot(link, false, true);
+    const QString resolved = QFileInfo(path("src/lib/util.cpp")).canonicalFilePath();
+    ASSERT_TRUE(view.revealFile(resolved));
+    EXPECT_EQ(view.selectedPaths(), QStringList { link + "/src/lib/util.cpp" });
+    view.setDirtyPaths({ resolved });
+    EXPECT_TRUE(view.dirtyPaths().contains(link + "/src/lib/util.cpp"));
+    QFile::remove(link);
+}

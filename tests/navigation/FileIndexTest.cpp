@@ -65,6 +65,20 @@ TEST(FileIndex, WalksAllButHiddenNamesAndHeavyFoldersSortedByPath)
     EXPECT_EQ(files[2].lowerName, "a.txt");
 }
 
+TEST(FileIndex, FollowsLinksToFoldersAndWalksEachFolderOnce)
+{
+    QTemporaryDir dir;
+    writeFile(dir, "src/a.txt", "x");
+    QTemporaryDir elsewhere;
+    writeFile(elsewhere, "lib/b.txt", "x");
+    ASSERT_TRUE(QFile::link(elsewhere.filePath("lib"), dir.filePath("lib")));
+    // A link back to an ancestor would loop, and one to a folder already walked repeats it.
+    ASSERT_TRUE(QFile::link(dir.path(), dir.filePath("src/up")));
+    ASSERT_TRUE(QFile::link(dir.filePath("src"), dir.filePath("again")));
+
+    EXPECT_EQ(paths(buildLocalIndex(dir.path())), QStringList({ "lib/b.txt", "src/a.txt" }));
+}
+
 TEST(FileIndex, LimitKeepsTheShallowestFiles)
 {
     QTemporaryDir dir;

@@ -91,13 +91,19 @@ TEST(FileListing, UnreadableOrMissingFolderGivesNothing)
         locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
-TEST(FileListing, LinkToFolderIsNotWalkedInto)
+TEST(FileListing, LinkToFolderIsAFolderAndCanonicalPathsResolveIt)
 {
     QTemporaryDir dir;
     makeFolder(dir, "real");
-    ASSERT_TRUE(QFile::link(dir.filePath("real"), dir.filePath("loop")));
+    writeFile(dir, "real/inside.txt", "x");
+    writeFile(dir, "z.txt", "x");
+    ASSERT_TRUE(QFile::link(dir.filePath("real"), dir.filePath("link")));
 
     const QList<DirectoryEntry> listed = listChildren(dir.path(), true);
-    ASSERT_EQ(names(listed), QStringList({ "real", "loop" }));
-    EXPECT_FALSE(listed[1].isDirectory);
+    ASSERT_EQ(names(listed), QStringList({ "link", "real", "z.txt" }));
+    EXPECT_TRUE(listed[0].isDirectory);
+    const QString real = QFileInfo(dir.filePath("real")).canonicalFilePath();
+    EXPECT_EQ(canonicalPath(dir.filePath("link/inside.txt")), real + "/inside.txt");
+    EXPECT_EQ(canonicalPath(dir.filePath("link/./new.txt")), real + "/new.txt");
+    EXPECT_EQ(canonicalPath(dir.filePath("gone/../gone.txt")), QDir::cleanPath(dir.filePath("gone.txt")));
 }
