@@ -28,6 +28,7 @@ class ActivityBarView;
 class BlameHoverCard;
 class EditorHost;
 class EditorTextView;
+class FileHoverCard;
 class HoverCards;
 class LineNumberGutter;
 class PaintScheduler;
@@ -315,6 +316,7 @@ private:
     void refreshTabStrip();
     void editorScrolled();
     void hoverTab(std::optional<int> index, QWidget *tab);
+    void showLastCommit(const OpenDocument &document, FileHoverCard *card);
     void documentsChanged();
     void installView(OpenDocument &document);
 
