@@ -1,6 +1,7 @@
 #include "chrome/TabStripView.h"
 #include "chrome/HorizontalScrollView.h"
 #include "chrome/TabItemView.h"
+#include "chrome/TabLayout.h"
 
 #include "TestSupport.h"
 #include "common/Theme.h"
@@ -352,7 +353,8 @@ TEST(NarrowTabStrip, keepsTheSelectedTabWholeAndNoCloseButtonStandsAlone)
         EXPECT_LE(shown.right(), strip->width() - 1);
         for (int i = 0; i < strip->tabCount(); ++i) {
             const QRect other = onScreen(i);
-            EXPECT_FALSE(other.left() < 0 && other.right() >= 0) << "tab " << i << " is cut";
+            // Stopping short of a tab by the strip's inset leaves its neighbour's last points, blank.
+            EXPECT_FALSE(other.left() < 0 && other.right() >= TabLayout::insetX) << "tab " << i << " is cut";
         }
         checkCuts();
     }
