@@ -17,6 +17,7 @@ inline int runWidgetBenchmarks(
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
     qputenv("XDG_CACHE_HOME", (home.path() + "/cache").toUtf8());
+    qputenv("XDG_STATE_HOME", (home.path() + "/state").toUtf8());
     qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quillmar"));

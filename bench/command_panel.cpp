@@ -2,6 +2,8 @@
 // offscreen platform. A 1 ms timer records the longest gap between event-loop turns (how long
 // the window stops answering), both on the wall clock and in main-thread CPU time (which leaves
 // out time the process waited for a core on a busy machine), and the document counts the appends.
+// A steady stream shows the append rate, and a flood that the user stops shows how soon the
+// output stops appearing.
 #include "command/OutputPanelView.h"
 
 #include <QApplication>
@@ -128,6 +130,57 @@ void PanelSteadyStream(benchmark::State &state)
 }
 BENCHMARK(PanelSteadyStream)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
 
+// `yes` floods a shown panel for a second, then the user stops it: the characters on screen at
+// the stop (output shows while it streams), how long until the summary line shows, and how many
+// characters still appear after the stop.
+void PanelFloodThenStop(benchmark::State &state)
+{
+    OutputPanelView panel;
+    panel.resize(900, 300);
+    panel.show();
+    QApplication::processEvents();
+    auto *output = panel.findChild<QPlainTextEdit *>(QStringLiteral("output"));
+    auto *field = panel.findChild<QLineEdit *>(QStringLiteral("commandField"));
+    QTextDocument *document = output->document();
+    double worstStopMs = 0;
+    double worstAfterStop = 0;
+    double fewestShown = 1e18;
+    for (auto _ : state) {
+        panel.clearOutput();
+        QEventLoop loop;
+        QElapsedTimer sinceStop;
+        bool stopping = false;
+        qint64 addedAfterStop = 0;
+        const auto connection = QObject::connect(
+            document, &QTextDocument::contentsChange, [&](int, int, int added) {
+                if (!stopping)
+                    return;
+                addedAfterStop += added;
+                if (document->lastBlock().previous().previous().text().startsWith(
+                        QLatin1String("stopped after ")))
+                    loop.quit();
+            });
+        QTimer::singleShot(1000, [&] {
+            fewestShown = std::min(fewestShown, double(document->characterCount()));
+            stopping = true;
+            sinceStop.start();
+            panel.stopCommand();
+        });
+        field->setText(QStringLiteral("yes"));
+        panel.runCommand();
+        loop.exec();
+        const double stopMs = sinceStop.nsecsElapsed() / 1e6;
+        QObject::disconnect(connection);
+        worstStopMs = std::max(worstStopMs, stopMs);
+        worstAfterStop = std::max(worstAfterStop, double(addedAfterStop));
+        state.SetIterationTime(stopMs / 1000);
+    }
+    state.counters["stop_to_summary_ms"] = worstStopMs;
+    state.counters["chars_after_stop"] = worstAfterStop;
+    state.counters["chars_shown_at_stop"] = fewestShown;
+}
+BENCHMARK(PanelFloodThenStop)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
 }
 
 int main(int argc, char **argv)
@@ -135,6 +188,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::signal(SIGPIPE, SIG_IGN);
+    // A plain sh: a login shell's profile would add its own start-up time to every figure.
+    qputenv("SHELL", "/bin/sh");
     QStandardPaths::setTestModeEnabled(
         true); // the history the runs add stays out of the real settings
     QApplication app(argc, argv);

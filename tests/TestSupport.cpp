@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSettings>
 #include <QThread>
 
@@ -45,11 +46,33 @@ bool waitUntil(const std::function<bool()> &predicate, int timeoutMs)
     return true;
 }
 
+SmallDisk::SmallDisk(const QString &folder, const QString &size) : folder(folder)
+{
+    QProcess mount;
+    mount.start(QStringLiteral("mount"), { "-t", "tmpfs", "-o", "size=" + size, "tmpfs", folder });
+    if (!mount.waitForFinished(30000) || mount.exitStatus() != QProcess::NormalExit || mount.exitCode() != 0) {
+        const QString said = QString::fromLocal8Bit(mount.readAllStandardError()).trimmed();
+        why = QStringLiteral("mounting a tmpfs is not allowed here: ") + (said.isEmpty() ? mount.errorString() : said);
+        return;
+    }
+    isMounted = true;
+}
+
+SmallDisk::~SmallDisk()
+{
+    // A child still working in the folder keeps it busy; then it goes once that child ends.
+    if (isMounted && QProcess::execute(QStringLiteral("umount"), { folder }) != 0)
+        QProcess::execute(QStringLiteral("umount"), { QStringLiteral("-l"), folder });
+}
+
 void clearSettings()
 {
     QSettings settings;
     settings.clear();
     settings.sync();
+    // Unsaved work journaled by an earlier test would come back in the next one.
+    if (const QString state = qEnvironmentVariable("XDG_STATE_HOME"); !state.isEmpty())
+        QDir(state).removeRecursively();
 }
 
 }

@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 
 #include "EditorHost.h"
+#include "JournalKeeper.h"
 #include "MainWindow.h"
 #include "chrome/InlineCard.h"
 #include "common/Defaults.h"
@@ -21,6 +22,7 @@ AppDelegate::AppDelegate(QObject *parent)
 {
     noteTimer->setSingleShot(true);
     painter = new PaintScheduler(this);
+    startJournal();
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s == Qt::ApplicationActive)
             didBecomeActive();

@@ -20,11 +20,14 @@
 #include <QUrl>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
 
 class ActivityBarView;
+class JournalKeeper;
+struct JournalRecord;
 class BlameHoverCard;
 class EditorHost;
 class EditorTextView;
@@ -44,6 +47,8 @@ class Place;
 class SSHClient;
 class SSHView;
 struct RemoteContext;
+struct RemoteRead;
+struct DecodedText;
 class RemoteHostList;
 struct HostItem;
 using HostItemPtr = std::shared_ptr<HostItem>;
@@ -81,6 +86,7 @@ public:
     // Operations used across the application.
     void persistSession();
     void showNote(const QString &text); // empty clears the note
+    void showLastingNote(const QString &text);
     void updateTitle();
     void scheduleStatusRefresh();
     void refreshStatusBar();
@@ -94,6 +100,9 @@ public:
     void dismissCard();
 
     bool loadDocument(const QString &path, bool preview, bool focus, bool activate);
+    bool openDecoded(const QString &path, const DecodedText &decoded, bool preview, bool focus, bool activate);
+    // A file's text as a document gets it; without it, the note that says why.
+    static std::optional<DecodedText> readText(const QString &path, QString *failureNote);
     void performDrop(const QList<QUrl> &urls);
     void promote(int index);
     void activateDocument(int index, bool focus);
@@ -160,6 +169,8 @@ public:
     void openRemoteFilePrompt(const HostItemPtr &item = nullptr);
     void openRemoteFile(const std::shared_ptr<SSHClient> &client, const QString &path, bool preview,
                         std::optional<int> line = std::nullopt);
+    void finishRemoteOpen(const std::shared_ptr<SSHClient> &client, const QString &path, const RemoteRead &read,
+                          const DecodedText &decoded, bool preview, std::optional<int> line);
     void showLine(OpenDocument &document, int line);
     std::optional<SearchPlace> searchPlace() const;
     std::optional<Place> gitPlace() const;
@@ -174,8 +185,13 @@ public:
         QString folder;
     };
     std::optional<RemotePlace> remotePlace() const;
+    // Finds the active remote file's place on its machine once, then hands it over; at once
+    // when it is known.
+    void resolveRemotePlace(std::function<void(const RemotePlace &place)> then);
+    QHash<QString, QString> remoteRoots; // the place of a remote folder, by host, ":" and folder
     HostItemPtr activeRemoteHost() const;
-    void goToRemoteFile(const RemotePlace &place);
+    void goToRemoteFile(const HostItemPtr &item);
+    void listRemoteFiles(QuickPickCard *picker, const RemotePlace &place);
     void fillRemotePicker(QuickPickCard *picker, const RemoteFileList &list, const QString &label,
                           const std::shared_ptr<SSHClient> &client, const QString &root);
     QHash<QString, CachedRemoteIndex> remoteIndexes; // by host, ":" and root
@@ -252,6 +268,7 @@ public:
     QDateTime quickBuiltAt;
     std::optional<QString> quickRoot;
     FileIndexer *quickIndexer = nullptr;
+    std::unique_ptr<JournalKeeper> journal; // unsaved documents, on disk within a second
 
 private:
     // Window layout.
@@ -272,6 +289,11 @@ private:
     // Session.
     void restoreSession();
     void restoreRemoteOrigin(const QString &path);
+    // Unsaved work kept across crashes and kills.
+    void startJournal();
+    std::map<QString, JournalRecord> takeUnsaved();
+    void openRecovered(const JournalRecord &record);
+    void noteRecovered(const QStringList &paths);
 
     // Documents.
     DocumentPtr makeDocument(const QString &path, const DecodedText &decoded);

@@ -2,6 +2,7 @@
 #include "AppDelegate.h"
 
 #include "EditorHost.h"
+#include "JournalKeeper.h"
 #include "MainWindow.h"
 #include "command/OutputPanelView.h"
 #include "common/Defaults.h"
@@ -19,6 +20,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <variant>
+
 namespace {
 
 QString resolvedPath(const QString &path)
@@ -27,12 +30,33 @@ QString resolvedPath(const QString &path)
     return canonical.isEmpty() ? QDir::cleanPath(QFileInfo(path).absoluteFilePath()) : canonical;
 }
 
+// The text of a file about to be opened, or the note that says why it cannot be.
+std::variant<DecodedText, QString> readNewDocument(const QString &path, const QString &name)
+{
+    using Outcome = TextFile::FileRead::Outcome;
+    const TextFile::FileRead read = TextFile::readForOpening(path);
+    switch (read.outcome) {
+    case Outcome::text:
+        break;
+    case Outcome::notText:
+        return name + QStringLiteral(" isn't a text file");
+    case Outcome::notRegular:
+        return name + QStringLiteral(" isn't a regular file");
+    case Outcome::tooLarge:
+        return name + QStringLiteral(" is too large to open here (limit 64 MB)");
+    case Outcome::unreadable:
+        return QStringLiteral("Couldn't read ") + name;
+    }
+    if (auto decoded = TextFile::decode(read.bytes))
+        return std::move(*decoded);
+    return QStringLiteral("Couldn't read ") + name;
+}
+
 }
 
 bool AppDelegate::loadDocument(const QString &path, bool preview, bool focus, bool activate)
 {
     const QString resolved = resolvedPath(path);
-    const QString name = QFileInfo(resolved).fileName();
     if (const int existing = indexOfPath(resolved); existing >= 0) {
         if (!preview && documents[existing]->isPreview) {
             documents[existing]->isPreview = false;
@@ -42,25 +66,36 @@ bool AppDelegate::loadDocument(const QString &path, bool preview, bool focus, bo
             activateDocument(existing, focus);
         return true;
     }
-    if (!TextFile::passesTextTest(resolved)) {
-        showNote(name + QStringLiteral(" isn't a text file"));
-        return false;
-    }
-    const QFileInfo info(resolved);
-    if (info.exists() && info.size() > TextFile::maxOpenBytes) {
-        showNote(name + QStringLiteral(" is too large to open here (limit 64 MB)"));
-        return false;
-    }
-    QFile file(resolved);
-    std::optional<DecodedText> decoded;
-    if (file.open(QIODevice::ReadOnly))
-        decoded = TextFile::decode(file.readAll());
+    QString note;
+    const std::optional<DecodedText> decoded = readText(resolved, &note);
     if (!decoded) {
-        showNote(QStringLiteral("Couldn't read ") + name);
+        showNote(note);
         return false;
     }
+    return openDecoded(resolved, *decoded, preview, focus, activate);
+}
+
+// Touches nothing of the controller, so it may run on any thread.
+std::optional<DecodedText> AppDelegate::readText(const QString &path, QString *failureNote)
+{
+    auto read = readNewDocument(path, QFileInfo(path).fileName());
+    if (QString *note = std::get_if<QString>(&read)) {
+        *failureNote = std::move(*note);
+        return std::nullopt;
+    }
+    return std::get<DecodedText>(std::move(read));
+}
+
+// A file read and decoded (here or in the background) becomes a document.
+bool AppDelegate::openDecoded(const QString &path, const DecodedText &decoded, bool preview, bool focus,
+                              bool activate)
+{
+    const QString resolved = resolvedPath(path);
+    const QString name = QFileInfo(resolved).fileName();
+    if (const int existing = indexOfPath(resolved); existing >= 0)
+        return loadDocument(resolved, preview, focus, activate);
     rememberPlace();
-    const DocumentPtr document = makeDocument(resolved, *decoded);
+    const DocumentPtr document = makeDocument(resolved, decoded);
     attachBlame(document);
     restoreBookmarks(*document, storedBookmarkLines(resolved));
     if (document->isPlain)
@@ -89,6 +124,9 @@ DocumentPtr AppDelegate::makeDocument(const QString &path, const DecodedText &de
     auto document = std::make_shared<OpenDocument>(path, view, decoded.encoding);
     document->lineEnding = TextFile::detectLineEnding(decoded.text);
     document->isPlain = TextFile::hasVeryLongLines(decoded.text);
+    // Decided before the text goes in: the view lays out what it is given at once, and a line
+    // of megabytes laid out wrapped takes minutes.
+    applyWrap(*document);
     view->setPlainText(decoded.text);
     view->document()->clearUndoRedoStacks();
     view->document()->setModified(false);
@@ -134,6 +172,7 @@ void AppDelegate::watchEdits(const DocumentPtr &document)
                     if (strong->blame)
                         strong->blame->edit(*strong->textView->document(), location, removed, added);
                     textDidChange(strong.get());
+                    journal->edited(strong, location, removed, added);
                 }
             });
 }
@@ -160,6 +199,7 @@ void AppDelegate::documentsChanged()
     refreshTabStrip();
     updateTitle();
     explorer->setDirtyPaths(dirtyPaths());
+    journal->documentsChanged(documents); // saved, reverted and closed documents leave the journal
     if (outputPanel)
         outputPanel->refreshFolderLabel(); // a remote document's commands run on its machine
     persistSession();

@@ -16,10 +16,6 @@
 
 namespace {
 
-constexpr double minimumFontSize = 8;
-constexpr double maximumFontSize = 48;
-constexpr double defaultFontSize = 11;
-
 bool selectionHasLineBreak(const QTextCursor &cursor)
 {
     return cursor.selectedText().contains(QChar::ParagraphSeparator);
@@ -129,7 +125,7 @@ void AppDelegate::indentLines(EditorTextView *view, bool outdent)
 
 void AppDelegate::setFontSize(double size)
 {
-    size = std::clamp(size, minimumFontSize, maximumFontSize);
+    size = std::clamp(size, Defaults::minimumFontSize, Defaults::maximumFontSize);
     Defaults::set(Defaults::FontSize, size);
     applyFontSize();
 }
@@ -137,7 +133,7 @@ void AppDelegate::setFontSize(double size)
 void AppDelegate::stepFontSize(int step)
 {
     // An unset size reads as the default, so Bigger gives 12 and Smaller 10.
-    setFontSize(step == 0 ? defaultFontSize : Defaults::fontSize() + step);
+    setFontSize(step == 0 ? Defaults::defaultFontSize : Defaults::fontSize() + step);
 }
 
 void AppDelegate::applyFontSize()

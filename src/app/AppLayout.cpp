@@ -11,6 +11,7 @@
 #include "command/OutputPanelView.h"
 #include "command/RemoteContext.h"
 #include "common/Defaults.h"
+#include "common/ScreenFit.h"
 #include "common/Shortcuts.h"
 #include "common/SolidBackdrop.h"
 #include "common/Theme.h"
@@ -251,7 +252,16 @@ void AppDelegate::buildToolbar()
 void AppDelegate::restoreWindowFrame()
 {
     const QByteArray frame = Defaults::bytes(Defaults::WindowFrame);
-    if (frame.isEmpty() || !window->restoreGeometry(frame)) {
+    if (!frame.isEmpty() && window->restoreGeometry(frame)) {
+        // A frame from a screen that is gone, or a hand-edited one, must still be reachable.
+        QList<QRect> screens;
+        for (const QScreen *screen : QGuiApplication::screens())
+            screens << screen->availableGeometry();
+        const QRect restored = window->geometry();
+        const QRect fitted = fitOnScreens(restored, screens);
+        if (fitted != restored)
+            window->setGeometry(fitted);
+    } else {
         window->resize(1000, 700);
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
             QRect area = window->frameGeometry();

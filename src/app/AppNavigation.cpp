@@ -14,6 +14,13 @@ namespace {
 
 constexpr qint64 indexMaxAgeSeconds = 30;
 
+// Go to file looks where search and the git log look, the workspace, even while the Explorer
+// shows a folder outside it; only a window without a workspace uses the Explorer's folder.
+QString indexRoot(const std::optional<QString> &workspace, const QString &explorerRoot)
+{
+    return workspace ? *workspace : explorerRoot;
+}
+
 }
 
 void AppDelegate::watchFileIndex()
@@ -30,7 +37,7 @@ void AppDelegate::refreshFileIndexIfOld()
 {
     if (quickBuiltAt.isValid() && quickBuiltAt.secsTo(QDateTime::currentDateTime()) <= indexMaxAgeSeconds)
         return;
-    const QString root = explorer->root();
+    const QString root = indexRoot(workspace, explorer->root());
     if (root.isEmpty()) {
         quickIndex.clear();
         quickRoot.reset();
@@ -42,11 +49,11 @@ void AppDelegate::refreshFileIndexIfOld()
 
 void AppDelegate::goToFile()
 {
-    if (const auto place = remotePlace()) {
-        goToRemoteFile(*place);
+    if (const HostItemPtr item = activeRemoteHost()) {
+        goToRemoteFile(item);
         return;
     }
-    const QString root = explorer->root();
+    const QString root = indexRoot(workspace, explorer->root());
     if (root.isEmpty()) {
         showNote(QStringLiteral("Open a folder or file first (%1)").arg(shortcutText(QKeySequence::Open)));
         return;

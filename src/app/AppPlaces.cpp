@@ -1,28 +1,64 @@
 // Where the workspace commands act: the local workspace folder, or, while a remote file is
-// active, the folder of its machine that holds it.
+// active, the place of that file on its machine.
 #include "AppDelegate.h"
 
-#include "FileNames.h"
 #include "git/GitSource.h"
 #include "git/Place.h"
 #include "remote/RemoteFileOutcomes.h"
 #include "remote/RemoteHostList.h"
+#include "remote/RemoteRoot.h"
 #include "remote/SSHArguments.h"
 #include "remote/SSHClient.h"
 #include "remote/SSHRun.h"
 
+namespace {
+
+QString rootKey(const QString &id, const QString &path)
+{
+    return id + u':' + remoteFolderOf(path);
+}
+
+}
+
 // The workspace is the machine's when the active document is a remote file of a saved machine:
-// the machine's folder that holds it, else the file's own folder.
+// the place found on the machine (its repository, else the host folder that holds it), and the
+// file's own folder until that is known.
 std::optional<AppDelegate::RemotePlace> AppDelegate::remotePlace() const
 {
     const HostItemPtr item = activeRemoteHost();
     if (!item)
         return std::nullopt;
     const QString path = activeDocument()->remote->path;
-    for (const ResolvedFolder &root : item->roots)
-        if (root.found && FileNames::isAtOrUnder(path, root.path))
-            return RemotePlace { item, root.path };
-    return RemotePlace { item, remoteFolderOf(path) };
+    return RemotePlace { item, remoteRoots.value(rootKey(hostID(item->host), path), remoteFolderOf(path)) };
+}
+
+void AppDelegate::resolveRemotePlace(std::function<void(const RemotePlace &place)> then)
+{
+    const HostItemPtr item = activeRemoteHost();
+    if (!item)
+        return;
+    const QString path = activeDocument()->remote->path;
+    const QString key = rootKey(hostID(item->host), path);
+    if (remoteRoots.contains(key)) {
+        then(RemotePlace { item, remoteRoots.value(key) });
+        return;
+    }
+    const QStringList folders = item->host.folders;
+    std::weak_ptr<HostItem> weak = item;
+    item->client->run(remoteRootScript(remoteFolderOf(path), folders), std::nullopt, commandOutputLimit,
+                      [this, weak, key, path, folders, then](const SSHResult &result) {
+                          const HostItemPtr strong = weak.lock();
+                          if (!strong)
+                              return;
+                          // A machine that did not answer leaves the file's own folder, asked again next time.
+                          QString root = remoteFolderOf(path);
+                          if (result.status == 0) {
+                              root = remoteRoot(path, result.stdout, folders);
+                              remoteRoots.insert(key, root);
+                              remoteHosts->markAnswered(hostID(strong->host));
+                          }
+                          then(RemotePlace { strong, root });
+                      });
 }
 
 // The saved machine of the active document, when it is a remote file.
@@ -47,10 +83,10 @@ std::optional<SearchPlace> AppDelegate::searchPlace() const
 }
 
 
-// The git log pane reads the same place.
+// The git log pane finds the repository from the remote file's own folder upward, as blame does.
 std::optional<Place> AppDelegate::gitPlace() const
 {
-    if (const auto place = remotePlace())
-        return Place::remote(place->item->client, place->folder);
+    if (const HostItemPtr item = activeRemoteHost())
+        return Place::remote(item->client, remoteFolderOf(activeDocument()->remote->path));
     return workspace ? std::optional(Place::local(*workspace)) : std::nullopt;
 }

@@ -1,6 +1,8 @@
 // Quitting and closing the window: the unsaved-changes question and the final save of the session.
 #include "AppDelegate.h"
 
+#include "JournalKeeper.h"
+
 #include "MainWindow.h"
 #include "chrome/InlineCard.h"
 #include "common/Defaults.h"
@@ -82,6 +84,8 @@ void AppDelegate::willTerminate()
     if (terminated)
         return;
     terminated = true;
+    // Whatever is still unsaved now (a signal or a logout ended us) is found again at the next launch.
+    journal->flushNow();
     if (outputPanel)
         outputPanel->stopForQuit();
     if (remoteHosts)

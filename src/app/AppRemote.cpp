@@ -4,6 +4,7 @@
 
 #include "chrome/InlineCard.h"
 #include "chrome/StatusBarView.h"
+#include "command/OutputPanelView.h"
 #include "remote/ConnectionCards.h"
 #include "remote/HostTrust.h"
 #include "remote/RemoteHostList.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
+#include <QTimer>
 
 namespace {
 
@@ -58,11 +60,18 @@ InlineCard *AppDelegate::cardFromText(const CardText &text, QList<CardAction> ac
 void AppDelegate::watchRemoteHosts()
 {
     remoteHosts = std::make_unique<RemoteHostList>();
-    remoteHosts->setHosts(loadHosts());
+    QString skipped;
+    remoteHosts->setHosts(loadHosts(&skipped));
+    // Its five seconds start once the window is up, after the start-up work.
+    if (!skipped.isEmpty())
+        QTimer::singleShot(0, this, [this, skipped] { showNote(skipped); });
     remoteHosts->onHostsChanged = [this](const QList<RemoteHost> &hosts) {
         QString error;
         if (!saveHosts(hosts, &error))
             showNote(saveHostsFailedNote(error));
+        // A machine that went away no longer runs the active remote file's commands.
+        if (outputPanel)
+            outputPanel->refreshFolderLabel();
     };
     remoteHosts->onHostIDChanged = [this](const QString &oldID, const QString &newID) { hostIDChanged(oldID, newID); };
     // The indicator and the caret's blame depend on whether the machine answers.
@@ -112,6 +121,14 @@ void AppDelegate::connectOverSSH()
                                                  connectHost(item);
                                              }) },
                  text.primary);
+}
+
+// A note that stays until the next one: for work that always ends with a note of its own, such
+// as a save waiting on a machine that may take a while to answer or to be found dead.
+void AppDelegate::showLastingNote(const QString &text)
+{
+    showNote(text);
+    statusToken += 1; // the clearing timer of this note no longer matches
 }
 
 void AppDelegate::connectHost(const HostItemPtr &item)

@@ -7,6 +7,7 @@
 #include "command/RemoteContext.h"
 #include "common/Defaults.h"
 #include "git/DocumentBlame.h"
+#include "remote/RemoteCommand.h"
 #include "remote/RemoteFileOutcomes.h"
 #include "remote/RemoteFiles.h"
 #include "remote/RemoteHostList.h"
@@ -14,7 +15,11 @@
 #include "remote/SSHClient.h"
 #include "remote/SSHRun.h"
 
+#include <QApplication>
 #include <QFileInfo>
+#include <QPointer>
+#include <QThreadPool>
+#include <QLineEdit>
 
 namespace {
 
@@ -34,7 +39,7 @@ void AppDelegate::openRemoteFilePrompt(const HostItemPtr &item)
     const CardText text { QStringLiteral("Open Remote File"),
                           QStringLiteral("A saved machine and a path, like web:/etc/hosts"), start,
                           { QStringLiteral("Cancel"), QStringLiteral("Open") }, 1 };
-    cardFromText(text, { {}, [this](InlineCard *shownCard) {
+    InlineCard *shown = cardFromText(text, { {}, [this](InlineCard *shownCard) {
                              if (!shownCard)
                                  return;
                              const QString typed = shownCard->fieldText().trimmed();
@@ -57,6 +62,9 @@ void AppDelegate::openRemoteFilePrompt(const HostItemPtr &item)
                              openRemoteFile(chosen->client, path, false);
                          } },
                  text.primary);
+    // The caret waits after the folder, for the file's name; nothing of the machine is selected.
+    if (QLineEdit *field = shown ? shown->field() : nullptr)
+        field->setCursorPosition(int(field->text().size()));
 }
 
 void AppDelegate::openRemoteFile(const std::shared_ptr<SSHClient> &client, const QString &path, bool preview,
@@ -65,6 +73,9 @@ void AppDelegate::openRemoteFile(const std::shared_ptr<SSHClient> &client, const
     for (int i = 0; i < int(documents.size()); ++i) {
         const auto &remote = documents[i]->remote;
         if (remote && remote->hostID == hostID(client->host) && remote->path == path) {
+            // A double click after the click's preview keeps the tab.
+            if (!preview)
+                promote(i);
             activateDocument(i, true);
             if (line)
                 showLine(*documents[i], *line);
@@ -74,28 +85,53 @@ void AppDelegate::openRemoteFile(const std::shared_ptr<SSHClient> &client, const
     showNote(readingNote(remoteFileName(path), client->host.destination));
     std::weak_ptr<SSHClient> weak = client;
     readRemote(*client, path, [this, weak, path, preview, line](const RemoteRead &read) {
-        const auto strong = weak.lock();
-        if (!strong)
+        if (!weak.lock())
             return;
         if (!read.opened) {
             showNote(read.message);
             return;
         }
-        if (!loadDocument(read.localCopy, preview, true, true))
-            return;
-        const int index = indexOfPath(QFileInfo(read.localCopy).canonicalFilePath());
-        if (index < 0)
-            return;
-        const DocumentPtr document = documents[index];
-        setRemoteOrigin(document, RemoteFile { hostID(strong->host), path,
-                                               read.modified ? std::optional<qint64>(qint64(*read.modified))
-                                                             : std::nullopt });
-        remoteHosts->markAnswered(hostID(strong->host));
-        if (line)
-            showLine(*document, *line);
-        showNote({});
-        documentsChanged();
+        // The copy is tested and decoded on a pool thread: a large file does not freeze the window.
+        QPointer<AppDelegate> self(this);
+        QThreadPool::globalInstance()->start([self, weak, path, preview, line, read] {
+            QString note;
+            std::optional<DecodedText> decoded = readText(read.localCopy, &note);
+            QMetaObject::invokeMethod(
+                qApp,
+                [self, weak, path, preview, line, read, note, decoded = std::move(decoded)] {
+                    const auto strong = weak.lock();
+                    if (!self || !strong)
+                        return;
+                    if (!decoded)
+                        self->showNote(note);
+                    else
+                        self->finishRemoteOpen(strong, path, read, *decoded, preview, line);
+                },
+                Qt::QueuedConnection);
+        });
     });
+}
+
+void AppDelegate::finishRemoteOpen(const std::shared_ptr<SSHClient> &client, const QString &path,
+                                   const RemoteRead &read, const DecodedText &decoded, bool preview,
+                                   std::optional<int> line)
+{
+    if (!openDecoded(read.localCopy, decoded, preview, true, true))
+        return;
+    const int index = indexOfPath(QFileInfo(read.localCopy).canonicalFilePath());
+    if (index < 0)
+        return;
+    const DocumentPtr document = documents[index];
+    setRemoteOrigin(document, RemoteFile { hostID(client->host), path,
+                                           read.modified ? std::optional<qint64>(qint64(*read.modified))
+                                                         : std::nullopt });
+    remoteHosts->markAnswered(hostID(client->host));
+    if (line)
+        showLine(*document, *line);
+    showNote({});
+    documentsChanged();
+    // Go to file and search find the file's place without waiting, next time.
+    resolveRemotePlace([](const RemotePlace &) {});
 }
 
 // The document is now a copy of that remote file: its blame comes from the machine from now on.
@@ -130,7 +166,7 @@ bool AppDelegate::saveRemoteDocument(const DocumentPtr &document, bool force, st
     const QByteArray bytes = TextFile::encode(TextFile::withLineEnding(document->text(), document->lineEnding),
                                               document->encoding);
     const int editsAtStart = document->editCount;
-    showNote(savingNote(client->host.destination));
+    showLastingNote(savingNote(client->host.destination));
     std::weak_ptr<OpenDocument> weak = document;
     saveRemote(*client, document->remote->path, bytes, force ? std::nullopt : asSeconds(document->remote->modified),
                // The client is held until the save ends: an edited or removed connection must
@@ -250,7 +286,8 @@ std::optional<RemoteContext> AppDelegate::commandContext() const
     const std::shared_ptr<SSHClient> client = item->client;
     return RemoteContext { item->host.destination + u':' + folder, sshPrograms().ssh,
                            [client, folder](const QString &line) {
-                               return client->arguments(QStringLiteral("cd ") + remoteQuote(folder)
-                                                        + QStringLiteral(" && ") + line);
+                               const QString tag = newRunTag();
+                               return RemoteLaunch { client->arguments(remoteRunLine(folder, line, tag)),
+                                                     client->arguments(remoteStopLine(tag)) };
                            } };
 }

@@ -1,8 +1,9 @@
-// Go to file on a machine: the files below the remote folder of the active remote document,
+// Go to file on a machine: the files below the place of the active remote document,
 // listed once over ssh and kept for two minutes; a list cut at its limit asks the machine itself
 // as the user types.
 #include "AppDelegate.h"
 
+#include "git/GitSource.h"
 #include "navigation/QuickPickCard.h"
 #include "remote/RemoteHostList.h"
 #include "remote/SSHArguments.h"
@@ -10,35 +11,48 @@
 #include "remote/SSHFailure.h"
 #include "remote/SSHRun.h"
 
+#include <QLineEdit>
 #include <QLocale>
 #include <QPointer>
 
 namespace {
 
-QString pickerPrompt(const QString &label, bool truncated)
+// Said under the field, where it has room: the prompt itself must fit in the field.
+QString truncatedNote()
 {
-    QString prompt = QStringLiteral("Go to file in ") + label;
-    if (truncated)
-        prompt += QStringLiteral(" (the first ") + QLocale().toString(fileIndexLimit)
-            + QStringLiteral(" are listed; typing searches them all)");
-    return prompt;
+    return QStringLiteral("The first ") + QLocale().toString(fileIndexLimit)
+        + QStringLiteral(" are listed; typing searches them all");
 }
 
 }
 
-void AppDelegate::goToRemoteFile(const RemotePlace &place)
+// The card shows at once; the files follow once the place on the machine is known.
+void AppDelegate::goToRemoteFile(const HostItemPtr &item)
 {
     dismissCard();
-    const QString label = shortHostLabel(place.item->host.destination);
+    const QString label = shortHostLabel(item->host.destination);
     auto *picker = new QuickPickCard({}, QStringLiteral("Reading the files of ") + label + QStringLiteral("…"));
     quickPick = picker;
-    const std::shared_ptr<SSHClient> client = place.item->client;
+    const std::shared_ptr<SSHClient> client = item->client;
     picker->onChoose = [this, client](const IndexedFile &chosen) { openRemoteFile(client, chosen.url, false); };
     picker->onDismiss = [this, picker] {
         if (quickPick == picker)
             quickPick = nullptr;
     };
     picker->showIn(editorContainer);
+    QPointer<QuickPickCard> guarded = picker;
+    resolveRemotePlace([this, guarded](const RemotePlace &place) {
+        if (guarded && quickPick == guarded)
+            listRemoteFiles(guarded, place);
+    });
+}
+
+void AppDelegate::listRemoteFiles(QuickPickCard *picker, const RemotePlace &place)
+{
+    const std::shared_ptr<SSHClient> client = place.item->client;
+    // Named as search names it: the machine and the last part of the folder.
+    const QString label = GitSource::remote(RemoteRepo { client, place.folder }).displayName();
+    picker->field()->setPlaceholderText(QStringLiteral("Reading the files of ") + label + QStringLiteral("…"));
     const QString key = hostID(place.item->host) + u':' + place.folder;
     const auto cached = remoteIndexes.constFind(key);
     if (cached != remoteIndexes.cend()
@@ -69,7 +83,8 @@ void AppDelegate::goToRemoteFile(const RemotePlace &place)
 void AppDelegate::fillRemotePicker(QuickPickCard *picker, const RemoteFileList &list, const QString &label,
                                    const std::shared_ptr<SSHClient> &client, const QString &root)
 {
-    picker->setFiles(list.files, pickerPrompt(label, list.truncated));
+    picker->setFiles(list.files, QStringLiteral("Go to file in ") + label);
+    picker->setNote(list.truncated ? truncatedNote() : QString());
     if (!list.truncated)
         return;
     std::weak_ptr<SSHClient> weak = client;

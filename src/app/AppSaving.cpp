@@ -2,13 +2,13 @@
 #include "AppDelegate.h"
 
 #include "chrome/InlineCard.h"
+#include "common/SafeSave.h"
 #include "editor/EditorTextView.h"
 #include "editor/PaintScheduler.h"
 #include "git/DocumentBlame.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -49,23 +49,14 @@ bool AppDelegate::saveFile(const DocumentPtr &document, bool force, std::functio
 bool AppDelegate::writeLocally(OpenDocument &document, QString *error)
 {
     const QString path = document.path();
-    const QFileInfo before(path);
-    const bool keepPermissions = before.exists();
-    const QFileDevice::Permissions permissions = before.permissions();
     const QString text = TextFile::withLineEnding(document.text(), document.lineEnding);
-    const QByteArray bytes = TextFile::encode(text, document.encoding);
     if (!TextFile::canEncode(text, document.encoding)) {
         *error = QStringLiteral("the text can't be written in this file's encoding");
         return false;
     }
-    // The new bytes go to a temporary file that replaces the old one only once complete.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        *error = file.errorString();
+    // Owner, group, mode, attributes and links stay; a crash leaves the old or the new file.
+    if (!SafeSave::write(path, TextFile::encode(text, document.encoding), error))
         return false;
-    }
-    if (keepPermissions)
-        QFile::setPermissions(path, permissions);
     document.diskDate = QFileInfo(path).lastModified();
     document.isDirty = false;
     document.changedOnDisk = false;

@@ -2,8 +2,10 @@
 #include "AppDelegate.h"
 
 #include "FileNames.h"
+#include "JournalKeeper.h"
 #include "remote/LocalCopies.h"
 #include "common/Defaults.h"
+#include "common/SafeSave.h"
 #include "editor/EditorTextView.h"
 #include "navigation/ExplorerView.h"
 
@@ -37,6 +39,10 @@ std::optional<RemoteFile> storedRemoteOrigin(const QString &path)
 
 void AppDelegate::restoreSession()
 {
+    // Before any file is read: a save cut short by a crash gets its old content back.
+    for (const QString &path : SafeSave::recoverInterrupted())
+        showNote(QStringLiteral("A save of ") + QFileInfo(path).fileName()
+                 + QStringLiteral(" was cut short; its old content is back"));
     if (const auto stored = Defaults::string(Defaults::Workspace); stored && QFileInfo::exists(*stored)) {
         workspace = QDir::cleanPath(*stored);
         explorer->setRoot(*workspace, false, true);
@@ -48,12 +54,26 @@ void AppDelegate::restoreSession()
             explorer->setRoot(*root, outside, workspace.has_value());
         }
     }
+    // Unsaved work left by an editor that did not get to quit comes back in its tab, still dirty.
+    std::map<QString, JournalRecord> unsaved = takeUnsaved();
+    QStringList recovered;
     for (const QString &path : Defaults::stringList(Defaults::OpenFiles)) {
+        if (const auto found = unsaved.find(path); found != unsaved.end()) {
+            openRecovered(found->second);
+            recovered << path;
+            unsaved.erase(found);
+            continue;
+        }
         if (!QFileInfo(path).isFile())
             continue;
         loadDocument(path, false, false, false);
         restoreRemoteOrigin(path);
     }
+    for (const auto &[path, record] : unsaved) {
+        openRecovered(record);
+        recovered << path;
+    }
+    noteRecovered(recovered);
     if (documents.empty())
         return;
     const auto active = Defaults::string(Defaults::ActiveFile);

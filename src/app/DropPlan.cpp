@@ -1,7 +1,5 @@
 #include "DropPlan.h"
 
-#include "TextFile.h"
-
 #include <QFileInfo>
 
 std::vector<DropPlan> planDrop(const QList<QUrl> &urls)
@@ -16,8 +14,9 @@ std::vector<DropPlan> planDrop(const QList<QUrl> &urls)
             folder = url;
             continue;
         }
-        if (TextFile::passesTextTest(info.filePath()))
-            plan.push_back({ DropPlan::Action::openFile, url });
+        // Opening says why a file that is not text, not a regular file or not readable stays
+        // closed.
+        plan.push_back({ DropPlan::Action::openFile, url });
     }
     if (!folder.isEmpty())
         plan.push_back({ DropPlan::Action::setWorkspace, folder });

@@ -15,5 +15,6 @@ struct DropPlan {
 };
 
 // Files open first, in the order given; at most one folder (the last) becomes the workspace.
-// Missing entries, unreadable files and files that are not text are skipped without a word.
+// Missing entries are skipped without a word; every other file is planned for opening, which
+// tells what keeps one from opening.
 std::vector<DropPlan> planDrop(const QList<QUrl> &urls);

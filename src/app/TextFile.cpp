@@ -6,6 +6,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace TextFile {
 
@@ -48,12 +53,66 @@ QStringConverter::Encoding converterEncoding(TextEncoding::Kind kind)
 std::optional<QString> decodeStrictly(QByteArrayView bytes, TextEncoding::Kind kind)
 {
     // The mark, when present, is skipped by the caller; never let the decoder eat another one.
-    QStringDecoder decoder(converterEncoding(kind), QStringConverter::Flag::Stateless);
+    QStringDecoder decoder(converterEncoding(kind),
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
         return std::nullopt;
     return text;
 }
+
+// An open descriptor of a regular file, closed when it goes. Opening never waits: a FIFO with
+// no writer would otherwise hold the caller forever.
+class RegularFile
+{
+public:
+    explicit RegularFile(const QString &path)
+        : fd(::open(QFile::encodeName(path).constData(),
+              O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC))
+    {
+        struct stat status {};
+        if (fd >= 0 && ::fstat(fd, &status) == 0) {
+            regular = S_ISREG(status.st_mode);
+            size = status.st_size;
+        }
+    }
+    ~RegularFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    RegularFile(const RegularFile &) = delete;
+    RegularFile &operator=(const RegularFile &) = delete;
+
+    bool isOpen() const { return fd >= 0; }
+    bool isRegular() const { return regular; }
+    qint64 sizeWhenOpened() const { return size; }
+
+    // Appends up to limit more bytes; false on a read error.
+    bool readUpTo(QByteArray &into, qsizetype limit)
+    {
+        while (into.size() < limit) {
+            const qsizetype before = into.size();
+            into.resize(std::min(limit, before + qsizetype(1 << 20)));
+            const ssize_t got = ::read(fd, into.data() + before, size_t(into.size() - before));
+            if (got < 0 && errno == EINTR) {
+                into.resize(before);
+                continue;
+            }
+            into.resize(before + std::max<qsizetype>(got, 0));
+            if (got < 0)
+                return false;
+            if (got == 0)
+                break;
+        }
+        return true;
+    }
+
+private:
+    int fd;
+    bool regular = false;
+    qint64 size = 0;
+};
 
 const Mark *markOf(const QByteArray &bytes)
 {
@@ -76,29 +135,59 @@ bool isTextSample(const QByteArray &firstBytes)
 
 bool passesTextTest(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    return isTextSample(file.read(sampleBytes));
+    RegularFile file(path);
+    QByteArray sample;
+    return file.isRegular() && file.readUpTo(sample, sampleBytes) && isTextSample(sample);
+}
+
+FileRead readForOpening(const QString &path)
+{
+    RegularFile file(path);
+    if (!file.isOpen())
+        return { FileRead::Outcome::unreadable, {} };
+    if (!file.isRegular())
+        return { FileRead::Outcome::notRegular, {} };
+    QByteArray bytes;
+    if (!file.readUpTo(bytes, sampleBytes))
+        return { FileRead::Outcome::unreadable, {} };
+    if (!isTextSample(bytes))
+        return { FileRead::Outcome::notText, {} };
+    if (file.sizeWhenOpened() > maxOpenBytes)
+        return { FileRead::Outcome::tooLarge, {} };
+    // One byte past the limit tells a file that grew since it was opened.
+    bytes.reserve(std::min(file.sizeWhenOpened(), maxOpenBytes) + 1);
+    if (!file.readUpTo(bytes, maxOpenBytes + 1))
+        return { FileRead::Outcome::unreadable, {} };
+    if (bytes.size() > maxOpenBytes)
+        return { FileRead::Outcome::tooLarge, {} };
+    return { FileRead::Outcome::text, std::move(bytes) };
 }
 
 std::optional<DecodedText> decode(const QByteArray &bytes)
 {
+    // An encoding is taken only when writing the text back gives the very same bytes.
+    const auto exactly = [&bytes](TextEncoding encoding, qsizetype markLength) -> std::optional<DecodedText> {
+        auto text = decodeStrictly(QByteArrayView(bytes).sliced(markLength), encoding.kind);
+        if (!text || encode(*text, encoding) != bytes)
+            return std::nullopt;
+        return DecodedText { std::move(*text), encoding };
+    };
     if (const Mark *mark = markOf(bytes)) {
-        const auto body = QByteArrayView(bytes).sliced(mark->length);
-        if (auto text = decodeStrictly(body, mark->kind))
-            return DecodedText { std::move(*text), { mark->kind, true } };
-    } else if (auto text = decodeStrictly(bytes, TextEncoding::Kind::Utf8)) {
-        return DecodedText { std::move(*text), { TextEncoding::Kind::Utf8, false } };
+        if (auto decoded = exactly({ mark->kind, true }, mark->length))
+            return decoded;
     }
+    if (auto decoded = exactly({ TextEncoding::Kind::Utf8, false }, 0))
+        return decoded;
     return DecodedText { QString::fromLatin1(bytes), { TextEncoding::Kind::Latin1, false } };
 }
 
 bool canEncode(QStringView text, const TextEncoding &encoding)
 {
-    if (encoding.kind != TextEncoding::Kind::Latin1)
-        return true;
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+    if (encoding.kind == TextEncoding::Kind::Latin1)
+        return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+    // Lone surrogates and the like would come back as something else.
+    const auto back = decodeStrictly(encode(text, { encoding.kind, false }), encoding.kind);
+    return back && *back == text;
 }
 
 QByteArray encode(QStringView text, const TextEncoding &encoding)

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -20,7 +21,8 @@ void onTerminationSignal(int)
     [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
 }
 
-// SIGTERM and SIGINT end the editor the way quitting does, with the session written.
+// SIGTERM, SIGINT and SIGHUP end the editor the way quitting does, with the session written and
+// unsaved documents left in the journal.
 void handleTerminationSignals(AppDelegate &delegate)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
@@ -38,14 +40,7 @@ void handleTerminationSignals(AppDelegate &delegate)
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
-}
-
-QList<QUrl> commandLineFiles(const QStringList &arguments)
-{
-    QList<QUrl> urls;
-    for (const QString &argument : arguments.mid(1))
-        urls << QUrl::fromLocalFile(QDir::current().absoluteFilePath(argument));
-    return urls;
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 }
@@ -53,17 +48,27 @@ QList<QUrl> commandLineFiles(const QStringList &arguments)
 int main(int argc, char **argv)
 {
     ::signal(SIGPIPE, SIG_IGN);
-    QApplication app(argc, argv);
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QFile::decodeName(argv[i]);
+    // Qt sees none of the arguments: they are all files, and a file named like one of its
+    // options ("-reverse") must not become one.
+    int qtArgumentCount = 1;
+    QApplication app(qtArgumentCount, argv);
     QApplication::setOrganizationName(QStringLiteral("Quillmar"));
     QApplication::setApplicationName(QStringLiteral("Quillmar"));
     QApplication::setApplicationVersion(QStringLiteral("0.1"));
     QApplication::setDesktopFileName(QStringLiteral("org.quillmar.Quillmar"));
 
-    const QList<QUrl> files = commandLineFiles(QApplication::arguments());
-    SingleInstance instance(SingleInstance::defaultSocketPath());
-    if (instance.forward(files))
-        return 0;
-    instance.listen();
+    const QList<QUrl> files = commandLineFiles(arguments, QDir::currentPath());
+    // Without a folder of the user's own there is no safe socket: this editor then runs alone.
+    const auto socketPath = SingleInstance::defaultSocketPath();
+    SingleInstance instance(socketPath.value_or(QString()));
+    if (socketPath) {
+        if (instance.forward(files))
+            return 0;
+        instance.listen();
+    }
 
     AppDelegate delegate;
     instance.onOpen = [&delegate](const QList<QUrl> &urls) {

@@ -154,7 +154,11 @@ int spawnChild(const LaunchSpec &launch, int outputWrite, pid_t *pid)
     sigset_t none;
     sigemptyset(&none);
     posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    // Its own process group, so that a stop reaches every process of a pipeline, not just the
+    // shell that started them.
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(
+        &attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
 
     auto argv = arguments.pointers();
     auto envp = environment.pointers();
@@ -201,6 +205,11 @@ struct CommandRun::Shared {
         closeFd(wakeRead);
         closeFd(wakeWrite);
     }
+
+    // Signals every process of the command's group. Called under the mutex; after the child is
+    // reaped only while the run has not finished: what is left of the group (a pipeline's other
+    // processes, a background job) still holds the group's id then.
+    void signalGroup(int signal) const { ::kill(-pid, signal); }
 
     void wake() const
     {
@@ -268,6 +277,10 @@ struct CommandRun::Shared {
             std::lock_guard lock(self->mutex);
             status = statusFromWait(self->waitStatus);
             stopped = self->stopRequests > 0;
+            // What the user stopped does not outlive the run: a process of the group that
+            // still holds the output a second after the shell's exit is killed.
+            if (stopped && !self->sawEnd)
+                self->signalGroup(SIGKILL);
         }
         const double seconds = std::chrono::duration<double>(Clock::now() - self->started).count();
         toMain(self, [status, stopped, seconds](CommandRun &run) {
@@ -320,7 +333,7 @@ struct CommandRun::Shared {
                 return true;
             std::lock_guard lock(mutex);
             if (!reaped)
-                ::kill(pid, SIGKILL);
+                signalGroup(SIGKILL);
             return false;
         }
         if (isReaped && !exited) {
@@ -395,7 +408,7 @@ CommandRun::~CommandRun()
         std::lock_guard lock(shared->mutex);
         shared->cancelled = true;
         if (!shared->reaped)
-            ::kill(shared->pid, shared->stopRequests == 0 ? SIGTERM : SIGKILL);
+            shared->signalGroup(shared->stopRequests == 0 ? SIGTERM : SIGKILL);
     }
     shared->wake();
 }
@@ -450,11 +463,9 @@ bool CommandRun::start(QString *errorDescription)
 
 void CommandRun::stop()
 {
-    if (!shared)
+    if (!isRunning())
         return;
     std::lock_guard lock(shared->mutex);
-    if (shared->reaped)
-        return;
     ++shared->stopRequests;
-    ::kill(shared->pid, shared->stopRequests == 1 ? SIGTERM : SIGKILL);
+    shared->signalGroup(shared->stopRequests == 1 ? SIGTERM : SIGKILL);
 }

@@ -16,8 +16,8 @@
 // still holds the pipe open, the run ends one second after the exit.
 //
 // Created, started once, never restarted. All callbacks arrive on the main thread and never
-// after the run is destroyed. Destroying a run that is still going terminates its child
-// (SIGTERM, then SIGKILL when it is still alive a second later) without waiting for it.
+// after the run is destroyed. Destroying a run that is still going terminates its child's process
+// group (SIGTERM, then SIGKILL when the child is still alive a second later) without waiting.
 class CommandRun
 {
 public:
@@ -35,8 +35,10 @@ public:
     // Launches the child. On failure answers false with the platform's description of the
     // error in errorDescription, and no callback is ever called.
     bool start(QString *errorDescription = nullptr);
-    // The user asks to stop: the first request sends SIGTERM to the child, later ones SIGKILL.
-    // Only the child itself is signalled. Does nothing when the child is not running.
+    // The user asks to stop: the first request sends SIGTERM to the child's process group (the
+    // shell and every process of its pipelines), later ones SIGKILL. Processes of a stopped
+    // command that still hold the output when the run ends are killed. Does nothing when the
+    // run is not running.
     void stop();
     // Started and its end not delivered yet.
     bool isRunning() const { return started && !finishDelivered; }

@@ -1,11 +1,16 @@
 #include "OutputDecoder.h"
 
+#include <algorithm>
+
 namespace
 {
 
 constexpr char16_t escapeChar = 0x1B;
 constexpr char16_t bell = 0x07;
 constexpr qsizetype longestHeldEscape = 256;
+// Nothing longer is an escape, whether it arrives in one chunk or many; otherwise a sequence
+// too long to hold between chunks would be removed or shown depending on where a chunk ended.
+constexpr qsizetype longestEscape = longestHeldEscape - 1;
 
 }
 
@@ -15,7 +20,8 @@ const QRegularExpression &OutputDecoder::escapePattern()
     // and two-character escapes.
     static const QRegularExpression pattern = [] {
         QRegularExpression re(QStringLiteral(
-            "\\x1B(?:\\[[0-?]*[ -/]*[@-~]|\\][^\\x07\\x1B]*(?:\\x07|\\x1B\\\\)|[@-Z^_])"));
+            "\\x1B(?:\\[(?=[ -?]{0,252}[@-~])[0-?]*[ -/]*[@-~]"
+            "|\\](?:[^\\x07\\x1B]{0,252}\\x07|[^\\x07\\x1B]{0,251}\\x1B\\\\)|[@-Z^_])"));
         re.optimize();
         return re;
     }();
@@ -25,9 +31,7 @@ const QRegularExpression &OutputDecoder::escapePattern()
 namespace
 {
 
-// The length of the escapePattern match that starts at `at` (an ESC), or 0 when none does.
-// The expression's parts are disjoint character classes, so a greedy scan is its only match.
-qsizetype escapeLength(const char16_t *text, qsizetype at, qsizetype size)
+qsizetype unboundedEscapeLength(const char16_t *text, qsizetype at, qsizetype size)
 {
     qsizetype i = at + 1;
     if (i >= size)
@@ -48,6 +52,14 @@ qsizetype escapeLength(const char16_t *text, qsizetype at, qsizetype size)
         return i + 1 < size && text[i + 1] == u'\\' ? i + 2 - at : 0;
     }
     return (kind >= u'@' && kind <= u'Z') || kind == u'^' || kind == u'_' ? 2 : 0;
+}
+
+// The length of the escapePattern match that starts at `at` (an ESC), or 0 when none does.
+// The expression's parts are disjoint character classes, so a greedy scan is its only match.
+qsizetype escapeLength(const char16_t *text, qsizetype at, qsizetype size)
+{
+    const qsizetype length = unboundedEscapeLength(text, at, size);
+    return length <= longestEscape ? length : 0;
 }
 
 }
@@ -94,26 +106,6 @@ void OutputDecoder::toLineFeeds(QString &text)
     text.truncate(write);
 }
 
-int OutputDecoder::incompleteTail(QByteArrayView data)
-{
-    const qsizetype size = data.size();
-    for (int k = 1; k <= 3; ++k) {
-        if (size < k)
-            return 0;
-        const auto byte = static_cast<unsigned char>(data[size - k]);
-        if ((byte & 0xC0) == 0x80)
-            continue; // a continuation byte: look further back
-        if (byte >= 0xF0)
-            return k;
-        if (byte >= 0xE0)
-            return k < 3 ? k : 0;
-        if (byte >= 0xC0)
-            return k == 1 ? 1 : 0;
-        return 0;
-    }
-    return 0;
-}
-
 bool OutputDecoder::isUnfinishedEscape(QStringView tail)
 {
     if (tail.size() >= longestHeldEscape)
@@ -130,28 +122,39 @@ bool OutputDecoder::isUnfinishedEscape(QStringView tail)
         return true;
     }
     if (next == u']') {
-        const bool ended = tail.contains(QChar(bell)) || tail.contains(QStringView(u"\x1B\\"));
-        return !ended;
+        // Still open while no BEL came and no ESC other than a last one that may begin ESC \.
+        const QStringView content = tail.sliced(2);
+        const qsizetype escape = content.indexOf(QChar(escapeChar));
+        return !content.contains(QChar(bell)) && (escape < 0 || escape == content.size() - 1);
     }
     return false;
+}
+
+qsizetype OutputDecoder::unfinishedEscapeStart(QStringView text)
+{
+    // An ESC further back than the longest held sequence cannot begin an unfinished one; an ESC
+    // inside a complete sequence is the ESC of an ESC \, which never is one either. So a scan
+    // of the tail meets the same sequence starts as a scan of the whole text would.
+    const auto *data = reinterpret_cast<const char16_t *>(text.data());
+    const qsizetype size = text.size();
+    qsizetype at = text.indexOf(QChar(escapeChar), std::max<qsizetype>(0, size - longestHeldEscape));
+    while (at >= 0) {
+        if (const qsizetype length = escapeLength(data, at, size)) {
+            at = text.indexOf(QChar(escapeChar), at + length);
+            continue;
+        }
+        if (isUnfinishedEscape(text.sliced(at)))
+            return at;
+        at = text.indexOf(QChar(escapeChar), at + 1);
+    }
+    return -1;
 }
 
 QString OutputDecoder::decode(QByteArrayView data)
 {
     if (data.isEmpty())
         return {};
-    QString text;
-    if (bytes.isEmpty()) {
-        // The common case: nothing held, decode straight from the chunk.
-        const int held = incompleteTail(data);
-        text = QString::fromUtf8(data.first(data.size() - held));
-        bytes = data.last(held).toByteArray();
-    } else {
-        bytes.append(data);
-        const int held = incompleteTail(bytes);
-        text = QString::fromUtf8(QByteArrayView(bytes).first(bytes.size() - held));
-        bytes = bytes.last(held);
-    }
+    QString text = utf8.decode(data);
     if (!carry.isEmpty())
         text.prepend(carry);
     return clean(std::move(text), false);
@@ -159,27 +162,27 @@ QString OutputDecoder::decode(QByteArrayView data)
 
 QString OutputDecoder::finish()
 {
-    QString text = carry + QString::fromUtf8(bytes);
-    bytes.clear();
-    return clean(std::move(text), true);
+    return clean(carry + utf8.finish(), true);
 }
 
 QString OutputDecoder::clean(QString text, bool final)
 {
-    carry.clear();
-    const qsizetype escape = text.lastIndexOf(QChar(escapeChar));
-    if (escape >= 0 && isUnfinishedEscape(QStringView(text).sliced(escape))) {
+    QString held;
+    const qsizetype escape = unfinishedEscapeStart(text);
+    if (escape >= 0) {
         if (!final)
-            carry = text.sliced(escape);
+            held = text.sliced(escape);
         text.truncate(escape);
     }
     removeEscapes(text);
     // A carriage return at the very end may be the first half of a CR LF pair whose line feed
-    // comes in the next chunk; hold it so that the pair still makes one line break.
-    if (!final && carry.isEmpty() && text.endsWith(u'\r')) {
-        carry = QStringLiteral("\r");
+    // comes in the next chunk, perhaps after escapes that vanish; hold it so that the pair still
+    // makes one line break.
+    if (!final && text.endsWith(u'\r')) {
         text.chop(1);
+        held.prepend(u'\r');
     }
+    carry = std::move(held);
     toLineFeeds(text);
     return text;
 }

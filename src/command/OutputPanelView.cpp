@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -186,13 +187,26 @@ void OutputPanelView::prepare()
     field->setFocus(Qt::OtherFocusReason);
 }
 
+// Where a command would run now, and the words the label uses for it: the label and the run
+// both come from one answer, so the label never names a place the command will not run in.
+OutputPanelView::CommandPlace OutputPanelView::commandPlace() const
+{
+    CommandPlace place;
+    place.remote = remoteContext ? remoteContext() : std::nullopt;
+    place.folder = workingDirectory ? workingDirectory() : QString();
+    place.label = place.remote ? place.remote->label : PanelText::folderLabel(place.folder, QDir::homePath());
+    return place;
+}
+
+void OutputPanelView::showPlace(const CommandPlace &place)
+{
+    folderLabel->setText(place.label);
+    folderLabel->setToolTip(place.label);
+}
+
 void OutputPanelView::refreshFolderLabel()
 {
-    const auto remote = remoteContext ? remoteContext() : std::nullopt;
-    const QString folder = workingDirectory ? workingDirectory() : QString();
-    const QString text = remote ? remote->label : PanelText::folderLabel(folder, QDir::homePath());
-    folderLabel->setText(text);
-    folderLabel->setToolTip(text);
+    showPlace(commandPlace());
 }
 
 void OutputPanelView::applyFont()
@@ -206,8 +220,7 @@ void OutputPanelView::applyFont()
 
 void OutputPanelView::stopForQuit()
 {
-    if (run)
-        run->stop();
+    stopCommand();
 }
 
 void OutputPanelView::runCommand()
@@ -217,14 +230,18 @@ void OutputPanelView::runCommand()
         return;
     commandHistory.add(line);
     Defaults::set(Defaults::CommandHistory, commandHistory.entries());
-    refreshFolderLabel();
-    const auto remote = remoteContext ? remoteContext() : std::nullopt;
-    const QString folder = workingDirectory ? workingDirectory() : QString();
+    const CommandPlace place = commandPlace();
+    showPlace(place);
+    const auto &remote = place.remote;
+    const QString &folder = place.folder;
 
     enqueue(QStringLiteral("$ ") + line + QLatin1Char('\n'), OutputTint::Secondary);
+    stopRequested = false;
 
-    run = std::make_unique<CommandRun>(remote
-            ? LaunchSpec { remote->program, remote->arguments(line), QString() }
+    const std::optional<RemoteLaunch> onMachine = remote ? std::optional(remote->launch(line)) : std::nullopt;
+    remoteStop = onMachine ? LaunchSpec { remote->program, onMachine->stopArguments, QString() } : LaunchSpec {};
+    run = std::make_unique<CommandRun>(onMachine
+            ? LaunchSpec { remote->program, onMachine->arguments, QString() }
             : localLaunch(line, folder, defaultShell()));
     run->onOutput = [this](const QString &text) { received(text); };
     run->onFinish
@@ -243,23 +260,53 @@ void OutputPanelView::runCommand()
 
 void OutputPanelView::stopCommand()
 {
-    if (run)
-        run->stop();
+    if (!run)
+        return;
+    stopOnMachine();
+    run->stop();
+    // After a flood, what waits would keep appearing for seconds after the stop: only the
+    // newest of it stays, as much as one append shows.
+    stopRequested = true;
+    keepTailOnly();
+}
+
+// Half an append's worth of the newest output, so that it and the summary go in one append.
+void OutputPanelView::keepTailOnly()
+{
+    pending.keepOutputTail(budget.lines() / 2, AppendBudget::maxUnits / 2);
+}
+
+// Ending the local ssh leaves the command running on the machine: it is stopped there, through
+// the shared connection, by a process of its own that outlives the panel.
+void OutputPanelView::stopOnMachine()
+{
+    if (remoteStop.program.isEmpty() || !run->isRunning())
+        return;
+    QProcess stopper;
+    stopper.setProgram(remoteStop.program);
+    stopper.setArguments(remoteStop.arguments);
+    stopper.setStandardInputFile(QProcess::nullDevice());
+    stopper.setStandardOutputFile(QProcess::nullDevice());
+    stopper.setStandardErrorFile(QProcess::nullDevice());
+    stopper.startDetached();
+    remoteStop = {};
 }
 
 void OutputPanelView::clearOutput()
 {
     pending.clear();
+    documentCut = 0;
     output->clear();
 }
 
 void OutputPanelView::received(const QString &text)
 {
     pending.push(text, OutputTint::Label);
-    if (pending.size() > OutputTrim::limit) {
+    if (stopRequested) {
+        keepTailOnly(); // what the command wrote before the stop took hold
+    } else if (pending.size() > OutputTrim::limit) {
         // A flood: what waits would be trimmed away anyway; keep memory bounded now.
-        QTextCursor cursor(output->document());
-        trimOutput(cursor);
+        trimOutput(nullptr);
     }
     if (!flushTimer.isActive())
         flushTimer.start();
@@ -276,14 +323,14 @@ void OutputPanelView::enqueue(const QString &text, OutputTint tint)
 void OutputPanelView::flush()
 {
     flushTimer.stop();
-    if (pending.isEmpty())
+    if (pending.isEmpty() && documentCut == 0)
         return;
     QElapsedTimer clock;
     clock.start();
     const bool follow = isAtEnd();
     QTextCursor cursor(output->document());
     cursor.beginEditBlock();
-    trimOutput(cursor);
+    trimOutput(&cursor);
     qsizetype lines = budget.lines();
     qsizetype units = AppendBudget::maxUnits;
     qsizetype appendedLines = 0;
@@ -306,29 +353,34 @@ void OutputPanelView::flush()
         flushTimer.start();
 }
 
-// Keeps the output, together with what waits to be appended, under the trimming limit.
-void OutputPanelView::trimOutput(QTextCursor &cursor)
+// Keeps the output, together with what waits to be appended, under the trimming limit. Without
+// a cursor the document's part of the cut is only noted, and made by the next flush together
+// with its append: emptying the document between appends would show a blank panel for as long
+// as a flood lasts, when the paint comes before the append.
+void OutputPanelView::trimOutput(QTextCursor *cursor)
 {
     QTextDocument *document = output->document();
-    const qsizetype shown = document->characterCount() - 1;
+    const qsizetype shown = document->characterCount() - 1 - documentCut;
     const qsizetype cut = OutputTrim::cutLength(shown + pending.size(), [&](qsizetype from) {
         if (from < shown) {
             // In the document, a line feed ends every block but the last.
-            const QTextBlock block = document->findBlock(int(from));
+            const QTextBlock block = document->findBlock(int(from + documentCut));
             if (block.next().isValid())
-                return qsizetype(block.position() + block.length() - 1);
+                return qsizetype(block.position() + block.length() - 1) - documentCut;
             from = shown;
         }
         const qsizetype queued = pending.indexOfLineFeed(from - shown);
         return queued < 0 ? qsizetype(-1) : shown + queued;
     });
-    if (cut == 0)
-        return;
-    cursor.setPosition(0);
-    cursor.setPosition(int(std::min(cut, shown)), QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
+    documentCut += std::min(cut, shown);
     if (cut > shown)
         pending.dropFront(cut - shown);
+    if (!cursor || documentCut == 0)
+        return;
+    cursor->setPosition(0);
+    cursor->setPosition(int(documentCut), QTextCursor::KeepAnchor);
+    cursor->removeSelectedText();
+    documentCut = 0;
 }
 
 // Whether the visible area reaches to within 24 points of the end of the text.
@@ -401,7 +453,7 @@ void OutputPanelView::browseHistory(int delta)
 void OutputPanelView::handleEscape()
 {
     if (run)
-        run->stop();
+        stopCommand();
     else if (onFocusEditor)
         onFocusEditor();
 }
@@ -427,7 +479,7 @@ bool OutputPanelView::handleControlKey(int key)
         return true;
     case Qt::Key_C:
         if (run)
-            run->stop();
+            stopCommand();
         else
             field->clear();
         return true;

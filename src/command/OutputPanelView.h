@@ -2,6 +2,7 @@
 
 #include "AppendBudget.h"
 #include "CommandHistory.h"
+#include "LaunchSpec.h"
 #include "OutputQueue.h"
 #include "RemoteContext.h"
 
@@ -64,12 +65,20 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    struct CommandPlace {
+        QString label;
+        std::optional<RemoteContext> remote;
+        QString folder;
+    };
+    CommandPlace commandPlace() const;
+    void showPlace(const CommandPlace &place);
     void buildLayout();
     void received(const QString &text);
     void flush();
     void finished(int status, bool stopped, double seconds);
     void enqueue(const QString &text, OutputTint tint);
-    void trimOutput(QTextCursor &cursor);
+    void keepTailOnly();
+    void trimOutput(QTextCursor *cursor);
     bool isAtEnd() const;
     QColor colour(OutputTint tint) const;
     void showRunButton(bool running);
@@ -84,10 +93,15 @@ private:
     QToolButton *closeButton = nullptr;
     QPlainTextEdit *output = nullptr;
 
+    void stopOnMachine();
+
     std::unique_ptr<CommandRun> run;
+    LaunchSpec remoteStop; // how the running remote command is stopped on its machine; empty locally
     OutputQueue pending;
     QTimer flushTimer; // active while a flush is scheduled
     AppendBudget budget;
     CommandHistory commandHistory;
     double fontSize = 11;
+    bool stopRequested = false; // for the current run: output beyond the tail is dropped
+    qsizetype documentCut = 0; // units at the top of the output the next flush deletes
 };

@@ -51,6 +51,55 @@ void OutputQueue::dropFront(qsizetype count)
     }
 }
 
+namespace
+{
+
+// How much of the end of one text the kept tail takes: at most `lines` line feeds and `units`
+// units, lowered by what it took. Answers the position the tail starts at; `full` is set when
+// the tail ends inside this text, so that older text goes entirely.
+qsizetype tailStart(const QString &text, qsizetype &lines, qsizetype &units, bool &full)
+{
+    const qsizetype size = text.size();
+    const qsizetype floor = std::max<qsizetype>(0, size - units);
+    qsizetype start = 0;
+    qsizetype i = size - 1;
+    for (; i >= floor; --i) {
+        if (text[i] != u'\n')
+            continue;
+        if (lines == 0) {
+            start = i + 1;
+            full = true;
+            break;
+        }
+        --lines;
+    }
+    if (!full && floor > 0) {
+        // Cut by the unit cap: begin at the next line start when the kept part has one.
+        const qsizetype lineFeed = text.indexOf(u'\n', floor);
+        start = lineFeed >= 0 && lineFeed + 1 < size ? lineFeed + 1 : floor;
+        full = true;
+    }
+    units -= size - start;
+    return start;
+}
+
+}
+
+void OutputQueue::keepOutputTail(qsizetype maxLines, qsizetype maxUnits)
+{
+    qsizetype lines = maxLines;
+    qsizetype units = maxUnits;
+    bool full = false;
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        if (run->tint != OutputTint::Label)
+            continue;
+        const qsizetype start = full ? run->text.size() : tailStart(run->text, lines, units, full);
+        run->text.remove(0, start);
+        total -= start;
+    }
+    std::erase_if(runs, [](const Run &run) { return run.text.isEmpty(); });
+}
+
 OutputQueue::Run OutputQueue::takeFront(qsizetype maxLines, qsizetype maxUnits)
 {
     if (runs.empty())

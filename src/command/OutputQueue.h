@@ -29,6 +29,10 @@ public:
     qsizetype indexOfLineFeed(qsizetype from) const;
     // Drops the first count units.
     void dropFront(qsizetype count);
+    // Drops the oldest command output (the Label runs) so that at most its last maxLines lines
+    // and maxUnits units remain, from a line start where the unit cap allows; runs in other
+    // colours (command lines, summaries) stay.
+    void keepOutputTail(qsizetype maxLines, qsizetype maxUnits);
     // Takes the first run, or only its beginning: up to and including its maxLines-th line
     // feed, and at most maxUnits units. Takes at least one unit.
     Run takeFront(qsizetype maxLines, qsizetype maxUnits);

@@ -3,6 +3,7 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <cmath>
 
 namespace Defaults {
 
@@ -94,9 +95,12 @@ double fontSize()
     bool ok = false;
     const QVariant value = read(FontSize);
     if (value.typeId() == QMetaType::Bool)
-        return 11;
+        return defaultFontSize;
     const double size = value.toDouble(&ok);
-    return ok && size > 0 ? size : 11;
+    // A huge or tiny stored size would make the text vanish.
+    if (!ok || !std::isfinite(size) || size <= 0)
+        return defaultFontSize;
+    return std::clamp(size, minimumFontSize, maximumFontSize);
 }
 
 int indentWidth()

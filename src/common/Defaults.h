@@ -33,6 +33,11 @@ inline constexpr auto WindowFrame = "QuillmarWindow";
 inline constexpr auto MainSplit = "QuillmarSplit";
 inline constexpr auto RightSplit = "QuillmarRightSplit";
 
+// The editor's font size: the default, and the range a stored or chosen size is kept in.
+inline constexpr double defaultFontSize = 11;
+inline constexpr double minimumFontSize = 8;
+inline constexpr double maximumFontSize = 48;
+
 // Typed reads with the table's defaults.
 std::optional<QString> string(const char *key);
 QStringList stringList(const char *key);
@@ -44,7 +49,7 @@ QByteArray bytes(const char *key);
 QString sidebarMode(); // "explorer" when missing
 bool explorerHidden(); // false
 bool panelHidden(); // true
-double fontSize(); // 11 when missing, 0 or not a number
+double fontSize(); // 11 when missing, 0, negative or not a number; else clamped to 8...48
 int indentWidth(); // 2 when missing or 0; a stored value is clamped to 1...8
 bool wrap(); // true
 bool copyIndent(); // true

@@ -13,7 +13,7 @@ namespace GitCommands
 
 QStringList logPage(int count, int skip)
 {
-    return { "log", "--no-show-signature", "-n", QString::number(count),
+    return { "log", "--no-show-signature", "--no-textconv", "-n", QString::number(count),
         "--skip=" + QString::number(skip), commitFormat };
 }
 
@@ -24,18 +24,18 @@ QStringList currentBranch()
 
 QStringList commit(const QString &sha)
 {
-    return { "show", "-s", "--no-show-signature", commitFormat, sha };
+    return { "show", "-s", "--no-show-signature", "--no-textconv", commitFormat, sha };
 }
 
 QStringList fullMessage(const QString &sha)
 {
-    return { "show", "-s", "--format=%B", sha };
+    return { "show", "-s", "--no-show-signature", "--no-textconv", "--format=%B", sha };
 }
 
 QStringList changedFiles(const QString &sha)
 {
     return { "show", "--format=", "--numstat", "-z", "-M", "-m", "--first-parent",
-        "--no-show-signature", sha };
+        "--no-show-signature", "--no-textconv", "--no-ext-diff", sha };
 }
 
 QStringList fileDiff(const QString &sha, const ChangedFile &file)
@@ -50,23 +50,25 @@ QStringList fileDiff(const QString &sha, const ChangedFile &file)
 
 QStringList fileRevisions(const QString &fileName, int limit)
 {
-    return { "log", "--no-show-signature", "--follow", "-n", QString::number(limit), "--name-only",
+    return { "log", "--no-show-signature", "--no-textconv", "--follow", "-n",
+        QString::number(limit), "--name-only",
         "--format=%x1e%H%x1f%ct%x1f%s", "--", fileName };
 }
 
 QStringList fileAtRevision(const Revision &revision)
 {
-    return { "show", revision.sha + ':' + revision.path };
+    return { "show", "--no-textconv", revision.sha + ':' + revision.path };
 }
 
 QStringList lastCommit(const QString &fileName)
 {
-    return { "log", "-1", "--format=%h%x1f%ct%x1f%s", "--", fileName };
+    return { "log", "--no-show-signature", "--no-textconv", "-1", "--format=%h%x1f%ct%x1f%s",
+        "--", fileName };
 }
 
 QStringList blame(const QString &fileName, bool withContents)
 {
-    QStringList arguments { "blame", "--incremental" };
+    QStringList arguments { "blame", "--incremental", "--no-textconv" };
     if (withContents)
         arguments << "--contents"
                   << "-";

@@ -76,7 +76,8 @@ QList<Commit> commits(QStringView text)
     QList<Commit> out;
     for (QStringView piece : text.split(recordSeparator, Qt::SkipEmptyParts)) {
         const auto fields = withoutNewlines(piece).split(unitSeparator);
-        if (fields.size() < 5)
+        // The hash is handed back to git later; anything but hex digits could read as an option.
+        if (fields.size() < 5 || !isHexHash(fields[0]))
             continue;
         const auto seconds = parseSeconds(fields[3]);
         if (!seconds)
@@ -153,7 +154,7 @@ QList<Revision> revisions(QStringView text)
     for (QStringView piece : text.split(recordSeparator, Qt::SkipEmptyParts)) {
         const auto lines = piece.split(u'\n');
         const auto fields = lines.front().split(unitSeparator);
-        if (fields.size() < 3)
+        if (fields.size() < 3 || !isHexHash(fields[0]))
             continue;
         const auto seconds = parseSeconds(fields[1]);
         if (!seconds)

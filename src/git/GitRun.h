@@ -24,6 +24,18 @@ bool gitAvailable();
 // environment git needs and nothing inherited.
 ChildProcess::Program gitProcess(const QStringList &arguments, const QString &folder);
 
+// The configuration keys whose values name a program git would run on a file's contents
+// (clean, smudge and process filters, text conversions, external diff drivers), and the flag
+// that makes a missing filter fatal, as shell patterns. A repository can set any of them, so
+// every run overrides each one its configuration names with an empty value.
+const QStringList &repositoryProgramKeys();
+// Whether a configuration key (as git lists it) is one of those.
+bool isRepositoryProgramKey(const QString &key);
+// The git program given with every such key set in the configuration of its folder overridden
+// to nothing (as command-line configuration, which wins over every file). Nothing when the
+// configuration cannot be listed, so nothing runs unguarded. Blocks.
+std::optional<ChildProcess::Program> withoutRepositoryPrograms(ChildProcess::Program git);
+
 // Runs git in the folder, feeding the input when given, and answers its whole standard output
 // when it exits with status 0. Blocks: never call it on the main thread.
 std::optional<QByteArray> runGit(const QStringList &arguments, const QString &folder,
@@ -36,5 +48,8 @@ std::optional<QString> repositoryRoot(const QString &folder);
 std::optional<QString> repositoryRootOfFile(const QString &filePath);
 
 // The shell command line that runs git with the arguments in a folder of a remote machine:
-// cd there, then git with optional locks and prompts off, every argument single-quoted.
+// cd there, list the configuration and override the keys of repositoryProgramKeys as a local
+// run does (refusing to run when such a key cannot be written as "-c key="), then git with
+// optional locks and prompts off, hooks and the file-system monitor off, every argument
+// single-quoted.
 QString remoteGitCommand(const QStringList &arguments, const QString &directory);

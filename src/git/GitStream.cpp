@@ -7,6 +7,7 @@
 #include <QMetaObject>
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 struct GitStream::Shared {
@@ -15,8 +16,6 @@ struct GitStream::Shared {
     std::function<void(int)> onFinish;
     bool finished = false;
     bool wasCancelled = false;
-
-    std::shared_ptr<ChildProcess> child; // shared with the reading thread
 
     void deliver(const QByteArray &chunk) const
     {
@@ -31,6 +30,22 @@ struct GitStream::Shared {
         finished = true;
         if (onFinish)
             onFinish(status);
+    }
+};
+
+// The child as the stream's thread launched it, and whether the main thread cancelled first.
+struct GitStream::Launch {
+    std::mutex mutex;
+    bool cancelled = false;
+    std::shared_ptr<ChildProcess> child;
+
+    // Any thread.
+    void cancel()
+    {
+        std::lock_guard lock(mutex);
+        cancelled = true;
+        if (child)
+            child->terminate();
     }
 };
 
@@ -55,8 +70,8 @@ template <typename Step> void post(const std::weak_ptr<GitStream::Shared> &weak,
 
 // The stream's own thread: every chunk, then the status, posted in that order, so the finish
 // always comes after the last chunk.
-void readUntilExit(std::shared_ptr<ChildProcess> child, std::weak_ptr<GitStream::Shared> weak,
-    std::shared_ptr<std::atomic<bool>> idle)
+void readUntilExit(const std::shared_ptr<ChildProcess> &child,
+    const std::weak_ptr<GitStream::Shared> &weak)
 {
     child->readOutput([&weak](QByteArrayView chunk) {
         post(weak,
@@ -65,6 +80,37 @@ void readUntilExit(std::shared_ptr<ChildProcess> child, std::weak_ptr<GitStream:
     });
     const int status = child->wait();
     post(weak, [status](GitStream::Shared &shared) { shared.finish(status); });
+}
+
+// Starts the child unless the stream was cancelled meanwhile; nothing when it could not start.
+std::shared_ptr<ChildProcess> launch(GitStream::Launch &state,
+    const std::optional<ChildProcess::Program> &program, const std::optional<QByteArray> &input)
+{
+    std::lock_guard lock(state.mutex);
+    if (state.cancelled || !program)
+        return nullptr;
+    auto child = std::make_shared<ChildProcess>(*program);
+    if (!child->start(input, ChildProcess::Errors::discard)) {
+        qCDebug(lcGit) << "stream did not start:" << program->program
+                       << qt_error_string(child->startError());
+        return nullptr;
+    }
+    state.child = child;
+    return child;
+}
+
+// The stream's own thread. Local git learns its repository's configuration here, never on the
+// main thread: that is a git run of its own.
+void run(ChildProcess::Program program, bool localGit, std::optional<QByteArray> input,
+    std::shared_ptr<GitStream::Launch> state, std::weak_ptr<GitStream::Shared> weak,
+    std::shared_ptr<std::atomic<bool>> idle)
+{
+    const auto ready = localGit ? withoutRepositoryPrograms(std::move(program))
+                                : std::optional(std::move(program));
+    if (const auto child = launch(*state, ready, input))
+        readUntilExit(child, weak);
+    else
+        post(weak, [](GitStream::Shared &shared) { shared.finish(-1); });
     idle->store(true);
 }
 
@@ -76,6 +122,7 @@ GitStream::GitStream(
     , input(std::move(input))
     , needsLocalGit(needsLocalGit)
     , shared(std::make_shared<Shared>())
+    , state(std::make_shared<Launch>())
     , idle(std::make_shared<std::atomic<bool>>(true))
 {
 }
@@ -110,16 +157,9 @@ void GitStream::start(
         finishLater(-1);
         return;
     }
-    auto child = std::make_shared<ChildProcess>(process);
-    if (!child->start(input, ChildProcess::Errors::discard)) {
-        qCDebug(lcGit) << "stream did not start:" << process.program
-                       << qt_error_string(child->startError());
-        finishLater(-1);
-        return;
-    }
-    shared->child = child;
     idle->store(false);
-    std::thread(readUntilExit, child, std::weak_ptr<Shared>(shared), idle).detach();
+    std::thread(run, process, needsLocalGit, input, state, std::weak_ptr<Shared>(shared), idle)
+        .detach();
 }
 
 void GitStream::finishLater(int status)
@@ -131,8 +171,7 @@ void GitStream::cancel()
 {
     shared->finished = true;
     shared->wasCancelled = true;
-    if (shared->child)
-        shared->child->terminate();
+    state->cancel();
 }
 
 bool GitStream::isFinished() const

@@ -47,6 +47,7 @@ public:
     const ChildProcess::Program &program() const { return process; }
 
     struct Shared; // what the reading thread hands back to the main thread
+    struct Launch; // the child, shared with the thread that launches it
 
 private:
     GitStream(ChildProcess::Program program, std::optional<QByteArray> input, bool needsLocalGit);
@@ -57,5 +58,6 @@ private:
     bool needsLocalGit;
     bool started = false;
     std::shared_ptr<Shared> shared;
+    std::shared_ptr<Launch> state;
     std::shared_ptr<std::atomic<bool>> idle; // set by the reading thread when it is done
 };

@@ -62,3 +62,15 @@ QDateTime dateFromSeconds(double seconds)
 {
     return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(seconds * 1000)), Qt::UTC);
 }
+
+bool isHexHash(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (!((u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F')))
+            return false;
+    }
+    return true;
+}

@@ -18,3 +18,5 @@ std::optional<qint64> parseDecimal(QStringView text);
 std::optional<double> parseSeconds(QStringView text);
 // The point in time that many seconds after 1970-01-01 UTC.
 QDateTime dateFromSeconds(double seconds);
+// Only hexadecimal digits, at least one: what git prints for a commit's hash.
+bool isHexHash(QStringView text);

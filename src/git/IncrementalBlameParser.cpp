@@ -7,16 +7,6 @@ namespace
 
 constexpr qsizetype shortestSha = 40;
 
-bool isHex(QStringView text)
-{
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (!((u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F')))
-            return false;
-    }
-    return true;
-}
-
 // The rest of the line after the prefix, or nothing when it starts otherwise.
 std::optional<QStringView> after(QStringView line, QLatin1StringView prefix)
 {
@@ -96,7 +86,7 @@ void IncrementalBlameParser::readHeader(QStringView line)
             return;
         pieces[count++] = piece;
     }
-    if (count != 4 || pieces[0].size() < shortestSha || !isHex(pieces[0]))
+    if (count != 4 || pieces[0].size() < shortestSha || !isHexHash(pieces[0]))
         return;
     const auto finalLine = parseDecimal(pieces[2]);
     const auto lines = parseDecimal(pieces[3]);

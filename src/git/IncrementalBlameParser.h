@@ -2,12 +2,12 @@
 
 #include "BlameInfo.h"
 #include "BlameRange.h"
+#include "common/Utf8Chunks.h"
 
 #include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QString>
-#include <QStringDecoder>
 #include <QStringView>
 
 #include <optional>
@@ -37,7 +37,7 @@ private:
     void readHeader(QStringView line);
     BlameRange finishEntry();
 
-    QStringDecoder decoder { QStringDecoder::Utf8 };
+    Utf8Chunks decoder;
     QString buffer;
     QHash<QString, BlameInfo> known;
     std::optional<Header> header;

@@ -6,6 +6,7 @@
 #include <QAbstractListModel>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPainter>
@@ -145,7 +146,9 @@ bool isCardKey(const QKeyEvent *event)
 
 QuickPickCard::QuickPickCard(QList<IndexedFile> files, const QString &prompt)
     : queryField(new QLineEdit(this))
+    , noteLabel(new QLabel(this))
     , list(new QListView(this))
+    , noMatch(new QLabel(QStringLiteral("No matching files"), this))
     , rows(new PickRows(this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -158,6 +161,11 @@ QuickPickCard::QuickPickCard(QList<IndexedFile> files, const QString &prompt)
     queryField->setPlaceholderText(prompt);
     queryField->installEventFilter(this);
     column->addWidget(queryField);
+    noteLabel->setWordWrap(true);
+    noteLabel->setForegroundRole(QPalette::PlaceholderText);
+    noteLabel->setFont(sized(font(), 11));
+    noteLabel->hide();
+    column->addWidget(noteLabel);
     list->setModel(rows);
     list->setItemDelegate(new PickCell(list));
     list->setFocusPolicy(Qt::NoFocus);
@@ -167,6 +175,11 @@ QuickPickCard::QuickPickCard(QList<IndexedFile> files, const QString &prompt)
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->viewport()->setAutoFillBackground(false);
     column->addWidget(list);
+    noMatch->setFont(sized(font(), 12));
+    noMatch->setForegroundRole(QPalette::PlaceholderText);
+    noMatch->setContentsMargins(cellPadding, 0, cellPadding, 0);
+    noMatch->setFixedHeight(rowHeight);
+    column->addWidget(noMatch);
     serverWork.setSingleShot(true);
     serverWork.setInterval(serverSearchDelayMs);
     connect(&serverWork, &QTimer::timeout, this, &QuickPickCard::searchServer);
@@ -181,6 +194,19 @@ void QuickPickCard::setFiles(QList<IndexedFile> newFiles, const std::optional<QS
     if (prompt)
         queryField->setPlaceholderText(*prompt);
     replaceFiles(std::move(newFiles));
+}
+
+void QuickPickCard::setNote(const QString &text)
+{
+    noteLabel->setText(text);
+    noteLabel->setVisible(!text.isEmpty());
+    if (parentWidget())
+        place();
+}
+
+QString QuickPickCard::note() const
+{
+    return noteLabel->isHidden() ? QString() : noteLabel->text();
 }
 
 void QuickPickCard::replaceFiles(QList<IndexedFile> newFiles)
@@ -225,6 +251,7 @@ void QuickPickCard::rankFiles()
     const int height = int(std::min<qsizetype>(shown.size(), visibleRows)) * rowHeight;
     list->setFixedHeight(height);
     list->setHidden(shown.isEmpty());
+    noMatch->setVisible(shown.isEmpty() && !normalizedQuery(queryField->text()).isEmpty());
     select(0);
     if (parentWidget())
         place();
@@ -253,7 +280,10 @@ void QuickPickCard::place()
 {
     QWidget *host = parentWidget();
     const int width = std::clamp(host->width() - 2 * margin, narrowest, widest);
-    setGeometry((host->width() - width) / 2, topOffset, width, layout()->totalSizeHint().height());
+    // A wrapped note is as tall as the card's width makes it.
+    const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width)
+                                                     : layout()->totalSizeHint().height();
+    setGeometry((host->width() - width) / 2, topOffset, width, height);
 }
 
 void QuickPickCard::dismiss(bool restore)

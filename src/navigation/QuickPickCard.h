@@ -11,6 +11,7 @@
 #include <optional>
 
 class QAbstractListModel;
+class QLabel;
 class QLineEdit;
 class QListView;
 
@@ -39,6 +40,10 @@ public:
 
     // Replaces the files (and the prompt when one is given) and ranks them again.
     void setFiles(QList<IndexedFile> files, const std::optional<QString> &prompt = std::nullopt);
+    // A line under the field for what does not fit in the prompt (a list that was cut, for
+    // instance); wrapped, never clipped. Empty hides it.
+    void setNote(const QString &text);
+    QString note() const;
     // Adds the card to the host (the editor area), above everything in it, and takes the focus.
     void showIn(QWidget *host);
     // Closes the card, giving the focus back first when `restore` is true.
@@ -46,6 +51,8 @@ public:
 
     QLineEdit *field() const { return queryField; }
     QListView *table() const { return list; }
+    // The line shown instead of the list when the query fits no file.
+    QLabel *noMatchLine() const { return noMatch; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -72,6 +79,8 @@ private:
     QList<int> shown;
     QTimer serverWork;
     QLineEdit *queryField;
+    QLabel *noteLabel;
     QListView *list;
+    QLabel *noMatch;
     QAbstractListModel *rows;
 };

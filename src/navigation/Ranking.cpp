@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -20,7 +21,17 @@ bool isWordCharacter(QChar c)
 
 struct Match {
     int key;
+    int depth; // folders above the file
+    int length; // of the whole path
     int index;
+
+    // Best first: the higher key; among equals the shallower, then the shorter path (the header
+    // a build includes before the one deep in a vendored tree), then list order.
+    bool operator<(const Match &other) const
+    {
+        return std::tie(other.key, depth, length, index)
+            < std::tie(key, other.depth, other.length, other.index);
+    }
 };
 
 }
@@ -76,13 +87,13 @@ QList<int> rank(QStringView query, const QStringList &lowerNames, const QStringL
         if (!byPath)
             continue;
         const std::optional<int> byName = score(q, lowerNames[i]);
-        matches.push_back({ byName ? *byName + nameMatchBonus : *byPath, i });
+        const QString &path = lowerPaths[i];
+        matches.push_back({ byName ? *byName + nameMatchBonus : *byPath,
+            int(path.count(QLatin1Char('/'))), int(path.size()), i });
     }
-    // Ordering equal keys by index gives what a stable sort would, for only the rows kept.
+    // The index breaks the last ties, which gives what a stable sort would, for only the rows kept.
     const auto kept = matches.begin() + std::min<qsizetype>(qsizetype(matches.size()), limit);
-    std::partial_sort(matches.begin(), kept, matches.end(), [](const Match &a, const Match &b) {
-        return a.key != b.key ? a.key > b.key : a.index < b.index;
-    });
+    std::partial_sort(matches.begin(), kept, matches.end());
     ranked.reserve(kept - matches.begin());
     for (auto match = matches.begin(); match != kept; ++match)
         ranked.append(match->index);

@@ -19,7 +19,7 @@ QString normalizedQuery(QStringView query);
 std::optional<int> score(QStringView q, QStringView candidate);
 
 // Indexes into the parallel lists, best first, at most `limit`: name matches above path-only
-// matches, equal scores in list order. An empty query keeps the list order. Each name is the
-// last component of its path.
+// matches; among equal scores the path with fewer folders, then the shorter path, then list
+// order. An empty query keeps the list order. Each name is the last component of its path.
 QList<int> rank(QStringView query, const QStringList &lowerNames, const QStringList &lowerPaths,
     qsizetype limit = rankedRowLimit);

@@ -3,10 +3,33 @@
 #include "SearchHit.h"
 #include "common/NameLists.h"
 
+#include <QProcessEnvironment>
+
 #include <algorithm>
+#include <clocale>
+#if defined(Q_OS_MACOS)
+#include <xlocale.h>
+#endif
 
 namespace
 {
+
+bool isUtf8Name(const QString &locale)
+{
+    return locale.contains(QLatin1String("UTF-8"), Qt::CaseInsensitive)
+        || locale.contains(QLatin1String("utf8"), Qt::CaseInsensitive);
+}
+
+// Whether this machine's C library can load the locale (grep uses the same one).
+bool localeExists(const QString &name)
+{
+    const QByteArray bytes = name.toLatin1();
+    locale_t locale = ::newlocale(LC_CTYPE_MASK, bytes.constData(), locale_t(nullptr));
+    if (!locale)
+        return false;
+    ::freelocale(locale);
+    return true;
+}
 
 QString &grepProgramStore()
 {
@@ -49,11 +72,35 @@ QStringList excludedFolderNames()
 QStringList localArguments(const SearchQuery &query)
 {
     QStringList arguments { QStringLiteral("-rnI") };
+    if (localLocale() != QLatin1String("C"))
+        arguments.append(QStringLiteral("-a"));
     for (const QString &name : excludedFolderNames())
         arguments.append(QStringLiteral("--exclude-dir=") + name);
     arguments += optionFlags(query);
     arguments += { QStringLiteral("-e"), query.text, QStringLiteral(".") };
     return arguments;
+}
+
+QString firstUtf8Locale(const QStringList &candidates)
+{
+    for (const QString &candidate : candidates)
+        if (isUtf8Name(candidate) && localeExists(candidate))
+            return candidate;
+    return QStringLiteral("C");
+}
+
+QString localLocale()
+{
+    static const QString chosen = [] {
+        // The neutral UTF-8 locale first, then the user's own, then a common one.
+        const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        QStringList candidates { QStringLiteral("C.UTF-8"), QStringLiteral("C.utf8") };
+        for (const char *name : { "LC_ALL", "LC_CTYPE", "LANG" })
+            candidates.append(environment.value(QLatin1String(name)));
+        candidates += { QStringLiteral("en_US.UTF-8"), QStringLiteral("en_US.utf8") };
+        return firstUtf8Locale(candidates);
+    }();
+    return chosen;
 }
 
 QString grepProgram()
@@ -75,7 +122,9 @@ QString remoteCommandLine(const QString &quotedRoot, const SearchQuery &query)
         excludes.append(QStringLiteral("--exclude-dir=") + singleQuoted(name));
     return QStringLiteral("cd ") + quotedRoot + QStringLiteral(" || exit 1; ")
         + QStringLiteral("{ if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then ")
-        + QStringLiteral("git -c core.quotepath=false grep -n -I --no-color --untracked "
+        // The hooks and file-system monitor a repository names never run.
+        + QStringLiteral("git -c core.hooksPath=/dev/null -c core.fsmonitor=false "
+                         "-c core.quotepath=false grep -n -I --no-color --untracked "
                          "--exclude-standard ")
         + flags + QStringLiteral(" -e ") + text + QStringLiteral("; ")
         + QStringLiteral("else grep -rnI ") + excludes.join(u' ') + u' ' + flags

@@ -17,8 +17,16 @@ QStringList optionFlags(const SearchQuery &query);
 // ascending order.
 QStringList excludedFolderNames();
 
-// The arguments of the local grep, which runs in the searched folder.
+// The arguments of the local grep, which runs in the searched folder with LC_ALL set to
+// localLocale(). In a UTF-8 locale "-a" follows "-rnI", so that lines that are not valid UTF-8
+// are still searched (grep would skip them as binary data).
 QStringList localArguments(const SearchQuery &query);
+
+// The locale of the local grep: a UTF-8 locale the machine has (so that case-insensitive search
+// folds non-ASCII letters: "Über" for "über"), "C" only when there is none.
+QString localLocale();
+// The first UTF-8 locale among the candidates that the machine has, else "C" (for tests).
+QString firstUtf8Locale(const QStringList &candidates);
 
 // The program of local searches, "/usr/bin/grep".
 QString grepProgram();

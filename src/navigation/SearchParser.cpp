@@ -60,6 +60,9 @@ void SearchParser::parseLines(QByteArrayView lines, QList<SearchHit> &hits) cons
 
 std::optional<SearchHit> SearchParser::parseLine(QByteArrayView line)
 {
+    // Text never holds a NUL byte: the line comes from a binary file that grep read as text.
+    if (line.contains('\0'))
+        return std::nullopt;
     for (qsizetype colon = line.indexOf(':', 1); colon >= 0; colon = line.indexOf(':', colon + 1)) {
         qsizetype digitsEnd = colon + 1;
         while (digitsEnd < line.size() && isDigit(line[digitsEnd]))

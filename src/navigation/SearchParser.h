@@ -19,7 +19,7 @@ public:
 
     // One output line without its line feed, "path:line:text". The path ends at the first ":"
     // that follows at least one byte and is followed by digits and another ":". None when the
-    // line has no such place.
+    // line has no such place, or when it holds a NUL byte (a binary file's).
     static std::optional<SearchHit> parseLine(QByteArrayView line);
 
     // Bytes received that are not yet part of a complete line.

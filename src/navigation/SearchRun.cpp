@@ -4,18 +4,18 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <algorithm>
 #include <utility>
 
 namespace
 {
 
-// grep in a UTF-8 locale drops lines whose bytes are not valid UTF-8 (a Latin-1 file's lines
-// would silently go missing); in the C locale it reports every line and the parser repairs
-// the bytes.
-QProcessEnvironment searchEnvironment()
+constexpr qsizetype errorBytesKept = 4096;
+
+QProcessEnvironment searchEnvironment(const QString &locale)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    environment.insert(QStringLiteral("LC_ALL"), locale);
     return environment;
 }
 
@@ -44,11 +44,14 @@ void SearchRun::start()
     process->setProgram(m_program);
     process->setArguments(m_arguments);
     process->setWorkingDirectory(m_workingFolder);
-    process->setProcessEnvironment(searchEnvironment());
+    process->setProcessEnvironment(searchEnvironment(m_locale));
     process->setStandardInputFile(QProcess::nullDevice());
-    process->setStandardErrorFile(QProcess::nullDevice());
     connect(process, &QProcess::readyReadStandardOutput, this,
         [this] { take(m_process->readAllStandardOutput()); });
+    connect(process, &QProcess::readyReadStandardError, this, [this] {
+        const QByteArray more = m_process->readAllStandardError();
+        m_errors += more.first(std::min(more.size(), errorBytesKept - m_errors.size()));
+    });
     connect(process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
         end(status == QProcess::NormalExit ? code : -1);
     });
@@ -95,8 +98,12 @@ void SearchRun::end(int status)
             return;
     }
     const bool failed = m_hitCount == 0 && status != 0 && status != 1;
+    // grep's status 2 also follows an unreadable file; its message then starts with the path.
+    const QString message = problem();
+    const bool refused = failed && status == 2 && !message.isEmpty()
+        && !message.startsWith(QLatin1String("./")) && !message.startsWith(QLatin1String(".:"));
     releaseProcess();
-    finish(failed ? Ending::Failed : Ending::Complete);
+    finish(refused ? Ending::InvalidPattern : failed ? Ending::Failed : Ending::Complete);
 }
 
 void SearchRun::finish(Ending ending)
@@ -135,13 +142,30 @@ void SearchRun::releaseProcess()
     process->kill();
 }
 
+QString SearchRun::problem() const
+{
+    QString line = QString::fromUtf8(m_errors.left(m_errors.indexOf('\n'))).trimmed();
+    // "/usr/bin/grep: Unmatched ( or \(": the program's name says nothing to the user.
+    for (const QString &name : { m_program, m_program.section(u'/', -1) }) {
+        if (line.startsWith(name + QStringLiteral(": "))) {
+            line.remove(0, name.size() + 2);
+            break;
+        }
+    }
+    return line;
+}
+
 QString SearchRun::progressText(int hitCount, const QLocale &locale)
 {
     return QStringLiteral("Searching… ") + locale.toString(hitCount) + QStringLiteral(" so far");
 }
 
-QString SearchRun::summaryText(Ending ending, int hitCount, int fileCount, const QLocale &locale)
+QString SearchRun::summaryText(
+    Ending ending, int hitCount, int fileCount, const QString &problem, const QLocale &locale)
 {
+    if (ending == Ending::InvalidPattern)
+        return problem.isEmpty() ? QStringLiteral("Invalid pattern")
+                                 : QStringLiteral("Invalid pattern: ") + problem;
     if (ending == Ending::Failed)
         return QStringLiteral("Couldn't search. Is the machine reachable?");
     if (hitCount == 0)

@@ -27,6 +27,7 @@ public:
         Complete, // the process ended by itself with hits, or with none and status 0 or 1
         Capped, // a hit past the limit arrived: the process was stopped
         Failed, // no hits and any other status, a launch failure included (grep's no match is 1)
+        InvalidPattern, // no hits, status 2 and a message that names no file: grep refused it
     };
 
     SearchRun(
@@ -36,20 +37,25 @@ public:
     std::function<void(const QList<SearchHit> &hits)> onHits;
     std::function<void(Ending ending)> onFinish;
 
+    // The locale the process runs in (LC_ALL), "C" unless set before start.
+    void setLocale(const QString &locale) { m_locale = locale; }
     void start();
     // Stops the process if it still runs; no callback follows.
     void cancel();
     // Started and not yet ended nor cancelled.
     bool isRunning() const { return m_started && !m_finished; }
     int hitCount() const { return m_hitCount; }
+    // The first line the process wrote to its standard error, without the program's name.
+    QString problem() const;
     // The process id once started (0 before), for tests.
     qint64 processId() const { return m_processId; }
 
     // "Searching… 12 so far".
     static QString progressText(int hitCount, const QLocale &locale = QLocale::system());
-    // The status line once a run has ended with this many hits in this many files.
-    static QString summaryText(
-        Ending ending, int hitCount, int fileCount, const QLocale &locale = QLocale::system());
+    // The status line once a run has ended with this many hits in this many files; problem is
+    // the run's problem(), shown for an invalid pattern.
+    static QString summaryText(Ending ending, int hitCount, int fileCount,
+        const QString &problem = {}, const QLocale &locale = QLocale::system());
 
 private:
     // The two ends of a stream of output: a chunk of bytes, and the exit status.
@@ -61,6 +67,8 @@ private:
     QString m_program;
     QStringList m_arguments;
     QString m_workingFolder;
+    QString m_locale = QStringLiteral("C");
+    QByteArray m_errors; // the start of the standard error
     QProcess *m_process = nullptr;
     SearchParser m_parser;
     int m_hitCount = 0;

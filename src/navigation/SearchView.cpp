@@ -165,14 +165,16 @@ void SearchView::search()
     m_cell->query = wanted;
     m_summary->setText(QStringLiteral("Searching…"));
 
-    if (place->remote)
+    if (place->remote) {
         m_run = new SearchRun(place->remote->program,
             place->remote->arguments(
                 SearchCommand::remoteCommandLine(place->remote->quotedFolder, wanted)),
             QString(), this);
-    else
+    } else {
         m_run = new SearchRun(SearchCommand::grepProgram(), SearchCommand::localArguments(wanted),
             place->folder, this);
+        m_run->setLocale(SearchCommand::localLocale());
+    }
     SearchRun *run = m_run;
     run->onHits = [this, run](const QList<SearchHit> &hits) {
         if (run == m_run)
@@ -236,11 +238,13 @@ void SearchView::reloadList()
 
 void SearchView::finish(SearchRun::Ending ending)
 {
+    const QString problem = m_run ? m_run->problem() : QString();
     forgetRun();
     m_refresh->stop();
     reloadList();
     m_outline->expandAll();
-    m_summary->setText(SearchRun::summaryText(ending, m_hitCount, int(m_fileRows.size())));
+    m_summary->setText(
+        SearchRun::summaryText(ending, m_hitCount, int(m_fileRows.size()), problem));
 }
 
 void SearchView::clicked(QTreeWidgetItem *row)

@@ -21,17 +21,6 @@ std::optional<int> portOf(QStringView digits)
     return port;
 }
 
-bool validDestination(const QString &destination)
-{
-    if (destination.isEmpty() || destination.startsWith(QLatin1Char('-'))
-        || destination.endsWith(QLatin1Char('@')) || destination.contains(QLatin1Char(':')))
-        return false;
-    for (const QChar c : destination)
-        if (c.isSpace())
-            return false;
-    return true;
-}
-
 std::optional<QString> normalisedFolder(const QString &text)
 {
     QString folder = text.trimmed();
@@ -89,6 +78,17 @@ bool parseShortForm(const QString &text, Destination *parsed, std::optional<QStr
     return true;
 }
 
+}
+
+bool validDestination(const QString &destination)
+{
+    if (destination.isEmpty() || destination.startsWith(QLatin1Char('-'))
+        || destination.endsWith(QLatin1Char('@')) || destination.contains(QLatin1Char(':')))
+        return false;
+    for (const QChar c : destination)
+        if (c.isSpace())
+            return false;
+    return true;
 }
 
 std::optional<Destination> parseDestination(const QString &input)

@@ -14,5 +14,9 @@ struct Destination {
     bool operator==(const Destination &) const = default;
 };
 
+// Not empty, no leading "-" (ssh would take it for an option), no trailing "@", no ":" and no
+// white space.
+bool validDestination(const QString &destination);
+
 // Nothing when the text names no valid destination or port.
 std::optional<Destination> parseDestination(const QString &text);

@@ -36,10 +36,37 @@ std::optional<QString> fingerprintLine(const QByteArray &keygenOutput)
     return lines.first();
 }
 
+QStringList resolveArguments(const QString &destination, std::optional<int> port)
+{
+    QStringList arguments { QStringLiteral("-G") };
+    if (port)
+        arguments << QStringLiteral("-p") << QString::number(*port);
+    arguments << destination;
+    return arguments;
+}
+
+ScanTarget scanTarget(
+    const QByteArray &resolved, const QString &destination, std::optional<int> port)
+{
+    ScanTarget target { hostPart(destination), port };
+    for (const QByteArray &line : resolved.split('\n')) {
+        const QByteArray value = line.mid(line.indexOf(' ') + 1).trimmed();
+        if (line.startsWith("hostname ") && !value.isEmpty())
+            target.host = QString::fromUtf8(value);
+        else if (line.startsWith("port ") && value.toInt() > 0)
+            target.port = value.toInt() == 22 ? std::nullopt : std::optional<int>(value.toInt());
+    }
+    return target;
+}
+
 std::optional<QString> hostKeyFingerprint(const QString &destination, std::optional<int> port)
 {
     const SSHPrograms programs = sshPrograms();
-    const auto keys = runTool(programs.keyscan, keyscanArguments(destination, port));
+    // A name from the ssh configuration is scanned where the configuration sends it.
+    const ScanTarget target = scanTarget(
+        runTool(programs.ssh, resolveArguments(destination, port)).value_or(QByteArray()),
+        destination, port);
+    const auto keys = runTool(programs.keyscan, keyscanArguments(target.host, target.port));
     if (!keys || keys->isEmpty())
         return std::nullopt;
     const auto listing

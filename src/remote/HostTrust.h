@@ -19,6 +19,19 @@ class SSHClient;
 // ssh-keyscan's arguments for the host part of a destination.
 QStringList keyscanArguments(const QString &destination, std::optional<int> port);
 
+// Where a destination's key is scanned: the host name and port the ssh configuration gives it
+// (an alias resolves to its HostName and Port), read from "ssh -G"; the destination's host part
+// and the given port when ssh answered nothing. A port of 22 is left out.
+struct ScanTarget {
+    QString host;
+    std::optional<int> port;
+
+    bool operator==(const ScanTarget &) const = default;
+};
+QStringList resolveArguments(const QString &destination, std::optional<int> port);
+ScanTarget scanTarget(
+    const QByteArray &resolved, const QString &destination, std::optional<int> port);
+
 // The first line of ssh-keygen's listing; nothing when there is none or it is not UTF-8.
 std::optional<QString> fingerprintLine(const QByteArray &keygenOutput);
 

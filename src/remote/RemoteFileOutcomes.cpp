@@ -42,9 +42,13 @@ ReadOutcome readOutcome(const SSHResult &result, const QString &name)
 
 SaveOutcome saveOutcome(const SSHResult &result, const QString &name, const QString &destination)
 {
-    if (const auto failure = classifyFailure(result))
-        return { SaveStatus::failed, std::nullopt,
-            QStringLiteral("Couldn't save: ") + failure->text() };
+    if (const auto failure = classifyFailure(result)) {
+        QString message = QStringLiteral("Couldn't save: ") + failure->text();
+        // Saving never asks about keys; the pane does, so the note says where.
+        if (failure->kind == SSHFailure::Kind::unknownHostKey)
+            message += QStringLiteral(". Click the machine in the Remote pane to trust its key");
+        return { SaveStatus::failed, std::nullopt, message };
+    }
     switch (result.status) {
     case 0:
         return { SaveStatus::saved, parseSavedTime(result.stdout),

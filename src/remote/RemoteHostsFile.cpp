@@ -1,12 +1,14 @@
 #include "RemoteHostsFile.h"
 
+#include "Destination.h"
+#include "common/SafeSave.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <cmath>
 #include <mutex>
@@ -23,13 +25,13 @@ QString homeFolder()
     return testHome.isEmpty() ? QDir::homePath() : testHome;
 }
 
-// A whole number, as the file must hold a port; nothing for anything else.
+// Nothing when absent; valid false for anything but a whole number from 1 to 65535.
 std::optional<int> portOf(const QJsonValue &value, bool *valid)
 {
     if (value.isUndefined() || value.isNull())
         return std::nullopt;
     const double number = value.toDouble(std::nan(""));
-    *valid = value.isDouble() && std::trunc(number) == number && std::abs(number) < 1e9;
+    *valid = value.isDouble() && std::trunc(number) == number && number >= 1 && number <= 65535;
     return *valid ? std::optional<int>(int(number)) : std::nullopt;
 }
 
@@ -49,19 +51,45 @@ QStringList foldersOf(const QJsonObject &entry)
     return { folder.isString() ? folder.toString() : QStringLiteral("~") };
 }
 
-std::optional<RemoteHost> hostOf(const QJsonValue &value)
+// The entry, or why it cannot be used.
+std::optional<RemoteHost> hostOf(const QJsonValue &value, QString *why)
 {
     const QJsonObject entry = value.toObject();
     const QJsonValue name = entry.value(QLatin1String("name"));
     const QJsonValue destination = entry.value(QLatin1String("destination"));
-    if (!value.isObject() || !name.isString() || !destination.isString())
-        return std::nullopt;
     bool validPort = true;
     const auto port = portOf(entry.value(QLatin1String("port")), &validPort);
-    if (!validPort)
-        return std::nullopt;
-    return RemoteHost { name.toString(), destination.toString(), port, foldersOf(entry) };
+    if (!value.isObject())
+        *why = QStringLiteral("isn't an object");
+    else if (!name.isString())
+        *why = QStringLiteral("has no name");
+    else if (!destination.isString() || !validDestination(destination.toString()))
+        *why = QStringLiteral("has no usable destination");
+    else if (!validPort)
+        *why = QStringLiteral("has a port that isn't a number from 1 to 65535");
+    else
+        return RemoteHost { name.toString(), destination.toString(), port, foldersOf(entry) };
+    return std::nullopt;
 }
+
+// "connection 3" or "connection 3 (Web)", counting from 1 as a person reading the file would.
+QString entryLabel(const QJsonValue &value, qsizetype index)
+{
+    QString label = QStringLiteral("connection ") + QString::number(index + 1);
+    const QJsonValue name = value.toObject().value(QLatin1String("name"));
+    if (name.isString() && !name.toString().isEmpty())
+        label += QStringLiteral(" (") + name.toString() + QLatin1Char(')');
+    return label;
+}
+
+QByteArray readFile(bool *exists)
+{
+    QFile file(remotesFile());
+    *exists = file.exists();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QString notAList = QStringLiteral("remotes.json isn't a list of connections");
 
 }
 
@@ -76,22 +104,26 @@ void setHomeForTests(const QString &home)
     testHome = home;
 }
 
-std::optional<QList<RemoteHost>> decodeHosts(const QByteArray &json)
+HostsRead decodeHosts(const QByteArray &json)
 {
     const QJsonDocument document = QJsonDocument::fromJson(json);
-    if (!document.isArray())
-        return std::nullopt;
-    QList<RemoteHost> hosts;
-    for (const QJsonValue &value : document.array()) {
-        const auto host = hostOf(value);
-        if (!host)
-            return std::nullopt;
-        hosts << *host;
+    HostsRead read;
+    // An empty file is an empty list, as a missing one is.
+    read.isList = document.isArray() || json.trimmed().isEmpty();
+    const QJsonArray entries = document.array();
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        QString why;
+        if (const auto host = hostOf(entries[i], &why)) {
+            read.hosts << *host;
+            continue;
+        }
+        read.unreadable.append(entries[i]);
+        read.problems << entryLabel(entries[i], i) + QLatin1Char(' ') + why;
     }
-    return hosts;
+    return read;
 }
 
-QByteArray encodeHosts(const QList<RemoteHost> &hosts)
+QByteArray encodeHosts(const QList<RemoteHost> &hosts, const QJsonArray &unreadable)
 {
     QJsonArray array;
     for (const RemoteHost &host : hosts) {
@@ -103,32 +135,45 @@ QByteArray encodeHosts(const QList<RemoteHost> &hosts)
             entry.insert(QLatin1String("port"), *host.port);
         array.append(entry);
     }
+    for (const QJsonValue &entry : unreadable)
+        array.append(entry);
     return QJsonDocument(array).toJson(QJsonDocument::Indented);
 }
 
-QList<RemoteHost> loadHosts()
+QList<RemoteHost> loadHosts(QString *note)
 {
-    QFile file(remotesFile());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return decodeHosts(file.readAll()).value_or(QList<RemoteHost>());
+    bool exists = false;
+    const QByteArray json = readFile(&exists);
+    const HostsRead read = decodeHosts(json);
+    if (note) {
+        if (exists && !read.isList)
+            *note = notAList + QStringLiteral("; it is left as it is and changes to connections aren't kept");
+        else if (!read.problems.isEmpty())
+            *note = QStringLiteral("Skipped in remotes.json and kept there: ") + read.problems.join(QStringLiteral("; "));
+        else
+            note->clear();
+    }
+    return read.hosts;
 }
 
 bool saveHosts(const QList<RemoteHost> &hosts, QString *error)
 {
+    // The file is read again so that entries this list could not hold are written back as
+    // they are, and a file someone broke by hand is not replaced by a shorter list.
+    bool exists = false;
+    const QByteArray old = readFile(&exists);
+    const HostsRead read = decodeHosts(old);
+    if (exists && !read.isList) {
+        *error = notAList + QStringLiteral("; it was left as it is");
+        return false;
+    }
     const QString path = remotesFile();
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
         *error = QStringLiteral("The folder ") + folder + QStringLiteral(" can't be created");
         return false;
     }
-    QSaveFile file(path);
-    const QByteArray bytes = encodeHosts(hosts);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    return SafeSave::write(path, encodeHosts(hosts, read.unreadable), error).has_value();
 }
 
 QString saveHostsFailedNote(const QString &error)

@@ -100,9 +100,14 @@ void RemoteTreeModel::addRoot(const HostItemPtr &item, const QString &path)
     HostRow *row = rowOf(item);
     if (!row)
         return;
+    // Only the new row is inserted, so the rows that are open stay open.
     RemoteNode::Children roots = *row->machine.children;
+    const int position = int(roots.size());
     roots.push_back(RemoteNode::forRoot({ path, true }, path));
-    replaceChildren(row->machine, std::move(roots));
+    beginInsertRows(indexOf(&row->machine), position, position);
+    row->machine.setChildren(std::move(roots));
+    endInsertRows();
+    row->resolved = row->item->roots;
 }
 
 void RemoteTreeModel::removeRoot(const QModelIndex &root)
@@ -110,9 +115,15 @@ void RemoteTreeModel::removeRoot(const QModelIndex &root)
     const RemoteNode *node = nodeAt(root);
     if (!node || !node->isRoot())
         return;
-    RemoteNode::Children roots = *node->parent->children;
-    roots.erase(roots.begin() + node->row);
-    replaceChildren(*node->parent, std::move(roots));
+    RemoteNode &machine = *node->parent;
+    const int position = node->row;
+    RemoteNode::Children roots = *machine.children;
+    roots.erase(roots.begin() + position);
+    beginRemoveRows(indexOf(&machine), position, position);
+    machine.setChildren(std::move(roots));
+    endRemoveRows();
+    if (HostRow *row = rowOf(&machine))
+        row->resolved = row->item->roots;
 }
 
 void RemoteTreeModel::replaceChildren(RemoteNode &node, RemoteNode::Children children)

@@ -16,9 +16,10 @@ QString hostID(const QString &destination, std::optional<int> port);
 // Created with mode 0700 on first use; a failure to create it is left for ssh to report.
 QString controlDirectory();
 
-// The arguments of one ssh run: batch mode, a shared master connection kept ten minutes,
-// optionally accepting a host key not seen before, then the destination and the whole remote
-// command line as one word. The destination never begins with "-".
+// The arguments of one ssh run: batch mode, keep-alives that find a dead link within about
+// 15 seconds (three unanswered probes, five seconds apart), a shared master connection kept
+// ten minutes, optionally accepting a host key not seen before, then the destination and the
+// whole remote command line as one word. The destination never begins with "-".
 QStringList sshArguments(const QString &destination, std::optional<int> port,
     const QString &command, const QString &controlDirectory, bool acceptNew);
 

@@ -21,7 +21,20 @@ constexpr std::array<QLatin1String, 5> unreachablePatterns {
     QLatin1String("Network is unreachable"),
 };
 
-constexpr std::array<Pattern, 7> shortTexts { {
+// What ssh says when a link that was up stops answering or drops: the keep-alives gave up,
+// or the shared master connection went away under a run. Its own words mean nothing to a user.
+constexpr std::array<QLatin1String, 6> lostPatterns {
+    QLatin1String("not responding"),
+    QLatin1String("Broken pipe"),
+    QLatin1String("read from master failed"),
+    QLatin1String("closed by remote host"),
+    QLatin1String("Connection reset"),
+    QLatin1String("Connection closed"),
+};
+
+constexpr QLatin1String lostText("The machine stopped answering");
+
+constexpr std::array<Pattern, 8> shortTexts { {
     { QLatin1String("Could not resolve hostname"), QLatin1String("Could not resolve hostname") },
     { QLatin1String("Connection refused"), QLatin1String("Connection refused") },
     { QLatin1String("Permission denied"), QLatin1String("Permission denied") },
@@ -30,6 +43,7 @@ constexpr std::array<Pattern, 7> shortTexts { {
     { QLatin1String("Network is unreachable"), QLatin1String("Network is unreachable") },
     { QLatin1String("Host key verification failed"),
         QLatin1String("Host key verification failed") },
+    { lostText, QLatin1String("Stopped answering") },
 } };
 
 // The first line that is not one of ssh's warnings (such as the note that a host key was
@@ -72,6 +86,10 @@ std::optional<SSHFailure> classifyFailure(const SSHResult &result)
     const QString detail = detailOf(errors);
     if (errors.contains(QLatin1String("Permission denied")))
         return SSHFailure { Kind::authentication, detail };
+    // A dropped link wins over what ssh said when it then tried a connection of its own.
+    for (const QLatin1String pattern : lostPatterns)
+        if (errors.contains(pattern))
+            return SSHFailure { Kind::unreachable, lostText };
     for (const QLatin1String pattern : unreachablePatterns)
         if (errors.contains(pattern))
             return SSHFailure { Kind::unreachable, detail };

@@ -68,7 +68,8 @@ SSHView::SSHView(RemoteHostList *list, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(buildHeader());
-    layout->addWidget(m_notice);
+    // The notice takes the room the hidden list leaves, so the header stays at the top.
+    layout->addWidget(m_notice, 1);
     layout->addWidget(m_outline, 1);
     connectOutline();
     reloadHosts();
@@ -262,6 +263,8 @@ QMenu *SSHView::nodeMenu(const QModelIndex &row)
 void SSHView::addAsFolder(const HostItemPtr &item, const QString &path)
 {
     if (m_list->addFolder(item, path)) {
+        // The machine already resolved it: the new root is shown as it is, beside the open ones.
+        item->roots.append(ResolvedFolder { path, true });
         Quiet quiet(m_quiet);
         m_model->addRoot(item, path);
     }
@@ -271,6 +274,8 @@ void SSHView::removeFolder(const HostItemPtr &item, const QModelIndex &root)
 {
     const RemoteNode *node = m_model->nodeAt(root);
     if (node && m_list->removeFolder(item, node->folder)) {
+        if (root.row() < item->roots.size())
+            item->roots.removeAt(root.row());
         Quiet quiet(m_quiet);
         m_model->removeRoot(root);
     }

@@ -1,10 +1,14 @@
 #include "AppFixture.h"
 
+#include "app/EditorHost.h"
 #include "common/Defaults.h"
 
 #include <QFile>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QStackedWidget>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using DocumentLoadingTest = AppFixture;
@@ -116,9 +120,10 @@ TEST_F(DocumentLoadingTest, DroppingFilesAndFoldersOpensFilesAndTakesTheLastFold
                              QUrl::fromLocalFile(two), QUrl::fromLocalFile(file("y.txt")),
                              QUrl::fromLocalFile(file("z.bin", QByteArray("\0", 1))),
                              QUrl::fromLocalFile(dir.filePath("missing.txt")) };
+    // The binary file is planned too: opening it says why it stays closed.
     const auto plan = planDrop(urls);
-    ASSERT_EQ(plan.size(), 3u);
-    EXPECT_EQ(plan[2], (DropPlan { DropPlan::Action::setWorkspace, QUrl::fromLocalFile(two) }));
+    ASSERT_EQ(plan.size(), 4u);
+    EXPECT_EQ(plan[3], (DropPlan { DropPlan::Action::setWorkspace, QUrl::fromLocalFile(two) }));
     a.performDrop(urls);
     ASSERT_EQ(a.documents.size(), 2u);
     EXPECT_EQ(a.documents[0]->fileName(), "x.txt");
@@ -186,4 +191,72 @@ TEST_F(DocumentLoadingTest, SavingKeepsPermissionsAndRefusesUnwritableCharacters
     EXPECT_TRUE(a.documents[1]->isDirty);
     EXPECT_TRUE(a.statusText.value_or("").startsWith("Save failed: "));
     EXPECT_EQ(testsupport::readFile(latin), QByteArray("caf\xE9\n"));
+}
+
+TEST_F(DocumentLoadingTest, WhatCannotOpenSaysWhyAndNeverWaits)
+{
+    AppDelegate &a = launch();
+    // A FIFO with no writer would hold an open for reading forever.
+    const QString fifo = dir.filePath("pipe");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    const struct {
+        QString path;
+        QString note;
+    } cases[] = {
+        { fifo, "pipe isn't a regular file" },
+        { "/dev/zero", "zero isn't a regular file" },
+        { file("blob.bin", QByteArray("ab\0cd", 5)), "blob.bin isn't a text file" },
+        { file("locked.txt"), "Couldn't read locked.txt" },
+    };
+    QFile::setPermissions(dir.filePath("locked.txt"), QFileDevice::Permissions());
+    const bool rootReadsAnyway = QFile(dir.filePath("locked.txt")).open(QIODevice::ReadOnly);
+    for (const auto &c : cases) {
+        if (rootReadsAnyway && c.path.endsWith("locked.txt"))
+            continue; // root reads a file whatever its mode
+        a.performDrop({ QUrl::fromLocalFile(c.path) });
+        EXPECT_EQ(a.statusText.value_or(""), c.note);
+        EXPECT_FALSE(a.loadDocument(c.path, true, false, true));
+    }
+    EXPECT_TRUE(a.documents.empty());
+}
+
+TEST_F(DocumentLoadingTest, AVeryLongLineIsNeverLaidOutWrapped)
+{
+    AppDelegate &a = launch();
+    // The view each new document gets, and its wrap mode at the moment its text goes in.
+    std::optional<QPlainTextEdit::LineWrapMode> modeWhenSet;
+    struct Watch : QObject {
+        std::function<void(QObject *)> added;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::ChildAdded)
+                added(static_cast<QChildEvent *>(event)->child());
+            return false;
+        }
+    } watch;
+    watch.added = [&](QObject *child) {
+        if (auto *view = qobject_cast<EditorTextView *>(child))
+            QObject::connect(view->document(), &QTextDocument::contentsChange, view,
+                [&modeWhenSet, view] { modeWhenSet = view->lineWrapMode(); });
+    };
+    auto *stack = a.scrollView->findChild<QStackedWidget *>();
+    ASSERT_NE(stack, nullptr);
+    stack->installEventFilter(&watch);
+
+    QByteArray line;
+    while (line.size() < 100 * 1024)
+        line += "value = compute(values) + 42; ";
+    ASSERT_TRUE(a.loadDocument(file("one-line.txt", line), false, true, true));
+    ASSERT_TRUE(modeWhenSet.has_value());
+    EXPECT_EQ(*modeWhenSet, QPlainTextEdit::NoWrap);
+
+    // The window answers keys: the caret moves and a letter goes in.
+    EditorTextView *view = a.documents.back()->textView;
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(view, &right);
+    QKeyEvent letter(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QApplication::sendEvent(view, &letter);
+    EXPECT_EQ(view->textCursor().position(), 2);
+    EXPECT_EQ(view->document()->characterAt(1), QChar(u'a'));
+    stack->removeEventFilter(&watch);
 }

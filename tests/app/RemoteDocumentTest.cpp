@@ -2,7 +2,9 @@
 
 #include "../remote/SshServerFixture.h"
 #include "common/Defaults.h"
+#include "git/CommitListModel.h"
 #include "git/DocumentBlame.h"
+#include "git/GitLogView.h"
 #include "navigation/QuickPickCard.h"
 #include "navigation/SearchView.h"
 #include "remote/RemoteHostList.h"
@@ -363,7 +365,7 @@ TEST_F(RemoteDocumentTest, CommandsRunInTheRemoteFilesFolderOnItsMachine)
         << output->toPlainText().toStdString();
 }
 
-TEST_F(RemoteDocumentTest, GoToFileListsTheFilesOfTheRemoteFilesFolder)
+TEST_F(RemoteDocumentTest, GoToFileListsTheFilesOfTheRemoteFilesPlace)
 {
     server.writeFile("proj/a.txt", "a\n");
     server.writeFile("proj/src/deep.txt", "deep\n");
@@ -372,8 +374,11 @@ TEST_F(RemoteDocumentTest, GoToFileListsTheFilesOfTheRemoteFilesFolder)
     a.goToFile();
     ASSERT_TRUE(a.quickPick);
     EXPECT_EQ(a.quickPick->field()->placeholderText(), "Reading the files of 127.0.0.1…");
+    // No repository: the machine's folder that holds the file, its home here.
+    const QString home = QDir(server.home()).canonicalPath().section('/', -1);
     ASSERT_TRUE(testsupport::waitUntil(
-        [&] { return a.quickPick && a.quickPick->field()->placeholderText() == "Go to file in 127.0.0.1"; }, 30000));
+        [&] { return a.quickPick && a.quickPick->field()->placeholderText() == "Go to file in 127.0.0.1:" + home; },
+        30000));
     EXPECT_EQ(a.quickPick->table()->model()->rowCount(), 2);
     QTest::keyClicks(a.quickPick->field(), "deep");
     QTest::keyClick(a.quickPick->field(), Qt::Key_Return);
@@ -402,4 +407,188 @@ TEST_F(RemoteDocumentTest, SearchInFilesRunsOnTheMachineAndOpensItsHits)
     const DocumentPtr opened = a.documents.back();
     EXPECT_EQ(opened->remote->path, server.path("proj/lib/b.txt"));
     EXPECT_EQ(opened->textView->textCursor().blockNumber(), 1); // the hit's line
+}
+
+// A remote file in a repository under the machine's home folder, which is its saved folder.
+class RemotePlaceTest : public RemoteDocumentTest {
+protected:
+    bool makeRepository(AppDelegate &a)
+    {
+        if (!QFileInfo(QStringLiteral("/usr/bin/git")).isExecutable())
+            return false;
+        std::optional<SSHResult> made;
+        a.remoteHosts->items().front()->client->run(
+            "mkdir -p proj/src notes && cd proj && git init -q && echo a > src/a.txt && echo b > b.txt && git add ."
+            " && git -c user.name=Ada -c user.email=ada@example.org commit -q -m 'First' && echo n > ../notes/n.txt",
+            std::nullopt, 4096, [&](const SSHResult &result) { made = result; });
+        return testsupport::waitUntil([&] { return made.has_value(); }, 30000) && made->status == 0;
+    }
+};
+
+TEST_F(RemotePlaceTest, GoToFileListsTheRepositoryWhetherOrNotThePaneIsConnected)
+{
+    AppDelegate &a = launch();
+    if (!makeRepository(a))
+        GTEST_SKIP() << "no git on the test machine";
+    ASSERT_TRUE(openRemote("proj/src/a.txt"));
+    // Not connected in the pane: the repository, not the file's own folder.
+    ASSERT_EQ(a.remoteHosts->items().front()->state, HostItem::State::idle);
+    ASSERT_TRUE(a.quickPick == nullptr);
+    a.goToFile();
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return a.quickPick && a.quickPick->field()->placeholderText() == "Go to file in 127.0.0.1:proj"; },
+        30000));
+    EXPECT_EQ(a.quickPick->table()->model()->rowCount(), 2); // b.txt and src/a.txt
+    a.quickPick->dismiss(false);
+    QApplication::processEvents();
+
+    // Connected, with the home folder as the machine's folder: still the repository.
+    a.connectHost(a.remoteHosts->items().front());
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return a.remoteHosts->items().front()->state == HostItem::State::connected; }, 30000));
+    a.remoteIndexes.clear();
+    a.goToFile();
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return a.quickPick && a.quickPick->field()->placeholderText() == "Go to file in 127.0.0.1:proj"; },
+        30000));
+    EXPECT_EQ(a.quickPick->table()->model()->rowCount(), 2);
+    ASSERT_TRUE(a.searchPlace());
+    EXPECT_EQ(a.searchPlace()->folder, QDir(server.path("proj")).canonicalPath());
+}
+
+TEST_F(RemotePlaceTest, AFileOutsideARepositoryUsesTheSavedFolderThatHoldsIt)
+{
+    AppDelegate &a = launch();
+    if (!makeRepository(a))
+        GTEST_SKIP() << "no git on the test machine";
+    ASSERT_TRUE(openRemote("notes/n.txt"));
+    a.goToFile();
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return a.quickPick && a.quickPick->field()->placeholderText().startsWith("Go to file in"); }, 30000));
+    EXPECT_EQ(a.quickPick->field()->placeholderText(),
+              "Go to file in 127.0.0.1:" + QDir(server.home()).canonicalPath().section('/', -1));
+}
+
+TEST_F(RemotePlaceTest, TheGitLogFindsTheRepositoryOfTheRemoteFileWhileConnected)
+{
+    AppDelegate &a = launch();
+    if (!makeRepository(a))
+        GTEST_SKIP() << "no git on the test machine";
+    const HostItemPtr item = a.remoteHosts->items().front();
+    a.connectHost(item);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return item->state == HostItem::State::connected; }, 30000));
+    ASSERT_TRUE(openRemote("proj/src/a.txt"));
+    a.showPane("git");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.gitLog->header()->text().contains("proj"); }, 30000))
+        << a.gitLog->notice()->text().toStdString();
+    EXPECT_EQ(a.gitLog->model()->rowCount(), 1);
+}
+
+// The output panel's label says where a command runs, and a command runs where it says.
+TEST_F(RemoteDocumentTest, TheCommandLabelFollowsTheMachinesRemoval)
+{
+    server.writeFile("work/notes.txt", "x\n");
+    AppDelegate &a = launch();
+    ASSERT_TRUE(openRemote("work/notes.txt"));
+    auto *label = a.outputPanel->findChild<QLabel *>(QStringLiteral("folderLabel"));
+    ASSERT_TRUE(label);
+    EXPECT_TRUE(label->text().startsWith(server.destination() + ':'));
+    QMenu menu;
+    a.fillHostMenu(&menu, a.remoteHosts->items().front());
+    for (QAction *action : menu.actions())
+        if (action->text() == "Remove")
+            action->trigger();
+    EXPECT_FALSE(label->text().contains(server.destination())) << label->text().toStdString();
+    // Run locally: the label names this machine's folder, and that is where the command ran.
+    a.outputPanel->findChild<QLineEdit *>(QStringLiteral("commandField"))->setText("pwd");
+    a.outputPanel->runCommand();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.outputPanel->isRunning(); }, 30000));
+    auto *output = a.outputPanel->findChild<QPlainTextEdit *>(QStringLiteral("output"));
+    QString shown = label->text();
+    if (shown.startsWith('~'))
+        shown = QDir::homePath() + shown.mid(1);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return output->toPlainText().contains(shown + "\n"); }, 10000))
+        << output->toPlainText().toStdString() << " / " << shown.toStdString();
+}
+
+// Stopping a command on the machine ends it there, with what it started.
+TEST_F(RemoteDocumentTest, StopEndsTheRemoteCommandAndItsChildrenOnTheMachine)
+{
+    server.writeFile("work/notes.txt", "x\n");
+    AppDelegate &a = launch();
+    ASSERT_TRUE(openRemote("work/notes.txt"));
+    const auto client = a.remoteHosts->items().front()->client;
+    const auto sleepers = [&] {
+        std::optional<SSHResult> listed;
+        client->run("ps -A -o args= | grep -c '^sleep 4321'", std::nullopt, 4096,
+                    [&](const SSHResult &result) { listed = result; });
+        testsupport::waitUntil([&] { return listed.has_value(); }, 30000);
+        return listed ? listed->stdout.trimmed().toInt() : -1;
+    };
+    a.outputPanel->findChild<QLineEdit *>(QStringLiteral("commandField"))->setText("sleep 4321 & sleep 4321; echo never");
+    a.outputPanel->runCommand();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return sleepers() == 2; }, 30000));
+    a.outputPanel->stopCommand();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.outputPanel->isRunning(); }, 30000));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return sleepers() == 0; }, 30000)) << sleepers();
+    auto *output = a.outputPanel->findChild<QPlainTextEdit *>(QStringLiteral("output"));
+    EXPECT_TRUE(output->toPlainText().contains("stopped after")) << output->toPlainText().toStdString();
+    EXPECT_FALSE(output->toPlainText().contains("\nnever\n")) << output->toPlainText().toStdString();
+}
+
+// The Remote pane: a double click keeps the tab the first click previewed.
+TEST_F(RemoteDocumentTest, ADoubleClickKeepsTheTab)
+{
+    server.writeFile("kept.txt", "k\n");
+    AppDelegate &a = launch();
+    const auto client = a.remoteHosts->items().front()->client;
+    const QString path = QDir(server.home()).canonicalPath() + "/kept.txt";
+    a.openRemoteFile(client, path, true); // the click
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.documents.empty() && a.documents.back()->remote; }, 30000));
+    EXPECT_TRUE(a.documents.back()->isPreview);
+    a.openRemoteFile(client, path, false); // the double click
+    EXPECT_FALSE(a.documents.back()->isPreview);
+    EXPECT_EQ(a.documents.size(), 1u);
+}
+
+TEST_F(RemoteDocumentTest, OpenFileFromTheHostMenuSelectsNothingOfTheName)
+{
+    AppDelegate &a = launch();
+    a.openRemoteFilePrompt(a.remoteHosts->items().front());
+    ASSERT_TRUE(a.card && a.card->field());
+    QApplication::processEvents();
+    EXPECT_EQ(a.card->field()->text(), "box:~/");
+    EXPECT_FALSE(a.card->field()->hasSelectedText()) << a.card->field()->selectedText().toStdString();
+    EXPECT_EQ(a.card->field()->cursorPosition(), 6);
+}
+
+// A list cut at its limit says so under the field, where the words fit.
+TEST_F(RemoteDocumentTest, TheCutListPromptFitsInTheField)
+{
+    server.writeFile("proj/a.txt", "a\n");
+    AppDelegate &a = launch();
+    ASSERT_TRUE(openRemote("proj/a.txt"));
+    a.goToFile();
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return a.quickPick && a.quickPick->field()->placeholderText().startsWith("Go to file in"); }, 30000));
+    RemoteFileList list;
+    list.truncated = true;
+    a.fillRemotePicker(a.quickPick, list, "127.0.0.1:proj", a.remoteHosts->items().front()->client, "/p");
+    QLineEdit *field = a.quickPick->field();
+    const int room = field->width() - 12;
+    EXPECT_LE(field->fontMetrics().horizontalAdvance(field->placeholderText()), room) << field->placeholderText().toStdString();
+    EXPECT_EQ(a.quickPick->note(), "The first 50,000 are listed; typing searches them all");
+}
+
+// A save that waits on a machine keeps saying so past the five seconds of an ordinary note;
+// the save's own end replaces it.
+TEST_F(RemoteDocumentTest, TheSavingNoteStaysUntilTheSaveEnds)
+{
+    AppDelegate &a = launch();
+    a.showLastingNote("Saving to box…");
+    testsupport::waitUntil([] { return false; }, 6000);
+    EXPECT_EQ(a.statusText.value_or(QString()), "Saving to box…");
+    a.showNote("Saved to box");
+    EXPECT_EQ(a.statusText.value_or(QString()), "Saved to box");
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !a.statusText; }, 10000));
 }

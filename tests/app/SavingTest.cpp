@@ -1,9 +1,11 @@
 #include "AppFixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
 
+#include <cstring>
 #include <unistd.h>
 
 using SavingTest = AppFixture;
@@ -101,13 +103,10 @@ TEST_F(SavingTest, QuitSaveAllStopsAtTheFirstFailure)
 
 namespace {
 
-// Makes a folder refuse new entries, even for root (whose writes permissions do not stop).
-bool lockFolder(const QString &folder, bool locked)
+// Makes a file or folder refuse changes, even for root (whose writes permissions do not stop).
+bool lock(const QString &path, bool locked)
 {
-    if (::geteuid() != 0)
-        return QFile::setPermissions(folder, locked ? QFileDevice::ReadOwner | QFileDevice::ExeOwner
-                                                    : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return QProcess::execute(QStringLiteral("chattr"), { locked ? "+i" : "-i", folder }) == 0;
+    return QProcess::execute(QStringLiteral("chattr"), { locked ? "+i" : "-i", path }) == 0;
 }
 
 }
@@ -115,18 +114,67 @@ bool lockFolder(const QString &folder, bool locked)
 TEST_F(SavingTest, AFailedWriteLeavesTheOldFileByteForByte)
 {
     AppDelegate &a = launch();
-    const QString folder = testsupport::makeFolder(dir, "locked");
-    const QString path = file("locked/keep.txt", "precious\n");
+    const QString path = file("keep.txt", "precious\n");
     a.loadDocument(path, false, true, true);
     type(a.documents[0], "edit ");
-    if (!lockFolder(folder, true))
-        GTEST_SKIP() << "this file system cannot lock a folder";
+    if (!lock(path, true))
+        GTEST_SKIP() << "this file system cannot lock a file";
     const bool saved = a.saveFile(a.documents[0], false);
-    lockFolder(folder, false);
+    const QStringList entries = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    lock(path, false);
     EXPECT_FALSE(saved);
     EXPECT_EQ(testsupport::readFile(path), "precious\n");
+    EXPECT_EQ(entries, QStringList { "keep.txt" });
     EXPECT_TRUE(a.documents[0]->isDirty);
     EXPECT_TRUE(a.statusText.value_or("").startsWith("Save failed: "));
+}
+
+TEST_F(SavingTest, AWritableFileInAFolderThatTakesNoNewFilesIsSaved)
+{
+    AppDelegate &a = launch();
+    const QString folder = testsupport::makeFolder(dir, "locked");
+    const QString path = file("locked/notes.txt", "old\n");
+    a.loadDocument(path, false, true, true);
+    type(a.documents[0], "new ");
+    if (!lock(folder, true))
+        GTEST_SKIP() << "this file system cannot lock a folder";
+    const bool saved = a.saveFile(a.documents[0], false);
+    lock(folder, false);
+    EXPECT_TRUE(saved) << a.statusText.value_or("").toStdString();
+    EXPECT_EQ(testsupport::readFile(path), "new old\n");
+    EXPECT_FALSE(a.documents[0]->isDirty);
+}
+
+TEST_F(SavingTest, AFileWithTwoNamesStaysOneFile)
+{
+    AppDelegate &a = launch();
+    const QString path = file("one.txt", "old\n");
+    const QString second = dir.filePath("two.txt");
+    ASSERT_TRUE(::link(QFile::encodeName(path).constData(), QFile::encodeName(second).constData()) == 0);
+    a.loadDocument(path, false, true, true);
+    type(a.documents[0], "new ");
+    ASSERT_TRUE(a.saveFile(a.documents[0], false));
+    EXPECT_EQ(testsupport::readFile(second), "new old\n");
+}
+
+TEST_F(SavingTest, AFullDiskKeepsTheOldFileShowsWhyAndTheTabStaysDirty)
+{
+    const QString folder = testsupport::makeFolder(dir, "small");
+    testsupport::SmallDisk disk(folder, "1m");
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.reason().toStdString();
+    AppDelegate &a = launch();
+    const QByteArray old(600 * 1024, 'o');
+    const QString path = file("small/big.txt", old);
+    ASSERT_EQ(testsupport::readFile(path).size(), old.size());
+    a.loadDocument(path, false, true, true);
+    type(a.documents[0], QString(300 * 1024, 'n'));
+    bool reported = true;
+    EXPECT_FALSE(a.saveFile(a.documents[0], false, [&](bool ok) { reported = ok; }));
+    EXPECT_FALSE(reported);
+    EXPECT_EQ(testsupport::readFile(path), old);
+    EXPECT_TRUE(a.documents[0]->isDirty);
+    EXPECT_EQ(a.statusText.value_or(""), "Save failed: " + QString::fromLocal8Bit(std::strerror(ENOSPC)));
 }
 
 TEST_F(SavingTest, SavingThroughALinkKeepsTheLink)

@@ -1,6 +1,10 @@
 #include "app/TextFile.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -66,6 +70,55 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTrip { "empty", QByteArray(), TextEncoding::Kind::Utf8, false, QString() }),
     [](const auto &info) { return std::string(info.param.name); });
 
+struct Awkward {
+    const char *name;
+    QByteArray bytes;
+    TextEncoding::Kind kind;
+};
+
+class AwkwardBytes : public ::testing::TestWithParam<Awkward> {};
+
+// Whatever a file holds, opening it and saving it untouched writes the same bytes.
+TEST_P(AwkwardBytes, ComeBackByteForByte)
+{
+    const Awkward &c = GetParam();
+    const auto decoded = TextFile::decode(c.bytes);
+    ASSERT_TRUE(decoded.has_value());
+    EXPECT_EQ(decoded->encoding.kind, c.kind);
+    EXPECT_TRUE(TextFile::canEncode(decoded->text, decoded->encoding));
+    EXPECT_EQ(TextFile::encode(decoded->text, decoded->encoding).toHex(), c.bytes.toHex());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AwkwardBytes,
+    ::testing::Values(
+        // An odd byte at the end of UTF-16 used to be dropped on save.
+        Awkward { "utf16OddLength", QByteArray::fromHex("fffe68006900" "21"), TextEncoding::Kind::Latin1 },
+        Awkward { "utf16beOddLength", QByteArray::fromHex("feff006800"), TextEncoding::Kind::Latin1 },
+        // A code point past U+10FFFF used to be rewritten as a replacement character.
+        Awkward { "utf32BeyondUnicode", QByteArray::fromHex("fffe0000" "61000000" "00001100"), TextEncoding::Kind::Latin1 },
+        Awkward { "utf32le", QByteArray::fromHex("fffe0000" "61000000" "00f60100"), TextEncoding::Kind::Utf32LE },
+        // UTF-16 carries unpaired surrogates through unchanged, so they stay UTF-16.
+        Awkward { "utf16LoneSurrogate", QByteArray::fromHex("fffe" "6100" "00d8" "6200"), TextEncoding::Kind::Utf16LE },
+        Awkward { "utf16SwappedPair", QByteArray::fromHex("fffe" "00dc" "00d8"), TextEncoding::Kind::Utf16LE },
+        Awkward { "utf16Pair", QByteArray::fromHex("fffe" "3dd8" "00de"), TextEncoding::Kind::Utf16LE },
+        // A second mark after the first is text, not something to swallow.
+        Awkward { "utf8TwoMarks", QByteArray::fromHex("efbbbf" "efbbbf" "780a"), TextEncoding::Kind::Utf8 },
+        Awkward { "utf16TwoMarks", QByteArray::fromHex("fffe" "fffe" "6100"), TextEncoding::Kind::Utf16LE },
+        Awkward { "utf8MarkThenBadBytes", QByteArray::fromHex("efbbbf" "636166" "e9" "0a"), TextEncoding::Kind::Latin1 },
+        Awkward { "utf8EncodedSurrogate", QByteArray::fromHex("61" "eda080" "62"), TextEncoding::Kind::Latin1 },
+        Awkward { "utf8Overlong", QByteArray::fromHex("c0af" "78"), TextEncoding::Kind::Latin1 },
+        Awkward { "latin1Controls", QByteArray::fromHex("017f809fa0ff"), TextEncoding::Kind::Latin1 }),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Encoding, UnicodeFormsCannotHoldLoneSurrogates)
+{
+    const QString lone = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b");
+    EXPECT_FALSE(TextFile::canEncode(lone, TextEncoding {}));
+    EXPECT_FALSE(TextFile::canEncode(lone, { TextEncoding::Kind::Utf32BE, true }));
+    EXPECT_TRUE(TextFile::canEncode(QString::fromUtf8("a😀b"), { TextEncoding::Kind::Utf16BE, true }));
+}
+
 TEST(Encoding, Latin1CannotHoldCharactersAboveFF)
 {
     const TextEncoding latin1 { TextEncoding::Kind::Latin1, false };
@@ -89,4 +142,35 @@ TEST(LongLines, LinesAcrossChunkBoundariesAreMeasuredWhole)
     EXPECT_EQ(TextFile::longestLineLength(QString(50000, 'c')), 50000);
     EXPECT_EQ(TextFile::longestLineLength(QStringLiteral("ab\n\nabcd\n")), 4);
     EXPECT_EQ(TextFile::longestLineLength(QString()), 0);
+}
+
+TEST(ReadForOpening, OnlyRegularFilesAreReadAndNeverPastTheLimit)
+{
+    using Outcome = TextFile::FileRead::Outcome;
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe");
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    // Neither blocks on a FIFO without a writer nor reads a device that never ends.
+    EXPECT_EQ(TextFile::readForOpening(fifo).outcome, Outcome::notRegular);
+    EXPECT_FALSE(TextFile::passesTextTest(fifo));
+    EXPECT_EQ(TextFile::readForOpening("/dev/zero").outcome, Outcome::notRegular);
+    EXPECT_FALSE(TextFile::passesTextTest("/dev/zero"));
+    EXPECT_EQ(TextFile::readForOpening(dir.filePath("missing")).outcome, Outcome::unreadable);
+    EXPECT_EQ(TextFile::readForOpening(dir.path()).outcome, Outcome::notRegular);
+
+    QFile text(dir.filePath("a.txt"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("caf\xC3\xA9\n");
+    text.close();
+    const auto read = TextFile::readForOpening(text.fileName());
+    EXPECT_EQ(read.outcome, Outcome::text);
+    EXPECT_EQ(read.bytes, QByteArray("caf\xC3\xA9\n"));
+
+    // Text first, then size: a large binary file is "not text", a large text file too large.
+    QFile big(dir.filePath("big"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    big.write(QByteArray(TextFile::sampleBytes, 'x'));
+    big.resize(TextFile::maxOpenBytes + 1);
+    big.close();
+    EXPECT_EQ(TextFile::readForOpening(big.fileName()).outcome, Outcome::tooLarge);
 }

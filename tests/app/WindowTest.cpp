@@ -205,7 +205,9 @@ TEST(SingleInstanceTest, ASecondLaunchHandsItsFilesToTheFirst)
     ASSERT_TRUE(first.listen());
     QList<QUrl> received;
     first.onOpen = [&](const QList<QUrl> &urls) { received = urls; };
-    const QList<QUrl> files { QUrl::fromLocalFile("/tmp/a b.txt"), QUrl::fromLocalFile("/tmp/é.txt") };
+    // Only paths that exist are taken.
+    const QList<QUrl> files { QUrl::fromLocalFile(testsupport::writeFile(runtime, "a b.txt", "x")),
+                              QUrl::fromLocalFile(testsupport::writeFile(runtime, "é.txt", "x")) };
     SingleInstance second(socket);
     std::thread launcher([&] { EXPECT_TRUE(second.forward(files)); });
     EXPECT_TRUE(testsupport::waitUntil([&] { return !received.isEmpty(); }));

@@ -50,13 +50,28 @@ LaunchSpec sh(const QString &line, const QString &folder = {})
     return localLaunch(line, folder, QStringLiteral("/bin/sh"));
 }
 
+// Gone, or a zombie nobody has reaped yet (an orphan's new parent may be slow to reap it).
 bool processGone(qint64 pid)
 {
-    return ::kill(pid_t(pid), 0) != 0;
+    if (::kill(pid_t(pid), 0) != 0)
+        return true;
+    const QByteArray stat = testsupport::readFile(QStringLiteral("/proc/%1/stat").arg(pid));
+    const qsizetype nameEnd = stat.lastIndexOf(')');
+    return nameEnd >= 0 && stat.mid(nameEnd + 2, 1) == "Z";
 }
 
+// The process ids a command printed as "name:pid".
+qint64 printedPid(const QString &output, const QString &name)
+{
+    const auto match = QRegularExpression(name + QStringLiteral(":(\\d+)")).match(output);
+    return match.hasMatch() ? match.captured(1).toLongLong() : 0;
+}
+
+// Waits for child processes: generous, for a machine whose cores are busy with other work.
+constexpr int longWaitMs = 30000;
+
 // Runs a command line to its end; the recorder holds what it delivered.
-void runToEnd(CommandRun &run, Recorder &recorder, int timeoutMs = 5000)
+void runToEnd(CommandRun &run, Recorder &recorder, int timeoutMs = longWaitMs)
 {
     recorder.attach(run);
     ASSERT_TRUE(run.start());
@@ -97,7 +112,7 @@ TEST(CommandRun, OutputAndStatusTable)
         ASSERT_TRUE(recorder.end.has_value());
         EXPECT_EQ(recorder.output, c.output);
         EXPECT_EQ(recorder.end->status, c.status);
-        EXPECT_LT(recorder.end->seconds, 3.0);
+        EXPECT_GT(recorder.end->seconds, 0.0);
     }
 }
 
@@ -121,7 +136,7 @@ TEST(CommandRun, OutputSurvivesABusyMainThread)
     recorder.attach(run);
     ASSERT_TRUE(run.start());
     QThread::msleep(700); // the main thread does not answer for a while
-    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }, longWaitMs));
     EXPECT_EQ(recorder.end->status, 0);
     QString expected;
     for (int i = 1; i <= 1500000; ++i)
@@ -132,25 +147,25 @@ TEST(CommandRun, OutputSurvivesABusyMainThread)
 
 TEST(CommandRun, BackgroundJobHoldingThePipeEndsTheRunOneSecondAfterTheShell)
 {
-    CommandRun run(sh(QStringLiteral("echo start; sleep 30 & echo job:$!")));
+    CommandRun run(sh(QStringLiteral("echo start; sleep 300 & echo job:$!")));
     Recorder recorder;
     recorder.attach(run);
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(run.start());
-    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }, longWaitMs));
     const double waited = clock.elapsed() / 1000.0;
-    const auto job = QRegularExpression(QStringLiteral("job:(\\d+)")).match(recorder.output);
-    ASSERT_TRUE(job.hasMatch()) << recorder.output.toStdString();
-    ::kill(pid_t(job.captured(1).toLongLong()), SIGKILL);
+    const qint64 jobPid = printedPid(recorder.output, "job");
+    ASSERT_NE(jobPid, 0) << recorder.output.toStdString();
+    EXPECT_FALSE(processGone(jobPid)); // the run did not wait for the job
+    ::kill(pid_t(jobPid), SIGKILL);
 
     EXPECT_TRUE(recorder.output.startsWith(QStringLiteral("start\n")));
     EXPECT_EQ(recorder.end->status, 0);
     EXPECT_FALSE(recorder.end->stopped);
+    // The second after the shell's exit, for a job that merely holds the output.
     EXPECT_GE(recorder.end->seconds, 0.9);
-    EXPECT_LT(recorder.end->seconds, 5.0); // the job would have held it for 30 s
     EXPECT_GE(waited, 0.9);
-    EXPECT_LT(waited, 5.0);
 }
 
 TEST(CommandRun, StopTwiceSendsTermThenKillAndReportsStopped)
@@ -161,15 +176,17 @@ TEST(CommandRun, StopTwiceSendsTermThenKillAndReportsStopped)
     Recorder recorder;
     recorder.attach(run);
     ASSERT_TRUE(run.start());
-    ASSERT_TRUE(waitUntil([&] { return recorder.output.contains(QStringLiteral("ready")); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return recorder.output.contains(QStringLiteral("ready")); }, longWaitMs));
     run.stop();
-    ASSERT_TRUE(waitUntil([&] { return recorder.output.contains(QStringLiteral("got-term")); }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return recorder.output.contains(QStringLiteral("got-term")); }, longWaitMs));
     // Still running after the first request.
     QCoreApplication::processEvents();
     EXPECT_FALSE(recorder.end.has_value());
     EXPECT_TRUE(run.isRunning());
     run.stop();
-    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }));
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }, longWaitMs));
     EXPECT_TRUE(recorder.end->stopped);
     EXPECT_EQ(recorder.end->status, SIGKILL);
 }
@@ -180,11 +197,56 @@ TEST(CommandRun, StopOnceTerminatesAnOrdinaryCommand)
     Recorder recorder;
     recorder.attach(run);
     ASSERT_TRUE(run.start());
-    ASSERT_TRUE(waitUntil([&] { return recorder.output.contains(QStringLiteral("ready")); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return recorder.output.contains(QStringLiteral("ready")); }, longWaitMs));
     run.stop();
-    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }));
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }, longWaitMs));
     EXPECT_TRUE(recorder.end->stopped);
     EXPECT_EQ(recorder.end->status, SIGTERM);
+}
+
+// Both ends of a pipeline print their process ids (the first on the shared error stream) and
+// then wait for ever.
+const QString endlessPipeline = QStringLiteral(
+    "sh -c 'echo first:$$ >&2; exec tail -f /dev/null' | sh -c 'echo second:$$; exec cat'");
+
+TEST(CommandRun, StopEndsEveryProcessOfAPipeline)
+{
+    CommandRun run(sh(endlessPipeline));
+    Recorder recorder;
+    recorder.attach(run);
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(waitUntil([&] {
+        return printedPid(recorder.output, "first") && printedPid(recorder.output, "second");
+    }));
+    const qint64 first = printedPid(recorder.output, "first");
+    const qint64 second = printedPid(recorder.output, "second");
+    run.stop();
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }, longWaitMs));
+    EXPECT_TRUE(recorder.end->stopped);
+    EXPECT_TRUE(waitUntil([&] { return processGone(first) && processGone(second); }, longWaitMs));
+    // Whatever the check saw, nothing may linger after the test.
+    ::kill(pid_t(first), SIGKILL);
+    ::kill(pid_t(second), SIGKILL);
+}
+
+// A process of the pipeline that ignores SIGTERM keeps the output open after the shell died; the
+// run still ends, a second later, and takes that process with it.
+TEST(CommandRun, StoppedCommandLeavesNoProcessThatIgnoresTerm)
+{
+    CommandRun run(sh(QStringLiteral("sh -c 'trap \"\" TERM; echo stubborn:$$; "
+                                     "while :; do sleep 0.05; done' | cat")));
+    Recorder recorder;
+    recorder.attach(run);
+    ASSERT_TRUE(run.start());
+    ASSERT_TRUE(
+        waitUntil([&] { return printedPid(recorder.output, "stubborn") != 0; }, longWaitMs));
+    const qint64 stubborn = printedPid(recorder.output, "stubborn");
+    run.stop();
+    ASSERT_TRUE(waitUntil([&] { return recorder.end.has_value(); }, longWaitMs));
+    EXPECT_TRUE(recorder.end->stopped);
+    EXPECT_TRUE(waitUntil([&] { return processGone(stubborn); }, longWaitMs));
+    ::kill(pid_t(stubborn), SIGKILL);
 }
 
 TEST(CommandRun, StopAfterTheEndDoesNothing)
@@ -234,7 +296,7 @@ TEST(CommandRun, DestroyedRunNeverCallsBackAndEndsItsChild)
         // Let the output reach the queue, but not the main thread.
         QThread::msleep(100);
     }
-    EXPECT_TRUE(waitUntil([&] { return processGone(pid); }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return processGone(pid); }, longWaitMs));
     waitUntil([] { return false; }, 200);
     EXPECT_FALSE(calledBack);
 }
@@ -248,10 +310,10 @@ TEST(CommandRun, DestroyedRunKillsAChildThatIgnoresTerm)
         bool ready = false;
         run.onOutput = [&](const QString &) { ready = true; };
         ASSERT_TRUE(run.start());
-        ASSERT_TRUE(waitUntil([&] { return ready; }));
+        ASSERT_TRUE(waitUntil([&] { return ready; }, longWaitMs));
         pid = run.processId();
     }
-    EXPECT_TRUE(waitUntil([&] { return processGone(pid); }, 4000));
+    EXPECT_TRUE(waitUntil([&] { return processGone(pid); }, longWaitMs));
 }
 
 }

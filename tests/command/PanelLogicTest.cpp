@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace
 {
 
@@ -162,6 +165,58 @@ TEST(OutputQueue, FindsLineFeedsAndDropsAcrossRuns)
     const OutputQueue::Run front = queue.takeFront(10, 10);
     EXPECT_EQ(front.text, "d\nef");
     EXPECT_EQ(front.tint, OutputTint::Label);
+}
+
+// Everything a queue holds, as (colour, text) pairs.
+std::vector<std::pair<OutputTint, QString>> drain(OutputQueue &queue)
+{
+    std::vector<std::pair<OutputTint, QString>> runs;
+    while (!queue.isEmpty()) {
+        OutputQueue::Run run = queue.takeFront(1'000'000, 1'000'000);
+        runs.emplace_back(run.tint, run.text);
+    }
+    return runs;
+}
+
+// Only the newest command output stays, from a line start; command lines and summaries stay.
+TEST(OutputQueue, KeepOutputTailTable)
+{
+    using Runs = std::vector<std::pair<OutputTint, QString>>;
+    const auto label = OutputTint::Label;
+    const auto grey = OutputTint::Secondary;
+    const struct {
+        const char *why;
+        Runs before;
+        qsizetype lines;
+        qsizetype units;
+        Runs after;
+    } cases[] = {
+        { "the last two lines", { { label, "1\n2\n3\n4\n" } }, 2, 100, { { label, "3\n4\n" } } },
+        { "an unfinished line counts with the one before it", { { label, "1\n2\n3\n4" } }, 1, 100,
+            { { label, "3\n4" } } },
+        { "all of it fits", { { label, "1\n2\n" } }, 5, 100, { { label, "1\n2\n" } } },
+        { "the unit cap starts at the next line start", { { label, "aaaa\nbb\ncc\n" } }, 100, 8,
+            { { label, "bb\ncc\n" } } },
+        { "a line longer than the cap keeps its end", { { label, "abcdefgh" } }, 100, 3,
+            { { label, "fgh" } } },
+        { "other colours stay where they are",
+            { { label, "old\n" }, { grey, "$ yes\n" }, { label, "y\ny\ny\n" } }, 2, 100,
+            { { grey, "$ yes\n" }, { label, "y\ny\n" } } },
+        { "the tail spans runs", { { label, "a\nb\n" }, { grey, "$ x\n" }, { label, "c\n" } }, 2,
+            100, { { label, "b\n" }, { grey, "$ x\n" }, { label, "c\n" } } },
+    };
+    for (const auto &row : cases) {
+        SCOPED_TRACE(row.why);
+        OutputQueue queue;
+        for (const auto &[tint, text] : row.before)
+            queue.push(text, tint);
+        queue.keepOutputTail(row.lines, row.units);
+        qsizetype size = 0;
+        for (const auto &run : row.after)
+            size += run.second.size();
+        EXPECT_EQ(queue.size(), size);
+        EXPECT_EQ(drain(queue), row.after);
+    }
 }
 
 TEST(AppendBudget, FollowsTheMeasuredCostWithinBounds)

@@ -61,6 +61,21 @@ TEST_F(DefaultsTest, ZeroStandsForMissingAndIndentIsClamped)
     EXPECT_EQ(Defaults::indentWidth(), 1);
 }
 
+TEST_F(DefaultsTest, StoredValuesOutsideTheirRangeAreClamped)
+{
+    // A font size of 1e308 left the editor's text invisible.
+    const std::vector<std::pair<QVariant, double>> sizes {
+        { 1e308, 48 }, { QStringLiteral("1e308"), 48 }, { 3.0, 8 }, { -4.0, 11 },
+        { QStringLiteral("nan"), 11 }, { QStringLiteral("inf"), 11 }, { 47.5, 47.5 },
+    };
+    for (const auto &[stored, read] : sizes) {
+        Defaults::set(Defaults::FontSize, stored);
+        EXPECT_DOUBLE_EQ(Defaults::fontSize(), read) << stored.toString().toStdString();
+    }
+    Defaults::set(Defaults::IndentWidth, QStringLiteral("1e308"));
+    EXPECT_EQ(Defaults::indentWidth(), 2);
+}
+
 TEST_F(DefaultsTest, ValuesReadBackFromTheFileAsText)
 {
     // What an earlier run left on disk: the INI store keeps types only as words.

@@ -51,6 +51,12 @@ TEST(GitParsers, CommitListsKeepSubjectsWholeAndSkipBadRecords)
     }
     EXPECT_EQ(
         GitParsers::commits(QString(rs + "aaa" + us + "A" + us + "a@x" + us + "12\n")).size(), 0);
+    // A hash goes back to git later: anything but hex digits could read as an option there.
+    for (const char *hash : { "", "--output=x", "a1z" }) {
+        const QString bad = rs + hash + us + "B" + us + "b@x" + us + "1700000000" + us + "bad\n";
+        EXPECT_EQ(GitParsers::commits(good + bad + good).size(), 2) << hash;
+        EXPECT_TRUE(GitParsers::revisions(QString(rs + hash + us + "10" + us + "s\nf\n")).isEmpty());
+    }
     EXPECT_EQ(GitParsers::commits(QString(rs + "a" + us + "A" + us + "e" + us + "1.5" + us + "s"))
                   .front()
                   .date.toMSecsSinceEpoch(),

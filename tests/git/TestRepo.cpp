@@ -57,7 +57,7 @@ QByteArray TestRepo::git(const QStringList &arguments, const QByteArray &input)
 
 QByteArray fixture(const QString &name)
 {
-    const QString folder = QFileInfo(QString::fromUtf8(__FILE__)).absolutePath();
+    const QString folder = QStringLiteral(QUILLMAR_TESTS_DIR "/git");
     const QByteArray bytes = testsupport::readFile(folder + QStringLiteral("/fixtures/") + name);
     EXPECT_FALSE(bytes.isEmpty()) << "missing fixture " << name.toStdString();
     return bytes;

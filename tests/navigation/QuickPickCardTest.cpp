@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPointer>
@@ -121,10 +122,15 @@ TEST_F(QuickPickCardTest, ArrowsMoveWithinTheRowsAndReturnChooses)
     EXPECT_TRUE(closed());
 }
 
+// A query that fits no file says so in a line where the list would be.
 TEST_F(QuickPickCardTest, ReturnWithNoRowsDoesNothingAndEscapeCancels)
 {
     open({ "a" });
+    EXPECT_FALSE(card->noMatchLine()->isVisibleTo(card));
     type("q");
+    EXPECT_FALSE(card->table()->isVisibleTo(card));
+    EXPECT_TRUE(card->noMatchLine()->isVisibleTo(card));
+    EXPECT_EQ(card->noMatchLine()->text(), "No matching files");
     key(Qt::Key_Return);
     EXPECT_TRUE(events.isEmpty());
     EXPECT_FALSE(card.isNull());

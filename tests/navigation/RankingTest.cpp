@@ -99,3 +99,14 @@ TEST(Ranking, EqualScoresKeepListOrderAcrossTheCut)
     expected += firstIndexes(199);
     EXPECT_EQ(rank(u"readme", lowerNames, lowerPaths), expected);
 }
+
+// Equal names: the header at the top of include/ before the one deep in asm-generic/, and the
+// shorter of two equally deep paths, whatever the list order.
+TEST(Ranking, EqualScoresPreferShallowerThenShorterPaths)
+{
+    const QStringList lowerPaths = names({ u"arch/x86/include/asm-generic/unistd.h",
+        u"include/asm-generic/unistd.h", u"include/unistd.h", u"tools/unistd.h", u"lib/unistd.h" });
+    const QStringList lowerNames
+        = names({ u"unistd.h", u"unistd.h", u"unistd.h", u"unistd.h", u"unistd.h" });
+    EXPECT_EQ(rank(u"unistd", lowerNames, lowerPaths), QList<int>({ 4, 3, 2, 1, 0 }));
+}

@@ -40,6 +40,7 @@ protected:
     {
         run = std::make_unique<SearchRun>(
             SearchCommand::grepProgram(), SearchCommand::localArguments(query), dir.path());
+        run->setLocale(SearchCommand::localLocale());
         runToEnd();
     }
     void runToEnd()
@@ -93,25 +94,63 @@ TEST_F(SearchRunTest, HeavyAndHiddenFoldersAreSkipped)
         hitPaths(), QSet<QString>({ "src/x.txt", ".hidden/h.txt", ".DS_Store", "builds/y.txt" }));
 }
 
-TEST_F(SearchRunTest, LinesThatAreNotUtf8StillMatch)
+// Case-insensitive search folds non-ASCII capitals, lines that are not UTF-8 are still searched,
+// and a binary file's lines are not hits.
+TEST_F(SearchRunTest, CaseFoldingInvalidUtf8AndBinaryFiles)
 {
-    writeFile(dir, "latin1.txt", "caf\xe9 needle\n");
+    ASSERT_NE(SearchCommand::localLocale(), "C") << "this machine has no UTF-8 locale";
+    writeFile(dir, "german.txt",
+        "\xc3\x9c"
+        "ber alles\nnothing\n"); // "Über"
+    writeFile(dir, "latin1.txt",
+        "caf\xe9 needle\n\xdc"
+        "ber latin\n");
+    writeFile(dir, "program.bin",
+        QByteArray("needle \xc3\xbc"
+                   "ber")
+            + '\0' + "\x01\x02\n");
+    search({ QString::fromUtf8("\xc3\xbc"
+                               "ber"),
+        false, false }); // "über"
+    ASSERT_EQ(hits.size(), 1);
+    EXPECT_EQ(hits[0],
+        (SearchHit { "german.txt", 1,
+            QString::fromUtf8("\xc3\x9c"
+                              "ber alles") }));
+
+    hits.clear(), ending.reset();
     search({ "needle", false, false });
     ASSERT_EQ(hits.size(), 1);
+    EXPECT_EQ(hits[0].path, "latin1.txt");
     EXPECT_EQ(hits[0].text, QString::fromUtf8("caf\xef\xbf\xbd needle"));
 }
 
-TEST_F(SearchRunTest, NoMatchIsCompleteAndAGrepErrorIsAFailure)
+TEST_F(SearchRunTest, NoMatchIsCompleteAndARefusedPatternSaysWhy)
 {
     writeFile(dir, "a.txt", "text\n");
     search({ "absent", false, false });
     EXPECT_EQ(*ending, SearchRun::Ending::Complete);
     EXPECT_TRUE(hits.isEmpty());
 
-    // An unbalanced parenthesis makes grep exit with status 2.
+    // An unbalanced parenthesis makes grep exit with status 2 and say so.
     ending.reset();
     search({ "(", false, true });
+    EXPECT_EQ(*ending, SearchRun::Ending::InvalidPattern);
+    EXPECT_EQ(run->problem().toStdString(), "Unmatched ( or \\(");
+
+    // Status 2 for an unreadable file is no verdict on the pattern.
+    run = std::make_unique<SearchRun>("/bin/sh",
+        QStringList { "-c", "echo \"$0: ./secret: Permission denied\" >&2; exit 2" }, dir.path());
+    ending.reset();
+    runToEnd();
     EXPECT_EQ(*ending, SearchRun::Ending::Failed);
+}
+
+TEST(SearchLocaleTest, TheFirstUtf8LocaleTheMachineHas)
+{
+    EXPECT_EQ(SearchCommand::firstUtf8Locale({ "xx_NONE.UTF-8", "POSIX", "C.UTF-8" }), "C.UTF-8");
+    EXPECT_EQ(SearchCommand::firstUtf8Locale({ "xx_NONE.UTF-8", "POSIX" }), "C");
+    EXPECT_EQ(SearchCommand::firstUtf8Locale({}), "C");
 }
 
 TEST_F(SearchRunTest, AProgramThatCannotStartFailsFromTheEventLoop)
@@ -185,15 +224,17 @@ TEST(SearchSummaryTest, Texts)
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     using Ending = SearchRun::Ending;
     EXPECT_EQ(SearchRun::progressText(1234, english), "Searching… 1,234 so far");
-    EXPECT_EQ(SearchRun::summaryText(Ending::Complete, 0, 0, english), "No results");
-    EXPECT_EQ(SearchRun::summaryText(Ending::Failed, 0, 0, english),
+    EXPECT_EQ(SearchRun::summaryText(Ending::Complete, 0, 0, {}, english), "No results");
+    EXPECT_EQ(SearchRun::summaryText(Ending::Failed, 0, 0, {}, english),
         "Couldn't search. Is the machine reachable?");
-    EXPECT_EQ(SearchRun::summaryText(Ending::Complete, 1, 1, english), "1 match in 1 file");
+    EXPECT_EQ(SearchRun::summaryText(Ending::InvalidPattern, 0, 0, "Unmatched [", english),
+        "Invalid pattern: Unmatched [");
+    EXPECT_EQ(SearchRun::summaryText(Ending::Complete, 1, 1, {}, english), "1 match in 1 file");
     EXPECT_EQ(
-        SearchRun::summaryText(Ending::Complete, 1500, 2, english), "1,500 matches in 2 files");
-    EXPECT_EQ(SearchRun::summaryText(Ending::Capped, 2000, 1, english),
+        SearchRun::summaryText(Ending::Complete, 1500, 2, {}, english), "1,500 matches in 2 files");
+    EXPECT_EQ(SearchRun::summaryText(Ending::Capped, 2000, 1, {}, english),
         "The first 2,000 matches, in 1 file. Be more specific.");
-    EXPECT_EQ(SearchRun::summaryText(Ending::Capped, 2000, 1200, english),
+    EXPECT_EQ(SearchRun::summaryText(Ending::Capped, 2000, 1200, {}, english),
         "The first 2,000 matches, in 1,200 files. Be more specific.");
 }
 

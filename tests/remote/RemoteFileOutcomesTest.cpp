@@ -62,6 +62,10 @@ TEST(RemoteFileOutcomes, SaveOutcomeTable)
             std::nullopt,
             "Couldn't save: The machine's key has changed. This could be an attack; nothing was "
             "sent." },
+        // A key not seen yet is trusted from the pane: the note says so.
+        { { 255, "", "Host key verification failed.\n" }, SaveStatus::failed, std::nullopt,
+            "Couldn't save: This machine hasn't been seen before. Click the machine in the Remote "
+            "pane to trust its key" },
     };
     for (const SaveCase &c : cases) {
         const SaveOutcome outcome

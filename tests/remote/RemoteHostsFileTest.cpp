@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -12,7 +13,8 @@ namespace
 
 struct DecodeCase {
     const char *json;
-    std::optional<QList<RemoteHost>> hosts;
+    QList<RemoteHost> hosts;
+    int unreadable = 0;
 };
 
 TEST(RemoteHostsFile, DecodeTable)
@@ -20,28 +22,37 @@ TEST(RemoteHostsFile, DecodeTable)
     const auto none = std::nullopt;
     const std::vector<DecodeCase> cases = {
         { R"([{"name":"Web","destination":"me@web","port":2200,"folders":["/srv","~"]}])",
-            QList<RemoteHost> { { "Web", "me@web", 2200, { "/srv", "~" } } } },
-        { R"([{"name":"Old","destination":"box","folder":"/etc"}])",
-            QList<RemoteHost> { { "Old", "box", none, { "/etc" } } } },
+            { { "Web", "me@web", 2200, { "/srv", "~" } } } },
+        { R"([{"name":"Old","destination":"box","folder":"/etc"}])", { { "Old", "box", none, { "/etc" } } } },
         { R"([{"name":"Both","destination":"box","folder":"/etc","folders":["/srv"]}])",
-            QList<RemoteHost> { { "Both", "box", none, { "/srv" } } } },
+            { { "Both", "box", none, { "/srv" } } } },
         { R"([{"name":"Empty","destination":"box","folders":[],"folder":"/etc"}])",
-            QList<RemoteHost> { { "Empty", "box", none, { "/etc" } } } },
-        { R"([{"name":"Mixed","destination":"box","folders":["/a",3]}])",
-            QList<RemoteHost> { { "Mixed", "box", none, { "~" } } } },
-        { R"([{"name":"Bare","destination":"box","port":null}])",
-            QList<RemoteHost> { { "Bare", "box", none, { "~" } } } },
-        { R"([])", QList<RemoteHost> {} },
-        { R"([{"name":"A","destination":"a"},{"destination":"b"}])", none },
-        { R"([{"name":"A","destination":7}])", none },
-        { R"([{"name":"A","destination":"a","port":"22"}])", none },
-        { R"([{"name":"A","destination":"a","port":22.5}])", none },
-        { R"([3])", none },
-        { R"({"name":"A","destination":"a"})", none },
-        { "not json", none },
+            { { "Empty", "box", none, { "/etc" } } } },
+        { R"([{"name":"Mixed","destination":"box","folders":["/a",3]}])", { { "Mixed", "box", none, { "~" } } } },
+        { R"([{"name":"Bare","destination":"box","port":null}])", { { "Bare", "box", none, { "~" } } } },
+        { R"([])", {} },
+        // One bad entry no longer spoils the others.
+        { R"([{"name":"A","destination":"a"},{"destination":"b"}])", { { "A", "a", none, { "~" } } }, 1 },
+        { R"([{"name":"A","destination":7},{"name":"B","destination":"b"}])", { { "B", "b", none, { "~" } } }, 1 },
+        { R"([{"name":"A","destination":"a","port":"22"}])", {}, 1 },
+        { R"([{"name":"A","destination":"a","port":22.5}])", {}, 1 },
+        { R"([{"name":"A","destination":"a","port":0}])", {}, 1 },
+        { R"([{"name":"A","destination":"a","port":65536}])", {}, 1 },
+        // ssh would read these as options or as something else than one machine.
+        { R"([{"name":"A","destination":"-oProxyCommand=touch /tmp/x"}])", {}, 1 },
+        { R"([{"name":"A","destination":"two words"}])", {}, 1 },
+        { R"([3, {"name":"B","destination":"b"}])", { { "B", "b", none, { "~" } } }, 1 },
     };
-    for (const DecodeCase &c : cases)
-        EXPECT_EQ(decodeHosts(c.json), c.hosts) << c.json;
+    for (const DecodeCase &c : cases) {
+        const HostsRead read = decodeHosts(c.json);
+        EXPECT_TRUE(read.isList) << c.json;
+        EXPECT_EQ(read.hosts, c.hosts) << c.json;
+        EXPECT_EQ(read.unreadable.size(), c.unreadable) << c.json;
+        EXPECT_EQ(read.problems.size(), c.unreadable) << c.json;
+    }
+    EXPECT_FALSE(decodeHosts(R"({"name":"A","destination":"a"})").isList);
+    EXPECT_FALSE(decodeHosts("not json").isList);
+    EXPECT_TRUE(decodeHosts("").isList);
 }
 
 TEST(RemoteHostsFile, EncodingIsPrettySortedAndWritesOnlyFoldersAndAPortWhenThereIsOne)
@@ -106,9 +117,44 @@ TEST_F(RemoteHostsHome, SavingCreatesTheFolderAndLeavesNoTemporaryFile)
 
 TEST_F(RemoteHostsHome, MissingOrBrokenFilesLoadAsAnEmptyList)
 {
-    EXPECT_TRUE(loadHosts().isEmpty());
+    QString note = "stale";
+    EXPECT_TRUE(loadHosts(&note).isEmpty());
+    EXPECT_EQ(note, "");
     testsupport::writeFile(home, ".quillmar/remotes.json", R"([{"name":"A"}])");
     EXPECT_TRUE(loadHosts().isEmpty());
+}
+
+TEST_F(RemoteHostsHome, AnIllTypedEntryIsSkippedNamedAndKeptInTheFile)
+{
+    // Once, one such entry emptied the list and the next change wrote back only the new machine.
+    testsupport::writeFile(home, ".quillmar/remotes.json",
+        R"([{"name":"Web","destination":"web"},{"name":"Db","destination":"db","port":"5432"},)"
+        R"({"name":"Ci","destination":"ci","folders":["/srv"]}])");
+    QString note;
+    QList<RemoteHost> hosts = loadHosts(&note);
+    ASSERT_EQ(hosts.size(), 2);
+    EXPECT_EQ(hosts[1].name, "Ci");
+    EXPECT_TRUE(note.contains("connection 2 (Db)")) << note.toStdString();
+    hosts << RemoteHost { "New", "new", std::nullopt, { "~" } };
+    QString error;
+    ASSERT_TRUE(saveHosts(hosts, &error)) << error.toStdString();
+    const HostsRead again = decodeHosts(testsupport::readFile(remotesFile()));
+    EXPECT_EQ(again.hosts, hosts);
+    ASSERT_EQ(again.unreadable.size(), 1);
+    EXPECT_EQ(again.unreadable[0].toObject().value("port").toString(), "5432");
+}
+
+TEST_F(RemoteHostsHome, AFileThatIsNoListIsNeitherUsedNorReplaced)
+{
+    const QByteArray broken = R"([{"name":"Web","destination":"web"},])";
+    testsupport::writeFile(home, ".quillmar/remotes.json", broken);
+    QString note;
+    EXPECT_TRUE(loadHosts(&note).isEmpty());
+    EXPECT_TRUE(note.contains("remotes.json")) << note.toStdString();
+    QString error;
+    EXPECT_FALSE(saveHosts({ { "New", "new", std::nullopt, { "~" } } }, &error));
+    EXPECT_TRUE(error.contains("left as it is")) << error.toStdString();
+    EXPECT_EQ(testsupport::readFile(remotesFile()), broken);
 }
 
 TEST_F(RemoteHostsHome, AFolderThatCannotBeMadeIsReported)

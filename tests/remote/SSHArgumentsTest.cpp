@@ -10,7 +10,7 @@ namespace
 {
 
 const QStringList sharedOptions { "-o", "BatchMode=yes", "-o", "ConnectTimeout=10", "-o",
-    "ServerAliveInterval=15", "-o", "ControlMaster=auto", "-o", "ControlPersist=10m", "-o",
+    "ServerAliveInterval=5", "-o", "ServerAliveCountMax=3", "-o", "ControlMaster=auto", "-o", "ControlPersist=10m", "-o",
     "ControlPath=/tmp/quillmar-ssh-501/%C" };
 
 struct ArgumentCase {
@@ -36,7 +36,7 @@ TEST(SSHArguments, SSHArgumentsTable)
     EXPECT_EQ(sshArguments(QStringLiteral("me@box"), 2222, command,
                   QStringLiteral("/tmp/quillmar-ssh-501"), false)
                   .size(),
-        16);
+        18);
 }
 
 TEST(SSHArguments, ControlArgumentsTable)

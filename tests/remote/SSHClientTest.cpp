@@ -140,6 +140,37 @@ TEST_F(SSHClientTest, AnUnknownKeyFailsInBatchModeUntilTheUserTrustsIt)
     EXPECT_TRUE(testsupport::readFile(server.knownHostsFile()).contains(key));
 }
 
+// A name from the ssh configuration is scanned at the host and port it stands for.
+TEST_F(SSHClientTest, AConfigurationAliasWithAnUnknownKeyCanBeTrusted)
+{
+    server.forgetHostKey();
+    const auto ssh = std::make_shared<SSHClient>(
+        RemoteHost { QStringLiteral("alias"), server.alias(), std::nullopt, { QStringLiteral("~") } });
+    EXPECT_EQ(classifyFailure(runOn(*ssh, QStringLiteral("echo hi"))),
+        (SSHFailure { Kind::unknownHostKey, {} }));
+    std::function<void()> trust;
+    Awaited<SSHResult> reconnected;
+    startTrust(ssh,
+        { [](const QString &note) { ADD_FAILURE() << note.toStdString(); },
+            [&](const CardText &, std::function<void()> onTrust) { trust = onTrust; },
+            [&] { ssh->run("echo hi", std::nullopt, commandOutputLimit, reconnected.callback()); } });
+    ASSERT_TRUE(waitUntil([&] { return bool(trust); }, 15000));
+    trust();
+    ASSERT_TRUE(reconnected.wait());
+    EXPECT_EQ(reconnected.value->stdout, "hi\n") << reconnected.value->stderr.toStdString();
+}
+
+TEST(HostTrust, ScanTargetFollowsTheConfiguration)
+{
+    const QByteArray resolved = "user me\nhostname 10.0.0.7\nport 2222\nbatchmode no\n";
+    EXPECT_EQ(scanTarget(resolved, "web", std::nullopt), (ScanTarget { "10.0.0.7", 2222 }));
+    EXPECT_EQ(scanTarget("hostname box\nport 22\n", "me@web", 2200),
+        (ScanTarget { "box", std::nullopt }));
+    // ssh answered nothing: the destination's own host part and port.
+    EXPECT_EQ(scanTarget({}, "me@web", 2200), (ScanTarget { "web", 2200 }));
+    EXPECT_EQ(resolveArguments("me@web", 2200), (QStringList { "-G", "-p", "2200", "me@web" }));
+}
+
 TEST_F(SSHClientTest, AMachineWhoseKeyCannotBeReadGetsANote)
 {
     const auto ssh = client(SshServerFixture::freePort());

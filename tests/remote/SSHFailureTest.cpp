@@ -51,6 +51,20 @@ TEST(SSHFailure, ClassifyFailureTable)
         { 255, "Warning: only a warning\n", SSHFailure { Kind::other, "Warning: only a warning" } },
         { 255, "Couldn't run ssh: No such file or directory",
             SSHFailure { Kind::other, "Couldn't run ssh: No such file or directory" } },
+        // A link that dropped under a run speaks in ssh's internals; the user reads plain words.
+        { 255, "mux_client_request_session: read from master failed: Broken pipe\n",
+            SSHFailure { Kind::unreachable, "The machine stopped answering" } },
+        { 255, "Timeout, server 127.0.0.1 not responding.\n",
+            SSHFailure { Kind::unreachable, "The machine stopped answering" } },
+        { 255, "Connection to 127.0.0.1 closed by remote host.\n",
+            SSHFailure { Kind::unreachable, "The machine stopped answering" } },
+        { 255, "client_loop: send disconnect: Broken pipe\n",
+            SSHFailure { Kind::unreachable, "The machine stopped answering" } },
+        // After the shared connection died, ssh tried one of its own, which timed out too.
+        { 255,
+            "mux_client_request_session: read from master failed: Broken pipe\n"
+            "Connection timed out during banner exchange\n",
+            SSHFailure { Kind::unreachable, "The machine stopped answering" } },
     };
     for (const FailureCase &c : cases)
         EXPECT_EQ(classifyFailure({ c.status, {}, c.stderr }), c.failure)
@@ -70,6 +84,7 @@ TEST(SSHFailure, ShortFailureTextTable)
         { "Host key verification failed.", "Host key verification failed" },
         { "ssh: something else entirely", "something else entirely" },
         { "\n \n", "Couldn't connect" },
+        { "The machine stopped answering", "Stopped answering" },
     };
     for (const auto &[text, message] : cases)
         EXPECT_EQ(shortFailureText(text), message) << text.toStdString();

@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
+#include <QApplication>
 #include <QTest>
+#include <QToolButton>
 
 #include <memory>
 
@@ -121,6 +123,12 @@ TEST_F(SSHViewTest, ConnectingShowsEachFolderAndWhichOneIsMissing)
     view->reloadHosts();
     EXPECT_FALSE(view->notice()->isHidden());
     EXPECT_TRUE(view->outline()->isHidden());
+    // The header and its + stay at the top of a tall, empty pane, the notice just under them.
+    view->resize(320, 900);
+    QApplication::processEvents();
+    const int plusTop = view->addButton()->mapTo(view.get(), QPoint(0, 0)).y();
+    EXPECT_LT(plusTop, 30);
+    EXPECT_LT(view->notice()->mapTo(view.get(), QPoint(0, 0)).y(), 60);
 }
 
 TEST_F(SSHViewTest, FoldersListOverSshAndFilesOpenAsPreviewOrToKeep)
@@ -153,9 +161,14 @@ TEST_F(SSHViewTest, FoldersListOverSshAndFilesOpenAsPreviewOrToKeep)
     EXPECT_EQ(list->items().front()->host.folders.back(), home + "/code/a");
     const QModelIndex added = child(hostRow(), home + "/code/a");
     ASSERT_TRUE(added.isValid());
+    // What was open stays open, and what was listed stays listed.
+    EXPECT_TRUE(view->outline()->isExpanded(hostRow()));
+    EXPECT_TRUE(view->outline()->isExpanded(code));
+    EXPECT_EQ(names(code), (QStringList { "a", ".env", "b.txt" }));
     ASSERT_TRUE(trigger(added, "Remove Folder"));
     EXPECT_FALSE(child(hostRow(), home + "/code/a").isValid());
     EXPECT_EQ(list->items().front()->host.folders.size(), 3);
+    EXPECT_TRUE(view->outline()->isExpanded(code));
 }
 
 TEST_F(SSHViewTest, OpenFoldersOpenAgainAfterTheNextLaunchConnects)

@@ -281,12 +281,25 @@ bool SshServerFixture::launch(QString *error)
                 "[127.0.0.1]:" + QByteArray::number(ports[0]) + ' ' + key
                     + "\n[127.0.0.1]:" + QByteArray::number(ports[1]) + ' ' + key + '\n',
                 QFile::ReadOwner | QFile::WriteOwner);
+            addAlias();
             return true;
         }
         stopServer();
     }
     *error = QStringLiteral("sshd did not listen; see its log in ") + dir;
     return false;
+}
+
+// A name only the client configuration knows, as a user's ~/.ssh/config would give one.
+void SshServerFixture::addAlias()
+{
+    const QByteArray block = "Host " + alias().toUtf8() + "\n  HostName 127.0.0.1\n  Port "
+        + QByteArray::number(ports[0]) + "\n  User " + account.toUtf8() + '\n';
+    for (const char *name : { "ssh.conf", "ssh-wrong-key.conf" }) {
+        QFile config(folder.filePath(QString::fromLatin1(name)));
+        if (config.open(QIODevice::Append))
+            config.write(block);
+    }
 }
 
 void SshServerFixture::stopServer()

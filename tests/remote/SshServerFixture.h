@@ -28,6 +28,8 @@ public:
     int secondPort() const { return ports[1]; }
     QString user() const { return account; }
     QString destination() const; // user@127.0.0.1
+    // A name from the client configuration that stands for the server's first port and user.
+    QString alias() const { return QStringLiteral("quillmar-test-box"); }
     // The account's home folder: the remote files of the tests.
     QString home() const;
     QString path(const QString &relative) const { return home() + '/' + relative; }
@@ -54,6 +56,7 @@ public:
 private:
     bool makeKeysAndConfiguration(QString *error);
     bool launch(QString *error);
+    void addAlias();
     void stopServer();
 
     QTemporaryDir folder;
