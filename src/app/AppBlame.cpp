@@ -3,6 +3,7 @@
 
 #include "chrome/InlineCard.h"
 #include "chrome/StatusBarView.h"
+#include "chrome/StatusTexts.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
 #include "chrome/HoverCards.h"
@@ -51,7 +52,7 @@ void AppDelegate::updateCaretBlame()
         clearBlameDisplay();
         return;
     }
-    const int line = document->textView->textCursor().blockNumber() + 1;
+    const int line = statusLine(document->textView->textCursor());
     if (blameLine != line) {
         setAnnotation(document, std::nullopt);
         blameLine = line;
@@ -69,11 +70,11 @@ void AppDelegate::showCaretBlame()
     if (!document || !document->textView || document->historyIndex || !document->blame)
         return;
     const QTextCursor cursor = document->textView->textCursor();
-    blameInfo = document->blame->lookup(cursor.blockNumber() + 1).shownInfo();
+    blameInfo = document->blame->lookup(statusLine(cursor)).shownInfo();
     const QDateTime now = QDateTime::currentDateTime();
     statusBar->setBlame(blameInfo ? blameStatusText(*blameInfo, now) : QString());
     if (blameInfo && !blameInfo->isUncommitted() && Defaults::inlineBlame())
-        setAnnotation(document, EditorTextView::Annotation { blameAnnotationText(*blameInfo, now), cursor.position() });
+        setAnnotation(document, EditorTextView::Annotation { blameAnnotationText(*blameInfo, now), cursor.selectionStart() });
     else
         setAnnotation(document, std::nullopt);
 }

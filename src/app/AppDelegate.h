@@ -31,6 +31,7 @@ struct JournalRecord;
 class BlameHoverCard;
 class EditorHost;
 class EditorTextView;
+class FileHoverCard;
 class HoverCards;
 class LineNumberGutter;
 class PaintScheduler;
@@ -354,6 +355,7 @@ private:
     void refreshTabStrip();
     void editorScrolled();
     void hoverTab(std::optional<int> index, QWidget *tab);
+    void showLastCommit(const OpenDocument &document, FileHoverCard *card);
     void documentsChanged();
     void installView(OpenDocument &document);
 

@@ -115,7 +115,9 @@ void AppDelegate::buildMenus()
     view->addSeparator();
     wrapAction = add(view, QStringLiteral("Word Wrap"), QKeySequence(QStringLiteral("Ctrl+Alt+Z")),
                      [this] { toggleSetting(Defaults::Wrap, true); });
-    add(view, QStringLiteral("Bigger"), QKeySequence(QStringLiteral("Ctrl++")), [this] { stepFontSize(1); });
+    // Ctrl+= too: most keyboards need Shift for "+", and most users leave it out.
+    add(view, QStringLiteral("Bigger"), QKeySequence(QStringLiteral("Ctrl++")), [this] { stepFontSize(1); })
+        ->setShortcuts({ QKeySequence(QStringLiteral("Ctrl++")), QKeySequence(QStringLiteral("Ctrl+=")) });
     add(view, QStringLiteral("Smaller"), QKeySequence(QStringLiteral("Ctrl+-")), [this] { stepFontSize(-1); });
     add(view, QStringLiteral("Actual Size"), QKeySequence(QStringLiteral("Ctrl+0")), [this] { stepFontSize(0); });
     view->addSeparator();

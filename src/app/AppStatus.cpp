@@ -55,7 +55,7 @@ void AppDelegate::refreshStatusBar()
     const DocumentPtr active = activeDocument();
     refreshRemoteIndicator(active);
     if (!active || !active->textView) {
-        statusBar->setTexts({}, statusRightText(Defaults::indentWidth(), std::nullopt, false));
+        statusBar->setTexts({}, {});
         clearBlameDisplay();
         return;
     }
@@ -65,7 +65,7 @@ void AppDelegate::refreshStatusBar()
     const QTextCursor cursor = caretView->textCursor();
     // Lines are the editor's blocks, so no copy of a large text is needed.
     const QTextBlock block = cursor.document()->findBlock(cursor.selectionStart());
-    const CaretPlace place { block.blockNumber() + 1, cursor.selectionStart() - block.position() + 1 };
+    const CaretPlace place { statusLine(cursor), cursor.selectionStart() - block.position() + 1 };
     statusBar->setTexts(caretText(place, cursor.selectionEnd() - cursor.selectionStart()),
                         statusRightText(Defaults::indentWidth(), statusEncoding(active->encoding),
                                         active->historyIndex.has_value()));

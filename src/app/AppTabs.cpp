@@ -12,10 +12,17 @@
 #include "editor/FindBar.h"
 #include "editor/LineNumberGutter.h"
 #include "editor/PaintScheduler.h"
+#include "git/GitParsers.h"
+#include "git/GitQueries.h"
+#include "git/GitRun.h"
 #include "navigation/ExplorerView.h"
 #include "navigation/FileListing.h"
+#include "remote/RemoteFileOutcomes.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QPointer>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextBlock>
@@ -114,8 +121,34 @@ void AppDelegate::hoverTab(std::optional<int> index, QWidget *tab)
         const QString path = document->remote ? document->remote->hostID + QLatin1Char(':') + document->remote->path
                                               : document->path();
         const QString text = document->text();
-        hoverCards->show(fileCardInfo(document->fileName(), path, text, document->isDirty),
-                         hoverCards->rectInWindow(anchor), Side::below);
+        FileHoverCard *card = hoverCards->show(fileCardInfo(document->fileName(), path, text, document->isDirty),
+                                               hoverCards->rectInWindow(anchor), Side::below);
+        showLastCommit(*document, card);
+    });
+}
+
+void AppDelegate::showLastCommit(const OpenDocument &document, FileHoverCard *card)
+{
+    std::optional<GitSource> source;
+    if (!document.remote && gitAvailable())
+        source = GitSource::local(QFileInfo(document.path()).absolutePath());
+    else if (document.remote && isHostAlive(document.remote->hostID))
+        if (const auto client = clientFor(document.remote->hostID))
+            source = GitSource::remote(RemoteRepo { client, remoteFolderOf(document.remote->path) });
+    if (!source || !card)
+        return;
+    const QString name = document.remote ? remoteFileName(document.remote->path) : document.fileName();
+    QPointer<FileHoverCard> shownCard = card;
+    QPointer<HoverCards> cards = hoverCards;
+    gitWork(*source, [source = *source, name, dirty = document.isDirty, shownCard, cards] {
+        const std::optional<LastCommit> commit = GitQueries::lastCommit(source, name);
+        if (!commit)
+            return;
+        const QString summary = GitParsers::lastCommitSummary(*commit, dirty);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [shownCard, cards, summary] {
+            if (cards && shownCard)
+                cards->setCommit(shownCard, summary);
+        }, Qt::QueuedConnection);
     });
 }
 

@@ -26,6 +26,8 @@ ActivityButton::ActivityButton(const QString &symbol, const QString &title, QWid
     setToolTip(title);
     setAccessibleName(title);
     activeMarker->setGeometry(0, markerInset, markerWidth, buttonSize.height() - 2 * markerInset);
+    // Filled with its own Window colour: left alone it would take the button's background role.
+    activeMarker->setBackgroundRole(QPalette::Window);
     activeMarker->setAutoFillBackground(true);
     activeMarker->hide();
     paintMarker();

@@ -13,7 +13,6 @@ namespace
 {
 
 constexpr qreal cornerRadius = 8;
-constexpr qreal backgroundOpacity = 0.96;
 constexpr int border = 1;
 // Text sits 10 points in from the card's edges, inside the 1-point border.
 constexpr int sideInset = 10;
@@ -153,7 +152,7 @@ void FileHoverCard::applyColours()
 
 void FileHoverCard::paintEvent(QPaintEvent *)
 {
-    Theme::paintCardPanel(this, cornerRadius, backgroundOpacity, border);
+    Theme::paintCardPanel(this, cornerRadius, border);
 }
 
 void FileHoverCard::changeEvent(QEvent *event)

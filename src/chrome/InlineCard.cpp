@@ -26,7 +26,6 @@ constexpr int topInset = 14;
 constexpr int bottomInset = 12;
 constexpr int topOffset = 14;
 constexpr qreal cornerRadius = 10;
-constexpr qreal backgroundOpacity = 0.96;
 // The field takes the focus back once more if something took it while the card appeared.
 constexpr int refocusDelayMs = 80;
 
@@ -312,7 +311,7 @@ void InlineCard::noticePress(QObject *target)
 
 void InlineCard::paintEvent(QPaintEvent *)
 {
-    Theme::paintCardPanel(this, cornerRadius, backgroundOpacity);
+    Theme::paintCardPanel(this, cornerRadius);
 }
 
 void InlineCard::changeEvent(QEvent *event)

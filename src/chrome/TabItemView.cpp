@@ -88,6 +88,11 @@ void TabItemView::setLifted(bool lifted)
     }
 }
 
+void TabItemView::setCloseShown(bool shown)
+{
+    m_close->setVisible(shown);
+}
+
 QSize TabItemView::sizeHint() const
 {
     return { TabLayout::tabWidth(textWidth(m_label->fontMetrics(), m_title), closeSide),

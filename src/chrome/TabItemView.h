@@ -41,6 +41,8 @@ public:
     bool isLifted() const { return m_lifted; }
     // Lifted: drawn above the other tabs, with a shadow, while it is dragged.
     void setLifted(bool lifted);
+    // A tab cut by the strip's edge hides its close button rather than show it alone.
+    void setCloseShown(bool shown);
 
     QString title() const { return m_title; }
     QLabel *titleLabel() const { return m_label; }

@@ -80,6 +80,37 @@ double clampedLeft(double left, int width, int stackWidth)
     return std::clamp(left, 0.0, std::max(0.0, double(stackWidth - width)));
 }
 
+int offsetShowing(const QList<int> &widths, int index, int current, int visibleWidth)
+{
+    const QList<int> lefts = tabLefts(widths);
+    // The first place at or right of x where a tab begins; the row's start for x at or before it.
+    const auto tabStartFrom = [&](int x) {
+        if (x <= 0)
+            return 0;
+        for (const int left : lefts) {
+            if (left - insetX >= x)
+                return left - insetX;
+        }
+        return x;
+    };
+    // Never more empty room after the row than it needs.
+    current = std::max(0, std::min(current, tabStartFrom(contentWidth(widths) - visibleWidth)));
+    if (index < 0 || index >= widths.size())
+        return current;
+    const int start = lefts[index] - insetX;
+    const int end = lefts[index] + widths[index] + insetX;
+    if (start >= current && end <= current + visibleWidth)
+        return current;
+    if (start < current || end - start > visibleWidth)
+        return std::max(0, start);
+    return std::min(start, tabStartFrom(end - visibleWidth));
+}
+
+bool cutAtLeft(int tabLeft, int tabWidth, int offset)
+{
+    return tabLeft < offset && tabLeft + tabWidth > offset;
+}
+
 int sidewaysScroll(int current, double verticalDelta, int documentWidth, int visibleWidth)
 {
     const double wanted = current - wheelStep * verticalDelta;

@@ -55,6 +55,15 @@ int selectionAfterMove(int selected, int from, int to);
 // A dragged tab's left edge, kept inside a stack of the given width.
 double clampedLeft(double left, int width, int stackWidth);
 
+// The scroll offset that shows the tab at `index` whole (its start when it is wider than the
+// view), moving as little as possible from `current`. When it has to move, it stops where a tab
+// begins, so that no tab is left cut at the strip's left edge. May exceed the scroll range: the
+// caller widens the row to suit.
+int offsetShowing(const QList<int> &widths, int index, int current, int visibleWidth);
+
+// Whether a tab is cut by the strip's left edge, so that its close button would stand alone.
+bool cutAtLeft(int tabLeft, int tabWidth, int offset);
+
 // The horizontal scroll offset after a vertical wheel turn of verticalDelta notches.
 int sidewaysScroll(int current, double verticalDelta, int documentWidth, int visibleWidth);
 

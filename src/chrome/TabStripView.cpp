@@ -6,6 +6,7 @@
 
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
+#include <QScrollBar>
 
 namespace
 {
@@ -39,6 +40,8 @@ TabStripView::TabStripView(QWidget *parent)
     // The scroll view paints its widget's background; the strip shows the window's through it.
     m_stack->setAutoFillBackground(false);
     resize(0, TabLayout::stripHeight);
+    connect(m_scroll->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+        &TabStripView::showCloseButtons);
 }
 
 QSize TabStripView::sizeHint() const
@@ -68,6 +71,8 @@ void TabStripView::rebuild()
         return;
     if (onHover)
         onHover(std::nullopt, nullptr);
+    // Narrowing the row below may pull the view back; the place it was at is what counts.
+    const int offset = m_scroll->horizontalScrollBar()->value();
     m_slide->stop();
     m_slide->clear();
     // A tab may be rebuilt away from inside its own event handler.
@@ -81,7 +86,7 @@ void TabStripView::rebuild()
     updateContentWidth();
     sizeStack();
     placeTabs(false);
-    scrollSelectedIntoView();
+    scrollToShowSelected(offset);
 }
 
 TabItemView *TabStripView::makeTab(int index)
@@ -136,8 +141,12 @@ void TabStripView::sizeStack()
 
 void TabStripView::resizeEvent(QResizeEvent *)
 {
+    const int offset = m_scroll->horizontalScrollBar()->value();
     m_scroll->setGeometry(rect());
     sizeStack();
+    // The layout may give the strip less than it asked for: the selected tab stays in view.
+    if (!m_dragFrom)
+        scrollToShowSelected(offset);
 }
 
 // Puts every tab but the dragged one in its slot; the dragged one follows the pointer.
@@ -161,8 +170,26 @@ void TabStripView::placeTabs(bool animated)
 
 void TabStripView::scrollSelectedIntoView()
 {
-    if (TabItemView *tab = m_tabs.value(m_selected))
-        m_scroll->ensureWidgetVisible(tab, TabLayout::insetX, 0);
+    scrollToShowSelected(m_scroll->horizontalScrollBar()->value());
+}
+
+void TabStripView::scrollToShowSelected(int from)
+{
+    QScrollBar *bar = m_scroll->horizontalScrollBar();
+    const int visible = m_scroll->viewport()->width();
+    const int offset = TabLayout::offsetShowing(tabWidths(), m_selected, from, visible);
+    // Room to stop at a tab's start even near the end of the row.
+    if (m_stack->width() < offset + visible)
+        m_stack->resize(offset + visible, TabLayout::stripHeight);
+    bar->setValue(offset);
+    showCloseButtons();
+}
+
+void TabStripView::showCloseButtons()
+{
+    const int offset = m_scroll->horizontalScrollBar()->value();
+    for (TabItemView *tab : std::as_const(m_tabs))
+        tab->setCloseShown(!TabLayout::cutAtLeft(tab->x(), tab->width(), offset));
 }
 
 void TabStripView::tabHovered(int index, bool entered)

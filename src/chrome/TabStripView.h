@@ -64,6 +64,8 @@ private:
     void updateContentWidth();
     void sizeStack();
     void placeTabs(bool animated);
+    void scrollToShowSelected(int from);
+    void showCloseButtons();
     void tabHovered(int index, bool entered);
     void dragBegan(int index, QPointF grab);
     void dragMoved(QPointF windowPoint);

@@ -65,12 +65,12 @@ bool isDark(const QPalette &palette)
     return palette.color(QPalette::Window).lightnessF() < 0.5;
 }
 
-void paintCardPanel(QWidget *card, qreal cornerRadius, qreal opacity, qreal border)
+void paintCardPanel(QWidget *card, qreal cornerRadius, qreal border)
 {
     QPainter painter(card);
     painter.setRenderHint(QPainter::Antialiasing);
     QColor background = windowBackground(card->palette());
-    background.setAlphaF(opacity);
+    background.setAlpha(255);
     painter.setPen(QPen(separator(card->palette()), border));
     painter.setBrush(background);
     painter.drawRoundedRect(

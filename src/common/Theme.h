@@ -29,8 +29,9 @@ QColor green(const QPalette &palette);
 // The base font at another size in points, and weight.
 QFont pointFont(const QFont &base, qreal points, QFont::Weight weight = QFont::Normal);
 
-// The rounded, bordered, semi-opaque panel behind every floating card.
-void paintCardPanel(QWidget *card, qreal cornerRadius, qreal opacity, qreal border = 1);
+// The rounded, bordered panel behind every floating card. Opaque: without a blur behind it, any
+// see-through would let the code under a card show between the letters of its text.
+void paintCardPanel(QWidget *card, qreal cornerRadius, qreal border = 1);
 
 // A symbol ("folder", "doc.text", "server.rack", ...) drawn in one colour at the given size.
 QPixmap symbol(const QString &name, const QColor &tint, int pointSize, qreal devicePixelRatio = 1);

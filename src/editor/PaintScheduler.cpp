@@ -51,9 +51,13 @@ CharRange visibleCharacters(const QPlainTextEdit &view)
 PaintScheduler::PaintScheduler(QObject *parent)
     : QObject(parent)
     , paintWork(new QTimer(this))
+    , visibleCheck(new QTimer(this))
 {
     paintWork->setSingleShot(true);
     connect(paintWork, &QTimer::timeout, this, &PaintScheduler::paint);
+    visibleCheck->setSingleShot(true);
+    visibleCheck->setInterval(0);
+    connect(visibleCheck, &QTimer::timeout, this, &PaintScheduler::checkVisibleLines);
 }
 
 void PaintScheduler::show(QPlainTextEdit *view, const QUrl &url, bool isPlain)
@@ -112,6 +116,9 @@ void PaintScheduler::paint()
     if (!view)
         return;
     QTextDocument *document = view->document();
+    // Whatever this paint does, it does for the lines on screen now.
+    if (ScanWindow::isLargeText(document->characterCount() - 1))
+        paintedVisible = visibleCharacters(*view);
     SpanPainter *painter = SpanPainter::of(document);
     const Language *language
         = shownIsPlain ? nullptr : detectLanguage(shownUrl, firstLineOf(textStart(*document)));
@@ -174,11 +181,24 @@ void PaintScheduler::applySpans(const std::vector<Span> &spans, QPlainTextEdit *
     QTextDocument *document = view->document();
     const qsizetype length = document->characterCount() - 1;
     std::optional<CharRange> visible;
-    if (ScanWindow::isLargeText(length))
+    if (ScanWindow::isLargeText(length)) {
         visible = visibleCharacters(*view);
+        paintedVisible = *visible;
+    }
     SpanPainter::of(document)->paint(
         spans, ScanWindow::colourWindow(length, visible), view->palette());
     counted.applied += 1;
+}
+
+void PaintScheduler::checkVisibleLines()
+{
+    QPlainTextEdit *view = shownView;
+    // A pending paint looks at the lines on screen when it runs.
+    if (!view || paintWork->isActive()
+        || !ScanWindow::isLargeText(view->document()->characterCount() - 1))
+        return;
+    if (visibleCharacters(*view) != paintedVisible)
+        editorScrolled();
 }
 
 void PaintScheduler::watch(QPlainTextEdit *view)
@@ -186,6 +206,13 @@ void PaintScheduler::watch(QPlainTextEdit *view)
     if (!view || watched.contains(view))
         return;
     watched.insert(view);
+    // The view's scroll bar keeps quiet when the caret drags the text along, so the view's
+    // repaints are what tell that other lines came on screen. Looked at once the repaint is
+    // over, never inside the layout that asked for it.
+    connect(view, &QPlainTextEdit::updateRequest, this, [this, view] {
+        if (view == shownView && !visibleCheck->isActive())
+            visibleCheck->start();
+    });
     // A closed view's spans go with it, and its address may come back for another view.
     connect(view, &QObject::destroyed, this, [this](QObject *gone) {
         watched.remove(gone);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PaintVersions.h"
+#include "ScanWindow.h"
 #include "SpanCache.h"
 
 #include <QObject>
@@ -58,10 +59,16 @@ private:
     };
 
     void watch(QPlainTextEdit *view);
+    void checkVisibleLines();
     bool reuseSpans(QPlainTextEdit *view, const Language *language, qint64 textStamp);
     void startScan(QPlainTextEdit *view, const Language *language, qint64 textStamp);
 
     QTimer *paintWork;
+    // Keyboard moves, find hits and jumps scroll the view without a word to anyone; every
+    // repaint request of the shown view is followed by a look at which lines are on screen.
+    QTimer *visibleCheck;
+    // The visible lines the colours were last put around.
+    CharRange paintedVisible;
     PaintVersions paintVersions;
     SpanCache cache;
     StartedScan started;

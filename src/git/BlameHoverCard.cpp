@@ -16,7 +16,6 @@ namespace
 {
 
 constexpr qreal cornerRadius = 8;
-constexpr qreal backgroundOpacity = 0.96;
 constexpr int border = 1;
 constexpr int inset = 12;
 constexpr int rowSpacing = 8;
@@ -130,7 +129,7 @@ void BlameHoverCard::fit()
 
 void BlameHoverCard::paintEvent(QPaintEvent *)
 {
-    Theme::paintCardPanel(this, cornerRadius, backgroundOpacity, border);
+    Theme::paintCardPanel(this, cornerRadius, border);
 }
 
 void BlameHoverCard::enterEvent(QEnterEvent *event)

@@ -3,6 +3,7 @@
 #include "ExplorerCell.h"
 #include "ExplorerOutline.h"
 #include "FileTreeModel.h"
+#include "common/ElidedLabel.h"
 #include "common/Theme.h"
 
 #include <QDir>
@@ -76,11 +77,10 @@ ExplorerView::~ExplorerView() = default;
 QWidget *ExplorerView::buildHeader()
 {
     auto *header = new QWidget(this);
-    m_rootLabel = new QLabel(header);
+    // Long texts end in "…" rather than widening the sidebar.
+    m_rootLabel = new ElidedLabel(header);
     m_rootLabel->setFont(pointFont(font(), 11, true));
-    // A long folder name is cut rather than widening the sidebar.
-    m_rootLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_noteLabel = new QLabel(tr("Outside workspace"), header);
+    m_noteLabel = new ElidedLabel(tr("Outside workspace"), header);
     m_noteLabel->setFont(pointFont(font(), 10, false));
     m_noteLabel->setForegroundRole(QPalette::PlaceholderText);
     m_backButton = new QToolButton(header);

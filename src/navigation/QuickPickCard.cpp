@@ -27,7 +27,6 @@ constexpr int narrowest = 320;
 constexpr int widest = 640;
 constexpr int topOffset = 14;
 constexpr qreal cornerRadius = 10;
-constexpr qreal backgroundOpacity = 0.96;
 constexpr int serverSearchDelayMs = 250;
 constexpr int cellPadding = 8;
 constexpr int nameToFolder = 8;
@@ -379,5 +378,5 @@ bool QuickPickCard::eventFilter(QObject *watched, QEvent *event)
 
 void QuickPickCard::paintEvent(QPaintEvent *)
 {
-    Theme::paintCardPanel(this, cornerRadius, backgroundOpacity);
+    Theme::paintCardPanel(this, cornerRadius);
 }

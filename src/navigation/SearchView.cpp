@@ -4,6 +4,7 @@
 
 #include "SearchCell.h"
 #include "SearchCommand.h"
+#include "common/ElidedLabel.h"
 #include "common/Theme.h"
 
 #include <QDir>
@@ -66,13 +67,11 @@ QWidget *SearchView::buildHeader()
     m_caseButton = optionButton(QStringLiteral("Aa"), QStringLiteral("Match case"));
     m_regexButton = optionButton(QStringLiteral(".*"), QStringLiteral("Regular expression"));
 
-    m_scope = new QLabel(header);
-    m_summary = new QLabel(header);
-    for (QLabel *label : { m_scope, m_summary }) {
+    // Long texts end in "…" rather than widening the sidebar.
+    m_scope = new ElidedLabel(header);
+    m_summary = new ElidedLabel(header);
+    for (QLabel *label : { m_scope, m_summary })
         label->setFont(Theme::pointFont(font(), 11));
-        // A long text is cut rather than widening the sidebar.
-        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    }
     m_scope->setForegroundRole(QPalette::PlaceholderText);
 
     auto *row = new QHBoxLayout;

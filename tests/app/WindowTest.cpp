@@ -5,16 +5,40 @@
 #include "app/SingleInstance.h"
 #include "chrome/ActivityBarView.h"
 #include "chrome/ActivityButton.h"
+#include "chrome/BlameButton.h"
+#include "chrome/FileHoverCard.h"
+#include "chrome/HoverCards.h"
+#include "chrome/StatusBarView.h"
+#include "chrome/TabStripView.h"
 #include "command/OutputPanelView.h"
+#include "common/ElidedLabel.h"
 #include "common/Defaults.h"
 #include "navigation/ExplorerView.h"
+#include "navigation/SearchRun.h"
+#include "navigation/SearchView.h"
 
 #include <QLabel>
 #include <QSplitter>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTest>
 #include <QTemporaryDir>
 
-using WindowTest = AppFixture;
+class WindowTest : public AppFixture {
+protected:
+    // Writes a file into the test folder's repository and commits it, as Ada unless told.
+    void commitFile(const QString &name, const QByteArray &bytes, const QString &message, const QString &author = {})
+    {
+        if (!QFileInfo::exists(dir.filePath(".git")))
+            git({ "init", "-q" });
+        file(name, bytes);
+        git({ "add", name });
+        QStringList commit { "commit", "-q", "-m", message };
+        if (!author.isEmpty())
+            commit << "--author=" + author;
+        git(commit);
+    }
+};
 
 namespace {
 
@@ -28,6 +52,25 @@ void dragDivider(QSplitter *split, int distance)
     QTest::mouseMove(handle, start + step);
     QTest::mouseRelease(handle, Qt::LeftButton, {}, start + step);
     QApplication::processEvents();
+}
+
+// What a label puts on screen: its whole text, or an elided one.
+QString drawnText(const QLabel *label)
+{
+    if (const auto *elided = qobject_cast<const ElidedLabel *>(label))
+        return elided->shownText();
+    return label->text();
+}
+
+// Whether the editor's layout gives the character at `position` a colour of its own.
+bool hasColour(const QPlainTextEdit &view, int position)
+{
+    const QTextBlock block = view.document()->findBlock(position);
+    const int offset = position - block.position();
+    for (const QTextLayout::FormatRange &range : block.layout()->formats())
+        if (offset >= range.start && offset < range.start + range.length)
+            return true;
+    return false;
 }
 
 }
@@ -177,4 +220,133 @@ TEST(SingleInstanceTest, NobodyListeningMeansThisLaunchIsTheFirst)
     QTemporaryDir runtime;
     SingleInstance lone(runtime.filePath("none.socket"));
     EXPECT_FALSE(lone.forward({}, 200));
+}
+
+TEST_F(WindowTest, KeyboardScrollingInALargeFileColoursWhatComesOnScreen)
+{
+    QByteArray text;
+    while (text.size() < 200'000)
+        text += "int value = compute(1, \"two\"); // three\n";
+    AppDelegate &a = launch();
+    ASSERT_TRUE(a.loadDocument(file("big.cpp", text), false, true, true));
+    EditorTextView *view = a.documents[0]->textView;
+    ASSERT_TRUE(testsupport::waitUntil([&] { return hasColour(*view, 0); }));
+    const int lastLine = view->document()->lastBlock().previous().position();
+    ASSERT_FALSE(hasColour(*view, lastLine));
+
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return hasColour(*view, lastLine); }));
+}
+
+TEST_F(WindowTest, ControlEqualsMakesTheFontBiggerLikeControlPlus)
+{
+    AppDelegate &a = launch();
+    ASSERT_TRUE(a.loadDocument(file("notes.txt"), false, true, true));
+    a.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(a.window));
+    EditorTextView *view = a.documents[0]->textView;
+    QTest::keyClick(view, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(Defaults::fontSize(), 12);
+    EXPECT_EQ(view->font().pointSizeF(), 12);
+    QTest::keyClick(view, Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(Defaults::fontSize(), 13);
+    QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(Defaults::fontSize(), 12);
+}
+
+TEST_F(WindowTest, WithoutADocumentTheStatusBarIsEmpty)
+{
+    AppDelegate &a = launch();
+    a.refreshStatusBar();
+    EXPECT_EQ(a.statusBar->leftText(), "");
+    EXPECT_EQ(a.statusBar->rightText(), "");
+    ASSERT_TRUE(a.loadDocument(file("notes.txt"), false, true, true));
+    EXPECT_EQ(a.statusBar->rightText(), "Spaces: 2   UTF-8");
+    a.closeTab(0);
+    QApplication::processEvents();
+    EXPECT_EQ(a.statusBar->leftText(), "");
+    EXPECT_EQ(a.statusBar->rightText(), "");
+    EXPECT_FALSE(a.statusBar->blameItem()->isVisibleTo(a.statusBar));
+}
+
+TEST_F(WindowTest, PositionAndBlameNameTheLineTheSelectionStartsOn)
+{
+    if (!QFileInfo(QStringLiteral("/usr/bin/git")).isExecutable())
+        GTEST_SKIP() << "git is not installed";
+    commitFile("tool.py", "first = 1\nsecond = 2\n", "Add the tool");
+    commitFile("tool.py", "first = 1\nsecond = 3\n", "Raise the second", "Bob Builder <bob@example.org>");
+    AppDelegate &a = launch();
+    ASSERT_TRUE(a.loadDocument(dir.filePath("tool.py"), false, true, true));
+    EditorTextView *view = a.documents[0]->textView;
+    const auto blame = [&] { return a.statusBar->blameItem()->text(); };
+    ASSERT_TRUE(testsupport::waitUntil([&] { return blame().startsWith("now Ada"); }, 15000));
+
+    // Selected downwards the caret ends on the second line, upwards on the first; either way the
+    // selection starts on the first.
+    for (const auto &[anchor, caret] : { std::pair(2, 14), std::pair(14, 2) }) {
+        QTextCursor selection(view->document());
+        selection.setPosition(anchor);
+        selection.setPosition(caret, QTextCursor::KeepAnchor);
+        view->setTextCursor(selection);
+        QApplication::processEvents();
+        EXPECT_EQ(a.statusBar->leftText(), "Ln 1, Col 3 (12 selected)");
+        EXPECT_TRUE(blame().startsWith("now Ada")) << blame().toStdString();
+        ASSERT_TRUE(view->annotation.has_value());
+        EXPECT_EQ(view->document()->findBlock(view->annotation->location).blockNumber(), 0);
+    }
+
+    // Nothing selected on the second line: Bob's.
+    view->moveCursor(QTextCursor::End);
+    view->moveCursor(QTextCursor::Up);
+    QApplication::processEvents();
+    EXPECT_EQ(a.statusBar->leftText(), "Ln 2, Col 1");
+    EXPECT_TRUE(blame().startsWith("now Bob")) << blame().toStdString();
+}
+
+TEST_F(WindowTest, TheTabCardShowsTheFilesLastCommit)
+{
+    if (!QFileInfo(QStringLiteral("/usr/bin/git")).isExecutable())
+        GTEST_SKIP() << "git is not installed";
+    commitFile("tool.py", "first = 1\n", "Add the tool");
+    AppDelegate &a = launch();
+    ASSERT_TRUE(a.loadDocument(dir.filePath("tool.py"), false, true, true));
+    const auto shownCommit = [&] {
+        const FileHoverCard *card = a.hoverCards->card();
+        return card ? card->info().commit : QString();
+    };
+    a.tabStrip->onHover(0, a.tabStrip->tabView(0));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return shownCommit().startsWith("Last commit: "); }, 15000))
+        << shownCommit().toStdString();
+    EXPECT_TRUE(shownCommit().endsWith(" \u00B7 Add the tool")) << shownCommit().toStdString();
+
+    // Unsaved: the card says so first, then the commit.
+    a.hoverCards->hide();
+    type(a.documents[0], "# ");
+    a.tabStrip->onHover(0, a.tabStrip->tabView(0));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return shownCommit().startsWith("Unsaved changes \u00B7 Last commit: "); }, 15000))
+        << shownCommit().toStdString();
+}
+
+TEST_F(WindowTest, SidebarTextsAtTheDefaultWidthEndInAnEllipsisRatherThanMidWord)
+{
+    AppDelegate &a = launch();
+    a.explorer->setRoot(dir.path(), true, true);
+    a.showPane("search");
+    a.searchView->summaryLabel()->setText(SearchRun::summaryText(SearchRun::Ending::Capped, 2000, 1234));
+    QApplication::processEvents();
+    ASSERT_EQ(a.split->sizes().value(0), 180);
+    const auto check = [](const QLabel *label) {
+        SCOPED_TRACE(label->text().toStdString());
+        ASSERT_TRUE(label->isVisible());
+        const QString drawn = drawnText(label);
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(drawn), label->contentsRect().width());
+        EXPECT_TRUE(drawn == label->text() || drawn.endsWith(QChar(0x2026))) << drawn.toStdString();
+    };
+    check(a.searchView->scopeLabel());
+    check(a.searchView->summaryLabel());
+    a.showPane("explorer");
+    QApplication::processEvents();
+    check(a.explorer->noteLabel());
+    check(a.explorer->rootLabel());
+    EXPECT_NE(drawnText(a.searchView->summaryLabel()), a.searchView->summaryLabel()->text()) << "too long for 180 points";
 }

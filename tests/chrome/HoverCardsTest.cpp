@@ -1,9 +1,11 @@
 #include "chrome/HoverCards.h"
 #include "chrome/CardBandView.h"
 #include "chrome/FileHoverCard.h"
+#include "chrome/InlineCard.h"
 
 #include "TestSupport.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -201,4 +203,41 @@ TEST_F(HoverCardsTest, TheCommitRowArrivesLaterAndOnlyForTheCardOnScreen)
     QPointer<FileHoverCard> next = cards.show(sampleInfo(), { 10, 10, 100, 30 }, Side::below);
     cards.setCommit(card, "a late answer");
     EXPECT_TRUE(row(next, "commit")->isHidden());
+}
+
+// Whatever lies under a card, light or dark, none of it shows through the card's panel.
+TEST(Cards, TheirPanelsHideTheCodeUnderThem)
+{
+    for (const QColor &window : { QColor(236, 236, 236), QColor(30, 30, 30) }) {
+        SCOPED_TRACE(window.name().toStdString());
+        QWidget host;
+        host.resize(700, 400);
+        auto *code = new QWidget(&host);
+        code->setGeometry(host.rect());
+        code->setAutoFillBackground(true);
+        QPalette loud = code->palette();
+        loud.setColor(QPalette::Window, QColor(255, 0, 0));
+        code->setPalette(loud);
+        QPalette colours = host.palette();
+        colours.setColor(QPalette::Window, window);
+
+        auto *fileCard = new FileHoverCard({ "a.txt", "/tmp/a.txt", "1 line", "1 character", "" }, &host);
+        fileCard->setPalette(colours);
+        fileCard->move(10, 10);
+        auto *inlineCard = new InlineCard("Title", "", std::nullopt, {});
+        inlineCard->setPalette(colours);
+        inlineCard->showIn(&host);
+        host.show();
+        fileCard->show();
+        fileCard->raise();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+
+        const QImage shown = host.grab().toImage();
+        for (const QWidget *card : { static_cast<QWidget *>(fileCard), static_cast<QWidget *>(inlineCard) }) {
+            // Just inside the border, clear of the rounded corners and the text.
+            const QPoint inside = card->geometry().topLeft() + QPoint(card->width() / 2, 2);
+            EXPECT_EQ(shown.pixelColor(inside * shown.devicePixelRatio()), window)
+                << card->metaObject()->className();
+        }
+    }
 }

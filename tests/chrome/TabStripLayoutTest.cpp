@@ -76,3 +76,22 @@ TEST(TabStripLayout, wheelScrollsTwelvePointsPerNotchWithinTheDocument)
     EXPECT_EQ(sidewaysScroll(575, -1, 1000, 420), 580);
     EXPECT_EQ(sidewaysScroll(0, -1, 300, 420), 0);
 }
+
+TEST(TabStripLayout, showingATabStopsWhereATabBegins)
+{
+    // Tabs begin (with their inset) at 0, 102, 204 and 306; the row is 422 wide.
+    const QList<int> four(4, 100);
+    EXPECT_EQ(offsetShowing(four, 3, 0, 250), 204) << "not 164, which would cut the second tab";
+    EXPECT_EQ(offsetShowing(four, 0, 204, 250), 0);
+    EXPECT_EQ(offsetShowing(four, 2, 204, 250), 204) << "already whole on screen";
+    EXPECT_EQ(offsetShowing(four, 2, 150, 250), 150) << "a place the wheel left is kept";
+    EXPECT_EQ(offsetShowing(four, 3, 300, 250), 204) << "no more room after the row than it needs";
+    EXPECT_EQ(offsetShowing(four, 1, 0, 422), 0);
+    // A tab wider than the view shows its start.
+    EXPECT_EQ(offsetShowing({ 100, 180 }, 1, 0, 120), 102);
+    EXPECT_EQ(offsetShowing({}, 0, 50, 300), 0);
+
+    EXPECT_TRUE(cutAtLeft(106, 100, 150));
+    EXPECT_FALSE(cutAtLeft(204, 100, 150));
+    EXPECT_FALSE(cutAtLeft(4, 100, 150)) << "wholly out of view";
+}

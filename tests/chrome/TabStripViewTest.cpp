@@ -1,6 +1,7 @@
 #include "chrome/TabStripView.h"
 #include "chrome/HorizontalScrollView.h"
 #include "chrome/TabItemView.h"
+#include "chrome/TabLayout.h"
 
 #include "TestSupport.h"
 #include "common/Theme.h"
@@ -13,6 +14,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QWindow>
 #include <gtest/gtest.h>
@@ -313,4 +315,66 @@ TEST_F(TabStrip, hoverReportsTheTabAndEndsOnPressAndMenu)
     EXPECT_TRUE(waitUntil([&] { return closing.isNull(); }));
 }
 
+}
+
+// The strip where the window puts it: in a column, left-aligned, narrower than the tabs need.
+TEST(NarrowTabStrip, keepsTheSelectedTabWholeAndNoCloseButtonStandsAlone)
+{
+    QWidget host;
+    auto *column = new QVBoxLayout(&host);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto *strip = new TabStripView(&host);
+    column->addWidget(strip, 0, Qt::AlignLeft);
+    column->addStretch(1);
+    host.resize(260, 80);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    QStringList titles;
+    for (int i = 0; i < 6; ++i)
+        titles.append(QString("document-%1.cpp").arg(i));
+    QScrollBar *bar = strip->scrollView()->horizontalScrollBar();
+    const auto onScreen = [&](int i) {
+        return strip->tabView(i)->geometry().translated(-bar->value(), 0);
+    };
+    const auto checkCuts = [&] {
+        for (int i = 0; i < strip->tabCount(); ++i) {
+            const QRect shown = onScreen(i);
+            const bool cut = shown.left() < 0 && shown.right() >= 0;
+            EXPECT_EQ(strip->tabView(i)->closeButton()->isVisible(), !cut) << i;
+        }
+    };
+    for (const int selected : { 5, 3, 0, 4 }) {
+        SCOPED_TRACE(selected);
+        strip->setTabs(titles, {}, {}, selected);
+        QApplication::processEvents();
+        ASSERT_LE(strip->width(), 260);
+        const QRect shown = onScreen(selected);
+        EXPECT_GE(shown.left(), 0);
+        EXPECT_LE(shown.right(), strip->width() - 1);
+        for (int i = 0; i < strip->tabCount(); ++i) {
+            const QRect other = onScreen(i);
+            // Stopping short of a tab by the strip's inset leaves its neighbour's last points, blank.
+            EXPECT_FALSE(other.left() < 0 && other.right() >= TabLayout::insetX) << "tab " << i << " is cut";
+        }
+        checkCuts();
+    }
+
+    // The window narrows further: the selected tab is brought back into view.
+    strip->setTabs(titles, {}, {}, 2);
+    host.resize(200, 80);
+    QApplication::processEvents();
+    EXPECT_GE(onScreen(2).left(), 0);
+    EXPECT_LE(onScreen(2).right(), strip->width() - 1);
+
+    // A wheel turn leaves a tab cut at the left: it shows no lone close button.
+    QWidget *viewport = strip->scrollView()->viewport();
+    const QPointF at(50, 10);
+    QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+        Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+    checkCuts();
+    int hidden = 0;
+    for (int i = 0; i < strip->tabCount(); ++i)
+        hidden += strip->tabView(i)->closeButton()->isVisible() ? 0 : 1;
+    EXPECT_EQ(hidden, 1) << "the wheel moved 12 points into a tab";
 }

@@ -9,11 +9,14 @@
 #include <QClipboard>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTest>
 #include <QTextBlock>
 #include <QThreadPool>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 using testsupport::waitUntil;
 
@@ -253,6 +256,52 @@ TEST(PaintScheduler, LargeTextsAreColouredAroundTheVisibleLinesOnly)
         ASSERT_TRUE(waitUntil([&] { return colourAt(*view, nearEnd).isValid(); }));
         EXPECT_EQ(scheduler.counts().scans, 1);
     }
+}
+
+// Every way the caret or a jump moves a large text along brings colours to the lines it shows,
+// with nobody telling the scheduler that the view scrolled.
+TEST(PaintScheduler, KeyboardAndJumpsColourTheLinesTheyBringOnScreen)
+{
+    auto view = shownView(cppText(400'010)); // the last line is "int value "
+    PaintScheduler scheduler;
+    scheduler.show(view.get(), cppFile, false);
+    ASSERT_TRUE(waitUntil([&] { return scheduler.counts().applied == 1; }));
+    const auto topLine = [&] { return view->cursorForPosition(QPoint(2, 2)).block(); };
+    const auto bottomLine = [&] {
+        return view->cursorForPosition(view->viewport()->rect().bottomLeft()).block();
+    };
+    const auto colouredOnScreen = [&] {
+        return colourAt(*view, topLine().position()) == light(TokenKind::keyword)
+            && colourAt(*view, bottomLine().position()) == light(TokenKind::keyword);
+    };
+    const auto jumps = std::vector<std::pair<const char *, std::function<void()>>> {
+        { "Ctrl+End", [&] { QTest::keyClick(view.get(), Qt::Key_End, Qt::ControlModifier); } },
+        { "Ctrl+Home", [&] { QTest::keyClick(view.get(), Qt::Key_Home, Qt::ControlModifier); } },
+        { "Page Down", [&] {
+             for (int i = 0; i < 40; ++i)
+                 QTest::keyClick(view.get(), Qt::Key_PageDown);
+         } },
+        { "go to line", [&] {
+             view->setTextCursor(QTextCursor(view->document()->findBlockByNumber(6000)));
+             view->centerCursor();
+         } },
+        { "find", [&] {
+             QTextCursor(view->document()->findBlockByNumber(3000)).insertText(QStringLiteral("x"));
+             scheduler.textChanged();
+             settle(scheduler);
+             view->moveCursor(QTextCursor::Start);
+             ASSERT_TRUE(view->find(QStringLiteral("xint")));
+         } },
+    };
+    for (const auto &[name, jump] : jumps) {
+        SCOPED_TRACE(name);
+        const int before = topLine().blockNumber();
+        jump();
+        QCoreApplication::processEvents();
+        ASSERT_NE(topLine().blockNumber(), before);
+        EXPECT_TRUE(waitUntil(colouredOnScreen)) << "top line " << topLine().blockNumber();
+    }
+    EXPECT_EQ(scheduler.counts().scans, 2);
 }
 
 TEST(PaintScheduler, TextsOverTheScanLimitAreNeverScanned)
