@@ -54,7 +54,7 @@ void AppDelegate::openRecovered(const JournalRecord &record)
     DocumentPtr document;
     // The journal keeps the lines; every line takes the file's most common break back.
     QString fileText = record.text;
-    fileText.replace(u'\n', LineBreaks::sequence(state.lineEnding));
+    fileText.replace(QChar(u'\n'), LineBreaks::sequence(state.lineEnding).toString());
     if (const int index = indexOfPath(state.path); index >= 0) {
         document = documents[index];
         replacingText = true;
