@@ -90,7 +90,8 @@ void IncrementalBlameParser::readHeader(QStringView line)
         return;
     const auto finalLine = parseDecimal(pieces[2]);
     const auto lines = parseDecimal(pieces[3]);
-    if (!finalLine || !lines)
+    // git counts lines from 1; anything else would index outside the text.
+    if (!finalLine || !lines || *finalLine < 1 || *lines < 1)
         return;
     header = Header { pieces[0].toString(), qsizetype(*finalLine), qsizetype(*lines) };
     author.clear();
