@@ -1,5 +1,6 @@
 // Start-up with a restored session, loading files of growing size, the long-line scan and
 // the idle memory of the editor, all through the real controller and widgets offscreen.
+#include "BenchApp.h"
 #include "BenchMain.h"
 #include "BenchText.h"
 #include "app/AppDelegate.h"
@@ -113,10 +114,7 @@ void BM_LoadAndPaint(benchmark::State &state)
     const QString path = makeFile(QStringLiteral("big%1.cpp").arg(state.range(0)), cppText(size));
     for (auto _ : state) {
         state.PauseTiming();
-        QSettings().clear();
-        auto app = std::make_unique<AppDelegate>();
-        app->didFinishLaunching();
-        QApplication::processEvents();
+        auto app = launchedEditor();
         state.ResumeTiming();
         app->loadDocument(path, false, true, true);
         paintNow(*app);

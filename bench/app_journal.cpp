@@ -1,6 +1,7 @@
 // Journaling unsaved documents through the real controller offscreen: what copying a text costs
 // on the main thread, what the journal adds to a keystroke, the longest main-thread stall while
 // a 64 MB document is journaled, how soon an edit is on disk, and reading it back.
+#include "BenchApp.h"
 #include "BenchMain.h"
 #include "BenchText.h"
 #include "app/AppDelegate.h"
@@ -39,10 +40,8 @@ QString makeFile(const QString &name, qint64 bytes)
 
 std::unique_ptr<AppDelegate> editorWith(const QStringList &paths)
 {
-    QSettings().clear();
     QDir(Journal::defaultFolder()).removeRecursively();
-    auto app = std::make_unique<AppDelegate>();
-    app->didFinishLaunching();
+    auto app = launchedEditor();
     for (const QString &path : paths)
         app->loadDocument(path, false, true, true);
     QApplication::processEvents();

@@ -1,5 +1,6 @@
 // A file of one very long line through the real controller and widgets offscreen: how long it
 // takes until the text is shown, and how long the window then takes to answer keys.
+#include "BenchApp.h"
 #include "BenchMain.h"
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
@@ -47,10 +48,7 @@ void BM_OneLineFileAnswersKeys(benchmark::State &state)
     const QString path = oneLineFile(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
-        QSettings().clear();
-        auto app = std::make_unique<AppDelegate>();
-        app->didFinishLaunching();
-        QApplication::processEvents();
+        auto app = launchedEditor();
         QElapsedTimer shown;
         shown.start();
         app->loadDocument(path, false, true, true);

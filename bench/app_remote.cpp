@@ -2,6 +2,7 @@
 // the editor, through the real controller and widgets offscreen: with the machine's master
 // connection already up, and with it closed first. The server's account runs /bin/sh with no
 // start-up files, so the figures are ssh's, the scripts' and the editor's own.
+#include "BenchApp.h"
 #include "BenchMain.h"
 #include "BenchText.h"
 #include "app/AppDelegate.h"
@@ -50,9 +51,7 @@ void BM_OpenRemoteFileToShown(benchmark::State &state)
     const QString path = server->writeFile(QStringLiteral("big.cpp"), codeText(10 * 1000 * 1000));
     for (auto _ : state) {
         state.PauseTiming();
-        QSettings().clear();
-        auto app = std::make_unique<AppDelegate>();
-        app->didFinishLaunching();
+        auto app = launchedEditor();
         const auto client = app->remoteHosts->items().front()->client;
         if (masterUp)
             runTrue(*client);

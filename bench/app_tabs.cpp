@@ -1,4 +1,5 @@
 // Switching between two large documents and saving a large one, through the real controller.
+#include "BenchApp.h"
 #include "BenchMain.h"
 #include "app/AppDelegate.h"
 #include "common/Defaults.h"
@@ -27,15 +28,6 @@ QString writeLines(const QString &name, int count, int width)
         file.write(line);
     }
     return path;
-}
-
-std::unique_ptr<AppDelegate> launchedEditor()
-{
-    QSettings().clear();
-    auto app = std::make_unique<AppDelegate>();
-    app->didFinishLaunching();
-    QApplication::processEvents();
-    return app;
 }
 
 void paintShown(AppDelegate &app)
