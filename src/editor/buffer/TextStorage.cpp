@@ -20,6 +20,15 @@ bool mayBreak(char16_t c)
     return c == u'\n' || c == u'\r' || c >= 0x2029;
 }
 
+// Qt's own count goes a character at a time; its search does not.
+qsizetype lineFeeds(QStringView text)
+{
+    qsizetype count = 0;
+    for (qsizetype at = text.indexOf(u'\n'); at >= 0; at = text.indexOf(u'\n', at + 1))
+        ++count;
+    return count;
+}
+
 }
 
 // A piece of the text that never changes once made. Text whose characters all fit one byte is
@@ -49,6 +58,7 @@ struct TextStorage::Chunk {
             breaks.push_back(quint16(at));
             previous = at;
         }
+        breaks.shrink_to_fit();
         head = breaks.empty() ? size : breaks.front();
         tail = breaks.empty() ? size : size - breaks.back() - 1;
     }
@@ -96,6 +106,15 @@ void TextStorage::append(QStringView piece)
         m_builder->add(completed ? Kind::crlf : Kind::cr);
         m_filling.append(u'\n');
         i = completed ? 1 : 0;
+    }
+    const QStringView rest = piece.sliced(i);
+    if (QtPrivate::isLatin1(rest) && !rest.contains(QChar(u'\r'))) {
+        // The common case, found fast: line feeds are the only breaks, already as kept.
+        m_builder->add(Kind::lf, lineFeeds(rest));
+        m_filling.append(rest);
+        if (m_filling.size() >= chunkTarget)
+            flushFilling();
+        return;
     }
     qsizetype run = i; // start of the text not yet copied
     const qsizetype n = piece.size();
@@ -337,7 +356,7 @@ TextChange TextStorage::replace(qsizetype position, qsizetype removed, QStringVi
     change.added = inserted.size();
     change.firstLine = lineAt(change.position);
     change.linesRemoved = lineAt(change.position + change.removed) - change.firstLine;
-    change.linesAdded = inserted.count(u'\n');
+    change.linesAdded = lineFeeds(inserted);
     const bool atLineStart = change.position == 0 || at(change.position - 1) == u'\n';
     const qsizetype end = change.position + change.removed;
 
