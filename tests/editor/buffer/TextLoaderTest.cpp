@@ -1,9 +1,12 @@
+#include "editor/buffer/TextBuffer.h"
 #include "editor/buffer/TextLoader.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <thread>
 
 namespace
 {
@@ -81,4 +84,38 @@ TEST(TextLoaderTest, ReportsProgressAndStopsWhenCancelled)
     EXPECT_EQ(cancelled.outcome, TextLoader::Outcome::cancelled);
     EXPECT_EQ(seen.size(), 3u); // no piece read after the flag was set
     EXPECT_EQ(cancelled.storage.length(), 0);
+}
+
+TEST(TextLoaderTest, StorageFilledOnAWorkerIsAdoptedWholeWithItsBreaks)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("mixed.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray bytes;
+    for (int i = 0; i < 5000; ++i)
+        bytes += QByteArray("line ") + QByteArray::number(i) + (i % 7 == 0 ? "\r\n" : "\n");
+    file.write(bytes);
+    file.close();
+
+    TextLoader::Result loaded;
+    std::thread worker([&] {
+        QFile reading(file.fileName());
+        reading.open(QIODevice::ReadOnly);
+        std::atomic_bool cancel = false;
+        loaded = TextLoader::load(reading, cancel, {}, 1000);
+    });
+    worker.join();
+    ASSERT_EQ(loaded.outcome, TextLoader::Outcome::loaded);
+
+    TextBuffer buffer;
+    buffer.insert(0, u"unsaved");
+    int resets = 0;
+    QObject::connect(&buffer, &TextBuffer::reset, [&resets] { ++resets; });
+    buffer.adopt(std::move(loaded.storage));
+    EXPECT_EQ(resets, 1);
+    EXPECT_FALSE(buffer.canUndo());
+    EXPECT_FALSE(buffer.isModified());
+    EXPECT_EQ(buffer.lineCount(), 5001);
+    EXPECT_EQ(buffer.breakAfter(7), LineBreaks::Kind::crlf);
+    EXPECT_EQ(buffer.fileText().toUtf8(), bytes);
 }
