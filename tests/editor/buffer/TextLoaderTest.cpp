@@ -20,6 +20,17 @@ TextLoader::Result loadBytes(const QByteArray &bytes, qsizetype pieceBytes)
     return TextLoader::load(device, cancel, {}, pieceBytes);
 }
 
+// Long enough for many chunks, with ASCII stretches, accented lines and CR LF now and then.
+QByteArray bigMixedFile()
+{
+    QByteArray bytes;
+    for (int i = 0; bytes.size() < 200000; ++i) {
+        bytes += i % 97 == 0 ? QByteArray("caf\xC3\xA9 \xE2\x82\xAC") : QByteArray("int value = ") + QByteArray::number(i);
+        bytes += i % 5 == 0 ? "\r\n" : "\n";
+    }
+    return bytes;
+}
+
 }
 
 // Whatever the pieces, the loader reads a file as decoding it whole does.
@@ -33,7 +44,9 @@ TEST(TextLoaderTest, PiecesOfAnySizeDecodeAsTheWholeFileDoes)
         QByteArray("\xEF\xBB\xBF" "caf\xE9"), // a UTF-8 mark over Latin-1 text
         QByteArray("a\xED\xA0\x80z"), // an encoded surrogate is not UTF-8
         QByteArray::fromHex("fffe" "6100" "0d00" "0a00" "3dd8" "00de"), // UTF-16 with a mark
+        QByteArray("x\r\xC3\xA9\r\ny\xC3\xA9\r\nz\r"), // a CR held over from ASCII to wider text and back
         QByteArray(),
+        bigMixedFile(),
     };
     for (const QByteArray &bytes : files) {
         const std::optional<DecodedText> whole = TextFile::decode(bytes);
