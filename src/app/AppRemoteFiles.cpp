@@ -138,8 +138,16 @@ void AppDelegate::finishRemoteOpen(const std::shared_ptr<SSHClient> &client, con
 void AppDelegate::setRemoteOrigin(const DocumentPtr &document, const RemoteFile &origin)
 {
     document->remote = origin;
-    if (document->blame)
+    if (document->blame) {
+        std::weak_ptr<OpenDocument> weak = document;
+        document->blame->onMachineFailure = [this, weak](const QString &message) {
+            const DocumentPtr strong = weak.lock();
+            if (strong && strong == activeDocument() && strong->remote)
+                showNote(QStringLiteral("Couldn't blame ") + remoteFileName(strong->remote->path)
+                         + QStringLiteral(": ") + message);
+        };
         document->blame->reset();
+    }
     rememberRemoteOrigin(*document);
 }
 

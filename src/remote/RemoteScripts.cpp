@@ -172,3 +172,20 @@ QByteArray endMarkerLine()
 {
     return endWord;
 }
+
+QByteArray MarkedStream::take(QByteArrayView chunk)
+{
+    held.append(chunk);
+    const qsizetype keep = endWord.size() + 2;
+    if (held.size() <= keep)
+        return {};
+    QByteArray ready = held.left(held.size() - keep);
+    held.remove(0, ready.size());
+    passedOn = true;
+    return ready;
+}
+
+bool MarkedStream::ended() const
+{
+    return held == '\n' + endWord + '\n';
+}

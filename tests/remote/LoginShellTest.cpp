@@ -1,5 +1,6 @@
 #include "ServerTest.h"
 
+#include "git/DocumentBlame.h"
 #include "git/GitSource.h"
 #include "navigation/RemoteIndex.h"
 #include "navigation/SearchCommand.h"
@@ -76,6 +77,20 @@ protected:
     }
 };
 
+// The blame of a remote file as an open document streams it over ssh.
+struct RemoteBlame {
+    RemoteBlame(const std::shared_ptr<SSHClient> &ssh, const QString &path, qsizetype lines)
+    {
+        blame.remoteTarget = [ssh, path] { return DocumentBlame::RemoteTarget { ssh, path }; };
+        blame.onMachineFailure = [this](const QString &message) { failure = message; };
+        blame.start(lines, std::nullopt);
+        EXPECT_TRUE(waitUntil([&] { return !blame.isComputing(); }, 60000));
+    }
+
+    DocumentBlame blame { QStringLiteral("/nonexistent/local-copy.txt") };
+    std::optional<QString> failure; // the machine's message, when the run failed for want of it
+};
+
 class LoginShellTest : public RemoteRunTest, public ::testing::WithParamInterface<std::string>
 {
 protected:
@@ -138,6 +153,11 @@ TEST_P(LoginShellTest, EveryOperationWorksWithHostileNames)
                            .run({ "blame", "--porcelain", "--", hostileName });
     ASSERT_TRUE(blame);
     EXPECT_TRUE(blame->contains("author Ada Lovelace\n")) << blame->constData();
+    // The streamed blame an open document runs, its end line taken off.
+    const RemoteBlame streamed(ssh, file, 2);
+    EXPECT_FALSE(streamed.blame.hasFailed()) << streamed.failure.value_or("").toStdString();
+    EXPECT_EQ(streamed.blame.lookup(2).info.author, "Ada Lovelace");
+    EXPECT_EQ(streamed.blame.lookup(3).kind, BlameLookup::Kind::unknown);
 }
 
 INSTANTIATE_TEST_SUITE_P(Shells, LoginShellTest,
@@ -167,6 +187,21 @@ TEST_F(RemoteRunTest, AShellThatRunsNothingFailsEveryOperation)
     EXPECT_EQ(GitSource::remote(RemoteRepo { ssh, server.path("proj") })
                   .run({ "log", "--oneline" }),
         std::nullopt);
+    const RemoteBlame blame(ssh, file, 1);
+    EXPECT_TRUE(blame.blame.hasFailed());
+    EXPECT_EQ(blame.failure, "the machine's shell ran nothing (status 0, no answer)");
+}
+
+// A shell that only complains and says status 0: its words are the reason shown.
+TEST_F(RemoteRunTest, AShellThatOnlyComplainsFailsWithItsWords)
+{
+    const QString file = server.writeFile("proj/kept.txt", "kept\n");
+    ASSERT_TRUE(server.setLoginShell(server.complainingShell()));
+    const auto ssh = client();
+    const RemoteBlame blame(ssh, file, 1);
+    EXPECT_TRUE(blame.blame.hasFailed());
+    EXPECT_EQ(blame.failure, SshServerFixture::complaint());
+    EXPECT_EQ(readOn(*ssh, file).message, "Couldn't read kept.txt: " + SshServerFixture::complaint());
 }
 
 // Under bash: what is not a readable regular file is refused with a plain reason, at once.

@@ -167,6 +167,24 @@ TEST(RemoteScripts, OutputCountsOnlyWithItsEndMarker)
     EXPECT_EQ(confirmedOutput({ 0, "\nquillmar-done\n", {} }), QByteArray());
 }
 
+// Streamed a byte at a time, the output comes through whole and the end line never does.
+TEST(RemoteScripts, AStreamedMarkedOutputIsPassedOnWithoutItsEndLine)
+{
+    const auto streamed = [](const QByteArray &output) {
+        MarkedStream stream;
+        QByteArray passed;
+        for (char byte : output)
+            passed += stream.take(QByteArrayView(&byte, 1));
+        return std::tuple(passed, stream.ended(), stream.hadOutput());
+    };
+    const auto done = runScript(withEndMarker("printf 'a line\\nmore'"));
+    EXPECT_EQ(streamed(done.output), std::tuple(QByteArray("a line\nmore"), true, true));
+    EXPECT_EQ(streamed(runScript(withEndMarker("true")).output),
+        std::tuple(QByteArray(), true, false));
+    EXPECT_EQ(streamed("x\nquillmar-don"), std::tuple(QByteArray(), false, true));
+    EXPECT_EQ(streamed(""), std::tuple(QByteArray(), false, false));
+}
+
 TEST(LocalCopies, LocalCopyURLTable)
 {
     const QString root = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)

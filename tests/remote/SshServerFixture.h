@@ -57,6 +57,9 @@ public:
     bool setLoginShell(const QString &shell);
     // A login shell that runs nothing and exits with status 0, made on first use.
     QString silentShell();
+    // A login shell that runs nothing, writes complaint() to standard error and exits with 0.
+    QString complainingShell();
+    static QString complaint() { return QStringLiteral("profile: cannot start"); }
     // Kills the server's processes for every connection, as a network cut would, and leaves
     // what they were running to finish or fail by itself.
     void cutConnections();
@@ -68,6 +71,8 @@ private:
     bool launch(QString *error);
     void addAlias();
     void stopServer();
+    // A login shell made of that sh script, in the temporary folder, made on first use.
+    QString shellScript(const QString &name, const QByteArray &body);
 
     QTemporaryDir folder;
     QString account;
