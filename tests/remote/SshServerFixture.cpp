@@ -249,6 +249,15 @@ void SshServerFixture::cutConnections()
             ::kill(pid_t(pid), SIGKILL);
 }
 
+void SshServerFixture::freeze()
+{
+    if (!server)
+        return;
+    ::kill(pid_t(server->processId()), SIGSTOP);
+    for (const qint64 pid : descendants(server->processId()))
+        ::kill(pid_t(pid), SIGSTOP);
+}
+
 bool SshServerFixture::accountIsIdle() const
 {
     const passwd *entry = ::getpwnam(account.toLocal8Bit().constData());
@@ -375,6 +384,7 @@ void SshServerFixture::stopServer()
     for (const qint64 pid : descendants(server->processId()))
         ::kill(pid_t(pid), SIGKILL);
     server->terminate();
+    ::kill(pid_t(server->processId()), SIGCONT); // a frozen server takes its signal now
     server->wait();
     server.reset();
 }

@@ -63,6 +63,10 @@ public:
     // Kills the server's processes for every connection, as a network cut would, and leaves
     // what they were running to finish or fail by itself.
     void cutConnections();
+    // Stops the server and its processes for every connection where they are: links stay up
+    // and new ones are accepted, but nothing answers, as on a machine that hangs. Stopping the
+    // fixture ends them.
+    void freeze();
     // Whether no process of the account runs any more, the server's own aside.
     bool accountIsIdle() const;
 
