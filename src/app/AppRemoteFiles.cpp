@@ -299,6 +299,7 @@ void AppDelegate::refreshRemoteIndicator(const DocumentPtr &active)
     const QString destination = client ? client->host.destination : active->remote->hostID;
     remoteHosts->checkLiveness(active->remote->hostID, false);
     const bool alive = isHostAlive(active->remote->hostID);
+    followRemotePlace();
     statusBar->setRemote(remoteIndicatorText(destination, alive), alive, destination + u':' + active->remote->path);
 }
 

@@ -163,9 +163,20 @@ std::optional<QByteArray> markedOutput(int status, const QByteArray &output)
 std::optional<QByteArray> confirmedOutput(const SSHResult &result)
 {
     auto output = markedOutput(result.status, result.stdout);
-    if (output && output->isEmpty() && !result.stderr.trimmed().isEmpty())
+    if (output && output->isEmpty() && hasErrors(result.stderr))
         return std::nullopt;
     return output;
+}
+
+bool hasErrors(const QString &errors)
+{
+    // ssh's own notes (a host key just recorded, say) are no error of the script's.
+    for (const QString &line : errors.split(QLatin1Char('\n'))) {
+        const QString trimmed = line.trimmed();
+        if (!trimmed.isEmpty() && !trimmed.startsWith(QLatin1String("Warning:")))
+            return true;
+    }
+    return false;
 }
 
 QByteArray endMarkerLine()

@@ -18,6 +18,9 @@
 
 #include <iostream>
 
+#include <random>
+
+#include <pwd.h>
 #include <sys/stat.h>
 
 using testsupport::readFile;
@@ -235,15 +238,39 @@ TEST_F(RemoteRunTest, WhatIsNotAReadableFileIsRefusedWithItsReason)
     EXPECT_EQ(listingError(denied), "Permission denied");
 }
 
-// A connection cut at any moment of a save leaves the old bytes or the new ones, never a mix,
-// on both ways a save puts bytes in place.
+// How far the upload of a save has got: the size of its temporary file, beside the file or
+// (saving in place) in the temporary folder, once the account has made one.
+std::optional<qint64> uploaded(const QString &path, uid_t owner)
+{
+    const QFileInfo beside(path + ".quillmar-tmp");
+    if (beside.exists())
+        return beside.size();
+    for (const QFileInfo &file :
+        QDir(QStringLiteral("/tmp")).entryInfoList({ "quillmar.*" }, QDir::Files | QDir::Hidden)) {
+        struct stat info {
+        };
+        if (::stat(QFile::encodeName(file.filePath()).constData(), &info) == 0
+            && info.st_uid == owner)
+            return file.size();
+    }
+    return std::nullopt;
+}
+
+// A connection cut at a random moment of a save, once its upload has begun, leaves the old
+// bytes or the new ones, never a mix, on both ways a save puts bytes in place.
 TEST_F(RemoteRunTest, ACutConnectionNeverLeavesAPartialFile)
 {
     const QString beside = server.writeFile("open/data.bin", QByteArray(3'000'000, 'a'));
     const QString inPlace = server.writeFile("shut/data.bin", QByteArray(3'000'000, 'a'));
     QFile::setPermissions(QFileInfo(inPlace).absolutePath(), QFile::ReadOwner | QFile::ExeOwner);
+    const passwd *account = ::getpwnam(server.user().toLocal8Bit().constData());
+    ASSERT_TRUE(account);
+    const uid_t owner = account->pw_uid;
+    const unsigned seed = 20261207;
+    std::mt19937 random(seed);
     int completed = 0;
     int cut = 0;
+    int midUpload = 0;
     for (int attempt = 0; attempt < 20; ++attempt) {
         const QString path = attempt % 2 ? inPlace : beside;
         const QByteArray before = readFile(path);
@@ -253,13 +280,16 @@ TEST_F(RemoteRunTest, ACutConnectionNeverLeavesAPartialFile)
         std::optional<SaveOutcome> outcome;
         saveRemote(*ssh, path, after, std::nullopt, {},
             [&](const SaveOutcome &result) { outcome = result; });
-        QThread::msleep(20 + (attempt * 37) % 400);
+        waitUntil([&] { return outcome || uploaded(path, owner); }, 30000);
+        QThread::msleep(std::uniform_int_distribution<int>(0, 300)(random));
+        const auto soFar = uploaded(path, owner);
+        midUpload += soFar && *soFar < after.size();
         server.cutConnections();
         ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); }, 60000));
         ASSERT_TRUE(waitUntil([&] { return server.accountIsIdle(); }, 60000));
         const QByteArray now = readFile(path);
         EXPECT_TRUE(now == before || now == after)
-            << "attempt " << attempt << ": " << now.size() << " bytes";
+            << "attempt " << attempt << " (seed " << seed << "): " << now.size() << " bytes";
         if (outcome->status == SaveStatus::saved) {
             EXPECT_EQ(now, after) << "attempt " << attempt;
             ++completed;
@@ -268,8 +298,10 @@ TEST_F(RemoteRunTest, ACutConnectionNeverLeavesAPartialFile)
         }
         const QStringList litter = QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files);
         EXPECT_EQ(litter, QStringList { "data.bin" }) << "attempt " << attempt;
+        EXPECT_EQ(uploaded(path, owner), std::nullopt) << "attempt " << attempt;
     }
-    std::cout << "[ saves ] " << completed << " completed, " << cut << " cut off\n";
+    std::cout << "[ saves ] " << completed << " completed, " << cut << " cut off, " << midUpload
+              << " of the cuts during the upload\n";
 }
 
 }
