@@ -56,7 +56,7 @@ void AppDelegate::followRemotePlace()
 QString AppDelegate::remotePlaceLabel(const RemotePlace &place) const
 {
     const QString name = GitSource::remote(RemoteRepo { place.item->client, place.folder }).displayName();
-    return place.resolved ? name : name + QStringLiteral(" · the file's folder until the machine answers");
+    return place.resolved ? name : name + QStringLiteral(" · own folder");
 }
 
 void AppDelegate::resolveRemotePlace(std::function<void(const RemotePlace &place)> then)

@@ -476,7 +476,7 @@ TEST_F(RemotePlaceTest, ARestoredFileTakesItsPlaceOnceItsMachineIsConnected)
     a.showPane("search");
     ASSERT_TRUE(a.searchPlace());
     EXPECT_EQ(a.searchPlace()->folder, server.path("proj/src"));
-    EXPECT_EQ(a.searchPlace()->label, "127.0.0.1:src · the file's folder until the machine answers");
+    EXPECT_EQ(a.searchPlace()->label, "127.0.0.1:src · own folder");
 
     const HostItemPtr item = a.remoteHosts->items().front();
     a.connectHost(item);
@@ -697,7 +697,7 @@ TEST_F(RemoteDocumentTest, GoToFileUnderAShellThatRunsNothingSaysSo)
     ASSERT_TRUE(testsupport::waitUntil([&] { return item->alive == false; }, 30000));
     a.remoteRoots.clear();
     a.goToFile();
-    const QString note = "Couldn't list the files of 127.0.0.1:proj · the file's folder until the machine answers: "
+    const QString note = "Couldn't list the files of 127.0.0.1:proj · own folder: "
                          "the machine's shell ran nothing (status 0, no answer)";
     EXPECT_TRUE(testsupport::waitUntil([&] { return a.statusText.value_or("") == note; }, 30000))
         << a.statusText.value_or("").toStdString();
