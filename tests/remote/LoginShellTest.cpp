@@ -69,7 +69,7 @@ protected:
         const SearchQuery query { text, false, false };
         SearchRun run(server.sshProgram(),
             ssh.arguments(SearchCommand::remoteCommandLine(remoteQuote(root), query)), QString());
-        run.requireEndLine(endMarkerLine());
+        run.requireEndLine();
         QList<SearchHit> hits;
         std::optional<SearchRun::Ending> ending;
         run.onHits = [&](const QList<SearchHit> &more) { hits += more; };
