@@ -1,6 +1,7 @@
 #include "RemoteScripts.h"
 
 #include "SSHArguments.h"
+#include "SSHFailure.h"
 
 #include <QList>
 #include <QStringList>
@@ -163,21 +164,11 @@ std::optional<QByteArray> markedOutput(int status, const QByteArray &output)
 std::optional<QByteArray> confirmedOutput(const SSHResult &result)
 {
     auto output = markedOutput(result.status, result.stdout);
-    if (output && output->isEmpty() && hasErrors(result.stderr))
+    if (output && output->isEmpty() && !firstErrorLine(result.stderr).isEmpty())
         return std::nullopt;
     return output;
 }
 
-bool hasErrors(const QString &errors)
-{
-    // ssh's own notes (a host key just recorded, say) are no error of the script's.
-    for (const QString &line : errors.split(QLatin1Char('\n'))) {
-        const QString trimmed = line.trimmed();
-        if (!trimmed.isEmpty() && !trimmed.startsWith(QLatin1String("Warning:")))
-            return true;
-    }
-    return false;
-}
 
 QByteArray endMarkerLine()
 {

@@ -61,8 +61,6 @@ std::optional<QByteArray> markedOutput(int status, const QByteArray &output);
 // when it printed nothing but errors: an empty answer with something on standard error is a
 // failure, not "nothing here".
 std::optional<QByteArray> confirmedOutput(const SSHResult &result);
-// Whether a standard error holds more than ssh's own warnings.
-bool hasErrors(const QString &errors);
 // The marker line itself (without its line feeds), for streamed readers.
 QByteArray endMarkerLine();
 
