@@ -281,7 +281,7 @@ TEST_F(RemoteRunTest, ACutConnectionNeverLeavesAPartialFile)
         saveRemote(*ssh, path, after, std::nullopt, {},
             [&](const SaveOutcome &result) { outcome = result; });
         waitUntil([&] { return outcome || uploaded(path, owner); }, 30000);
-        QThread::msleep(std::uniform_int_distribution<int>(0, 300)(random));
+        QThread::msleep(std::uniform_int_distribution<int>(0, 1200)(random));
         const auto soFar = uploaded(path, owner);
         midUpload += soFar && *soFar < after.size();
         server.cutConnections();
