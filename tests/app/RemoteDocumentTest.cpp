@@ -704,3 +704,30 @@ TEST_F(RemoteDocumentTest, GoToFileUnderAShellThatRunsNothingSaysSo)
     EXPECT_TRUE(a.remoteRoots.isEmpty());
     EXPECT_NE(item->alive, true);
 }
+
+// Blame that git refuses (a file in no repository) stays quiet; blame the machine never
+// answered says why.
+TEST_F(RemoteDocumentTest, BlameWithoutTheMachinesWordSaysWhy)
+{
+    server.writeFile("kept.txt", "kept\n");
+    AppDelegate &a = launch();
+    const DocumentPtr document = openRemote("kept.txt");
+    ASSERT_TRUE(document);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return document->blame->hasFailed(); }, 30000));
+    QApplication::processEvents();
+    EXPECT_FALSE(a.statusText.value_or("").startsWith("Couldn't blame")) << a.statusText.value_or("").toStdString();
+
+    ASSERT_TRUE(server.setLoginShell(server.silentShell()));
+    a.remoteHosts->items().front()->client->disconnect();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return server.connectionCount() == 0; }, 30000));
+    document->blame->reset();
+    a.updateCaretBlame();
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] {
+            return a.statusText.value_or("")
+                   == "Couldn't blame kept.txt: the machine's shell ran nothing (status 0, no answer)";
+        },
+        30000))
+        << a.statusText.value_or("").toStdString();
+    EXPECT_TRUE(document->blame->hasFailed());
+}
