@@ -184,12 +184,18 @@ public:
     struct RemotePlace {
         HostItemPtr item;
         QString folder;
+        bool resolved = true; // false: the file's own folder, until the machine answers
     };
     std::optional<RemotePlace> remotePlace() const;
     // Finds the active remote file's place on its machine once, then hands it over; at once
     // when it is known.
     void resolveRemotePlace(std::function<void(const RemotePlace &place)> then);
+    // Once the active remote file's machine answers, its place is found and the labels follow.
+    void followRemotePlace();
+    // How the go-to-file card and the search panel name a place.
+    QString remotePlaceLabel(const RemotePlace &place) const;
     QHash<QString, QString> remoteRoots; // the place of a remote folder, by host, ":" and folder
+    QSet<QString> remoteRootsAsked; // keys of remoteRoots being found for followRemotePlace
     HostItemPtr activeRemoteHost() const;
     void goToRemoteFile(const HostItemPtr &item);
     void listRemoteFiles(QuickPickCard *picker, const RemotePlace &place);

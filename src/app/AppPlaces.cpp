@@ -4,9 +4,11 @@
 
 #include "git/GitSource.h"
 #include "git/Place.h"
+#include "navigation/SearchView.h"
 #include "remote/RemoteFileOutcomes.h"
 #include "remote/RemoteHostList.h"
 #include "remote/RemoteRoot.h"
+#include "remote/RemoteScripts.h"
 #include "remote/SSHArguments.h"
 #include "remote/SSHClient.h"
 #include "remote/SSHRun.h"
@@ -29,7 +31,32 @@ std::optional<AppDelegate::RemotePlace> AppDelegate::remotePlace() const
     if (!item)
         return std::nullopt;
     const QString path = activeDocument()->remote->path;
-    return RemotePlace { item, remoteRoots.value(rootKey(hostID(item->host), path), remoteFolderOf(path)) };
+    const auto found = remoteRoots.constFind(rootKey(hostID(item->host), path));
+    if (found == remoteRoots.cend())
+        return RemotePlace { item, remoteFolderOf(path), false };
+    return RemotePlace { item, *found };
+}
+
+void AppDelegate::followRemotePlace()
+{
+    const auto place = remotePlace();
+    if (!place || place->resolved || !isHostAlive(hostID(place->item->host)))
+        return;
+    const QString key = rootKey(hostID(place->item->host), activeDocument()->remote->path);
+    if (remoteRootsAsked.contains(key))
+        return;
+    remoteRootsAsked.insert(key);
+    resolveRemotePlace([this, key](const RemotePlace &) {
+        remoteRootsAsked.remove(key);
+        if (searchView)
+            searchView->updateScope();
+    });
+}
+
+QString AppDelegate::remotePlaceLabel(const RemotePlace &place) const
+{
+    const QString name = GitSource::remote(RemoteRepo { place.item->client, place.folder }).displayName();
+    return place.resolved ? name : name + QStringLiteral(" · own folder");
 }
 
 void AppDelegate::resolveRemotePlace(std::function<void(const RemotePlace &place)> then)
@@ -45,19 +72,19 @@ void AppDelegate::resolveRemotePlace(std::function<void(const RemotePlace &place
     }
     const QStringList folders = item->host.folders;
     std::weak_ptr<HostItem> weak = item;
-    item->client->run(remoteRootScript(remoteFolderOf(path), folders), std::nullopt, commandOutputLimit,
-                      [this, weak, key, path, folders, then](const SSHResult &result) {
+    item->client->run(withEndMarker(remoteRootScript(remoteFolderOf(path), folders)), std::nullopt,
+                      commandOutputLimit, [this, weak, key, path, folders, then](const SSHResult &result) {
                           const HostItemPtr strong = weak.lock();
                           if (!strong)
                               return;
                           // A machine that did not answer leaves the file's own folder, asked again next time.
-                          QString root = remoteFolderOf(path);
-                          if (result.status == 0) {
-                              root = remoteRoot(path, result.stdout, folders);
-                              remoteRoots.insert(key, root);
+                          RemotePlace place { strong, remoteFolderOf(path), false };
+                          if (const auto output = confirmedOutput(result)) {
+                              place = RemotePlace { strong, remoteRoot(path, *output, folders) };
+                              remoteRoots.insert(key, place.folder);
                               remoteHosts->markAnswered(hostID(strong->host));
                           }
-                          then(RemotePlace { strong, root });
+                          then(place);
                       });
 }
 
@@ -79,7 +106,7 @@ std::optional<SearchPlace> AppDelegate::searchPlace() const
     const std::shared_ptr<SSHClient> client = place->item->client;
     SearchPlace::Remote remote { hostID(place->item->host), sshPrograms().ssh, remoteQuote(place->folder),
                                  [client](const QString &line) { return client->arguments(line); } };
-    return SearchPlace { place->folder, GitSource::remote(RemoteRepo { client, place->folder }).displayName(), remote };
+    return SearchPlace { place->folder, remotePlaceLabel(*place), remote };
 }
 
 

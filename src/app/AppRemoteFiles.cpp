@@ -136,8 +136,16 @@ void AppDelegate::finishRemoteOpen(const std::shared_ptr<SSHClient> &client, con
 void AppDelegate::setRemoteOrigin(const DocumentPtr &document, const RemoteFile &origin)
 {
     document->remote = origin;
-    if (document->blame)
+    if (document->blame) {
+        std::weak_ptr<OpenDocument> weak = document;
+        document->blame->onMachineFailure = [this, weak](const QString &message) {
+            const DocumentPtr strong = weak.lock();
+            if (strong && strong == activeDocument() && strong->remote)
+                showNote(QStringLiteral("Couldn't blame ") + remoteFileName(strong->remote->path)
+                         + QStringLiteral(": ") + message);
+        };
         document->blame->reset();
+    }
     rememberRemoteOrigin(*document);
 }
 
@@ -289,6 +297,7 @@ void AppDelegate::refreshRemoteIndicator(const DocumentPtr &active)
     const QString destination = client ? client->host.destination : active->remote->hostID;
     remoteHosts->checkLiveness(active->remote->hostID, false);
     const bool alive = isHostAlive(active->remote->hostID);
+    followRemotePlace();
     statusBar->setRemote(remoteIndicatorText(destination, alive), alive, destination + u':' + active->remote->path);
 }
 

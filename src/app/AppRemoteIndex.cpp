@@ -3,7 +3,6 @@
 // as the user types.
 #include "AppDelegate.h"
 
-#include "git/GitSource.h"
 #include "navigation/QuickPickCard.h"
 #include "remote/RemoteFileOutcomes.h"
 #include "remote/RemoteHostList.h"
@@ -53,7 +52,7 @@ void AppDelegate::listRemoteFiles(QuickPickCard *picker, const RemotePlace &plac
 {
     const std::shared_ptr<SSHClient> client = place.item->client;
     // Named as search names it: the machine and the last part of the folder.
-    const QString label = GitSource::remote(RemoteRepo { client, place.folder }).displayName();
+    const QString label = remotePlaceLabel(place);
     picker->field()->setPlaceholderText(QStringLiteral("Reading the files of ") + label + QStringLiteral("…"));
     const QString key = hostID(place.item->host) + u':' + place.folder;
     const auto cached = remoteIndexes.constFind(key);
@@ -98,7 +97,7 @@ void AppDelegate::fillRemotePicker(QuickPickCard *picker, const RemoteFileList &
             return;
         strong->run(serverSearchCommand(remoteQuote(root), pattern), std::nullopt, commandOutputLimit,
                     [done, root](const SSHResult &result) {
-                        const auto output = markedOutput(result.status, result.stdout);
+                        const auto output = confirmedOutput(result);
                         if (output)
                             done(parseRemoteFileList(*output, root, serverSearchLimit, '\n').files);
                     });

@@ -4,6 +4,8 @@
 #include "GitRun.h"
 
 #include "common/TextCounts.h"
+#include "remote/RemoteFileOutcomes.h"
+#include "remote/SSHFailure.h"
 
 #include <QFileInfo>
 #include <QTextBlock>
@@ -76,12 +78,15 @@ void DocumentBlame::start(qsizetype lineCount, const std::optional<QString> &con
 }
 
 std::unique_ptr<GitStream> DocumentBlame::makeStream(
-    bool withContents, std::optional<QByteArray> input) const
+    bool withContents, std::optional<QByteArray> input)
 {
+    marked.reset();
     const auto remote = remoteTarget ? remoteTarget() : std::nullopt;
     if (remote && remote->client) {
         const auto [name, directory] = splitRemotePath(remote->path);
-        const QString line = remoteGitCommand(GitCommands::blame(name, withContents), directory);
+        const QString line
+            = withEndMarker(remoteGitCommand(GitCommands::blame(name, withContents), directory));
+        marked.emplace();
         return GitStream::configured(remote->client->process(line), std::move(input));
     }
     const QFileInfo file(filePath);
@@ -92,7 +97,7 @@ std::unique_ptr<GitStream> DocumentBlame::makeStream(
 void DocumentBlame::receive(const QByteArray &chunk)
 {
     BlameTable *target = building ? &*building : current ? &*current : nullptr;
-    for (const BlameRange &range : parser.feed(chunk))
+    for (const BlameRange &range : parser.feed(marked ? marked->take(chunk) : chunk))
         if (target)
             target->apply(range);
     notifySoon();
@@ -100,9 +105,10 @@ void DocumentBlame::receive(const QByteArray &chunk)
 
 void DocumentBlame::finish(int status)
 {
+    const auto failure = machineFailure(status, running ? running->errors() : QByteArray());
     running.reset();
     computing = false;
-    if (status == 0) {
+    if (status == 0 && !failure) {
         if (building)
             current = std::move(building);
     } else {
@@ -113,6 +119,22 @@ void DocumentBlame::finish(int status)
     }
     building.reset();
     notifySoon();
+    if (failure && onMachineFailure)
+        onMachineFailure(*failure);
+}
+
+std::optional<QString> DocumentBlame::machineFailure(int status, const QByteArray &errors) const
+{
+    if (!marked)
+        return std::nullopt;
+    const SSHResult result { status, {}, QString::fromUtf8(errors) };
+    if (const auto failure = classifyFailure(result))
+        return failure->text();
+    if (status != 0)
+        return std::nullopt;
+    if (!marked->ended() || (!marked->hadOutput() && !result.stderr.trimmed().isEmpty()))
+        return unconfirmedReason(result);
+    return std::nullopt;
 }
 
 void DocumentBlame::edit(const QTextDocument &document, int position, int, int charsAdded)

@@ -5,6 +5,7 @@
 #include "GitStream.h"
 #include "IncrementalBlameParser.h"
 
+#include "remote/RemoteScripts.h"
 #include "remote/SSHClient.h"
 
 #include <QString>
@@ -47,6 +48,10 @@ public:
     std::function<std::optional<RemoteTarget>()> remoteTarget;
     // The table changed: look the caret's line up again.
     std::function<void()> onChange;
+    // A remote run failed without the machine's word on it (ssh failed, or its shell answered
+    // nothing): the message says why. Git's own refusals, such as a file outside any
+    // repository, stay quiet.
+    std::function<void(const QString &message)> onMachineFailure;
 
     // Starts a run unless one is running, the last one failed, or the table still matches.
     // lineCount is the editor's number of lines (line breaks + 1), which sizes the table.
@@ -79,9 +84,11 @@ public:
     const GitStream *stream() const { return running.get(); }
 
 private:
-    std::unique_ptr<GitStream> makeStream(bool withContents, std::optional<QByteArray> input) const;
+    // The run's stream; a remote one also readies `marked`.
+    std::unique_ptr<GitStream> makeStream(bool withContents, std::optional<QByteArray> input);
     void receive(const QByteArray &chunk);
     void finish(int status);
+    std::optional<QString> machineFailure(int status, const QByteArray &errors) const;
     void notifySoon();
 
     QString filePath;
@@ -91,6 +98,7 @@ private:
     bool servingWhileBuilding = false;
     std::unique_ptr<GitStream> running;
     IncrementalBlameParser parser;
+    std::optional<MarkedStream> marked; // a remote run's output, which must end with its marker
     bool stale = true;
     bool failed = false;
     quint64 generation = 0; // of the current run; callbacks of older runs do nothing

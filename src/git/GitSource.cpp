@@ -20,7 +20,7 @@ std::optional<QByteArray> runRemote(const RemoteRepo &repo, const QStringList &a
         return std::nullopt;
     const QString script = withEndMarker(remoteGitCommand(arguments, repo.directory));
     const SSHResult result = runSSH(repo.client->arguments(script), {}, commandOutputLimit);
-    return markedOutput(result.status, result.stdout);
+    return confirmedOutput(result);
 }
 
 // The last path component, trailing slashes ignored ("/srv/app/" is "app").

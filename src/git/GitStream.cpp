@@ -14,6 +14,7 @@ struct GitStream::Shared {
     std::function<void(int)> onFinish;
     bool finished = false;
     bool wasCancelled = false;
+    QByteArray errors;
 
     void deliver(const QByteArray &chunk) const
     {
@@ -50,6 +51,9 @@ struct GitStream::Launch {
 namespace
 {
 
+// Enough of a standard error to say what went wrong.
+constexpr qsizetype errorsKept = 4096;
+
 // Runs on the main thread later, if the stream is still there. A stream's thread may outlive
 // the application object at quitting; its last posts then go nowhere.
 template <typename Step> void post(const std::weak_ptr<GitStream::Shared> &weak, Step step)
@@ -71,18 +75,22 @@ void readUntilExit(const std::shared_ptr<ChildProcess> &child,
         return true;
     });
     const int status = child->wait();
-    post(weak, [status](GitStream::Shared &shared) { shared.finish(status); });
+    post(weak, [status, errors = child->errors().left(errorsKept)](GitStream::Shared &shared) {
+        shared.errors = errors;
+        shared.finish(status);
+    });
 }
 
 // Starts the child unless the stream was cancelled meanwhile; nothing when it could not start.
 std::shared_ptr<ChildProcess> launch(GitStream::Launch &state,
-    const std::optional<ChildProcess::Program> &program, const std::optional<QByteArray> &input)
+    const std::optional<ChildProcess::Program> &program, const std::optional<QByteArray> &input,
+    ChildProcess::Errors errors)
 {
     std::lock_guard lock(state.mutex);
     if (state.cancelled || !program)
         return nullptr;
     auto child = std::make_shared<ChildProcess>(*program);
-    if (!child->start(input, ChildProcess::Errors::discard)) {
+    if (!child->start(input, errors)) {
         qCDebug(lcGit) << "stream did not start:" << program->program
                        << qt_error_string(child->startError());
         return nullptr;
@@ -99,7 +107,8 @@ void run(ChildProcess::Program program, bool localGit, std::optional<QByteArray>
 {
     const auto ready = localGit ? withoutRepositoryPrograms(std::move(program))
                                 : std::optional(std::move(program));
-    if (const auto child = launch(*state, ready, input))
+    const auto errors = localGit ? ChildProcess::Errors::discard : ChildProcess::Errors::capture;
+    if (const auto child = launch(*state, ready, input, errors))
         readUntilExit(child, weak);
     else
         post(weak, [](GitStream::Shared &shared) { shared.finish(-1); });
@@ -167,6 +176,11 @@ void GitStream::cancel()
     shared->finished = true;
     shared->wasCancelled = true;
     state->cancel();
+}
+
+const QByteArray &GitStream::errors() const
+{
+    return shared->errors;
 }
 
 bool GitStream::isFinished() const

@@ -38,6 +38,10 @@ public:
     // Stops every further callback and terminates the process when it still runs.
     void cancel();
 
+    // The start of what the program wrote to its standard error, once the end was reported
+    // (configured programs only: local git's errors are dropped).
+    const QByteArray &errors() const;
+
     // The end was reported, or the stream was cancelled.
     bool isFinished() const;
     bool wasCancelled() const;

@@ -69,11 +69,7 @@ void SearchRun::take(QByteArrayView bytes)
 {
     if (m_finished || bytes.isEmpty())
         return;
-    if (!m_endLine.isEmpty()) {
-        m_tail.append(bytes);
-        m_tail = m_tail.right(m_endLine.size() + 2);
-    }
-    QList<SearchHit> hits = m_parser.feed(bytes);
+    QList<SearchHit> hits = m_marked ? m_parser.feed(m_marked->take(bytes)) : m_parser.feed(bytes);
     const bool capped = m_hitCount + hits.size() > searchHitLimit;
     if (capped) {
         hits.resize(searchHitLimit - m_hitCount);
@@ -112,7 +108,7 @@ void SearchRun::end(int status)
 
 bool SearchRun::endLineArrived() const
 {
-    return m_endLine.isEmpty() || m_tail.endsWith('\n' + m_endLine + '\n');
+    return !m_marked || m_marked->ended();
 }
 
 void SearchRun::finish(Ending ending)

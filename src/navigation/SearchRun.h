@@ -3,12 +3,15 @@
 #include "SearchHit.h"
 #include "SearchParser.h"
 
+#include "remote/RemoteScripts.h"
+
 #include <QLocale>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class QProcess;
 
@@ -39,9 +42,10 @@ public:
 
     // The locale the process runs in (LC_ALL), "C" unless set before start.
     void setLocale(const QString &locale) { m_locale = locale; }
-    // A run whose output must end with this line to count as complete (a remote search, whose
-    // shell could end with status 0 having run nothing); without it the run fails.
-    void requireEndLine(const QByteArray &line) { m_endLine = line; }
+    // A run whose output must end with the remote scripts' end line to count as complete (a
+    // remote search, whose shell could end with status 0 having run nothing); without it the
+    // run fails.
+    void requireEndLine() { m_marked.emplace(); }
 
     void start();
     // Stops the process if it still runs; no callback follows.
@@ -77,8 +81,7 @@ private:
     QProcess *m_process = nullptr;
     SearchParser m_parser;
     int m_hitCount = 0;
-    QByteArray m_endLine;
-    QByteArray m_tail; // the last bytes received, to see the end line in
+    std::optional<MarkedStream> m_marked; // the output of a run that must end with the end line
 
     qint64 m_processId = 0;
     bool m_started = false;

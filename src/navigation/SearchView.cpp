@@ -172,7 +172,7 @@ void SearchView::search()
             place->remote->arguments(
                 SearchCommand::remoteCommandLine(place->remote->quotedFolder, wanted)),
             QString(), this);
-        m_run->requireEndLine(endMarkerLine());
+        m_run->requireEndLine();
     } else {
         m_run = new SearchRun(SearchCommand::grepProgram(), SearchCommand::localArguments(wanted),
             place->folder, this);

@@ -40,6 +40,8 @@ public:
 
     // Names the current place under the field, gives the field the focus and selects its text.
     void prepare();
+    // Names the place under the field again, when it may have changed.
+    void updateScope();
     // Runs the query that the field and the options show now.
     void search();
     SearchQuery query() const;
@@ -65,7 +67,6 @@ private:
     QWidget *buildHeader();
     QToolButton *optionButton(const QString &title, const QString &toolTip);
     void buildOutline();
-    void updateScope();
     void takeHits(const QList<SearchHit> &hits);
     void refresh();
     void reloadList();

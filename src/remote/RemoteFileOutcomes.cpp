@@ -63,7 +63,7 @@ SaveOutcome saveOutcome(const SSHResult &result, const QString &name, const QStr
 
 QString unconfirmedReason(const SSHResult &result)
 {
-    if (!result.stderr.trimmed().isEmpty() || result.status != 0)
+    if (!firstErrorLine(result.stderr).isEmpty() || result.status != 0)
         return failureReason(result);
     return QStringLiteral("the machine's shell ran nothing (status 0, no answer)");
 }

@@ -1,6 +1,8 @@
 #include "RemoteHostList.h"
 
 #include "ConnectionCards.h"
+#include "RemoteFileOutcomes.h"
+#include "RemoteScripts.h"
 #include "SSHClient.h"
 #include "SSHFailure.h"
 #include "SSHRun.h"
@@ -11,6 +13,9 @@ namespace
 {
 
 constexpr qint64 livenessInterval = 5; // seconds
+// How often a machine known to be alive is asked again: a dead link shows a few seconds after
+// the keep-alives give up on it.
+constexpr int watchIntervalMs = 3000;
 
 HostItemPtr newItem(const RemoteHost &host)
 {
@@ -25,6 +30,9 @@ HostItemPtr newItem(const RemoteHost &host)
 RemoteHostList::RemoteHostList()
     : self(std::make_shared<RemoteHostList *>(this))
 {
+    watchTimer.setInterval(watchIntervalMs);
+    watchTimer.callOnTimeout([this] { watch(); });
+    watchTimer.start();
 }
 
 RemoteHostList::~RemoteHostList() = default;
@@ -128,7 +136,7 @@ void RemoteHostList::connect(const HostItemPtr &item)
     std::weak_ptr<RemoteHostList *> weakSelf = self;
     std::weak_ptr<HostItem> weakItem = item;
     const std::shared_ptr<SSHClient> client = item->client;
-    client->run(resolveScript(item->host.folders), std::nullopt, commandOutputLimit,
+    client->run(withEndMarker(resolveScript(item->host.folders)), std::nullopt, commandOutputLimit,
         [weakSelf, weakItem, client](const SSHResult &result) {
             const auto list = weakSelf.lock();
             const HostItemPtr strong = weakItem.lock();
@@ -152,14 +160,15 @@ void RemoteHostList::connectFinished(const HostItemPtr &item, const SSHResult &r
                 onNeedsTrust(item);
             return;
         }
-    } else if (result.status != 0) {
-        item->state = HostItem::State::failed;
-        item->failure = failureReason(result);
-    } else {
+    } else if (const auto output = confirmedOutput(result)) {
         item->state = HostItem::State::connected;
         item->failure.clear();
         item->alive = true;
-        item->roots = resolvedFolders(result.stdout, item->host.folders);
+        item->roots = resolvedFolders(*output, item->host.folders);
+    } else {
+        // Connected only on the machine's word: its folders, then the end line.
+        item->state = HostItem::State::failed;
+        item->failure = unconfirmedReason(result);
     }
     changed(item);
     if (onConnectFinished)
@@ -206,6 +215,13 @@ void RemoteHostList::checkEveryHost()
 {
     for (const HostItemPtr &item : entries)
         check(item);
+}
+
+void RemoteHostList::watch()
+{
+    for (const HostItemPtr &item : entries)
+        if (item->alive == true)
+            check(item);
 }
 
 void RemoteHostList::check(const HostItemPtr &item)

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -81,7 +82,9 @@ public:
     // Unknown when no item has that identity.
     std::optional<bool> isAlive(const QString &hostID) const;
     // Asks ssh whether the master connection is open, at most once in five seconds unless
-    // forced.
+    // forced. Machines known to be alive are also asked every three seconds on their own: the
+    // master connection gives up on a link that stops answering, and the rows and the status
+    // bar learn it from the next check.
     void checkLiveness(const QString &hostID, bool force);
     void checkEveryHost();
 
@@ -93,8 +96,10 @@ private:
     void changed(const HostItemPtr &item);
     void connectFinished(const HostItemPtr &item, const SSHResult &result);
     void check(const HostItemPtr &item);
+    void watch();
 
     std::vector<HostItemPtr> entries;
+    QTimer watchTimer;
     // Pending completions hold this weakly, so a list that is gone receives nothing.
     std::shared_ptr<RemoteHostList *> self;
 };

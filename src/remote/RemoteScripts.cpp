@@ -1,6 +1,7 @@
 #include "RemoteScripts.h"
 
 #include "SSHArguments.h"
+#include "SSHFailure.h"
 
 #include <QList>
 #include <QStringList>
@@ -163,12 +164,30 @@ std::optional<QByteArray> markedOutput(int status, const QByteArray &output)
 std::optional<QByteArray> confirmedOutput(const SSHResult &result)
 {
     auto output = markedOutput(result.status, result.stdout);
-    if (output && output->isEmpty() && !result.stderr.trimmed().isEmpty())
+    if (output && output->isEmpty() && !firstErrorLine(result.stderr).isEmpty())
         return std::nullopt;
     return output;
 }
 
+
 QByteArray endMarkerLine()
 {
     return endWord;
+}
+
+QByteArray MarkedStream::take(QByteArrayView chunk)
+{
+    held.append(chunk);
+    const qsizetype keep = endWord.size() + 2;
+    if (held.size() <= keep)
+        return {};
+    QByteArray ready = held.left(held.size() - keep);
+    held.remove(0, ready.size());
+    passedOn = true;
+    return ready;
+}
+
+bool MarkedStream::ended() const
+{
+    return held == '\n' + endWord + '\n';
 }

@@ -3,6 +3,7 @@
 #include "SSHResult.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <optional>
@@ -62,3 +63,19 @@ std::optional<QByteArray> markedOutput(int status, const QByteArray &output);
 std::optional<QByteArray> confirmedOutput(const SSHResult &result);
 // The marker line itself (without its line feeds), for streamed readers.
 QByteArray endMarkerLine();
+
+// The output of a marked script as it streams in: take passes the bytes on, holding back
+// only the last few, which may be the end line; ended tells, once the output is over, whether
+// that line came last. The end line itself is never passed on.
+class MarkedStream
+{
+public:
+    QByteArray take(QByteArrayView chunk);
+    bool ended() const;
+    // Whether any output besides the end line came.
+    bool hadOutput() const { return passedOn || (!held.isEmpty() && !ended()); }
+
+private:
+    QByteArray held;
+    bool passedOn = false;
+};

@@ -46,7 +46,7 @@ QStringList sshArguments(const QString &destination, std::optional<int> port,
     QStringList arguments { QStringLiteral("-o"), QStringLiteral("BatchMode=yes"),
         QStringLiteral("-o"), QStringLiteral("ConnectTimeout=10"), QStringLiteral("-o"),
         QStringLiteral("ServerAliveInterval=5"), QStringLiteral("-o"),
-        QStringLiteral("ServerAliveCountMax=3"), QStringLiteral("-o"),
+        QStringLiteral("ServerAliveCountMax=2"), QStringLiteral("-o"),
         QStringLiteral("ControlMaster=auto"), QStringLiteral("-o"),
         QStringLiteral("ControlPersist=10m"), QStringLiteral("-o"),
         controlPathOption(controlDirectory) };

@@ -17,7 +17,8 @@ QString hostID(const QString &destination, std::optional<int> port);
 QString controlDirectory();
 
 // The arguments of one ssh run: batch mode, keep-alives that find a dead link within about
-// 15 seconds (three unanswered probes, five seconds apart), a shared master connection kept
+// 15 seconds (ssh gives up when the third probe, five seconds after the second, finds two
+// still unanswered), a shared master connection kept
 // ten minutes, optionally accepting a host key not seen before, then the destination and the
 // whole remote command line as one word, as given. The destination never begins with "-".
 QStringList sshArguments(const QString &destination, std::optional<int> port,

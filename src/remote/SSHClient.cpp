@@ -100,8 +100,11 @@ void SSHClient::checkAlive(std::function<void(bool)> completion)
     const auto token = newToken();
     sshPool().start(
         [arguments, token, completion] {
+            const SSHResult result
+                = runSSH(arguments, std::nullopt, controlOutputLimit, token.get());
+            // ssh says so in words when a master answers.
             const bool alive
-                = runSSH(arguments, std::nullopt, controlOutputLimit, token.get()).status == 0;
+                = result.status == 0 && result.stderr.contains(QLatin1String("Master running"));
             MainThread::post([token, completion, alive] {
                 if (!token->cancelled())
                     completion(alive);

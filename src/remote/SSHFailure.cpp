@@ -46,16 +46,11 @@ constexpr std::array<Pattern, 8> shortTexts { {
     { lostText, QLatin1String("Stopped answering") },
 } };
 
-// The first line that is not one of ssh's warnings (such as the note that a host key was
-// added), else the whole text trimmed. Blank lines count as empty.
+// The first error line, else the whole text trimmed.
 QString detailOf(const QString &errors)
 {
-    for (const QString &piece : errors.split(QLatin1Char('\n'))) {
-        const QString line = piece.trimmed();
-        if (!line.isEmpty() && !line.startsWith(QLatin1String("Warning:")))
-            return line;
-    }
-    return errors.trimmed();
+    const QString line = firstErrorLine(errors);
+    return line.isEmpty() ? errors.trimmed() : line;
 }
 
 }
@@ -109,10 +104,16 @@ QString shortFailureText(const QString &text)
 
 QString failureReason(const SSHResult &result)
 {
-    for (const QString &line : result.stderr.split(QLatin1Char('\n'))) {
-        const QString trimmed = line.trimmed();
-        if (!trimmed.isEmpty())
-            return trimmed;
+    const QString line = firstErrorLine(result.stderr);
+    return line.isEmpty() ? QStringLiteral("status ") + QString::number(result.status) : line;
+}
+
+QString firstErrorLine(const QString &errors)
+{
+    for (const QString &piece : errors.split(QLatin1Char('\n'))) {
+        const QString line = piece.trimmed();
+        if (!line.isEmpty() && !line.startsWith(QLatin1String("Warning:")))
+            return line;
     }
-    return QStringLiteral("status ") + QString::number(result.status);
+    return {};
 }

@@ -23,8 +23,11 @@ struct SSHFailure {
 // remote command ran and its status belongs to the caller.
 std::optional<SSHFailure> classifyFailure(const SSHResult &result);
 
-// The first non-empty line of the remote command's errors, else "status " and its status.
+// The first error line of the remote command's errors, else "status " and its status.
 QString failureReason(const SSHResult &result);
+// The first line of a standard error that is not blank nor one of ssh's own warnings (such as
+// the note that a host key was recorded), which say nothing about the command; empty when none.
+QString firstErrorLine(const QString &errors);
 
 // One short line for a host row, from ssh's error text.
 QString shortFailureText(const QString &text);

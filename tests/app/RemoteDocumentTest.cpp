@@ -457,6 +457,36 @@ TEST_F(RemotePlaceTest, GoToFileListsTheRepositoryWhetherOrNotThePaneIsConnected
     EXPECT_EQ(a.searchPlace()->folder, QDir(server.path("proj")).canonicalPath());
 }
 
+// A file back from the last session uses its own folder, and says so, until its machine
+// answers; once connected it takes the same place as go to file: here its repository.
+TEST_F(RemotePlaceTest, ARestoredFileTakesItsPlaceOnceItsMachineIsConnected)
+{
+    {
+        AppDelegate &a = launch();
+        if (!makeRepository(a))
+            GTEST_SKIP() << "no git on the test machine";
+        ASSERT_TRUE(openRemote("proj/src/a.txt"));
+        a.willTerminate();
+    }
+    app.reset();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return server.connectionCount() == 0; }, 30000));
+    AppDelegate &a = launch();
+    ASSERT_EQ(a.documents.size(), 1u);
+    ASSERT_TRUE(a.documents[0]->remote);
+    a.showPane("search");
+    ASSERT_TRUE(a.searchPlace());
+    EXPECT_EQ(a.searchPlace()->folder, server.path("proj/src"));
+    EXPECT_EQ(a.searchPlace()->label, "127.0.0.1:src · own folder");
+
+    const HostItemPtr item = a.remoteHosts->items().front();
+    a.connectHost(item);
+    const QString repository = QDir(server.path("proj")).canonicalPath();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return a.searchPlace()->folder == repository; }, 30000))
+        << a.searchPlace()->folder.toStdString();
+    EXPECT_EQ(a.searchPlace()->label, "127.0.0.1:proj");
+    EXPECT_EQ(a.searchView->scopeLabel()->text(), "127.0.0.1:proj");
+}
+
 TEST_F(RemotePlaceTest, AFileOutsideARepositoryUsesTheSavedFolderThatHoldsIt)
 {
     AppDelegate &a = launch();
@@ -650,4 +680,54 @@ TEST_F(RemoteDocumentTest, NothingOpensOrSavesWithoutTheMachinesWord)
     // The reason is ssh's own line when it wrote one (a stale control socket, for instance).
     EXPECT_TRUE(a.statusText.value_or("").startsWith("Couldn't save: ")) << a.statusText.value_or("").toStdString();
     EXPECT_EQ(remoteBytes("kept.txt"), "kept\n");
+}
+
+// A shell that runs nothing finds no place and lists no files: go to file says so, and the
+// machine is not taken for one that answered.
+TEST_F(RemoteDocumentTest, GoToFileUnderAShellThatRunsNothingSaysSo)
+{
+    server.writeFile("proj/kept.txt", "kept\n");
+    AppDelegate &a = launch();
+    ASSERT_TRUE(openRemote("proj/kept.txt"));
+    ASSERT_TRUE(server.setLoginShell(server.silentShell()));
+    const HostItemPtr item = a.remoteHosts->items().front();
+    item->client->disconnect();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return server.connectionCount() == 0; }, 30000));
+    a.remoteHosts->checkLiveness(hostID(item->host), true);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return item->alive == false; }, 30000));
+    a.remoteRoots.clear();
+    a.goToFile();
+    const QString note = "Couldn't list the files of 127.0.0.1:proj · own folder: "
+                         "the machine's shell ran nothing (status 0, no answer)";
+    EXPECT_TRUE(testsupport::waitUntil([&] { return a.statusText.value_or("") == note; }, 30000))
+        << a.statusText.value_or("").toStdString();
+    EXPECT_TRUE(a.remoteRoots.isEmpty());
+    EXPECT_NE(item->alive, true);
+}
+
+// Blame that git refuses (a file in no repository) stays quiet; blame the machine never
+// answered says why.
+TEST_F(RemoteDocumentTest, BlameWithoutTheMachinesWordSaysWhy)
+{
+    server.writeFile("kept.txt", "kept\n");
+    AppDelegate &a = launch();
+    const DocumentPtr document = openRemote("kept.txt");
+    ASSERT_TRUE(document);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return document->blame->hasFailed(); }, 30000));
+    QApplication::processEvents();
+    EXPECT_FALSE(a.statusText.value_or("").startsWith("Couldn't blame")) << a.statusText.value_or("").toStdString();
+
+    ASSERT_TRUE(server.setLoginShell(server.silentShell()));
+    a.remoteHosts->items().front()->client->disconnect();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return server.connectionCount() == 0; }, 30000));
+    document->blame->reset();
+    a.updateCaretBlame();
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] {
+            return a.statusText.value_or("")
+                   == "Couldn't blame kept.txt: the machine's shell ran nothing (status 0, no answer)";
+        },
+        30000))
+        << a.statusText.value_or("").toStdString();
+    EXPECT_TRUE(document->blame->hasFailed());
 }

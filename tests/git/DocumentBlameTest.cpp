@@ -5,6 +5,7 @@
 #include "FakeSsh.h"
 #include "TestRepo.h"
 #include "TestSupport.h"
+#include "remote/RemoteScripts.h"
 #include "remote/SSHArguments.h"
 
 #include <QPlainTextDocumentLayout>
@@ -235,8 +236,8 @@ TEST(DocumentBlame, RemoteDocumentsRunGitThroughTheClient)
     ASSERT_TRUE(waitUntil([&] { return !blame.isComputing(); }));
     EXPECT_EQ(ssh.commandLines(),
         QStringList {
-            shellNeutral(remoteGitCommand(
-                GitCommands::blame("notes.txt", false), file.repo.filePath("src"))) });
+            shellNeutral(withEndMarker(remoteGitCommand(
+                GitCommands::blame("notes.txt", false), file.repo.filePath("src")))) });
     EXPECT_EQ(authorOf(blame, 10), zoe);
 }
 

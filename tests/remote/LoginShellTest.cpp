@@ -1,5 +1,6 @@
 #include "ServerTest.h"
 
+#include "git/DocumentBlame.h"
 #include "git/GitSource.h"
 #include "navigation/RemoteIndex.h"
 #include "navigation/SearchCommand.h"
@@ -17,6 +18,9 @@
 
 #include <iostream>
 
+#include <random>
+
+#include <pwd.h>
 #include <sys/stat.h>
 
 using testsupport::readFile;
@@ -65,7 +69,7 @@ protected:
         const SearchQuery query { text, false, false };
         SearchRun run(server.sshProgram(),
             ssh.arguments(SearchCommand::remoteCommandLine(remoteQuote(root), query)), QString());
-        run.requireEndLine(endMarkerLine());
+        run.requireEndLine();
         QList<SearchHit> hits;
         std::optional<SearchRun::Ending> ending;
         run.onHits = [&](const QList<SearchHit> &more) { hits += more; };
@@ -74,6 +78,20 @@ protected:
         EXPECT_TRUE(waitUntil([&] { return ending.has_value(); }, 60000));
         return { hits, ending.value_or(SearchRun::Ending::Failed) };
     }
+};
+
+// The blame of a remote file as an open document streams it over ssh.
+struct RemoteBlame {
+    RemoteBlame(const std::shared_ptr<SSHClient> &ssh, const QString &path, qsizetype lines)
+    {
+        blame.remoteTarget = [ssh, path] { return DocumentBlame::RemoteTarget { ssh, path }; };
+        blame.onMachineFailure = [this](const QString &message) { failure = message; };
+        blame.start(lines, std::nullopt);
+        EXPECT_TRUE(waitUntil([&] { return !blame.isComputing(); }, 60000));
+    }
+
+    DocumentBlame blame { QStringLiteral("/nonexistent/local-copy.txt") };
+    std::optional<QString> failure; // the machine's message, when the run failed for want of it
 };
 
 class LoginShellTest : public RemoteRunTest, public ::testing::WithParamInterface<std::string>
@@ -138,6 +156,11 @@ TEST_P(LoginShellTest, EveryOperationWorksWithHostileNames)
                            .run({ "blame", "--porcelain", "--", hostileName });
     ASSERT_TRUE(blame);
     EXPECT_TRUE(blame->contains("author Ada Lovelace\n")) << blame->constData();
+    // The streamed blame an open document runs, its end line taken off.
+    const RemoteBlame streamed(ssh, file, 2);
+    EXPECT_FALSE(streamed.blame.hasFailed()) << streamed.failure.value_or("").toStdString();
+    EXPECT_EQ(streamed.blame.lookup(2).info.author, "Ada Lovelace");
+    EXPECT_EQ(streamed.blame.lookup(3).kind, BlameLookup::Kind::unknown);
 }
 
 INSTANTIATE_TEST_SUITE_P(Shells, LoginShellTest,
@@ -167,6 +190,21 @@ TEST_F(RemoteRunTest, AShellThatRunsNothingFailsEveryOperation)
     EXPECT_EQ(GitSource::remote(RemoteRepo { ssh, server.path("proj") })
                   .run({ "log", "--oneline" }),
         std::nullopt);
+    const RemoteBlame blame(ssh, file, 1);
+    EXPECT_TRUE(blame.blame.hasFailed());
+    EXPECT_EQ(blame.failure, "the machine's shell ran nothing (status 0, no answer)");
+}
+
+// A shell that only complains and says status 0: its words are the reason shown.
+TEST_F(RemoteRunTest, AShellThatOnlyComplainsFailsWithItsWords)
+{
+    const QString file = server.writeFile("proj/kept.txt", "kept\n");
+    ASSERT_TRUE(server.setLoginShell(server.complainingShell()));
+    const auto ssh = client();
+    const RemoteBlame blame(ssh, file, 1);
+    EXPECT_TRUE(blame.blame.hasFailed());
+    EXPECT_EQ(blame.failure, SshServerFixture::complaint());
+    EXPECT_EQ(readOn(*ssh, file).message, "Couldn't read kept.txt: " + SshServerFixture::complaint());
 }
 
 // Under bash: what is not a readable regular file is refused with a plain reason, at once.
@@ -200,15 +238,39 @@ TEST_F(RemoteRunTest, WhatIsNotAReadableFileIsRefusedWithItsReason)
     EXPECT_EQ(listingError(denied), "Permission denied");
 }
 
-// A connection cut at any moment of a save leaves the old bytes or the new ones, never a mix,
-// on both ways a save puts bytes in place.
+// How far the upload of a save has got: the size of its temporary file, beside the file or
+// (saving in place) in the temporary folder, once the account has made one.
+std::optional<qint64> uploaded(const QString &path, uid_t owner)
+{
+    const QFileInfo beside(path + ".quillmar-tmp");
+    if (beside.exists())
+        return beside.size();
+    for (const QFileInfo &file :
+        QDir(QStringLiteral("/tmp")).entryInfoList({ "quillmar.*" }, QDir::Files | QDir::Hidden)) {
+        struct stat info {
+        };
+        if (::stat(QFile::encodeName(file.filePath()).constData(), &info) == 0
+            && info.st_uid == owner)
+            return file.size();
+    }
+    return std::nullopt;
+}
+
+// A connection cut at a random moment of a save, once its upload has begun, leaves the old
+// bytes or the new ones, never a mix, on both ways a save puts bytes in place.
 TEST_F(RemoteRunTest, ACutConnectionNeverLeavesAPartialFile)
 {
     const QString beside = server.writeFile("open/data.bin", QByteArray(3'000'000, 'a'));
     const QString inPlace = server.writeFile("shut/data.bin", QByteArray(3'000'000, 'a'));
     QFile::setPermissions(QFileInfo(inPlace).absolutePath(), QFile::ReadOwner | QFile::ExeOwner);
+    const passwd *account = ::getpwnam(server.user().toLocal8Bit().constData());
+    ASSERT_TRUE(account);
+    const uid_t owner = account->pw_uid;
+    const unsigned seed = 20261207;
+    std::mt19937 random(seed);
     int completed = 0;
     int cut = 0;
+    int midUpload = 0;
     for (int attempt = 0; attempt < 20; ++attempt) {
         const QString path = attempt % 2 ? inPlace : beside;
         const QByteArray before = readFile(path);
@@ -218,13 +280,16 @@ TEST_F(RemoteRunTest, ACutConnectionNeverLeavesAPartialFile)
         std::optional<SaveOutcome> outcome;
         saveRemote(*ssh, path, after, std::nullopt, {},
             [&](const SaveOutcome &result) { outcome = result; });
-        QThread::msleep(20 + (attempt * 37) % 400);
+        waitUntil([&] { return outcome || uploaded(path, owner); }, 30000);
+        QThread::msleep(std::uniform_int_distribution<int>(0, 1200)(random));
+        const auto soFar = uploaded(path, owner);
+        midUpload += soFar && *soFar < after.size();
         server.cutConnections();
         ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); }, 60000));
         ASSERT_TRUE(waitUntil([&] { return server.accountIsIdle(); }, 60000));
         const QByteArray now = readFile(path);
         EXPECT_TRUE(now == before || now == after)
-            << "attempt " << attempt << ": " << now.size() << " bytes";
+            << "attempt " << attempt << " (seed " << seed << "): " << now.size() << " bytes";
         if (outcome->status == SaveStatus::saved) {
             EXPECT_EQ(now, after) << "attempt " << attempt;
             ++completed;
@@ -233,8 +298,10 @@ TEST_F(RemoteRunTest, ACutConnectionNeverLeavesAPartialFile)
         }
         const QStringList litter = QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files);
         EXPECT_EQ(litter, QStringList { "data.bin" }) << "attempt " << attempt;
+        EXPECT_EQ(uploaded(path, owner), std::nullopt) << "attempt " << attempt;
     }
-    std::cout << "[ saves ] " << completed << " completed, " << cut << " cut off\n";
+    std::cout << "[ saves ] " << completed << " completed, " << cut << " cut off, " << midUpload
+              << " of the cuts during the upload\n";
 }
 
 }

@@ -1,8 +1,13 @@
 #include "remote/RemoteHostList.h"
 #include "ServerTest.h"
 #include "remote/RemoteFolders.h"
+#include "remote/RemoteRows.h"
+#include "remote/SSHFailure.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+
+#include <iostream>
 
 using testsupport::waitUntil;
 
@@ -108,6 +113,57 @@ TEST_F(RemoteHostListTest, FailuresStayOnTheRowAndAnUnknownKeyAsksForTrust)
     ASSERT_TRUE(waitUntil([&] { return asked != nullptr; }, 30000));
     EXPECT_EQ(asked, list.items().front());
     EXPECT_NE(asked->state, HostItem::State::connected);
+}
+
+// Connected only on the machine's word: a shell that runs nothing, or only complains, leaves
+// the row failed with a reason and no folders.
+TEST_F(RemoteHostListTest, AShellThatRunsNothingNeverConnects)
+{
+    const std::vector<std::pair<QString, QString>> shells {
+        { server.silentShell(), "the machine's shell ran nothing (status 0, no answer)" },
+        { server.complainingShell(), SshServerFixture::complaint() },
+    };
+    for (const auto &[shell, reason] : shells) {
+        ASSERT_TRUE(server.setLoginShell(shell));
+        list.setHosts({ host() });
+        const HostItemPtr item = list.items().front();
+        list.connect(item);
+        ASSERT_TRUE(waitUntil([&] { return item->state != HostItem::State::connecting; }, 30000));
+        EXPECT_EQ(item->state, HostItem::State::failed) << shell.toStdString();
+        EXPECT_EQ(item->failure, reason);
+        EXPECT_TRUE(item->roots.isEmpty());
+        EXPECT_NE(item->alive, true);
+        EXPECT_EQ(hostRowText(*item).detail, reason);
+        item->client->disconnect();
+        ASSERT_TRUE(waitUntil([&] { return server.connectionCount() == 0; }, 10000));
+    }
+}
+
+// A link that stops answering is found by the keep-alives: the row stops saying connected, and
+// a run waiting on it fails in plain words.
+TEST_F(RemoteHostListTest, AMachineThatStopsAnsweringIsSeenAsNotConnected)
+{
+    list.setHosts({ host() });
+    const HostItemPtr item = list.items().front();
+    list.connect(item);
+    ASSERT_TRUE(waitUntil([&] { return item->state != HostItem::State::connecting; }, 30000));
+    ASSERT_EQ(item->state, HostItem::State::connected) << item->failure.toStdString();
+    ASSERT_EQ(item->alive, true);
+
+    server.freeze();
+    QElapsedTimer clock;
+    clock.start();
+    Awaited<SSHResult> waiting;
+    item->client->run("true", std::nullopt, 4096, waiting.callback());
+    ASSERT_TRUE(waitUntil([&] { return item->alive == false; }, 60000));
+    const qint64 noticed = clock.elapsed();
+    EXPECT_EQ(hostRowText(*item).detail, "Not connected · reconnects when used");
+    ASSERT_TRUE(waiting.wait(60000));
+    const auto failure = classifyFailure(*waiting.value);
+    ASSERT_TRUE(failure) << waiting.value->status << " " << waiting.value->stderr.toStdString();
+    EXPECT_EQ(failure->text(), "The machine stopped answering");
+    std::cout << "[ dead link ] seen after " << noticed << " ms, the waiting run ended after "
+              << clock.elapsed() << " ms\n";
 }
 
 TEST_F(RemoteHostListTest, LivenessFollowsTheMasterConnectionAtMostOnceInFiveSeconds)

@@ -1,4 +1,5 @@
 #include "remote/RemoteCommand.h"
+#include "remote/RemoteFileOutcomes.h"
 #include "remote/RemoteScripts.h"
 #include "TestSupport.h"
 #include "common/ChildProcess.h"
@@ -165,6 +166,31 @@ TEST(RemoteScripts, OutputCountsOnlyWithItsEndMarker)
     EXPECT_EQ(confirmedOutput({ 0, "\nquillmar-done\n", "find: denied\n" }), std::nullopt);
     EXPECT_EQ(confirmedOutput({ 0, "x\nquillmar-done\n", "find: denied\n" }), QByteArray("x"));
     EXPECT_EQ(confirmedOutput({ 0, "\nquillmar-done\n", {} }), QByteArray());
+    // ssh's note that it recorded a host key says nothing about the script.
+    const QString recorded = "Warning: Permanently added '[127.0.0.1]:2222' (ED25519) to the "
+                             "list of known hosts.\r\n";
+    EXPECT_EQ(confirmedOutput({ 0, "\nquillmar-done\n", recorded }), QByteArray());
+    EXPECT_EQ(unconfirmedReason({ 0, {}, recorded }),
+        "the machine's shell ran nothing (status 0, no answer)");
+    EXPECT_EQ(unconfirmedReason({ 2, {}, recorded + "ls: denied\n" }), "ls: denied");
+}
+
+// Streamed a byte at a time, the output comes through whole and the end line never does.
+TEST(RemoteScripts, AStreamedMarkedOutputIsPassedOnWithoutItsEndLine)
+{
+    const auto streamed = [](const QByteArray &output) {
+        MarkedStream stream;
+        QByteArray passed;
+        for (char byte : output)
+            passed += stream.take(QByteArrayView(&byte, 1));
+        return std::tuple(passed, stream.ended(), stream.hadOutput());
+    };
+    const auto done = runScript(withEndMarker("printf 'a line\\nmore'"));
+    EXPECT_EQ(streamed(done.output), std::tuple(QByteArray("a line\nmore"), true, true));
+    EXPECT_EQ(streamed(runScript(withEndMarker("true")).output),
+        std::tuple(QByteArray(), true, false));
+    EXPECT_EQ(streamed("x\nquillmar-don"), std::tuple(QByteArray(), false, true));
+    EXPECT_EQ(streamed(""), std::tuple(QByteArray(), false, false));
 }
 
 TEST(LocalCopies, LocalCopyURLTable)

@@ -10,7 +10,7 @@ namespace
 {
 
 const QStringList sharedOptions { "-o", "BatchMode=yes", "-o", "ConnectTimeout=10", "-o",
-    "ServerAliveInterval=5", "-o", "ServerAliveCountMax=3", "-o", "ControlMaster=auto", "-o", "ControlPersist=10m", "-o",
+    "ServerAliveInterval=5", "-o", "ServerAliveCountMax=2", "-o", "ControlMaster=auto", "-o", "ControlPersist=10m", "-o",
     "ControlPath=/tmp/quillmar-ssh-501/%C" };
 
 struct ArgumentCase {

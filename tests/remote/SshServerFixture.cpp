@@ -210,9 +210,20 @@ bool SshServerFixture::setLoginShell(const QString &shell)
 
 QString SshServerFixture::silentShell()
 {
-    const QString shell = folder.filePath(QStringLiteral("silent-shell"));
+    return shellScript(QStringLiteral("silent-shell"), "exit 0\n");
+}
+
+QString SshServerFixture::complainingShell()
+{
+    return shellScript(QStringLiteral("complaining-shell"),
+        "echo '" + complaint().toUtf8() + "' >&2\nexit 0\n");
+}
+
+QString SshServerFixture::shellScript(const QString &name, const QByteArray &body)
+{
+    const QString shell = folder.filePath(name);
     if (!QFile::exists(shell))
-        writeText(shell, "#!/bin/sh\nexit 0\n",
+        writeText(shell, "#!/bin/sh\n" + body,
             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
                 | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
     return shell;
@@ -236,6 +247,15 @@ void SshServerFixture::cutConnections()
     for (const qint64 pid : descendants(server->processId()))
         if (processName(pid) == "sshd")
             ::kill(pid_t(pid), SIGKILL);
+}
+
+void SshServerFixture::freeze()
+{
+    if (!server)
+        return;
+    ::kill(pid_t(server->processId()), SIGSTOP);
+    for (const qint64 pid : descendants(server->processId()))
+        ::kill(pid_t(pid), SIGSTOP);
 }
 
 bool SshServerFixture::accountIsIdle() const
@@ -364,6 +384,7 @@ void SshServerFixture::stopServer()
     for (const qint64 pid : descendants(server->processId()))
         ::kill(pid_t(pid), SIGKILL);
     server->terminate();
+    ::kill(pid_t(server->processId()), SIGCONT); // a frozen server takes its signal now
     server->wait();
     server.reset();
 }

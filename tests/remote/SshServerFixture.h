@@ -57,9 +57,16 @@ public:
     bool setLoginShell(const QString &shell);
     // A login shell that runs nothing and exits with status 0, made on first use.
     QString silentShell();
+    // A login shell that runs nothing, writes complaint() to standard error and exits with 0.
+    QString complainingShell();
+    static QString complaint() { return QStringLiteral("profile: cannot start"); }
     // Kills the server's processes for every connection, as a network cut would, and leaves
     // what they were running to finish or fail by itself.
     void cutConnections();
+    // Stops the server and its processes for every connection where they are: links stay up
+    // and new ones are accepted, but nothing answers, as on a machine that hangs. Stopping the
+    // fixture ends them.
+    void freeze();
     // Whether no process of the account runs any more, the server's own aside.
     bool accountIsIdle() const;
 
@@ -68,6 +75,8 @@ private:
     bool launch(QString *error);
     void addAlias();
     void stopServer();
+    // A login shell made of that sh script, in the temporary folder, made on first use.
+    QString shellScript(const QString &name, const QByteArray &body);
 
     QTemporaryDir folder;
     QString account;
