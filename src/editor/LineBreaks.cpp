@@ -16,8 +16,10 @@ constexpr std::array<char16_t, 1> paragraph { u'\u2029' };
 constexpr std::array<char16_t, 1> frameStart { u'\uFDD0' };
 constexpr std::array<char16_t, 1> frameEnd { u'\uFDD1' };
 
-// The kind of break starting at i (and its length), or none.
-std::optional<Kind> breakAt(QStringView text, qsizetype i)
+
+}
+
+std::optional<Kind> LineBreaks::kindAt(QStringView text, qsizetype i)
 {
     switch (text[i].unicode()) {
     case u'\n':
@@ -33,8 +35,6 @@ std::optional<Kind> breakAt(QStringView text, qsizetype i)
     default:
         return std::nullopt;
     }
-}
-
 }
 
 QStringView LineBreaks::sequence(Kind kind)
@@ -57,31 +57,46 @@ QStringView LineBreaks::sequence(Kind kind)
     return view(lf);
 }
 
+void LineBreaks::Builder::add(Kind kind)
+{
+    if (runs.empty() || runs.back().kind != kind)
+        runs.push_back({ breaks, kind });
+    counts[size_t(kind)] += 1;
+    ++breaks;
+}
+
+LineBreaks LineBreaks::Builder::finish() const
+{
+    LineBreaks made;
+    made.m_lineCount = breaks + 1;
+    if (runs.empty())
+        return made;
+    made.m_dominant = runs.front().kind;
+    for (size_t k = 0; k < counts.size(); ++k)
+        if (counts[k] > counts[size_t(made.m_dominant)])
+            made.m_dominant = Kind(k);
+    for (size_t r = 0; r < runs.size(); ++r) {
+        if (runs[r].kind == made.m_dominant)
+            continue;
+        const qsizetype end = r + 1 < runs.size() ? runs[r + 1].firstLine : breaks;
+        for (qsizetype line = runs[r].firstLine; line < end; ++line)
+            made.m_exceptions.push_back({ line, runs[r].kind });
+    }
+    return made;
+}
+
 LineBreaks LineBreaks::scan(QStringView text)
 {
-    std::vector<Kind> kinds;
-    std::array<qsizetype, 6> counts {};
+    Builder builder;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const std::optional<Kind> kind = breakAt(text, i);
+        const std::optional<Kind> kind = kindAt(text, i);
         if (!kind)
             continue;
-        kinds.push_back(*kind);
-        counts[size_t(*kind)] += 1;
+        builder.add(*kind);
         if (*kind == Kind::crlf)
             ++i;
     }
-    LineBreaks breaks;
-    breaks.m_lineCount = qsizetype(kinds.size()) + 1;
-    if (kinds.empty())
-        return breaks;
-    breaks.m_dominant = kinds.front();
-    for (size_t k = 0; k < counts.size(); ++k)
-        if (counts[k] > counts[size_t(breaks.m_dominant)])
-            breaks.m_dominant = Kind(k);
-    for (size_t line = 0; line < kinds.size(); ++line)
-        if (kinds[line] != breaks.m_dominant)
-            breaks.m_exceptions.push_back({ qsizetype(line), kinds[line] });
-    return breaks;
+    return builder.finish();
 }
 
 LineBreaks::Kind LineBreaks::breakAfter(qsizetype line) const
@@ -91,7 +106,8 @@ LineBreaks::Kind LineBreaks::breakAfter(qsizetype line) const
     return found != m_exceptions.end() && found->line == line ? found->kind : m_dominant;
 }
 
-void LineBreaks::edit(qsizetype line, bool atLineStart, qsizetype removed, qsizetype added)
+std::vector<LineBreaks::Exception> LineBreaks::edit(qsizetype line, bool atLineStart, qsizetype removed,
+                                                    qsizetype added, const std::vector<Exception> &restored)
 {
     removed = std::clamp<qsizetype>(removed, 0, m_lineCount - 1);
     added = std::max<qsizetype>(added, 0);
@@ -100,18 +116,29 @@ void LineBreaks::edit(qsizetype line, bool atLineStart, qsizetype removed, qsize
     // keeps their number (an indent, a replace) leaves their breaks alone.
     const qsizetype from = (atLineStart ? line : line + 1) + std::min(removed, added);
     const qsizetype shift = added - removed;
+    std::vector<Exception> dropped;
     if (shift == 0)
-        return;
+        return dropped;
     const auto first = std::lower_bound(m_exceptions.begin(), m_exceptions.end(), from,
         [](const Exception &exception, qsizetype wanted) { return exception.line < wanted; });
     auto kept = first;
     if (shift < 0) {
         kept = std::find_if(first, m_exceptions.end(),
             [end = from - shift](const Exception &exception) { return exception.line >= end; });
+        for (auto it = first; it != kept; ++it)
+            dropped.push_back({ it->line - from, it->kind });
     }
     for (auto it = kept; it != m_exceptions.end(); ++it)
         it->line += shift;
-    m_exceptions.erase(first, kept);
+    const auto at = m_exceptions.erase(first, kept);
+    if (shift > 0 && !restored.empty()) {
+        std::vector<Exception> back;
+        for (const Exception &exception : restored)
+            if (exception.line >= 0 && exception.line < shift && exception.kind != m_dominant)
+                back.push_back({ from + exception.line, exception.kind });
+        m_exceptions.insert(at, back.begin(), back.end());
+    }
+    return dropped;
 }
 
 QString LineBreaks::join(QStringView text, QChar separator) const

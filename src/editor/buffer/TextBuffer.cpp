@@ -1,0 +1,173 @@
+#include "TextBuffer.h"
+
+TextBuffer::TextBuffer(QObject *parent)
+    : QObject(parent)
+    , m_storage(std::make_shared<TextStorage>())
+{
+}
+
+TextChange TextBuffer::apply(qsizetype position, qsizetype removed, QStringView inserted,
+                             const std::vector<LineBreaks::Exception> &restored,
+                             std::vector<LineBreaks::Exception> *dropped)
+{
+    // Snapshots share the storage: the first edit after one works on a copy (of the chunk
+    // pointers, not the text).
+    if (m_storage.use_count() > 1)
+        m_storage = std::make_shared<TextStorage>(*m_storage);
+    const TextChange change = m_storage->replace(position, removed, inserted, restored, dropped);
+    ++m_revision;
+    emit changed(change);
+    return change;
+}
+
+void TextBuffer::replace(qsizetype position, qsizetype removed, QStringView inserted)
+{
+    position = std::clamp<qsizetype>(position, 0, length());
+    removed = std::clamp<qsizetype>(removed, 0, length() - position);
+    Edit edit { position, text(position, position + removed), TextStorage::normalized(inserted), {} };
+    if (edit.removed.isEmpty() && edit.inserted.isEmpty())
+        return;
+    const State before = state();
+    apply(position, removed, edit.inserted, {}, &edit.droppedBreaks);
+    if (m_open) {
+        m_open->edits.push_back(std::move(edit));
+        m_redo.clear();
+    } else {
+        Step step;
+        step.edits.push_back(std::move(edit));
+        push(std::move(step));
+    }
+    announce(before);
+}
+
+void TextBuffer::push(Step step)
+{
+    step.id = m_nextStep++;
+    m_undo.push_back(std::move(step));
+    if (m_undo.size() > size_t(undoLimit)) {
+        m_baseStep = m_undo.front().id;
+        m_undo.pop_front();
+    }
+    m_redo.clear();
+}
+
+void TextBuffer::beginEditGroup(qsizetype anchorBefore, qsizetype caretBefore)
+{
+    if (m_depth++ > 0)
+        return;
+    m_open.emplace();
+    m_open->before = { anchorBefore, caretBefore };
+}
+
+void TextBuffer::endEditGroup(qsizetype anchorAfter, qsizetype caretAfter)
+{
+    if (m_depth == 0 || --m_depth > 0)
+        return;
+    m_open->after = { anchorAfter, caretAfter };
+    closeOpenGroup();
+}
+
+void TextBuffer::closeOpenGroup()
+{
+    m_depth = 0;
+    if (!m_open)
+        return;
+    const State before = state();
+    Step step = std::move(*m_open);
+    m_open.reset();
+    if (!step.edits.empty())
+        push(std::move(step));
+    announce(before);
+}
+
+bool TextBuffer::canUndo() const
+{
+    return !m_undo.empty() || (m_open && !m_open->edits.empty());
+}
+
+bool TextBuffer::isModified() const
+{
+    return currentStep() != m_cleanStep || (m_open && !m_open->edits.empty());
+}
+
+void TextBuffer::setClean()
+{
+    const State before = state();
+    closeOpenGroup();
+    m_cleanStep = currentStep();
+    announce(before);
+}
+
+std::optional<TextBuffer::Selection> TextBuffer::undo()
+{
+    closeOpenGroup();
+    if (m_undo.empty())
+        return std::nullopt;
+    const State before = state();
+    Step step = std::move(m_undo.back());
+    m_undo.pop_back();
+    for (auto edit = step.edits.rbegin(); edit != step.edits.rend(); ++edit)
+        apply(edit->position, edit->inserted.size(), edit->removed, edit->droppedBreaks, nullptr);
+    const Edit &first = step.edits.front();
+    const Selection selection = step.before.caret >= 0
+        ? step.before
+        : Selection { first.position + first.removed.size(), first.position + first.removed.size() };
+    m_redo.push_back(std::move(step));
+    announce(before);
+    return selection;
+}
+
+std::optional<TextBuffer::Selection> TextBuffer::redo()
+{
+    closeOpenGroup();
+    if (m_redo.empty())
+        return std::nullopt;
+    const State before = state();
+    Step step = std::move(m_redo.back());
+    m_redo.pop_back();
+    for (const Edit &edit : step.edits)
+        apply(edit.position, edit.removed.size(), edit.inserted, {}, nullptr);
+    const Edit &last = step.edits.back();
+    const Selection selection = step.after.caret >= 0
+        ? step.after
+        : Selection { last.position + last.inserted.size(), last.position + last.inserted.size() };
+    m_undo.push_back(std::move(step));
+    announce(before);
+    return selection;
+}
+
+void TextBuffer::announce(State before)
+{
+    const State now = state();
+    if (now.modified != before.modified)
+        emit modificationChanged(now.modified);
+    if (now.undo != before.undo)
+        emit undoAvailable(now.undo);
+    if (now.redo != before.redo)
+        emit redoAvailable(now.redo);
+}
+
+void TextBuffer::replaceStorage(TextStorage storage)
+{
+    const State before = state();
+    storage.finish();
+    m_storage = std::make_shared<TextStorage>(std::move(storage));
+    m_undo.clear();
+    m_redo.clear();
+    m_open.reset();
+    m_depth = 0;
+    m_baseStep = m_cleanStep = m_nextStep++;
+    ++m_revision;
+    emit reset();
+    announce(before);
+}
+
+void TextBuffer::setFileText(QStringView fileText)
+{
+    replaceStorage(TextStorage::fromFileText(fileText));
+}
+
+void TextBuffer::adopt(TextStorage storage)
+{
+    replaceStorage(std::move(storage));
+}
