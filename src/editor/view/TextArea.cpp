@@ -1,0 +1,289 @@
+#include "TextArea.h"
+
+#include "WordBoundaries.h"
+#include "common/Defaults.h"
+#include "editor/buffer/TextBuffer.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontDatabase>
+#include <QScrollBar>
+
+namespace
+{
+
+// Where a position ends up after a change elsewhere: after it, it moves with the text; inside
+// the replaced text, to its start.
+qsizetype shifted(qsizetype position, const TextChange &change)
+{
+    if (position >= change.position + change.removed)
+        return position + change.added - change.removed;
+    return std::min(position, change.position);
+}
+
+}
+
+TextArea::TextArea(QWidget *parent)
+    : QAbstractScrollArea(parent)
+    , ownBuffer(new TextBuffer(this))
+    , text(ownBuffer)
+{
+    setFrameShape(QFrame::NoFrame);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(Defaults::fontSize());
+    setFont(font);
+    fontChanged();
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        // The bar moves by whole lines: a drag or a click on it starts at a line's first row.
+        if (value != top.line)
+            setTop({ value, 0 });
+    });
+    setBuffer(nullptr);
+}
+
+TextArea::~TextArea()
+{
+    closeTypingRun();
+}
+
+void TextArea::setBuffer(TextBuffer *buffer)
+{
+    closeTypingRun();
+    if (text)
+        disconnect(text, nullptr, this, nullptr);
+    text = buffer ? buffer : ownBuffer;
+    connect(text, &TextBuffer::changed, this, &TextArea::textChanged);
+    connect(text, &TextBuffer::reset, this, &TextArea::textReset);
+    connect(text, &QObject::destroyed, this, [this](QObject *gone) {
+        if (gone != text || text == ownBuffer)
+            return;
+        // Too late to close a step in it.
+        typingRunOpen = false;
+        text = nullptr;
+        setBuffer(nullptr);
+    });
+    textReset();
+}
+
+void TextArea::textReset()
+{
+    typingRunOpen = false;
+    layouts.clear();
+    formats.clear();
+    widestSeen = 0;
+    anchor = caret = 0;
+    wantedX.reset();
+    preedit.clear();
+    top = {};
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    updateScrollBars();
+    viewport()->update();
+    emit selectionChanged();
+    emit visibleLinesChanged();
+}
+
+void TextArea::textChanged(const TextChange &change)
+{
+    if (!editing)
+        closeTypingRun();
+    layouts.follow(change.firstLine, change.linesRemoved, change.linesAdded);
+    formats.follow(change.firstLine, change.position - text->lineStart(change.firstLine),
+        change.removed, change.added, change.linesRemoved, change.linesAdded);
+    const qsizetype oldAnchor = anchor;
+    const qsizetype oldCaret = caret;
+    anchor = shifted(anchor, change);
+    caret = shifted(caret, change);
+    // Lines put in or taken out above the view leave the same text in view.
+    const qsizetype lineShift = change.linesAdded - change.linesRemoved;
+    if (change.firstLine < top.line && lineShift != 0)
+        top = { std::max(change.firstLine, top.line + lineShift), top.row };
+    top.line = std::clamp<qsizetype>(top.line, 0, text->lineCount() - 1);
+    updateScrollBars();
+    viewport()->update();
+    if (anchor != oldAnchor || caret != oldCaret)
+        emit selectionChanged();
+    if (change.firstLine <= lastVisibleLine())
+        emit visibleLinesChanged();
+}
+
+QString TextArea::selectedText() const
+{
+    return text->text(selectionStart(), selectionEnd());
+}
+
+void TextArea::setSelection(qsizetype anchorAt, qsizetype caretAt)
+{
+    closeTypingRun();
+    wantedX.reset();
+    const qsizetype length = text->length();
+    restore(std::clamp<qsizetype>(anchorAt, 0, length), std::clamp<qsizetype>(caretAt, 0, length));
+}
+
+void TextArea::restore(qsizetype anchorAt, qsizetype caretAt)
+{
+    if (anchorAt == anchor && caretAt == caret)
+        return;
+    const qsizetype oldCaretLine = text->lineAt(caret);
+    anchor = anchorAt;
+    caret = caretAt;
+    if (!preedit.isEmpty())
+        layouts.remove(oldCaretLine);
+    restartBlink();
+    viewport()->update();
+    emit selectionChanged();
+}
+
+void TextArea::moveCaret(qsizetype position, bool select)
+{
+    closeTypingRun();
+    const qsizetype to = std::clamp<qsizetype>(position, 0, text->length());
+    restore(select ? anchor : to, to);
+    ensureCaretVisible();
+}
+
+void TextArea::selectAll()
+{
+    setSelection(0, text->length());
+}
+
+void TextArea::replace(qsizetype position, qsizetype removed, const QString &inserted)
+{
+    const qsizetype before = text->length();
+    editing = true;
+    text->replace(position, removed, inserted);
+    editing = false;
+    // Breaks of any kind in the inserted text count one position each in the buffer.
+    const qsizetype end = position + text->length() - before + removed;
+    restore(end, end);
+}
+
+void TextArea::insertText(const QString &inserted)
+{
+    if (readOnly)
+        return;
+    closeTypingRun();
+    text->beginEditGroup(anchor, caret);
+    replace(selectionStart(), selectionEnd() - selectionStart(), inserted);
+    text->endEditGroup(anchor, caret);
+    wantedX.reset();
+    ensureCaretVisible();
+}
+
+// Typing joins the open undo step while it continues a word-ish run; anything else the view
+// does closes the step first.
+void TextArea::type(const QString &typed)
+{
+    if (readOnly || typed.isEmpty())
+        return;
+    if (!typingRunOpen || hasSelection() || !WordBoundaries::continuesTyping(lastTyped, typed[0])) {
+        closeTypingRun();
+        text->beginEditGroup(anchor, caret);
+        typingRunOpen = true;
+    }
+    replace(selectionStart(), selectionEnd() - selectionStart(), typed);
+    lastTyped = typed.back();
+    wantedX.reset();
+    ensureCaretVisible();
+}
+
+void TextArea::closeTypingRun()
+{
+    if (!typingRunOpen)
+        return;
+    typingRunOpen = false;
+    text->endEditGroup(anchor, caret);
+}
+
+void TextArea::deleteTo(qsizetype position)
+{
+    if (readOnly)
+        return;
+    if (hasSelection()) {
+        insertText(QString());
+        return;
+    }
+    const qsizetype from = std::clamp<qsizetype>(std::min(position, caret), 0, text->length());
+    const qsizetype to = std::clamp<qsizetype>(std::max(position, caret), 0, text->length());
+    if (from == to)
+        return;
+    closeTypingRun();
+    text->beginEditGroup(anchor, caret);
+    replace(from, to - from, QString());
+    text->endEditGroup(anchor, caret);
+    wantedX.reset();
+    ensureCaretVisible();
+}
+
+void TextArea::undo()
+{
+    closeTypingRun();
+    if (const std::optional<TextBuffer::Selection> selection = text->undo()) {
+        restore(selection->anchor, selection->caret);
+        ensureCaretVisible();
+    }
+}
+
+void TextArea::redo()
+{
+    closeTypingRun();
+    if (const std::optional<TextBuffer::Selection> selection = text->redo()) {
+        restore(selection->anchor, selection->caret);
+        ensureCaretVisible();
+    }
+}
+
+void TextArea::copy() const
+{
+    if (hasSelection())
+        QGuiApplication::clipboard()->setText(selectedText());
+}
+
+void TextArea::cut()
+{
+    if (readOnly || !hasSelection())
+        return;
+    copy();
+    insertText(QString());
+}
+
+void TextArea::paste()
+{
+    const QString pasted = QGuiApplication::clipboard()->text();
+    if (!pasted.isEmpty())
+        insertText(pasted);
+}
+
+void TextArea::setReadOnly(bool on)
+{
+    closeTypingRun();
+    readOnly = on;
+    setAttribute(Qt::WA_InputMethodEnabled, !on);
+    viewport()->update();
+}
+
+void TextArea::setLineFormats(qsizetype line, const QList<QTextLayout::FormatRange> &given)
+{
+    formats.set(line, given);
+    // Colours take a new layout; only a line in the cache has one to replace.
+    if (layouts.contains(line)) {
+        layouts.remove(line);
+        viewport()->update();
+    }
+}
+
+void TextArea::clearLineFormats()
+{
+    if (formats.isEmpty())
+        return;
+    formats.clear();
+    layouts.clear();
+    viewport()->update();
+}
+
+void TextArea::paintAfterText(QPainter &) { }

@@ -1,0 +1,408 @@
+#include "editor/view/TextArea.h"
+
+#include "editor/buffer/TextBuffer.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QInputMethodEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextCharFormat>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace
+{
+
+std::unique_ptr<TextArea> shownArea(int width = 600, int height = 400)
+{
+    auto area = std::make_unique<TextArea>();
+    area->resize(width, height);
+    area->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(area.get()));
+    return area;
+}
+
+QString numberedLines(int count)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines << QStringLiteral("line %1 of the text").arg(i);
+    return lines.join(u'\n');
+}
+
+QImage painted(TextArea &area)
+{
+    // Scroll bars come and go on a posted layout request.
+    QCoreApplication::processEvents();
+    area.viewport()->repaint();
+    return area.viewport()->grab().toImage();
+}
+
+class TextAreaTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { area = shownArea(); }
+
+    void setText(const QString &text) { area->buffer()->setFileText(text); }
+    QString text() const { return area->buffer()->text(); }
+    void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(area.get(), key, modifiers);
+    }
+    void type(const QString &typed) { QTest::keyClicks(area.get(), typed); }
+    QPoint pointAt(qsizetype position) const { return area->cursorRect(position).center(); }
+    std::pair<qsizetype, qsizetype> selection() const
+    {
+        return { area->anchorPosition(), area->caretPosition() };
+    }
+    void drag(const QPoint &from, const QPoint &to)
+    {
+        QWidget *viewport = area->viewport();
+        QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
+        QMouseEvent move(QEvent::MouseMove, to, viewport->mapToGlobal(to), Qt::NoButton,
+            Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &move);
+        QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
+    }
+
+    std::unique_ptr<TextArea> area;
+};
+
+using Selection = std::pair<qsizetype, qsizetype>;
+
+}
+
+TEST_F(TextAreaTest, TypingUndoesAWordAtATimeAndRestoresTheSelection)
+{
+    setText(QStringLiteral("alpha beta\ngamma"));
+    area->setSelection(6, 10); // "beta"
+    type(QStringLiteral("delta epsilon"));
+    EXPECT_EQ(text(), QStringLiteral("alpha delta epsilon\ngamma"));
+    EXPECT_EQ(selection(), Selection(19, 19));
+
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), QStringLiteral("alpha delta \ngamma"));
+    EXPECT_EQ(selection(), Selection(12, 12));
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), QStringLiteral("alpha beta\ngamma"));
+    EXPECT_EQ(selection(), Selection(6, 10)) << "the replaced selection comes back";
+
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(text(), QStringLiteral("alpha delta \ngamma"));
+    key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(text(), QStringLiteral("alpha delta epsilon\ngamma"));
+    EXPECT_EQ(selection(), Selection(19, 19));
+}
+
+TEST_F(TextAreaTest, ReturnBackspaceDeleteAndTabEditAtTheCaret)
+{
+    setText(QStringLiteral("ab\ncd"));
+    area->setCaretPosition(1);
+    key(Qt::Key_Return);
+    EXPECT_EQ(text(), QStringLiteral("a\nb\ncd"));
+    key(Qt::Key_Tab);
+    EXPECT_EQ(text(), QStringLiteral("a\n\tb\ncd"));
+    key(Qt::Key_Backspace);
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(text(), QStringLiteral("ab\ncd"));
+    key(Qt::Key_End);
+    key(Qt::Key_Delete); // joins the lines
+    EXPECT_EQ(text(), QStringLiteral("abcd"));
+    EXPECT_EQ(area->caretPosition(), 2);
+    EXPECT_EQ(area->buffer()->lineCount(), 1);
+    for (int i = 0; i < 5; ++i) // Return, Tab, two Backspaces, Delete
+        key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), QStringLiteral("ab\ncd"));
+    EXPECT_EQ(area->caretPosition(), 1);
+}
+
+TEST_F(TextAreaTest, ReadOnlyMovesButNeverEdits)
+{
+    setText(QStringLiteral("fixed text"));
+    area->setReadOnly(true);
+    type(QStringLiteral("xy"));
+    key(Qt::Key_Return);
+    key(Qt::Key_Delete);
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(text(), QStringLiteral("fixed text"));
+    EXPECT_EQ(selection(), Selection(0, 1));
+}
+
+TEST_F(TextAreaTest, ShiftArrowsSelectAndArrowsCollapse)
+{
+    setText(QStringLiteral("first line\nsecond line\nthird"));
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(area->selectedText(), QStringLiteral("fir"));
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(selection(), Selection(0, 14));
+    EXPECT_EQ(area->selectedText(), QStringLiteral("first line\nsec"));
+    key(Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(selection(), Selection(0, 22));
+    key(Qt::Key_Left);
+    EXPECT_EQ(selection(), Selection(0, 0)) << "Left goes to the selection's start";
+    key(Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(selection(), Selection(0, 28));
+    key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(area->selectedText(), text());
+}
+
+TEST_F(TextAreaTest, UpAndDownKeepTheColumnAcrossShortLines)
+{
+    setText(QStringLiteral("long line here\nab\nanother long one"));
+    area->setCaretPosition(10);
+    key(Qt::Key_Down);
+    EXPECT_EQ(area->caretPosition(), 17) << "the end of the short line";
+    key(Qt::Key_Down);
+    EXPECT_EQ(area->caretPosition(), 28) << "back to column 10";
+    key(Qt::Key_Down);
+    EXPECT_EQ(area->caretPosition(), text().size()) << "past the last line: the end";
+}
+
+TEST_F(TextAreaTest, CtrlArrowsMoveByWordsAndAcrossLines)
+{
+    setText(QStringLiteral("int value = 42;\n  next"));
+    std::vector<qsizetype> stops;
+    for (int i = 0; i < 8; ++i) {
+        key(Qt::Key_Right, Qt::ControlModifier);
+        stops.push_back(area->caretPosition());
+    }
+    EXPECT_EQ(stops, (std::vector<qsizetype> { 4, 10, 12, 14, 15, 16, 18, 22 }));
+    key(Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(area->selectedText(), QStringLiteral("next"));
+    key(Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_EQ(text(), QStringLiteral("int value = 42;\n  "));
+    area->setCaretPosition(4);
+    key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(text(), QStringLiteral("int = 42;\n  "));
+}
+
+TEST_F(TextAreaTest, MouseSelectsByDragWordLineAndShiftClick)
+{
+    setText(QStringLiteral("alpha beta gamma\nsecond line"));
+    drag(pointAt(2), pointAt(20));
+    EXPECT_EQ(selection(), Selection(2, 20));
+    drag(pointAt(20), pointAt(2));
+    EXPECT_EQ(selection(), Selection(20, 2)) << "a drag upwards keeps its anchor below";
+
+    QTest::mouseClick(area->viewport(), Qt::LeftButton, Qt::NoModifier, pointAt(8));
+    EXPECT_EQ(selection(), Selection(8, 8));
+    QTest::mouseClick(area->viewport(), Qt::LeftButton, Qt::ShiftModifier, pointAt(14));
+    EXPECT_EQ(selection(), Selection(8, 14));
+
+    QTest::mouseDClick(area->viewport(), Qt::LeftButton, Qt::NoModifier, pointAt(8));
+    EXPECT_EQ(area->selectedText(), QStringLiteral("beta"));
+    QTest::mouseClick(area->viewport(), Qt::LeftButton, Qt::NoModifier, pointAt(8));
+    EXPECT_EQ(area->selectedText(), QStringLiteral("alpha beta gamma\n")) << "a third click";
+
+    // Clicks below the last line go to the end of the text.
+    QTest::mouseClick(area->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 380));
+    EXPECT_EQ(area->caretPosition(), text().size());
+}
+
+TEST_F(TextAreaTest, ClipboardCopyCutAndPasteGoThroughTheBuffer)
+{
+    setText(QStringLiteral("one two\nthree"));
+    area->setSelection(4, 11); // "two\nthr"
+    key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("two\nthr"));
+    key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(text(), QStringLiteral("one ee"));
+    area->setCaretPosition(text().size());
+    QGuiApplication::clipboard()->setText(QStringLiteral("\r\nx\ry"));
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(text(), QStringLiteral("one ee\nx\ny")) << "each break of any kind is one line";
+    EXPECT_EQ(area->caretPosition(), text().size());
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), QStringLiteral("one ee"));
+}
+
+TEST_F(TextAreaTest, PageDownMovesTheCaretAndTheViewByTheVisibleLines)
+{
+    setText(numberedLines(1000));
+    qsizetype fullyVisible = 0;
+    while (area->lineRect(fullyVisible).bottom() < area->viewport()->height())
+        ++fullyVisible;
+    ASSERT_GT(fullyVisible, 5);
+    key(Qt::Key_PageDown);
+    const qsizetype caretLine = area->buffer()->lineAt(area->caretPosition());
+    EXPECT_NEAR(caretLine, fullyVisible, 1);
+    EXPECT_NEAR(area->firstVisibleLine(), fullyVisible, 1);
+    key(Qt::Key_PageUp);
+    EXPECT_EQ(area->caretPosition(), 0);
+    EXPECT_EQ(area->firstVisibleLine(), 0);
+}
+
+TEST_F(TextAreaTest, ScrollingToALineMakesItTheFirstVisible)
+{
+    setText(numberedLines(1000));
+    area->scrollToLine(500);
+    EXPECT_EQ(area->firstVisibleLine(), 500);
+    EXPECT_EQ(area->verticalScrollBar()->value(), 500);
+    const qsizetype atTop = area->positionAt(QPoint(TextArea::insets + 2, 2));
+    EXPECT_EQ(area->buffer()->lineAt(atTop), 500);
+
+    key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(area->lastVisibleLine(), 999);
+    EXPECT_GT(area->firstVisibleLine(), 950);
+    EXPECT_TRUE(area->viewport()->rect().contains(area->cursorRect()));
+    area->scrollToLine(5000);
+    EXPECT_EQ(area->lastVisibleLine(), 999) << "never scrolled past the end";
+}
+
+TEST_F(TextAreaTest, EditsRelayOutOnlyTheLinesTheyTouch)
+{
+    setText(numberedLines(40));
+    painted(*area);
+    ASSERT_TRUE(area->isLaidOut(3) && area->isLaidOut(4) && area->isLaidOut(5));
+
+    const auto madeBy = [&](const std::function<void()> &edit) {
+        const quint64 before = area->layoutsMade();
+        edit();
+        painted(*area);
+        return area->layoutsMade() - before;
+    };
+    area->setCaretPosition(area->buffer()->lineStart(4) + 4);
+    EXPECT_EQ(madeBy([&] { type(QStringLiteral("X")); }), 1u);
+    EXPECT_EQ(madeBy([&] { key(Qt::Key_Return); }), 2u) << "the two halves of the line";
+    EXPECT_EQ(madeBy([&] {
+        area->setCaretPosition(area->buffer()->lineStart(10));
+        key(Qt::Key_Backspace);
+    }),
+        1u)
+        << "the joined line";
+    EXPECT_EQ(madeBy([&] { key(Qt::Key_Z, Qt::ControlModifier); }), 2u);
+    area->clearFocus();
+
+    // What is painted is what a view that never saw the edits paints.
+    auto fresh = shownArea();
+    fresh->buffer()->setFileText(text());
+    fresh->setSelection(area->anchorPosition(), area->caretPosition());
+    fresh->clearFocus();
+    EXPECT_EQ(painted(*area), painted(*fresh));
+}
+
+TEST_F(TextAreaTest, WrapGivesALongLineMoreRows)
+{
+    const QString longLine = QString(QStringLiteral("word ")).repeated(200);
+    setText(longLine + QStringLiteral("\nshort"));
+    const int row = area->rowHeight();
+    EXPECT_EQ(area->lineRect(0).height(), row);
+    EXPECT_GT(area->horizontalScrollBar()->maximum(), 0);
+
+    area->setWordWrap(true);
+    painted(*area);
+    const QRect wrapped = area->lineRect(0);
+    EXPECT_GE(wrapped.height(), 4 * row);
+    EXPECT_EQ(area->lineRect(1).top(), wrapped.bottom() + 1);
+    EXPECT_EQ(area->horizontalScrollBar()->maximum(), 0);
+    // The second row starts where the first broke.
+    const qsizetype secondRow = area->positionAt(QPoint(TextArea::insets, wrapped.top() + row + 2));
+    EXPECT_GT(secondRow, 20);
+    EXPECT_EQ(longLine.at(secondRow - 1), u' ');
+    // End goes to the end of the row, not of the line.
+    area->setCaretPosition(0);
+    key(Qt::Key_End);
+    EXPECT_EQ(area->caretPosition(), secondRow - 1);
+}
+
+TEST_F(TextAreaTest, PreeditIsShownAtTheCaretAndCommittedAsOneStep)
+{
+    setText(QStringLiteral("ab\ncd"));
+    area->setCaretPosition(1);
+    const QImage before = painted(*area);
+    const int caretX = area->cursorRect().x();
+
+    QTextCharFormat underline;
+    underline.setFontUnderline(true);
+    QInputMethodEvent compose(QStringLiteral("nihao"),
+        { { QInputMethodEvent::TextFormat, 0, 5, underline },
+            { QInputMethodEvent::Cursor, 5, 1, QVariant() } });
+    QCoreApplication::sendEvent(area.get(), &compose);
+    EXPECT_EQ(text(), QStringLiteral("ab\ncd")) << "pre-edit text is not in the buffer";
+    EXPECT_NE(painted(*area), before);
+    EXPECT_GT(area->cursorRect().x(), caretX + 3 * QFontMetrics(area->font()).horizontalAdvance('n'));
+    EXPECT_EQ(area->inputMethodQuery(Qt::ImSurroundingText).toString(), QStringLiteral("ab"));
+    EXPECT_EQ(area->inputMethodQuery(Qt::ImCursorPosition).toInt(), 1);
+    const QRect reported = area->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    EXPECT_EQ(reported, area->cursorRect().translated(area->viewport()->pos()));
+
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("你好"));
+    QCoreApplication::sendEvent(area.get(), &commit);
+    EXPECT_EQ(text(), QStringLiteral("a你好b\ncd"));
+    EXPECT_EQ(area->caretPosition(), 3);
+    area->clearFocus();
+    auto fresh = shownArea();
+    fresh->buffer()->setFileText(text());
+    fresh->clearFocus();
+    area->setCaretPosition(0);
+    EXPECT_EQ(painted(*area), painted(*fresh)) << "the pre-edit is gone from the screen";
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), QStringLiteral("ab\ncd"));
+}
+
+TEST_F(TextAreaTest, FormatsFromOutsideColourTheirCharactersThroughEdits)
+{
+    setText(QStringLiteral("plain\nred word here"));
+    QTextLayout::FormatRange red;
+    red.start = 4;
+    red.length = 4; // "word"
+    red.format.setForeground(QColor(Qt::red));
+    area->setLineFormats(1, { red });
+    const auto redColumns = [&] {
+        const QImage image = painted(*area);
+        const QRect line = area->lineRect(1);
+        std::vector<int> columns;
+        for (int x = 0; x < image.width(); ++x)
+            for (int y = line.top(); y <= line.bottom(); ++y)
+                if (QColor(image.pixel(x, y)).red() > 200 && QColor(image.pixel(x, y)).green() < 80) {
+                    columns.push_back(x);
+                    break;
+                }
+        return columns;
+    };
+    const std::vector<int> first = redColumns();
+    ASSERT_FALSE(first.empty());
+    EXPECT_GE(first.front(), area->cursorRect(area->buffer()->lineStart(1) + 4).x() - 1);
+    area->setCaretPosition(area->buffer()->lineStart(1));
+    type(QStringLiteral("xx"));
+    const std::vector<int> moved = redColumns();
+    ASSERT_FALSE(moved.empty());
+    const int shift = area->cursorRect(area->buffer()->lineStart(1) + 2).x()
+        - area->cursorRect(area->buffer()->lineStart(1)).x();
+    EXPECT_EQ(moved.front(), first.front() + shift);
+    EXPECT_TRUE(redColumns().size() > 0);
+    EXPECT_TRUE(area->buffer()->text().indexOf(QStringLiteral("xxred")) > 0);
+}
+
+TEST(TextAreaLoad, AMillionLinesOpenLayingOutOnlyTheVisibleLines)
+{
+    auto area = shownArea(800, 600);
+    const QString text = numberedLines(1'000'000);
+    const quint64 empty = area->layoutsMade();
+    area->buffer()->setFileText(text);
+    painted(*area);
+    const qsizetype visible = area->lastVisibleLine() - area->firstVisibleLine() + 1;
+    EXPECT_GT(area->layoutsMade(), empty);
+    EXPECT_LE(area->layoutsMade() - empty, quint64(visible));
+
+    const quint64 before = area->layoutsMade();
+    QTest::keyClick(area.get(), Qt::Key_End, Qt::ControlModifier);
+    painted(*area);
+    EXPECT_EQ(area->lastVisibleLine(), 999'999);
+    EXPECT_LE(area->layoutsMade() - before, quint64(visible + 1));
+    area->scrollToLine(400'000);
+    painted(*area);
+    EXPECT_TRUE(area->isLaidOut(400'000));
+    EXPECT_FALSE(area->isLaidOut(399'999));
+    EXPECT_FALSE(area->isLaidOut(500'000));
+}
