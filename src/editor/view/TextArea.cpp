@@ -48,12 +48,12 @@ TextArea::TextArea(QWidget *parent)
 
 TextArea::~TextArea()
 {
-    closeTypingRun();
+    closeRun();
 }
 
 void TextArea::setBuffer(TextBuffer *buffer)
 {
-    closeTypingRun();
+    closeRun();
     if (text)
         disconnect(text, nullptr, this, nullptr);
     text = buffer ? buffer : ownBuffer;
@@ -63,7 +63,7 @@ void TextArea::setBuffer(TextBuffer *buffer)
         if (gone != text || text == ownBuffer)
             return;
         // Too late to close a step in it.
-        typingRunOpen = false;
+        run = Run::none;
         text = nullptr;
         setBuffer(nullptr);
     });
@@ -72,7 +72,7 @@ void TextArea::setBuffer(TextBuffer *buffer)
 
 void TextArea::textReset()
 {
-    typingRunOpen = false;
+    run = Run::none;
     layouts.clear();
     formats.clear();
     widestSeen = 0;
@@ -91,7 +91,7 @@ void TextArea::textReset()
 void TextArea::textChanged(const TextChange &change)
 {
     if (!editing)
-        closeTypingRun();
+        closeRun();
     layouts.follow(change.firstLine, change.linesRemoved, change.linesAdded);
     formats.follow(change.firstLine, change.position - text->lineStart(change.firstLine),
         change.removed, change.added, change.linesRemoved, change.linesAdded);
@@ -119,7 +119,7 @@ QString TextArea::selectedText() const
 
 void TextArea::setSelection(qsizetype anchorAt, qsizetype caretAt)
 {
-    closeTypingRun();
+    closeRun();
     wantedX.reset();
     const qsizetype length = text->length();
     restore(std::clamp<qsizetype>(anchorAt, 0, length), std::clamp<qsizetype>(caretAt, 0, length));
@@ -141,7 +141,7 @@ void TextArea::restore(qsizetype anchorAt, qsizetype caretAt)
 
 void TextArea::moveCaret(qsizetype position, bool select)
 {
-    closeTypingRun();
+    closeRun();
     const qsizetype to = std::clamp<qsizetype>(position, 0, text->length());
     restore(select ? anchor : to, to);
     ensureCaretVisible();
@@ -167,7 +167,7 @@ void TextArea::insertText(const QString &inserted)
 {
     if (readOnly)
         return;
-    closeTypingRun();
+    closeRun();
     text->beginEditGroup(anchor, caret);
     replace(selectionStart(), selectionEnd() - selectionStart(), inserted);
     text->endEditGroup(anchor, caret);
@@ -181,26 +181,30 @@ void TextArea::type(const QString &typed)
 {
     if (readOnly || typed.isEmpty())
         return;
-    if (!typingRunOpen || hasSelection() || !WordBoundaries::continuesTyping(lastTyped, typed[0])) {
-        closeTypingRun();
-        text->beginEditGroup(anchor, caret);
-        typingRunOpen = true;
-    }
+    if (run != Run::typing || hasSelection() || !WordBoundaries::continuesTyping(lastTyped, typed[0]))
+        openRun(Run::typing);
     replace(selectionStart(), selectionEnd() - selectionStart(), typed);
     lastTyped = typed.back();
     wantedX.reset();
     ensureCaretVisible();
 }
 
-void TextArea::closeTypingRun()
+void TextArea::closeRun()
 {
-    if (!typingRunOpen)
+    if (run == Run::none)
         return;
-    typingRunOpen = false;
+    run = Run::none;
     text->endEditGroup(anchor, caret);
 }
 
-void TextArea::deleteTo(qsizetype position)
+void TextArea::openRun(Run kind)
+{
+    closeRun();
+    text->beginEditGroup(anchor, caret);
+    run = kind;
+}
+
+void TextArea::deleteTo(qsizetype position, bool character)
 {
     if (readOnly)
         return;
@@ -212,17 +216,23 @@ void TextArea::deleteTo(qsizetype position)
     const qsizetype to = std::clamp<qsizetype>(std::max(position, caret), 0, text->length());
     if (from == to)
         return;
-    closeTypingRun();
-    text->beginEditGroup(anchor, caret);
-    replace(from, to - from, QString());
-    text->endEditGroup(anchor, caret);
+    if (character) {
+        if (run != Run::deleting)
+            openRun(Run::deleting);
+        replace(from, to - from, QString());
+    } else {
+        closeRun();
+        text->beginEditGroup(anchor, caret);
+        replace(from, to - from, QString());
+        text->endEditGroup(anchor, caret);
+    }
     wantedX.reset();
     ensureCaretVisible();
 }
 
 void TextArea::undo()
 {
-    closeTypingRun();
+    closeRun();
     if (const std::optional<TextBuffer::Selection> selection = text->undo()) {
         restore(selection->anchor, selection->caret);
         ensureCaretVisible();
@@ -231,7 +241,7 @@ void TextArea::undo()
 
 void TextArea::redo()
 {
-    closeTypingRun();
+    closeRun();
     if (const std::optional<TextBuffer::Selection> selection = text->redo()) {
         restore(selection->anchor, selection->caret);
         ensureCaretVisible();
@@ -261,7 +271,7 @@ void TextArea::paste()
 
 void TextArea::setReadOnly(bool on)
 {
-    closeTypingRun();
+    closeRun();
     readOnly = on;
     setAttribute(Qt::WA_InputMethodEnabled, !on);
     viewport()->update();

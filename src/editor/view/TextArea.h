@@ -115,16 +115,21 @@ protected:
 
 private:
     enum class Unit { character, word, line };
+    // The undo step kept open while keys continue one run of typing or of deleting.
+    enum class Run { none, typing, deleting };
 
     // Buffer and edits (TextArea.cpp)
     void textChanged(const TextChange &change);
     void textReset();
     void replace(qsizetype position, qsizetype removed, const QString &inserted);
     void type(const QString &typed);
-    void closeTypingRun();
+    void closeRun();
     void moveCaret(qsizetype position, bool select);
     void restore(qsizetype anchorAt, qsizetype caretAt);
-    void deleteTo(qsizetype position);
+    // Deletes from the caret to position, or the selection when there is one. Single
+    // characters deleted one after another undo together.
+    void deleteTo(qsizetype position, bool character = false);
+    void openRun(Run kind);
 
     // Layout, geometry and scrolling (TextAreaLayout.cpp)
     QTextLayout *layoutOf(qsizetype line) const;
@@ -170,7 +175,7 @@ private:
     mutable bool widthGrew = false;
     bool readOnly = false;
     bool wrap = false;
-    bool typingRunOpen = false;
+    Run run = Run::none;
     QChar lastTyped;
     bool editing = false;
     bool caretShown = true;

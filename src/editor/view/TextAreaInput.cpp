@@ -164,7 +164,7 @@ bool TextArea::editByKey(QKeyEvent *event)
         || event->matches(QKeySequence::InsertLineSeparator))
         insertText(QStringLiteral("\n"));
     else if (event->matches(QKeySequence::Delete))
-        deleteTo(horizontalTarget(true, false));
+        deleteTo(horizontalTarget(true, false), true);
     else if (event->matches(QKeySequence::DeleteEndOfWord))
         deleteTo(horizontalTarget(true, true));
     else if (event->matches(QKeySequence::DeleteStartOfWord))
@@ -175,7 +175,7 @@ bool TextArea::editByKey(QKeyEvent *event)
         qsizetype back = caret - 1;
         if (back > 0 && text->at(back).isLowSurrogate() && text->at(back - 1).isHighSurrogate())
             --back;
-        deleteTo(back);
+        deleteTo(back, true);
     } else
         return false;
     return true;
@@ -262,7 +262,7 @@ void TextArea::mousePressEvent(QMouseEvent *event)
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
-    closeTypingRun();
+    closeRun();
     const QPoint point = event->position().toPoint();
     const qsizetype at = positionAt(point);
     const bool tripleClick = lastDoubleClick >= 0
@@ -291,7 +291,7 @@ void TextArea::mouseDoubleClickEvent(QMouseEvent *event)
         QAbstractScrollArea::mouseDoubleClickEvent(event);
         return;
     }
-    closeTypingRun();
+    closeRun();
     doubleClickPoint = event->position().toPoint();
     lastDoubleClick = QDateTime::currentMSecsSinceEpoch();
     dragging = true;
@@ -356,7 +356,7 @@ void TextArea::focusInEvent(QFocusEvent *event)
 void TextArea::focusOutEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusOutEvent(event);
-    closeTypingRun();
+    closeRun();
     blink.stop();
     viewport()->update();
 }
@@ -375,7 +375,7 @@ void TextArea::inputMethodEvent(QInputMethodEvent *event)
             from = std::clamp<qsizetype>(caret + event->replacementStart(), 0, text->length());
             to = std::min(from + event->replacementLength(), text->length());
         }
-        closeTypingRun();
+        closeRun();
         text->beginEditGroup(anchor, caret);
         replace(from, to - from, event->commitString());
         text->endEditGroup(anchor, caret);
