@@ -1,9 +1,11 @@
 #include "TextArea.h"
 
+#include "TextAreaAccessible.h"
 #include "WordBoundaries.h"
 #include "common/Defaults.h"
 #include "editor/buffer/TextBuffer.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
@@ -34,6 +36,7 @@ TextArea::TextArea(QWidget *parent)
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
+    TextAreaAccessible::installFactory();
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSizeF(Defaults::fontSize());
     setFont(font);
@@ -136,6 +139,12 @@ void TextArea::restore(qsizetype anchorAt, qsizetype caretAt)
         layouts.remove(oldCaretLine);
     restartBlink();
     viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleTextCursorEvent moved(this, int(caret));
+        QAccessible::updateAccessibility(&moved);
+        QAccessibleTextSelectionEvent selected(this, int(selectionStart()), int(selectionEnd()));
+        QAccessible::updateAccessibility(&selected);
+    }
     emit selectionChanged();
 }
 
@@ -155,9 +164,15 @@ void TextArea::selectAll()
 void TextArea::replace(qsizetype position, qsizetype removed, const QString &inserted)
 {
     const qsizetype before = text->length();
+    // Readers are told what went, which the buffer no longer has once it is gone.
+    const QString old = QAccessible::isActive() ? text->text(position, position + removed) : QString();
     editing = true;
     text->replace(position, removed, inserted);
     editing = false;
+    if (QAccessible::isActive()) {
+        QAccessibleTextUpdateEvent updated(this, int(position), old, inserted);
+        QAccessible::updateAccessibility(&updated);
+    }
     // Breaks of any kind in the inserted text count one position each in the buffer.
     const qsizetype end = position + text->length() - before + removed;
     restore(end, end);
