@@ -159,6 +159,7 @@ private:
     qsizetype horizontalTarget(bool forward, bool byWord) const;
     qsizetype rowEdge(bool end) const;
     void selectAround(qsizetype position, Unit unit, bool extend);
+    void dragScrollStep();
 
     TextBuffer *ownBuffer;
     TextBuffer *text;
@@ -189,6 +190,8 @@ private:
     qsizetype dragStart = 0;
     qsizetype dragEnd = 0;
     bool dragging = false;
+    QPoint dragPoint;
+    QBasicTimer dragScroll;
     qint64 lastDoubleClick = -1;
     QPoint doubleClickPoint;
     QBasicTimer horizontalRangeUpdate;

@@ -71,7 +71,7 @@ bool TextArea::event(QEvent *event)
     // Keys the view handles itself come to it even when a window shortcut has the same keys.
     if (event->type() == QEvent::ShortcutOverride) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        bool mine = !typedText(key).isEmpty() || isCtrlY(key);
+        bool mine = (!readOnly && !typedText(key).isEmpty()) || isCtrlY(key);
         for (const auto &[keys, target] : moves)
             mine = mine || key->matches(keys.move) || key->matches(keys.select);
         for (QKeySequence::StandardKey standard : editKeys)
@@ -258,12 +258,22 @@ void TextArea::selectAround(qsizetype position, Unit unit, bool extend)
 
 void TextArea::mousePressEvent(QMouseEvent *event)
 {
+    const QPoint point = event->position().toPoint();
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (event->button() == Qt::MiddleButton && clipboard->supportsSelection() && !readOnly) {
+        // The X11 way: the text selected last anywhere goes in where the middle button is.
+        const QString selected = clipboard->text(QClipboard::Selection);
+        setCaretPosition(positionAt(point));
+        if (!selected.isEmpty())
+            insertText(selected);
+        event->accept();
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
     closeRun();
-    const QPoint point = event->position().toPoint();
     const qsizetype at = positionAt(point);
     const bool tripleClick = lastDoubleClick >= 0
         && QDateTime::currentMSecsSinceEpoch() - lastDoubleClick
@@ -306,20 +316,33 @@ void TextArea::mouseMoveEvent(QMouseEvent *event)
         QAbstractScrollArea::mouseMoveEvent(event);
         return;
     }
-    const QPoint point = event->position().toPoint();
-    // Dragging past the top or the bottom scrolls a row per move.
-    if (point.y() < 0)
-        scrollRows(-1);
-    else if (point.y() > viewport()->height())
-        scrollRows(1);
-    selectAround(positionAt(point), dragUnit, true);
+    dragPoint = event->position().toPoint();
+    // Held above or below the text, the selection keeps growing a row at a time.
+    if (dragPoint.y() < 0 || dragPoint.y() > viewport()->height()) {
+        if (!dragScroll.isActive())
+            dragScroll.start(50, this);
+    } else {
+        dragScroll.stop();
+    }
+    selectAround(positionAt(dragPoint), dragUnit, true);
     event->accept();
+}
+
+void TextArea::dragScrollStep()
+{
+    if (!dragging) {
+        dragScroll.stop();
+        return;
+    }
+    scrollRows(dragPoint.y() < 0 ? -1 : 1);
+    selectAround(positionAt(dragPoint), dragUnit, true);
 }
 
 void TextArea::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton && dragging) {
         dragging = false;
+        dragScroll.stop();
         if (hasSelection() && QGuiApplication::clipboard()->supportsSelection())
             QGuiApplication::clipboard()->setText(selectedText(), QClipboard::Selection);
         event->accept();

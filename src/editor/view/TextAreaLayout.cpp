@@ -292,9 +292,12 @@ void TextArea::resizeEvent(QResizeEvent *event)
     QAbstractScrollArea::resizeEvent(event);
     // A cache smaller than a screen would lay the same lines out on every paint.
     layouts.setCapacity(std::max<qsizetype>(400, 3 * visibleRows()));
-    if (wrap)
-        layouts.clear();
     updateScrollBars();
+    if (wrap) {
+        // Rows change with the width; the top stays on its line.
+        layouts.clear();
+        setTop({ top.line, 0 });
+    }
     emit visibleLinesChanged();
 }
 
@@ -336,7 +339,7 @@ void TextArea::paintLine(QPainter &painter, qsizetype line, qreal y, const QRect
                              lineHeight),
             palette().brush(group, QPalette::Highlight));
     }
-    if (caretShown && hasFocus() && !readOnly && caret >= start && caret <= start + length) {
+    if (caretShown && hasFocus() && caret >= start && caret <= start + length) {
         painter.setPen(palette().color(QPalette::Text));
         const int column = int(caret - start) + (preedit.isEmpty() ? 0 : preeditCursor);
         layout->drawCursor(&painter, origin, column, 1);
@@ -378,6 +381,8 @@ void TextArea::timerEvent(QTimerEvent *event)
     if (event->timerId() == blink.timerId()) {
         caretShown = !caretShown;
         viewport()->update(cursorRect().adjusted(-2, 0, 2, 0));
+    } else if (event->timerId() == dragScroll.timerId()) {
+        dragScrollStep();
     } else if (event->timerId() == horizontalRangeUpdate.timerId()) {
         horizontalRangeUpdate.stop();
         updateScrollBars();

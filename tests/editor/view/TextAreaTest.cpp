@@ -1,5 +1,6 @@
 #include "editor/view/TextArea.h"
 
+#include "TestSupport.h"
 #include "editor/buffer/TextBuffer.h"
 
 #include <QClipboard>
@@ -212,6 +213,26 @@ TEST_F(TextAreaTest, MouseSelectsByDragWordLineAndShiftClick)
     // Clicks below the last line go to the end of the text.
     QTest::mouseClick(area->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 380));
     EXPECT_EQ(area->caretPosition(), text().size());
+}
+
+TEST_F(TextAreaTest, ADragHeldBelowTheTextScrollsAndKeepsSelecting)
+{
+    setText(numberedLines(200));
+    QWidget *viewport = area->viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, pointAt(3));
+    const QPoint below(40, viewport->height() + 30);
+    QMouseEvent move(QEvent::MouseMove, below, viewport->mapToGlobal(below), Qt::NoButton,
+        Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &move);
+    const qsizetype firstLast = area->lastVisibleLine();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return area->firstVisibleLine() >= 5; }));
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, below);
+    const qsizetype reached = area->buffer()->lineAt(area->caretPosition());
+    EXPECT_GT(reached, firstLast);
+    EXPECT_EQ(area->anchorPosition(), 3);
+    const qsizetype stopped = area->firstVisibleLine();
+    QTest::qWait(150);
+    EXPECT_EQ(area->firstVisibleLine(), stopped) << "the release stops the scrolling";
 }
 
 TEST_F(TextAreaTest, ClipboardCopyCutAndPasteGoThroughTheBuffer)
