@@ -3,12 +3,15 @@
 #include "TestSupport.h"
 #include "editor/buffer/TextBuffer.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QSignalSpy>
+#include <QWheelEvent>
 #include <QTest>
 #include <QTextCharFormat>
 #include <gtest/gtest.h>
@@ -283,6 +286,41 @@ TEST_F(TextAreaTest, ScrollingToALineMakesItTheFirstVisible)
     EXPECT_TRUE(area->viewport()->rect().contains(area->cursorRect()));
     area->scrollToLine(5000);
     EXPECT_EQ(area->lastVisibleLine(), 999) << "never scrolled past the end";
+}
+
+TEST_F(TextAreaTest, TheWheelScrollsByRowsThroughAWrappedLine)
+{
+    setText(QString(QStringLiteral("word ")).repeated(400) + QStringLiteral("\n")
+        + numberedLines(100));
+    area->setWordWrap(true);
+    painted(*area);
+    QSignalSpy visible(area.get(), &TextArea::visibleLinesChanged);
+    const QRect before = area->lineRect(0);
+    ASSERT_GT(before.height(), 6 * area->rowHeight());
+    const auto turn = [&](int angle) {
+        const QPointF at(50, 50);
+        QWheelEvent wheel(at, area->viewport()->mapToGlobal(at), QPoint(), QPoint(0, angle),
+            Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(area->viewport(), &wheel);
+    };
+    turn(-120);
+    const int rows = QApplication::wheelScrollLines();
+    EXPECT_EQ(area->firstVisibleLine(), 0) << "still inside the long line";
+    // The margin above the first row goes with it.
+    EXPECT_EQ(before.top(), TextArea::insets);
+    EXPECT_EQ(area->lineRect(0).top(), -rows * area->rowHeight());
+    EXPECT_FALSE(visible.isEmpty());
+    const int lineRows = before.height() / area->rowHeight();
+    while (area->firstVisibleLine() == 0 && area->lineRect(0).top() > -before.height())
+        turn(-120);
+    // The turn that passed the long line's last row went on into the short lines after it.
+    const int turns = (lineRows + rows - 1) / rows;
+    EXPECT_EQ(area->firstVisibleLine(), turns * rows - lineRows + 1);
+    EXPECT_EQ(area->lineRect(area->firstVisibleLine()).top(), 0);
+    for (int i = 0; i <= lineRows / rows; ++i)
+        turn(120);
+    EXPECT_EQ(area->firstVisibleLine(), 0);
+    EXPECT_EQ(area->lineRect(0).top(), before.top());
 }
 
 TEST_F(TextAreaTest, EditsRelayOutOnlyTheLinesTheyTouch)
