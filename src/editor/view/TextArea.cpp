@@ -43,7 +43,7 @@ TextArea::TextArea(QWidget *parent)
     fontChanged();
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         // The bar moves by whole lines: a drag or a click on it starts at a line's first row.
-        if (value != top.line)
+        if (!movingBar && value != top.line)
             setTop({ value, 0 });
     });
     setBuffer(nullptr);
@@ -83,7 +83,6 @@ void TextArea::textReset()
     wantedX.reset();
     preedit.clear();
     top = {};
-    verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     updateScrollBars();
     viewport()->update();
@@ -104,10 +103,11 @@ void TextArea::textChanged(const TextChange &change)
     caret = shifted(caret, change);
     // Lines put in or taken out above the view leave the same text in view.
     const qsizetype lineShift = change.linesAdded - change.linesRemoved;
+    RowScroll::Place wanted = top;
     if (change.firstLine < top.line && lineShift != 0)
-        top = { std::max(change.firstLine, top.line + lineShift), top.row };
-    top.line = std::clamp<qsizetype>(top.line, 0, text->lineCount() - 1);
+        wanted = { std::max(change.firstLine, top.line + lineShift), top.row };
     updateScrollBars();
+    setTop(wanted);
     viewport()->update();
     if (anchor != oldAnchor || caret != oldCaret)
         emit selectionChanged();
@@ -135,8 +135,11 @@ void TextArea::restore(qsizetype anchorAt, qsizetype caretAt)
     const qsizetype oldCaretLine = text->lineAt(caret);
     anchor = anchorAt;
     caret = caretAt;
-    if (!preedit.isEmpty())
+    // The text being composed moves with the caret.
+    if (!preedit.isEmpty()) {
         layouts.remove(oldCaretLine);
+        layouts.remove(text->lineAt(caret));
+    }
     restartBlink();
     viewport()->update();
     if (QAccessible::isActive()) {

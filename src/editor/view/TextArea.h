@@ -170,6 +170,7 @@ private:
     // Where Up and Down aim, kept across lines of different lengths; none after other moves.
     std::optional<qreal> wantedX;
     RowScroll::Place top;
+    bool movingBar = false;
     int lineHeight = 1;
     qreal charWidth = 1;
     mutable qreal widestSeen = 0;

@@ -210,7 +210,9 @@ void TextArea::setTop(RowScroll::Place place)
     if (place == top)
         return;
     top = place;
+    movingBar = true;
     verticalScrollBar()->setValue(int(std::min<qsizetype>(top.line, INT_MAX)));
+    movingBar = false;
     viewport()->update();
     emit visibleLinesChanged();
 }
@@ -256,8 +258,12 @@ void TextArea::updateScrollBars()
     const RowScroll::Place last
         = RowScroll::lastTop(count, rows, [this](qsizetype line) { return rowsOf(line); });
     QScrollBar *vertical = verticalScrollBar();
+    // The bar follows the view here; only the user moving it moves the view.
+    movingBar = true;
     vertical->setPageStep(int(rows));
     vertical->setRange(0, int(std::min<qsizetype>(last.line, INT_MAX)));
+    vertical->setValue(int(std::min<qsizetype>(top.line, INT_MAX)));
+    movingBar = false;
     QScrollBar *horizontal = horizontalScrollBar();
     if (wrap) {
         horizontal->setRange(0, 0);

@@ -288,6 +288,27 @@ TEST_F(TextAreaTest, ScrollingToALineMakesItTheFirstVisible)
     EXPECT_EQ(area->lastVisibleLine(), 999) << "never scrolled past the end";
 }
 
+TEST_F(TextAreaTest, EditsElsewhereKeepTheSameTextInView)
+{
+    setText(numberedLines(1000));
+    TextBuffer *buffer = area->buffer();
+    area->scrollToLine(100);
+    buffer->insert(buffer->lineStart(10), QStringLiteral("a\nb\nc\n"));
+    EXPECT_EQ(area->firstVisibleLine(), 103);
+    EXPECT_EQ(area->verticalScrollBar()->value(), 103);
+    buffer->remove(buffer->lineStart(500), buffer->lineStart(600) - buffer->lineStart(500));
+    EXPECT_EQ(area->firstVisibleLine(), 103) << "lines below the view do not move it";
+    buffer->remove(buffer->lineStart(90), buffer->lineStart(110) - buffer->lineStart(90));
+    EXPECT_EQ(area->firstVisibleLine(), 90) << "the top line went: the line after the cut";
+
+    key(Qt::Key_End, Qt::ControlModifier);
+    const qsizetype lastTop = area->firstVisibleLine();
+    buffer->remove(buffer->lineStart(880), buffer->length() - buffer->lineStart(880));
+    EXPECT_LT(area->firstVisibleLine(), lastTop);
+    EXPECT_EQ(area->lastVisibleLine(), buffer->lineCount() - 1);
+    EXPECT_EQ(area->verticalScrollBar()->value(), area->firstVisibleLine());
+}
+
 TEST_F(TextAreaTest, TheWheelScrollsByRowsThroughAWrappedLine)
 {
     setText(QString(QStringLiteral("word ")).repeated(400) + QStringLiteral("\n")
