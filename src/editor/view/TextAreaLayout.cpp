@@ -148,6 +148,16 @@ QRect TextArea::lineRect(qsizetype line) const
     return QRect(0, qFloor(y), viewport()->width(), int(rows * lineHeight));
 }
 
+std::optional<QRectF> TextArea::lastRowRect(qsizetype line) const
+{
+    const std::optional<qreal> y = visibleLineTop(line);
+    if (!y)
+        return std::nullopt;
+    const QTextLayout *layout = layoutOf(line);
+    const QTextLine row = layout->lineAt(layout->lineCount() - 1);
+    return QRectF(textLeft() + row.x(), *y + row.y(), row.naturalTextWidth(), lineHeight);
+}
+
 QRect TextArea::cursorRect(qsizetype position) const
 {
     const qsizetype at = std::clamp<qsizetype>(position, 0, text->length());

@@ -394,6 +394,12 @@ TEST_F(TextAreaTest, WrapGivesALongLineMoreRows)
     const qsizetype secondRow = area->positionAt(QPoint(TextArea::insets, wrapped.top() + row + 2));
     EXPECT_GT(secondRow, 20);
     EXPECT_EQ(longLine.at(secondRow - 1), u' ');
+    // What is drawn after the line's end goes after its last row.
+    const std::optional<QRectF> lastRow = area->lastRowRect(0);
+    ASSERT_TRUE(lastRow);
+    EXPECT_EQ(qRound(lastRow->bottom()), wrapped.bottom() + 1);
+    EXPECT_NEAR(lastRow->right(), area->cursorRect(longLine.size()).x(), 1.0);
+    EXPECT_FALSE(area->lastRowRect(2).has_value());
     // End goes to the end of the row, not of the line.
     area->setCaretPosition(0);
     key(Qt::Key_End);
