@@ -1,24 +1,12 @@
 #pragma once
 
+#include "common/TextEncoding.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
 
 #include <optional>
-
-// How a file's bytes became text, kept so that saving writes the same form back.
-struct TextEncoding {
-    enum class Kind { Utf8, Utf16LE, Utf16BE, Utf32LE, Utf32BE, Latin1 };
-    Kind kind = Kind::Utf8;
-    bool byteOrderMark = false;
-
-    bool operator==(const TextEncoding &) const = default;
-};
-
-struct DecodedText {
-    QString text;
-    TextEncoding encoding;
-};
 
 namespace TextFile {
 
@@ -45,13 +33,6 @@ struct FileRead {
 // FIFO or a device is refused before anything is read from it. The text test comes first, then
 // the size; never more than maxOpenBytes plus one byte is read, even from a growing file.
 FileRead readForOpening(const QString &path);
-
-// A byte-order mark decides; otherwise strict UTF-8; otherwise ISO Latin-1, which takes anything.
-std::optional<DecodedText> decode(const QByteArray &bytes);
-// False when the encoding cannot hold every character of the text.
-bool canEncode(QStringView text, const TextEncoding &encoding);
-// The bytes that decode() read, for text that was not changed.
-QByteArray encode(QStringView text, const TextEncoding &encoding);
 
 // Length of the longest line in UTF-16 code units (lines end at U+000A).
 qsizetype longestLineLength(QStringView text);
