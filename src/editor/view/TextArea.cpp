@@ -36,6 +36,8 @@ TextArea::TextArea(QWidget *parent)
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     TextAreaAccessible::installFactory();
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSizeF(Defaults::fontSize());

@@ -9,6 +9,10 @@
 #include <QList>
 #include <QTextLayout>
 
+#include <optional>
+
+class QMenu;
+
 class TextBuffer;
 struct TextChange;
 
@@ -50,6 +54,9 @@ public:
     void cut();
     void copy() const;
     void paste();
+    // Undo, Redo, Cut, Copy, Paste, Delete and Select All, enabled as they apply now; the
+    // caller owns the menu.
+    QMenu *createStandardContextMenu();
 
     bool isReadOnly() const { return readOnly; }
     void setReadOnly(bool on);
@@ -115,6 +122,11 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     enum class Unit { character, word, line };
@@ -164,6 +176,10 @@ private:
     void selectAround(qsizetype position, Unit unit, bool extend);
     void dragScrollStep();
 
+    // Dragging and dropping text (TextAreaDrop.cpp)
+    void startTextDrag();
+    bool takesDrop(QDropEvent *event);
+
     TextBuffer *ownBuffer;
     TextBuffer *text;
     mutable LayoutCache layouts;
@@ -194,6 +210,12 @@ private:
     qsizetype dragStart = 0;
     qsizetype dragEnd = 0;
     bool dragging = false;
+    // A press inside the selection may start dragging it out; a release there just clicks.
+    bool pressedInSelection = false;
+    QPoint pressPoint;
+    // Where dragged text would land, shown while it is over the view.
+    std::optional<qsizetype> dropCaret;
+    bool ownDrop = false;
     QPoint dragPoint;
     QBasicTimer dragScroll;
     qint64 lastDoubleClick = -1;

@@ -280,6 +280,13 @@ void TextArea::mousePressEvent(QMouseEvent *event)
             < QGuiApplication::styleHints()->mouseDoubleClickInterval()
         && (point - doubleClickPoint).manhattanLength() < QApplication::startDragDistance();
     lastDoubleClick = -1;
+    if (!tripleClick && !(event->modifiers() & Qt::ShiftModifier) && hasSelection()
+        && at >= selectionStart() && at < selectionEnd()) {
+        pressedInSelection = true;
+        pressPoint = point;
+        event->accept();
+        return;
+    }
     dragging = true;
     if (tripleClick) {
         dragUnit = Unit::line;
@@ -302,6 +309,7 @@ void TextArea::mouseDoubleClickEvent(QMouseEvent *event)
         return;
     }
     closeRun();
+    pressedInSelection = false;
     doubleClickPoint = event->position().toPoint();
     lastDoubleClick = QDateTime::currentMSecsSinceEpoch();
     dragging = true;
@@ -312,6 +320,15 @@ void TextArea::mouseDoubleClickEvent(QMouseEvent *event)
 
 void TextArea::mouseMoveEvent(QMouseEvent *event)
 {
+    if (pressedInSelection && (event->buttons() & Qt::LeftButton)) {
+        if ((event->position().toPoint() - pressPoint).manhattanLength()
+            >= QApplication::startDragDistance()) {
+            pressedInSelection = false;
+            startTextDrag();
+        }
+        event->accept();
+        return;
+    }
     if (!dragging || !(event->buttons() & Qt::LeftButton)) {
         QAbstractScrollArea::mouseMoveEvent(event);
         return;
@@ -340,6 +357,13 @@ void TextArea::dragScrollStep()
 
 void TextArea::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::LeftButton && pressedInSelection) {
+        pressedInSelection = false;
+        const qsizetype at = positionAt(event->position().toPoint());
+        restore(at, at);
+        event->accept();
+        return;
+    }
     if (event->button() == Qt::LeftButton && dragging) {
         dragging = false;
         dragScroll.stop();

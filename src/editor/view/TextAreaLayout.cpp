@@ -355,11 +355,13 @@ void TextArea::paintLine(QPainter &painter, qsizetype line, qreal y, const QRect
                              lineHeight),
             palette().brush(group, QPalette::Highlight));
     }
+    painter.setPen(palette().color(QPalette::Text));
     if (caretShown && hasFocus() && caret >= start && caret <= start + length) {
-        painter.setPen(palette().color(QPalette::Text));
         const int column = int(caret - start) + (preedit.isEmpty() ? 0 : preeditCursor);
         layout->drawCursor(&painter, origin, column, 1);
     }
+    if (dropCaret && *dropCaret >= start && *dropCaret <= start + length)
+        layout->drawCursor(&painter, origin, int(*dropCaret - start), 2);
 }
 
 void TextArea::paintEvent(QPaintEvent *event)

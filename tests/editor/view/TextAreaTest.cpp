@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QInputMethodEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -207,6 +209,8 @@ TEST_F(TextAreaTest, MouseSelectsByDragWordLineAndShiftClick)
     EXPECT_EQ(selection(), Selection(8, 8));
     QTest::mouseClick(area->viewport(), Qt::LeftButton, Qt::ShiftModifier, pointAt(14));
     EXPECT_EQ(selection(), Selection(8, 14));
+    QTest::mouseClick(area->viewport(), Qt::LeftButton, Qt::NoModifier, pointAt(10));
+    EXPECT_EQ(selection(), Selection(10, 10)) << "a click inside a selection, not a drag";
 
     QTest::mouseDClick(area->viewport(), Qt::LeftButton, Qt::NoModifier, pointAt(8));
     EXPECT_EQ(area->selectedText(), QStringLiteral("beta"));
@@ -497,4 +501,63 @@ TEST(TextAreaLoad, AMillionLinesOpenLayingOutOnlyTheVisibleLines)
     EXPECT_TRUE(area->isLaidOut(400'000));
     EXPECT_FALSE(area->isLaidOut(399'999));
     EXPECT_FALSE(area->isLaidOut(500'000));
+}
+
+TEST_F(TextAreaTest, DroppedTextGoesWhereItLandsAsOneStep)
+{
+    setText(QStringLiteral("first line\nsecond line"));
+    const auto drop = [&](const QPoint &at) {
+        QMimeData mime;
+        mime.setText(QStringLiteral("NEW "));
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(area->viewport(), &enter);
+        QDropEvent dropped(QPointF(at), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, {},
+            QEvent::Drop);
+        QCoreApplication::sendEvent(area->viewport(), &dropped);
+        return dropped.isAccepted();
+    };
+    EXPECT_TRUE(drop(pointAt(18)));
+    EXPECT_EQ(text(), QStringLiteral("first line\nsecond NEW line"));
+    EXPECT_EQ(area->selectedText(), QStringLiteral("NEW ")) << "the dropped text is selected";
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), QStringLiteral("first line\nsecond line"));
+
+    area->setReadOnly(true);
+    EXPECT_FALSE(drop(pointAt(3)));
+    EXPECT_EQ(text(), QStringLiteral("first line\nsecond line"));
+}
+
+TEST_F(TextAreaTest, TheContextMenuOffersWhatAppliesNow)
+{
+    setText(QStringLiteral("some text"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("clip"));
+    const auto actions = [&] {
+        std::unique_ptr<QMenu> menu(area->createStandardContextMenu());
+        QMap<QString, bool> enabled;
+        for (QAction *action : menu->actions())
+            if (!action->isSeparator())
+                enabled.insert(action->text().remove(u'&'), action->isEnabled());
+        return enabled;
+    };
+    QMap<QString, bool> now = actions();
+    EXPECT_FALSE(now.value(QStringLiteral("Undo")));
+    EXPECT_FALSE(now.value(QStringLiteral("Copy")));
+    EXPECT_TRUE(now.value(QStringLiteral("Paste")));
+    area->setSelection(0, 4);
+    type(QStringLiteral("any"));
+    area->setSelection(0, 3);
+    now = actions();
+    EXPECT_TRUE(now.value(QStringLiteral("Undo")));
+    EXPECT_TRUE(now.value(QStringLiteral("Cut")));
+    std::unique_ptr<QMenu> menu(area->createStandardContextMenu());
+    for (QAction *action : menu->actions())
+        if (action->text() == QStringLiteral("Delete"))
+            action->trigger();
+    EXPECT_EQ(text(), QStringLiteral(" text"));
+    area->setSelection(1, 3);
+    area->setReadOnly(true);
+    now = actions();
+    EXPECT_FALSE(now.value(QStringLiteral("Paste")));
+    EXPECT_FALSE(now.value(QStringLiteral("Cut")));
+    EXPECT_TRUE(now.value(QStringLiteral("Copy")));
 }
