@@ -133,6 +133,22 @@ TEST_F(TextAreaTest, ReturnBackspaceDeleteAndTabEditAtTheCaret)
     EXPECT_EQ(area->caretPosition(), 1);
 }
 
+TEST_F(TextAreaTest, ArrowsStepOverWholeCharactersAndBackspaceTakesOneCodePoint)
+{
+    // An emoji (two code units) and an e with a combining accent (two code points).
+    setText(QStringLiteral("a\U0001F600e\u0301z"));
+    key(Qt::Key_Right);
+    key(Qt::Key_Right);
+    EXPECT_EQ(area->caretPosition(), 3) << "over both halves of the emoji";
+    key(Qt::Key_Right);
+    EXPECT_EQ(area->caretPosition(), 5) << "over the letter and its accent";
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(text(), QStringLiteral("a\U0001F600ez")) << "the accent alone";
+    key(Qt::Key_Left);
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(text(), QStringLiteral("aez")) << "the whole emoji, never half of it";
+}
+
 TEST_F(TextAreaTest, ReadOnlyMovesButNeverEdits)
 {
     setText(QStringLiteral("fixed text"));
