@@ -14,8 +14,8 @@
 #include "remote/SSHArguments.h"
 #include "remote/SSHClient.h"
 #include "remote/SSHRun.h"
+#include "common/MainThread.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <QThreadPool>
@@ -96,18 +96,16 @@ void AppDelegate::openRemoteFile(const std::shared_ptr<SSHClient> &client, const
         QThreadPool::globalInstance()->start([self, weak, path, preview, line, read] {
             QString note;
             std::optional<DecodedText> decoded = readText(read.localCopy, &note);
-            QMetaObject::invokeMethod(
-                qApp,
-                [self, weak, path, preview, line, read, note, decoded = std::move(decoded)] {
-                    const auto strong = weak.lock();
-                    if (!self || !strong)
-                        return;
-                    if (!decoded)
-                        self->showNote(note);
-                    else
-                        self->finishRemoteOpen(strong, path, read, *decoded, preview, line);
-                },
-                Qt::QueuedConnection);
+            MainThread::post([self, weak, path, preview, line, read, note,
+                                 decoded = std::move(decoded)] {
+                const auto strong = weak.lock();
+                if (!self || !strong)
+                    return;
+                if (!decoded)
+                    self->showNote(note);
+                else
+                    self->finishRemoteOpen(strong, path, read, *decoded, preview, line);
+            });
         });
     });
 }

@@ -118,12 +118,14 @@ void AppDelegate::showChangedOnDiskCard(const DocumentPtr &document)
 
 void AppDelegate::reloadDocument(const DocumentPtr &document)
 {
-    QFile file(document->path());
-    if (!file.open(QIODevice::ReadOnly))
+    // Read as opening reads: whatever took the file's place (a FIFO, a folder, a huge file) is
+    // refused with a note instead of blocking or replacing the user's text with nothing.
+    QString note;
+    const auto decoded = readText(document->path(), &note);
+    if (!decoded) {
+        showNote(note);
         return;
-    const auto decoded = TextFile::decode(file.readAll());
-    if (!decoded)
-        return;
+    }
     EditorTextView *view = document->textView;
     const int start = view->textCursor().selectionStart();
     QList<int> bookmarkLines;

@@ -18,8 +18,8 @@
 #include "navigation/ExplorerView.h"
 #include "navigation/FileListing.h"
 #include "remote/RemoteFileOutcomes.h"
+#include "common/MainThread.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
@@ -145,10 +145,10 @@ void AppDelegate::showLastCommit(const OpenDocument &document, FileHoverCard *ca
         if (!commit)
             return;
         const QString summary = GitParsers::lastCommitSummary(*commit, dirty);
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [shownCard, cards, summary] {
+        MainThread::post([shownCard, cards, summary] {
             if (cards && shownCard)
                 cards->setCommit(shownCard, summary);
-        }, Qt::QueuedConnection);
+        });
     });
 }
 

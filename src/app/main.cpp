@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 #include "MainWindow.h"
 #include "SingleInstance.h"
+#include "common/MainThread.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,7 +29,7 @@ void handleTerminationSignals(AppDelegate &delegate)
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
         return;
     auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [&delegate] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &delegate, [&delegate] {
         char byte;
         [[maybe_unused]] const auto got = ::read(signalPipe[1], &byte, 1);
         delegate.willTerminate();
@@ -41,6 +42,27 @@ void handleTerminationSignals(AppDelegate &delegate)
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGHUP, &action, nullptr);
+}
+
+// The controllers live only while the event loop runs.
+int runEditor(SingleInstance &instance, const QList<QUrl> &files)
+{
+    AppDelegate delegate;
+    instance.onOpen = [&delegate](const QList<QUrl> &urls) {
+        delegate.openURLs(urls);
+        if (delegate.window) {
+            delegate.window->raise();
+            delegate.window->activateWindow();
+        }
+    };
+    handleTerminationSignals(delegate);
+    QObject::connect(qApp, &QApplication::aboutToQuit, &delegate,
+                     [&delegate] { delegate.willTerminate(); });
+    delegate.openURLs(files);
+    delegate.didFinishLaunching();
+    const int status = QApplication::exec();
+    instance.onOpen = nullptr;
+    return status;
 }
 
 }
@@ -70,17 +92,9 @@ int main(int argc, char **argv)
         instance.listen();
     }
 
-    AppDelegate delegate;
-    instance.onOpen = [&delegate](const QList<QUrl> &urls) {
-        delegate.openURLs(urls);
-        if (delegate.window) {
-            delegate.window->raise();
-            delegate.window->activateWindow();
-        }
-    };
-    handleTerminationSignals(delegate);
-    QObject::connect(&app, &QApplication::aboutToQuit, &delegate, [&delegate] { delegate.willTerminate(); });
-    delegate.openURLs(files);
-    delegate.didFinishLaunching();
-    return QApplication::exec();
+    const int status = runEditor(instance, files);
+    // Threads reading git or ssh output may still be posting; they must be done (or ignored)
+    // before the application object goes.
+    MainThread::closeDown(std::chrono::seconds(3));
+    return status;
 }

@@ -2,8 +2,9 @@
 
 #include "OutputDecoder.h"
 
+#include "common/MainThread.h"
+
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -220,16 +221,10 @@ struct CommandRun::Shared {
     // Posts to the main thread; the work runs only while the run still exists.
     template <typename Work> static void toMain(const std::shared_ptr<Shared> &self, Work work)
     {
-        QCoreApplication *app = QCoreApplication::instance();
-        if (!app)
-            return;
-        QMetaObject::invokeMethod(
-            app,
-            [self, work = std::move(work)]() {
-                if (CommandRun *run = self->owner)
-                    work(*run);
-            },
-            Qt::QueuedConnection);
+        MainThread::post([self, work = std::move(work)]() {
+            if (CommandRun *run = self->owner)
+                work(*run);
+        });
     }
 
     // Hands text to the main thread. Pieces that arrive while a post is on its way join it, so
@@ -456,8 +451,8 @@ bool CommandRun::start(QString *errorDescription)
     state->owner = this;
     shared = state;
     started = true;
-    std::thread(Shared::waitForChild, state).detach();
-    std::thread(Shared::runQueue, state).detach();
+    MainThread::startThread([state] { Shared::waitForChild(state); });
+    MainThread::startThread([state] { Shared::runQueue(state); });
     return true;
 }
 

@@ -3,8 +3,8 @@
 #include "LanguageDetection.h"
 #include "ScanWindow.h"
 #include "SpanPainter.h"
+#include "common/MainThread.h"
 
-#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -156,13 +156,10 @@ void PaintScheduler::startScan(QPlainTextEdit *view, const Language *language, q
     QThreadPool::globalInstance()->start([self = QPointer(this), version, target = QPointer(view),
                                              text = std::move(text), language] {
         SpanList spans = std::make_shared<const std::vector<Span>>(tokenize(text, *language));
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, version, target, spans] {
-                if (self)
-                    self->finishScan(version, target, spans);
-            },
-            Qt::QueuedConnection);
+        MainThread::post([self, version, target, spans] {
+            if (self)
+                self->finishScan(version, target, spans);
+        });
     });
 }
 

@@ -5,6 +5,7 @@
 #include "GitQueries.h"
 #include "LineCounts.h"
 #include "MessageLinks.h"
+#include "common/MainThread.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -99,15 +100,12 @@ void CommitView::showCommit(const Commit &commit, std::optional<GitSource> root)
     gitWork(*root, [self, current, source = *root, commit] {
         const auto message = GitQueries::fullMessage(source, commit.sha);
         const auto files = GitQueries::changedFiles(source, commit.sha);
-        QMetaObject::invokeMethod(
-            qApp,
-            [self, current, commit, message, files] {
-                if (!self || self->generation != current)
-                    return;
-                self->render(CommitTexts::messageBody(message.value_or(QString()), commit.subject),
-                    files.value_or(QList<ChangedFile>()));
-            },
-            Qt::QueuedConnection);
+        MainThread::post([self, current, commit, message, files] {
+            if (!self || self->generation != current)
+                return;
+            self->render(CommitTexts::messageBody(message.value_or(QString()), commit.subject),
+                files.value_or(QList<ChangedFile>()));
+        });
     });
 }
 
@@ -192,13 +190,10 @@ void CommitView::loadDiff(const ChangedFile &file, FileSection::Completion done)
     QPointer<CommitView> self(this);
     gitWork(*repo, [self, current = generation, source = *repo, sha = shown.sha, file, done] {
         auto diff = GitQueries::fileDiff(source, sha, file);
-        QMetaObject::invokeMethod(
-            qApp,
-            [self, current, diff = std::move(diff), done] {
-                if (self && self->generation == current)
-                    done(diff);
-            },
-            Qt::QueuedConnection);
+        MainThread::post([self, current, diff = std::move(diff), done] {
+            if (self && self->generation == current)
+                done(diff);
+        });
     });
 }
 

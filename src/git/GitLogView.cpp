@@ -6,8 +6,8 @@
 #include "GitLogTexts.h"
 #include "GitRun.h"
 #include "common/Theme.h"
+#include "common/MainThread.h"
 
-#include <QCoreApplication>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -46,13 +46,10 @@ private:
 // Runs the answer on the main thread, unless the pane is gone by then.
 void answer(QPointer<GitLogView> view, std::function<void(GitLogView *)> apply)
 {
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [view, apply = std::move(apply)] {
-            if (view)
-                apply(view);
-        },
-        Qt::QueuedConnection);
+    MainThread::post([view, apply = std::move(apply)] {
+        if (view)
+            apply(view);
+    });
 }
 
 }

@@ -7,6 +7,8 @@
 #include "remote/RemoteScripts.h"
 #include "remote/SSHRun.h"
 
+#include "common/MainThread.h"
+
 #include <QThreadPool>
 
 namespace
@@ -29,14 +31,15 @@ QString lastComponent(QString path)
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-// The queue of all local git work, made on first use. It lives as long as the process, so
-// quitting never waits for a git run.
+// The queue of all local git work, made on first use. It lives as long as the process; quitting
+// waits for a git run only briefly.
 QThreadPool *localQueue()
 {
     static QThreadPool *const queue = [] {
         auto *pool = new QThreadPool;
         pool->setObjectName(QStringLiteral("quillmar.git"));
         pool->setMaxThreadCount(1);
+        MainThread::watchPool(pool);
         return pool;
     }();
     return queue;

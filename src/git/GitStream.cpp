@@ -3,12 +3,10 @@
 #include "GitLogging.h"
 #include "GitRun.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
+#include "common/MainThread.h"
 
 #include <atomic>
 #include <mutex>
-#include <thread>
 
 struct GitStream::Shared {
     // Main thread only.
@@ -56,16 +54,10 @@ namespace
 // the application object at quitting; its last posts then go nowhere.
 template <typename Step> void post(const std::weak_ptr<GitStream::Shared> &weak, Step step)
 {
-    QCoreApplication *application = QCoreApplication::instance();
-    if (!application)
-        return;
-    QMetaObject::invokeMethod(
-        application,
-        [weak, step = std::move(step)] {
-            if (const auto shared = weak.lock())
-                step(*shared);
-        },
-        Qt::QueuedConnection);
+    MainThread::post([weak, step = std::move(step)] {
+        if (const auto shared = weak.lock())
+            step(*shared);
+    });
 }
 
 // The stream's own thread: every chunk, then the status, posted in that order, so the finish
@@ -158,8 +150,11 @@ void GitStream::start(
         return;
     }
     idle->store(false);
-    std::thread(run, process, needsLocalGit, input, state, std::weak_ptr<Shared>(shared), idle)
-        .detach();
+    MainThread::startThread(
+        [process = process, needsLocalGit = needsLocalGit, input = input, state = state,
+            weak = std::weak_ptr<Shared>(shared), idle = idle] {
+            run(process, needsLocalGit, input, state, weak, idle);
+        });
 }
 
 void GitStream::finishLater(int status)

@@ -2,8 +2,8 @@
 
 #include "FileListing.h"
 #include "common/NameLists.h"
+#include "common/MainThread.h"
 
-#include <QCoreApplication>
 #include <QPointer>
 #include <QThreadPool>
 
@@ -101,13 +101,10 @@ void FileIndexer::rebuild(const QString &root)
         QList<IndexedFile> files = buildLocalIndex(root);
         // Posted to the application, which outlives the indexer, so a deleted indexer is only
         // ever looked at on the main thread.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, root, generation, files = std::move(files)] {
-                if (self && self->quickGeneration == generation && self->onBuilt)
-                    self->onBuilt(root, files);
-            },
-            Qt::QueuedConnection);
+        MainThread::post([self, root, generation, files = std::move(files)] {
+            if (self && self->quickGeneration == generation && self->onBuilt)
+                self->onBuilt(root, files);
+        });
     });
 }
 

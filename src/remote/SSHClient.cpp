@@ -5,20 +5,22 @@
 #include "SSHArguments.h"
 #include "SSHRun.h"
 
-#include <QCoreApplication>
+#include "common/MainThread.h"
+
 #include <QThreadPool>
 
 namespace
 {
 
 // ssh runs block on the network for as long as a transfer takes, so they get threads of their
-// own instead of taking the few of the global pool that syntax scans need. Never destroyed: at
-// exit nothing waits for a run stuck on a dead connection.
+// own instead of taking the few of the global pool that syntax scans need. Never destroyed; at
+// exit a run stuck on a dead connection is waited for only briefly.
 QThreadPool &sshPool()
 {
     static QThreadPool *pool = [] {
         auto *created = new QThreadPool;
         created->setMaxThreadCount(32);
+        MainThread::watchPool(created);
         return created;
     }();
     return *pool;
@@ -27,13 +29,6 @@ QThreadPool &sshPool()
 // Queue priorities: runs the user waits for before checks and disconnects.
 constexpr int userInitiated = 1;
 constexpr int utility = 0;
-
-// Hands the step to the main thread through the event loop.
-void onMainThread(std::function<void()> step)
-{
-    if (QCoreApplication *app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(app, std::move(step), Qt::QueuedConnection);
-}
 
 }
 
@@ -91,7 +86,7 @@ void SSHClient::runInBackground(const QString &script, const std::optional<QByte
             const SSHResult result = runSSH(arguments, input, limit, token.get());
             if (token->cancelled())
                 return;
-            onMainThread([token, next = step(result)] {
+            MainThread::post([token, next = step(result)] {
                 if (!token->cancelled() && next)
                     next();
             });
@@ -107,7 +102,7 @@ void SSHClient::checkAlive(std::function<void(bool)> completion)
         [arguments, token, completion] {
             const bool alive
                 = runSSH(arguments, std::nullopt, controlOutputLimit, token.get()).status == 0;
-            onMainThread([token, completion, alive] {
+            MainThread::post([token, completion, alive] {
                 if (!token->cancelled())
                     completion(alive);
             });
@@ -143,7 +138,7 @@ void SSHClient::fetchHostKeyFingerprint(
     sshPool().start(
         [destination = host.destination, port = host.port, completion] {
             const auto fingerprint = hostKeyFingerprint(destination, port);
-            onMainThread([completion, fingerprint] { completion(fingerprint); });
+            MainThread::post([completion, fingerprint] { completion(fingerprint); });
         },
         userInitiated);
 }

@@ -113,9 +113,8 @@ TEST_F(RecoveryProcessTest, KilledOrSignalledTheEditorKeepsTheUnsavedText)
     QProcess *second = startEditor();
     ASSERT_TRUE(waitForOwner(key, second));
     ::kill(pid_t(second->processId()), SIGTERM);
-    // How the process ends is not checked here: a rare crash while tearing down after SIGTERM
-    // or SIGHUP is still open. What this test guards is the text on disk.
     ASSERT_TRUE(second->waitForFinished(30000));
+    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(journaledText(key), "typed before the crash\n");
     // The session was written on the way out: the document is part of it.
     QSettings session(home.filePath("config/Quillmar/Quillmar.conf"), QSettings::IniFormat);
@@ -126,6 +125,7 @@ TEST_F(RecoveryProcessTest, KilledOrSignalledTheEditorKeepsTheUnsavedText)
     ASSERT_TRUE(waitForOwner(key, third));
     ::kill(pid_t(third->processId()), SIGHUP);
     ASSERT_TRUE(third->waitForFinished(30000));
+    EXPECT_EQ(third->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(journaledText(key), "typed before the crash\n");
     EXPECT_EQ(testsupport::readFile(path), "on disk\n");
 }

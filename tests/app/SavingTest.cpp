@@ -8,6 +8,7 @@
 #include <QTextCursor>
 
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using SavingTest = AppFixture;
@@ -69,6 +70,28 @@ TEST_F(SavingTest, ReloadDiscardsEditsAndClearsTheUndoHistory)
     EXPECT_EQ(a.documents[0]->textView->toPlainText(), "theirs\n");
     EXPECT_FALSE(a.documents[0]->isDirty);
     EXPECT_FALSE(a.documents[0]->textView->document()->isUndoAvailable());
+}
+
+// Whatever took the file's place is read as opening reads it: a FIFO would block a plain read
+// for ever, and a folder would replace the user's text with nothing.
+TEST_F(SavingTest, ReloadRefusesWhatIsNoLongerARegularTextFileAndKeepsTheEdits)
+{
+    AppDelegate &a = launch();
+    const QString path = file("shared.txt", "base\n");
+    a.loadDocument(path, false, true, true);
+    type(a.documents[0], "mine ");
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    a.reloadDocument(a.documents[0]);
+    EXPECT_EQ(a.statusText.value_or(""), "shared.txt isn't a regular file");
+    EXPECT_EQ(a.documents[0]->textView->toPlainText(), "mine base\n");
+    EXPECT_TRUE(a.documents[0]->isDirty);
+
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir().mkdir(path));
+    a.reloadDocument(a.documents[0]);
+    EXPECT_EQ(a.documents[0]->textView->toPlainText(), "mine base\n");
+    EXPECT_TRUE(a.documents[0]->isDirty);
 }
 
 TEST_F(SavingTest, SaveAllSavesEveryDirtyDocument)
