@@ -577,3 +577,49 @@ TEST_F(TextAreaTest, TheContextMenuOffersWhatAppliesNow)
     EXPECT_FALSE(now.value(QStringLiteral("Cut")));
     EXPECT_TRUE(now.value(QStringLiteral("Copy")));
 }
+
+TEST_F(TextAreaTest, ALongLineScrollsSidewaysToKeepTheCaretInView)
+{
+    setText(QString(300, u'x') + QStringLiteral("\nshort"));
+    key(Qt::Key_End);
+    QScrollBar *bar = area->horizontalScrollBar();
+    EXPECT_GT(bar->value(), 0);
+    EXPECT_TRUE(area->viewport()->rect().contains(area->cursorRect()));
+    key(Qt::Key_Home);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_GE(bar->maximum(), 300 * QFontMetrics(area->font()).horizontalAdvance(u'x') - 600)
+        << "room for the whole line";
+}
+
+TEST_F(TextAreaTest, AnotherBufferCanBeShownAndOutlivedSafely)
+{
+    setText(QStringLiteral("own text"));
+    auto other = std::make_unique<TextBuffer>();
+    other->setFileText(QStringLiteral("other text\nline two"));
+    area->setBuffer(other.get());
+    EXPECT_EQ(area->buffer(), other.get());
+    EXPECT_EQ(area->caretPosition(), 0);
+    type(QStringLiteral("new "));
+    EXPECT_EQ(other->text(), QStringLiteral("new other text\nline two"));
+    other.reset();
+    EXPECT_NE(area->buffer(), nullptr);
+    EXPECT_EQ(text(), QStringLiteral("own text")) << "back to the view's own buffer";
+    type(QStringLiteral("still "));
+    EXPECT_EQ(text(), QStringLiteral("still own text"));
+    painted(*area);
+}
+
+TEST_F(TextAreaTest, AnotherFontLaysTheLinesOutAgain)
+{
+    setText(numberedLines(50));
+    painted(*area);
+    const int rowBefore = area->rowHeight();
+    const qsizetype lastBefore = area->lastVisibleLine();
+    QFont bigger = area->font();
+    bigger.setPointSizeF(bigger.pointSizeF() * 2);
+    area->setFont(bigger);
+    EXPECT_GT(area->rowHeight(), rowBefore * 3 / 2);
+    EXPECT_EQ(area->lineRect(1).height(), area->rowHeight());
+    EXPECT_LT(area->lastVisibleLine(), lastBefore);
+    EXPECT_FALSE(area->isLaidOut(1)) << "layouts in the old font are gone";
+}
