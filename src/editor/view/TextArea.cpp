@@ -80,6 +80,7 @@ void TextArea::textReset()
     run = Run::none;
     layouts.clear();
     formats.clear();
+    shownHighlights.clear();
     widestSeen = 0;
     anchor = caret = 0;
     wantedX.reset();
@@ -103,6 +104,17 @@ void TextArea::textChanged(const TextChange &change)
     const qsizetype oldCaret = caret;
     anchor = shifted(anchor, change);
     caret = shifted(caret, change);
+    if (!shownHighlights.isEmpty()) {
+        QList<Highlight> kept;
+        for (Highlight highlight : std::as_const(shownHighlights)) {
+            const qsizetype end = shifted(highlight.start + highlight.length, change);
+            highlight.start = shifted(highlight.start, change);
+            highlight.length = end - highlight.start;
+            if (highlight.length > 0)
+                kept.append(highlight);
+        }
+        shownHighlights = kept;
+    }
     // Lines put in or taken out above the view leave the same text in view.
     const qsizetype lineShift = change.linesAdded - change.linesRemoved;
     RowScroll::Place wanted = top;
@@ -305,6 +317,12 @@ void TextArea::setLineFormats(qsizetype line, const QList<QTextLayout::FormatRan
         layouts.remove(line);
         viewport()->update();
     }
+}
+
+void TextArea::setHighlights(const QList<Highlight> &highlights)
+{
+    shownHighlights = highlights;
+    viewport()->update();
 }
 
 void TextArea::clearLineFormats()

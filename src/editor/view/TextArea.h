@@ -7,6 +7,7 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QList>
+#include <QTextCharFormat>
 #include <QTextLayout>
 
 #include <optional>
@@ -72,6 +73,8 @@ public:
     // Makes line the first visible one (as far as the end of the text allows).
     void scrollToLine(qsizetype line);
     void ensureCaretVisible();
+    // Scrolls so that the caret's row is in the middle (as far as the ends allow).
+    void centerOnCaret();
 
     // The rows of a line, full width; estimated (one row per line) off screen.
     QRect lineRect(qsizetype line) const;
@@ -87,6 +90,16 @@ public:
     // them off. Edits keep them on their characters until new ones come.
     void setLineFormats(qsizetype line, const QList<QTextLayout::FormatRange> &formats);
     void clearLineFormats();
+
+    // Ranges of the text painted with their own format (found matches and the like) under the
+    // selection; they move with edits. Meant for the few in sight.
+    struct Highlight {
+        qsizetype start = 0;
+        qsizetype length = 0;
+        QTextCharFormat format;
+    };
+    void setHighlights(const QList<Highlight> &highlights);
+    const QList<Highlight> &highlights() const { return shownHighlights; }
 
     // What laying out costs: layouts made since the view was made, and whether a line is laid
     // out right now.
@@ -184,6 +197,7 @@ private:
     TextBuffer *text;
     mutable LayoutCache layouts;
     LineFormats formats;
+    QList<Highlight> shownHighlights;
     qsizetype anchor = 0;
     qsizetype caret = 0;
     // Where Up and Down aim, kept across lines of different lengths; none after other moves.

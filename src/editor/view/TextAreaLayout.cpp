@@ -232,6 +232,12 @@ void TextArea::scrollToLine(qsizetype line)
     setTop({ line, 0 });
 }
 
+void TextArea::centerOnCaret()
+{
+    setTop(RowScroll::moved(placeOf(caret), -(visibleRows() / 2), text->lineCount(),
+        [this](qsizetype line) { return laidOutRowsOf(line); }));
+}
+
 void TextArea::scrollRows(qsizetype rows)
 {
     setTop(RowScroll::moved(top, rows, text->lineCount(),
@@ -324,20 +330,25 @@ void TextArea::scrollContentsBy(int, int)
 
 QList<QTextLayout::FormatRange> TextArea::selectionIn(qsizetype line, qsizetype length) const
 {
-    if (!hasSelection())
-        return {};
     const qsizetype start = text->lineStart(line);
-    const qsizetype from = std::clamp<qsizetype>(selectionStart() - start, 0, length);
-    const qsizetype to = std::clamp<qsizetype>(selectionEnd() - start, 0, length);
-    if (to <= from)
-        return {};
-    const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
-    QTextLayout::FormatRange range;
-    range.start = int(from);
-    range.length = int(to - from);
-    range.format.setBackground(palette().brush(group, QPalette::Highlight));
-    range.format.setForeground(palette().brush(group, QPalette::HighlightedText));
-    return { range };
+    QList<QTextLayout::FormatRange> ranges;
+    const auto add = [&](qsizetype from, qsizetype to, const QTextCharFormat &format) {
+        from = std::clamp<qsizetype>(from - start, 0, length);
+        to = std::clamp<qsizetype>(to - start, 0, length);
+        if (to > from)
+            ranges.append({ int(from), int(to - from), format });
+    };
+    // A handful at most, so each line looks at all of them.
+    for (const Highlight &highlight : shownHighlights)
+        add(highlight.start, highlight.start + highlight.length, highlight.format);
+    if (hasSelection()) {
+        const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
+        QTextCharFormat selected;
+        selected.setBackground(palette().brush(group, QPalette::Highlight));
+        selected.setForeground(palette().brush(group, QPalette::HighlightedText));
+        add(selectionStart(), selectionEnd(), selected);
+    }
+    return ranges;
 }
 
 void TextArea::paintLine(QPainter &painter, qsizetype line, qreal y, const QRect &exposed)

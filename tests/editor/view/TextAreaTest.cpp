@@ -623,3 +623,44 @@ TEST_F(TextAreaTest, AnotherFontLaysTheLinesOutAgain)
     EXPECT_LT(area->lastVisibleLine(), lastBefore);
     EXPECT_FALSE(area->isLaidOut(1)) << "layouts in the old font are gone";
 }
+
+TEST_F(TextAreaTest, HighlightsAreTintedUnderTheSelectionAndMoveWithEdits)
+{
+    setText(QStringLiteral("find me, find me again"));
+    QTextCharFormat tint;
+    tint.setBackground(QColor(Qt::yellow));
+    area->setHighlights({ { 0, 4, tint }, { 9, 4, tint } });
+    const auto yellowAt = [&](qsizetype position) {
+        const QImage image = painted(*area);
+        const QRect caret = area->cursorRect(position);
+        const QColor pixel = image.pixelColor(caret.x() + 3, caret.y() + 2);
+        return pixel.red() > 200 && pixel.green() > 200 && pixel.blue() < 80;
+    };
+    EXPECT_TRUE(yellowAt(1));
+    EXPECT_FALSE(yellowAt(6));
+    EXPECT_TRUE(yellowAt(10));
+
+    area->setCaretPosition(0);
+    type(QStringLiteral("xyz "));
+    ASSERT_EQ(area->highlights().size(), 2);
+    EXPECT_EQ(area->highlights()[0].start, 4);
+    EXPECT_EQ(area->highlights()[1].start, 13);
+    EXPECT_TRUE(yellowAt(14));
+    area->setSelection(13, 17);
+    EXPECT_FALSE(yellowAt(14)) << "the selection is painted over it";
+    key(Qt::Key_Delete);
+    EXPECT_EQ(area->highlights().size(), 1) << "a highlight whose text went goes too";
+}
+
+TEST_F(TextAreaTest, CenteringPutsTheCaretMidView)
+{
+    setText(numberedLines(1000));
+    area->setCaretPosition(area->buffer()->lineStart(500));
+    area->centerOnCaret();
+    const qsizetype first = area->firstVisibleLine();
+    const qsizetype last = area->lastVisibleLine();
+    EXPECT_NEAR(500 - first, last - 500, 2);
+    area->setCaretPosition(area->buffer()->lineStart(3));
+    area->centerOnCaret();
+    EXPECT_EQ(area->firstVisibleLine(), 0);
+}
