@@ -50,6 +50,9 @@ public:
     // Replaces the selection as one undo step, the caret after the new text (ignored when
     // read-only).
     void insertText(const QString &inserted);
+    // Typing keeps its undo step open while a word goes on; an edit made on the buffer from
+    // outside would join it, so callers end the step first.
+    void endTypingStep() { closeRun(); }
     void undo();
     void redo();
     void cut();

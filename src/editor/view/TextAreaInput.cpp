@@ -54,10 +54,11 @@ bool isPlain(const QKeyEvent *event, Qt::Key key)
     return event->key() == key && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
 
-// Text a key types: printable, and not a command chord.
+// Text a key types: printable, and not a command chord (Alt+letter stays a menu's).
 QString typedText(const QKeyEvent *event)
 {
-    const Qt::KeyboardModifiers chord = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+    const Qt::KeyboardModifiers chord
+        = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier | Qt::AltModifier);
     const QString typed = event->text();
     if (typed.isEmpty() || chord != Qt::NoModifier || !typed[0].isPrint())
         return {};

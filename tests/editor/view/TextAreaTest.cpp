@@ -103,6 +103,15 @@ TEST_F(TextAreaTest, TypingUndoesAWordAtATimeAndRestoresTheSelection)
     key(Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(text(), QStringLiteral("alpha delta epsilon\ngamma"));
     EXPECT_EQ(selection(), Selection(19, 19));
+
+    key(Qt::Key_F, Qt::AltModifier);
+    EXPECT_EQ(text(), QStringLiteral("alpha delta epsilon\ngamma")) << "Alt+F is a menu's";
+    type(QStringLiteral("ab"));
+    area->endTypingStep();
+    area->buffer()->insert(0, QStringLiteral(">"));
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), QStringLiteral("alpha delta epsilonab\ngamma"))
+        << "an edit from outside is a step of its own";
 }
 
 TEST_F(TextAreaTest, ReturnBackspaceDeleteAndTabEditAtTheCaret)
