@@ -24,14 +24,14 @@ QTemporaryDir &folder()
     return dir;
 }
 
-// A C++-like file of exactly size bytes, written once per size.
-QString sourceFile(qsizetype size)
+// A C++-like file of exactly size bytes, written once per size and kind of break.
+QString sourceFile(qsizetype size, bool crlf = false)
 {
-    static std::map<qsizetype, QString> made;
-    auto found = made.find(size);
+    static std::map<std::pair<qsizetype, bool>, QString> made;
+    auto found = made.find({ size, crlf });
     if (found != made.end())
         return found->second;
-    const QByteArray block("#include <vector>\n"
+    QByteArray block("#include <vector>\n"
                            "\n"
                            "namespace engine {\n"
                            "// Adds every value above the limit to the running total.\n"
@@ -45,12 +45,14 @@ QString sourceFile(qsizetype size)
                            "    return total;\n"
                            "}\n"
                            "}\n");
-    const QString path = folder().filePath(QStringLiteral("source-%1.cpp").arg(size));
+    if (crlf)
+        block.replace("\n", "\r\n");
+    const QString path = folder().filePath(QStringLiteral("source-%1-%2.cpp").arg(size).arg(crlf));
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(repeatedTo(block, size));
     file.close();
-    return made.emplace(size, path).first->second;
+    return made.emplace(std::pair(size, crlf), path).first->second;
 }
 
 TextStorage load(const QString &path)
@@ -76,7 +78,7 @@ qint64 statusKb(const char *field)
 void loadFile(benchmark::State &state)
 {
     const qsizetype size = state.range(0);
-    const QString path = sourceFile(size);
+    const QString path = sourceFile(size, state.range(1) != 0);
     double peak = 0;
     double resident = 0;
     double held = 0;
@@ -100,7 +102,8 @@ void loadFile(benchmark::State &state)
     state.counters["held_per_byte"] = held / double(size);
     state.SetBytesProcessed(state.iterations() * size);
 }
-BENCHMARK(loadFile)->Arg(16 << 20)->Arg(64 << 20)->Unit(benchmark::kMillisecond)->Iterations(3);
+// Second argument: 1 for a file whose lines end in CR LF.
+BENCHMARK(loadFile)->Args({ 16 << 20, 0 })->Args({ 64 << 20, 0 })->Args({ 64 << 20, 1 })->Unit(benchmark::kMillisecond)->Iterations(3);
 
 TextBuffer &bufferOf(qsizetype size)
 {

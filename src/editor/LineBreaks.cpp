@@ -57,12 +57,14 @@ QStringView LineBreaks::sequence(Kind kind)
     return view(lf);
 }
 
-void LineBreaks::Builder::add(Kind kind)
+void LineBreaks::Builder::add(Kind kind, qsizetype count)
 {
+    if (count <= 0)
+        return;
     if (runs.empty() || runs.back().kind != kind)
         runs.push_back({ breaks, kind });
-    counts[size_t(kind)] += 1;
-    ++breaks;
+    counts[size_t(kind)] += count;
+    breaks += count;
 }
 
 LineBreaks LineBreaks::Builder::finish() const

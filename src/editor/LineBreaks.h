@@ -30,7 +30,7 @@ public:
     class Builder
     {
     public:
-        void add(Kind kind);
+        void add(Kind kind, qsizetype count = 1);
         LineBreaks finish() const;
 
     private:

@@ -100,40 +100,38 @@ void TextBuffer::setClean()
 
 std::optional<TextBuffer::Selection> TextBuffer::undo()
 {
-    closeOpenGroup();
-    if (m_undo.empty())
-        return std::nullopt;
-    const State before = state();
-    Step step = std::move(m_undo.back());
-    m_undo.pop_back();
-    for (auto edit = step.edits.rbegin(); edit != step.edits.rend(); ++edit)
-        apply(edit->position, edit->inserted.size(), edit->removed, edit->droppedBreaks, nullptr);
-    const Edit &first = step.edits.front();
-    const Selection selection = step.before.caret >= 0
-        ? step.before
-        : Selection { first.position + first.removed.size(), first.position + first.removed.size() };
-    m_redo.push_back(std::move(step));
-    announce(before);
-    return selection;
+    return replay(m_undo, m_redo, true);
 }
 
 std::optional<TextBuffer::Selection> TextBuffer::redo()
 {
+    return replay(m_redo, m_undo, false);
+}
+
+std::optional<TextBuffer::Selection> TextBuffer::replay(std::deque<Step> &from, std::deque<Step> &to, bool backwards)
+{
     closeOpenGroup();
-    if (m_redo.empty())
+    if (from.empty())
         return std::nullopt;
     const State before = state();
-    Step step = std::move(m_redo.back());
-    m_redo.pop_back();
-    for (const Edit &edit : step.edits)
-        apply(edit.position, edit.removed.size(), edit.inserted, {}, nullptr);
-    const Edit &last = step.edits.back();
-    const Selection selection = step.after.caret >= 0
-        ? step.after
-        : Selection { last.position + last.inserted.size(), last.position + last.inserted.size() };
-    m_undo.push_back(std::move(step));
+    Step step = std::move(from.back());
+    from.pop_back();
+    qsizetype caret = 0; // where the step ends, for a step that was given no selection
+    if (backwards) {
+        for (auto edit = step.edits.rbegin(); edit != step.edits.rend(); ++edit) {
+            apply(edit->position, edit->inserted.size(), edit->removed, edit->droppedBreaks, nullptr);
+            caret = edit->position + edit->removed.size();
+        }
+    } else {
+        for (const Edit &edit : step.edits) {
+            apply(edit.position, edit.removed.size(), edit.inserted, {}, nullptr);
+            caret = edit.position + edit.inserted.size();
+        }
+    }
+    const Selection given = backwards ? step.before : step.after;
+    to.push_back(std::move(step));
     announce(before);
-    return selection;
+    return given.caret >= 0 ? given : Selection { caret, caret };
 }
 
 void TextBuffer::announce(State before)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TextReading.h"
 #include "TextSnapshot.h"
 #include "TextStorage.h"
 
@@ -13,29 +14,13 @@
 // line break, whatever bytes it had in the file, is one position that reads as '\n'. Lines
 // count from 0; there is always one line at least and the last has no break. Lives on the
 // main thread; snapshot() gives other threads an immutable copy.
-class TextBuffer : public QObject
+class TextBuffer : public QObject, public TextReading<TextBuffer>
 {
     Q_OBJECT
 public:
     explicit TextBuffer(QObject *parent = nullptr);
 
-    qsizetype length() const { return m_storage->length(); }
-    qsizetype lineCount() const { return m_storage->lineCount(); }
-    qsizetype lineStart(qsizetype line) const { return m_storage->lineStart(line); }
-    qsizetype lineLength(qsizetype line) const { return m_storage->lineLength(line); }
-    // The line holding position; length() is in the last line.
-    qsizetype lineAt(qsizetype position) const { return m_storage->lineAt(position); }
-    QString lineText(qsizetype line) const { return m_storage->lineText(line); }
-    QString text(qsizetype from, qsizetype to) const { return m_storage->text(from, to); }
-    QString text() const { return m_storage->text(); }
-    QChar at(qsizetype position) const { return m_storage->at(position); }
-    qsizetype longestLineLength() const { return m_storage->longestLineLength(); }
-
-    // The file form: every line with its own break; lines made since take the dominant break.
-    LineBreaks::Kind dominantBreak() const { return m_storage->dominantBreak(); }
-    LineBreaks::Kind breakAfter(qsizetype line) const { return m_storage->breakAfter(line); }
-    QString fileText() const { return m_storage->fileText(); }
-    void forEachFileChunk(const std::function<void(QStringView)> &take) const { m_storage->forEachFileChunk(take); }
+    const TextStorage &storage() const { return *m_storage; }
 
     // Breaks in the inserted text ('\n', CR LF, CR, U+2029) each become one break of the
     // dominant kind.
@@ -101,6 +86,7 @@ private:
                      std::vector<LineBreaks::Exception> *dropped);
     void push(Step step);
     void closeOpenGroup();
+    std::optional<Selection> replay(std::deque<Step> &from, std::deque<Step> &to, bool backwards);
     quint64 currentStep() const { return m_undo.empty() ? m_baseStep : m_undo.back().id; }
     void replaceStorage(TextStorage storage);
 
@@ -108,7 +94,7 @@ private:
     quint64 m_revision = 0;
 
     std::deque<Step> m_undo;
-    std::vector<Step> m_redo;
+    std::deque<Step> m_redo;
     std::optional<Step> m_open; // the group being built
     int m_depth = 0;
     quint64 m_nextStep = 1;

@@ -52,6 +52,10 @@ Read readUtf8(const Reading &reading, TextStorage &storage, qsizetype skip)
         const int open = Utf8Chunks::incompleteTail(piece);
         const QByteArrayView whole = piece.first(piece.size() - open);
         held = piece.last(open).toByteArray();
+        if (QtPrivate::isAscii(QLatin1String(whole))) {
+            storage.appendLatin1(whole); // the same bytes in any of the three
+            return true;
+        }
         const std::optional<QString> text = TextFile::decodeStrictly(whole, TextEncoding::Kind::Utf8);
         // Taken only when writing it back would give the very same bytes.
         if (!text || text->toUtf8() != whole)
@@ -99,7 +103,7 @@ TextLoader::Result TextLoader::load(QIODevice &device, const std::atomic_bool &c
         result.storage = TextStorage();
         result.encoding = { TextEncoding::Kind::Latin1, false };
         read = reading.pieces([&result](QByteArrayView piece) {
-            result.storage.append(QString::fromLatin1(piece));
+            result.storage.appendLatin1(piece);
             return true;
         });
     }

@@ -3,6 +3,7 @@
 #include <QLatin1String>
 
 #include <algorithm>
+#include <array>
 
 namespace
 {
@@ -18,6 +19,16 @@ constexpr qsizetype chunkMax = 2 * chunkTarget;
 bool mayBreak(char16_t c)
 {
     return c == u'\n' || c == u'\r' || c >= 0x2029;
+}
+
+// Qt's own count goes a character at a time; its search does not.
+template <typename View>
+qsizetype lineFeeds(View text)
+{
+    qsizetype count = 0;
+    for (qsizetype at = text.indexOf(u'\n'); at >= 0; at = text.indexOf(u'\n', at + 1))
+        ++count;
+    return count;
 }
 
 }
@@ -42,6 +53,19 @@ struct TextStorage::Chunk {
             wide = text.toString();
         else
             narrow = text.toLatin1();
+        findBreaks(text);
+    }
+
+    explicit Chunk(QByteArrayView latin1)
+        : narrow(latin1.toByteArray())
+        , size(latin1.size())
+    {
+        findBreaks(latin1);
+    }
+
+    template <typename View>
+    void findBreaks(View text)
+    {
         qsizetype previous = -1;
         for (qsizetype at = text.indexOf(u'\n'); at >= 0; at = text.indexOf(u'\n', at + 1)) {
             if (previous >= 0)
@@ -49,6 +73,7 @@ struct TextStorage::Chunk {
             breaks.push_back(quint16(at));
             previous = at;
         }
+        breaks.shrink_to_fit();
         head = breaks.empty() ? size : breaks.front();
         tail = breaks.empty() ? size : size - breaks.back() - 1;
     }
@@ -83,19 +108,46 @@ TextStorage TextStorage::fromFileText(QStringView fileText)
     return storage;
 }
 
+bool TextStorage::completePendingCr(bool lineFeedNext)
+{
+    m_pendingCr = false;
+    m_builder->add(lineFeedNext ? Kind::crlf : Kind::cr);
+    return lineFeedNext;
+}
+
+QString &TextStorage::wideFilling()
+{
+    if (!m_narrowFilling.isEmpty()) {
+        pushChunk(m_narrowFilling);
+        m_narrowFilling.clear();
+    }
+    return m_filling;
+}
+
+QByteArray &TextStorage::narrowFilling()
+{
+    if (!m_filling.isEmpty()) {
+        pushChunk(m_filling);
+        m_filling.clear();
+    }
+    return m_narrowFilling;
+}
+
 void TextStorage::append(QStringView piece)
 {
     if (piece.isEmpty())
         return;
+    if (QtPrivate::isLatin1(piece)) {
+        appendLatin1(piece.toLatin1());
+        return;
+    }
     if (!m_builder)
         m_builder.emplace();
+    wideFilling();
     qsizetype i = 0;
     if (m_pendingCr) {
-        m_pendingCr = false;
-        const bool completed = piece[0] == u'\n';
-        m_builder->add(completed ? Kind::crlf : Kind::cr);
-        m_filling.append(u'\n');
-        i = completed ? 1 : 0;
+        put(u"\n");
+        i = completePendingCr(piece[0] == u'\n') ? 1 : 0;
     }
     qsizetype run = i; // start of the text not yet copied
     const qsizetype n = piece.size();
@@ -108,7 +160,7 @@ void TextStorage::append(QStringView piece)
             continue;
         }
         if (c == u'\r' && i + 1 == n) {
-            m_filling.append(piece.sliced(run, i - run));
+            put(piece.sliced(run, i - run));
             m_pendingCr = true;
             run = n;
             break;
@@ -117,46 +169,111 @@ void TextStorage::append(QStringView piece)
         if (!kind)
             continue;
         m_builder->add(*kind);
-        m_filling.append(piece.sliced(run, i - run));
-        m_filling.append(u'\n');
+        put(piece.sliced(run, i - run));
+        put(u"\n");
         i += LineBreaks::sequence(*kind).size() - 1;
         run = i + 1;
     }
-    m_filling.append(piece.sliced(run));
-    if (m_filling.size() >= chunkTarget)
-        flushFilling();
+    put(piece.sliced(run));
 }
 
-void TextStorage::flushFilling()
+void TextStorage::appendLatin1(QByteArrayView piece)
 {
-    const qsizetype whole = m_filling.size() / chunkTarget * chunkTarget;
-    for (qsizetype at = 0; at < whole; at += chunkTarget)
-        pushChunk(QStringView(m_filling).sliced(at, chunkTarget));
-    m_filling = m_filling.sliced(whole);
+    if (piece.isEmpty())
+        return;
+    if (!m_builder)
+        m_builder.emplace();
+    narrowFilling();
+    qsizetype run = 0; // start of the text not yet copied
+    if (m_pendingCr) {
+        put("\n");
+        run = completePendingCr(piece[0] == '\n') ? 1 : 0;
+    }
+    // Line feeds are kept as they are; only a CR (alone or before a LF) needs a look.
+    const qsizetype n = piece.size();
+    while (run < n) {
+        const qsizetype cr = piece.indexOf('\r', run);
+        const QByteArrayView plain = piece.sliced(run, (cr < 0 ? n : cr) - run);
+        m_builder->add(Kind::lf, lineFeeds(plain));
+        put(plain);
+        if (cr < 0)
+            break;
+        if (cr + 1 == n) {
+            m_pendingCr = true;
+            break;
+        }
+        const std::array<char16_t, 2> pair { u'\r', char16_t(uchar(piece[cr + 1])) };
+        const Kind kind = *LineBreaks::kindAt(QStringView(pair.data(), 2), 0);
+        m_builder->add(kind);
+        put("\n");
+        run = cr + LineBreaks::sequence(kind).size();
+    }
+}
+
+template <typename View, typename Text>
+void TextStorage::putInto(Text &filling, View text)
+{
+    // Chunk-sized pieces go straight from the text; the rest gathers in the filling.
+    while (!text.isEmpty()) {
+        if (filling.isEmpty() && text.size() >= chunkTarget) {
+            pushChunk(text.first(chunkTarget));
+            text = text.sliced(chunkTarget);
+            continue;
+        }
+        const qsizetype taken = std::min(chunkTarget - filling.size(), text.size());
+        filling.append(text.first(taken));
+        text = text.sliced(taken);
+        if (filling.size() == chunkTarget) {
+            pushChunk(View(filling));
+            filling.resize(0); // keeps its room for the next chunk
+        }
+    }
+}
+
+void TextStorage::put(QStringView text)
+{
+    putInto(m_filling, text);
+}
+
+void TextStorage::put(QByteArrayView latin1)
+{
+    putInto(m_narrowFilling, latin1);
 }
 
 void TextStorage::finish()
 {
-    if (!m_builder && !m_pendingCr && m_filling.isEmpty())
+    if (!m_builder && !m_pendingCr && m_filling.isEmpty() && m_narrowFilling.isEmpty())
         return; // finished already, or never filled
     if (m_pendingCr) {
-        m_pendingCr = false;
-        if (!m_builder)
-            m_builder.emplace();
-        m_builder->add(Kind::cr);
-        m_filling.append(u'\n');
+        // The break goes after the text before it, in whichever filling holds that.
+        if (m_narrowFilling.isEmpty())
+            put(u"\n");
+        else
+            put("\n");
+        completePendingCr(false);
     }
-    flushFilling();
     if (!m_filling.isEmpty())
         pushChunk(m_filling);
+    if (!m_narrowFilling.isEmpty())
+        pushChunk(m_narrowFilling);
     m_filling = QString();
+    m_narrowFilling = QByteArray();
     m_breaks = std::make_shared<LineBreaks>(m_builder ? m_builder->finish() : LineBreaks());
     m_builder.reset();
 }
 
+void TextStorage::pushChunk(QByteArrayView latin1)
+{
+    pushChunk(std::make_shared<const Chunk>(latin1));
+}
+
 void TextStorage::pushChunk(QStringView text)
 {
-    auto chunk = std::make_shared<const Chunk>(text);
+    pushChunk(std::make_shared<const Chunk>(text));
+}
+
+void TextStorage::pushChunk(ChunkPointer chunk)
+{
     m_ends.push_back(length() + chunk->size);
     m_breakEnds.push_back(breakCount() + qsizetype(chunk->breaks.size()));
     m_chunks.push_back(std::move(chunk));
@@ -337,7 +454,7 @@ TextChange TextStorage::replace(qsizetype position, qsizetype removed, QStringVi
     change.added = inserted.size();
     change.firstLine = lineAt(change.position);
     change.linesRemoved = lineAt(change.position + change.removed) - change.firstLine;
-    change.linesAdded = inserted.count(u'\n');
+    change.linesAdded = lineFeeds(inserted);
     const bool atLineStart = change.position == 0 || at(change.position - 1) == u'\n';
     const qsizetype end = change.position + change.removed;
 

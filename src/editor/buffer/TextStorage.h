@@ -38,6 +38,8 @@ public:
     // Pieces of the file's text in order, breaks as in the file. A CR that ends a piece waits
     // for the next one, which may start with the LF that completes it.
     void append(QStringView piece);
+    // The same for a piece of Latin-1 bytes (ASCII among them), kept as they are.
+    void appendLatin1(QByteArrayView piece);
     void finish();
 
     qsizetype length() const { return m_ends.empty() ? 0 : m_ends.back(); }
@@ -78,9 +80,17 @@ private:
     size_t chunkOfBreak(qsizetype ordinal) const;
     qsizetype chunkStart(size_t chunk) const { return chunk == 0 ? 0 : m_ends[chunk - 1]; }
     qsizetype breaksBefore(size_t chunk) const { return chunk == 0 ? 0 : m_breakEnds[chunk - 1]; }
+    void pushChunk(ChunkPointer chunk);
     void pushChunk(QStringView text);
+    void pushChunk(QByteArrayView latin1);
     void fillFrom(size_t chunk);
-    void flushFilling();
+    bool completePendingCr(bool lineFeedNext);
+    QString &wideFilling();
+    QByteArray &narrowFilling();
+    template <typename View, typename Text>
+    void putInto(Text &filling, View text);
+    void put(QStringView text);
+    void put(QByteArrayView latin1);
     void splice(size_t first, size_t last, QStringView text);
 
     std::vector<ChunkPointer> m_chunks;
@@ -88,8 +98,10 @@ private:
     std::vector<qsizetype> m_breakEnds; // breaks up to and including each chunk
     std::shared_ptr<LineBreaks> m_breaks;
 
-    // While filling: the text not yet made into a chunk, the breaks met so far.
+    // While filling: the text not yet made into a chunk (in one of the two, to keep it in
+    // order), the breaks met so far.
     QString m_filling;
+    QByteArray m_narrowFilling;
     bool m_pendingCr = false;
     std::optional<LineBreaks::Builder> m_builder;
 };

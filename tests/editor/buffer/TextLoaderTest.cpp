@@ -1,9 +1,12 @@
+#include "editor/buffer/TextBuffer.h"
 #include "editor/buffer/TextLoader.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <thread>
 
 namespace
 {
@@ -15,6 +18,17 @@ TextLoader::Result loadBytes(const QByteArray &bytes, qsizetype pieceBytes)
     device.open(QIODevice::ReadOnly);
     std::atomic_bool cancel = false;
     return TextLoader::load(device, cancel, {}, pieceBytes);
+}
+
+// Long enough for many chunks, with ASCII stretches, accented lines and CR LF now and then.
+QByteArray bigMixedFile()
+{
+    QByteArray bytes;
+    for (int i = 0; bytes.size() < 200000; ++i) {
+        bytes += i % 97 == 0 ? QByteArray("caf\xC3\xA9 \xE2\x82\xAC") : QByteArray("int value = ") + QByteArray::number(i);
+        bytes += i % 5 == 0 ? "\r\n" : "\n";
+    }
+    return bytes;
 }
 
 }
@@ -30,7 +44,9 @@ TEST(TextLoaderTest, PiecesOfAnySizeDecodeAsTheWholeFileDoes)
         QByteArray("\xEF\xBB\xBF" "caf\xE9"), // a UTF-8 mark over Latin-1 text
         QByteArray("a\xED\xA0\x80z"), // an encoded surrogate is not UTF-8
         QByteArray::fromHex("fffe" "6100" "0d00" "0a00" "3dd8" "00de"), // UTF-16 with a mark
+        QByteArray("x\r\xC3\xA9\r\ny\xC3\xA9\r\nz\r"), // a CR held over from ASCII to wider text and back
         QByteArray(),
+        bigMixedFile(),
     };
     for (const QByteArray &bytes : files) {
         const std::optional<DecodedText> whole = TextFile::decode(bytes);
@@ -81,4 +97,38 @@ TEST(TextLoaderTest, ReportsProgressAndStopsWhenCancelled)
     EXPECT_EQ(cancelled.outcome, TextLoader::Outcome::cancelled);
     EXPECT_EQ(seen.size(), 3u); // no piece read after the flag was set
     EXPECT_EQ(cancelled.storage.length(), 0);
+}
+
+TEST(TextLoaderTest, StorageFilledOnAWorkerIsAdoptedWholeWithItsBreaks)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("mixed.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray bytes;
+    for (int i = 0; i < 5000; ++i)
+        bytes += QByteArray("line ") + QByteArray::number(i) + (i % 7 == 0 ? "\r\n" : "\n");
+    file.write(bytes);
+    file.close();
+
+    TextLoader::Result loaded;
+    std::thread worker([&] {
+        QFile reading(file.fileName());
+        reading.open(QIODevice::ReadOnly);
+        std::atomic_bool cancel = false;
+        loaded = TextLoader::load(reading, cancel, {}, 1000);
+    });
+    worker.join();
+    ASSERT_EQ(loaded.outcome, TextLoader::Outcome::loaded);
+
+    TextBuffer buffer;
+    buffer.insert(0, u"unsaved");
+    int resets = 0;
+    QObject::connect(&buffer, &TextBuffer::reset, [&resets] { ++resets; });
+    buffer.adopt(std::move(loaded.storage));
+    EXPECT_EQ(resets, 1);
+    EXPECT_FALSE(buffer.canUndo());
+    EXPECT_FALSE(buffer.isModified());
+    EXPECT_EQ(buffer.lineCount(), 5001);
+    EXPECT_EQ(buffer.breakAfter(7), LineBreaks::Kind::crlf);
+    EXPECT_EQ(buffer.fileText().toUtf8(), bytes);
 }
