@@ -109,6 +109,42 @@ void keysMidText(benchmark::State &state)
 }
 BENCHMARK(keysMidText)->Arg(2 << 20)->Arg(64 << 20)->Unit(benchmark::kMicrosecond);
 
+// Every word of the lines in view coloured, as the paint scheduler leaves them.
+void colourLinesInView(TextArea &area)
+{
+    QTextLayout::FormatRange word;
+    word.format.setForeground(QColor(0x80, 0x20, 0xa0));
+    for (qsizetype line = area.firstVisibleLine(); line <= area.lastVisibleLine(); ++line) {
+        const QString text = area.buffer()->lineText(line);
+        QList<QTextLayout::FormatRange> formats;
+        for (qsizetype at = 0; at < text.size(); at += 6) {
+            word.start = int(at);
+            word.length = int(std::min<qsizetype>(4, text.size() - at));
+            formats.append(word);
+        }
+        area.setLineFormats(line, formats);
+    }
+}
+
+void keysMidTextWithColours(benchmark::State &state)
+{
+    TextArea &area = areaWith(state.range(0));
+    area.setCaretPosition(area.buffer()->length() / 2 + 4096);
+    area.ensureCaretVisible();
+    colourLinesInView(area);
+    paintNow(area);
+    int step = 0;
+    for (auto _ : state) {
+        if (step++ % 8 == 7)
+            press(area, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        else
+            press(area, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        paintNow(area);
+    }
+    area.clearLineFormats();
+}
+BENCHMARK(keysMidTextWithColours)->Arg(64 << 20)->Unit(benchmark::kMicrosecond);
+
 void ctrlEndFromTheTop(benchmark::State &state)
 {
     TextArea &area = areaWith(state.range(0));

@@ -32,6 +32,23 @@ QTextLayout::FormatRange LineFormats::shifted(
 void LineFormats::follow(qsizetype firstLine, qsizetype column, qsizetype removed,
     qsizetype added, qsizetype linesRemoved, qsizetype linesAdded)
 {
+    if (linesRemoved == 0 && linesAdded == 0) {
+        // Typing within a line: only that line's ranges move.
+        const auto found = lines.find(firstLine);
+        if (found == lines.end())
+            return;
+        Formats kept;
+        for (const QTextLayout::FormatRange &range : found->second) {
+            const QTextLayout::FormatRange after = shifted(range, column, removed, added);
+            if (after.length > 0)
+                kept.append(after);
+        }
+        if (kept.isEmpty())
+            lines.erase(found);
+        else
+            found->second = kept;
+        return;
+    }
     const qsizetype lastTouched = firstLine + linesRemoved;
     const qsizetype shift = linesAdded - linesRemoved;
     std::map<qsizetype, Formats> moved;
@@ -41,12 +58,11 @@ void LineFormats::follow(qsizetype firstLine, qsizetype column, qsizetype remove
         } else if (line > lastTouched) {
             moved.emplace(line + shift, std::move(formats));
         } else if (line == firstLine) {
+            // What followed the edit point now belongs to another line.
             Formats kept;
-            const bool withinLine = linesRemoved == 0 && linesAdded == 0;
             for (const QTextLayout::FormatRange &range : formats) {
-                const QTextLayout::FormatRange after = withinLine
-                    ? shifted(range, column, removed, added)
-                    : shifted(range, column, qsizetype(1) << 40, 0);
+                const QTextLayout::FormatRange after
+                    = shifted(range, column, qsizetype(1) << 40, 0);
                 if (after.length > 0)
                     kept.append(after);
             }
