@@ -80,6 +80,18 @@ void openToFirstPaint(benchmark::State &state)
 BENCHMARK(openToFirstPaint)->Arg(2 << 20)->Arg(16 << 20)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(openToFirstPaint)->Arg(64 << 20)->Unit(benchmark::kMillisecond)->Iterations(2);
 
+// One very long line (minified code): the view lays the whole line out, as Qt's own view does.
+void longLineToFirstPaint(benchmark::State &state)
+{
+    const QString line = repeatedTo(QStringLiteral("f(a,b);var x=1;"), state.range(0));
+    TextArea &area = shownArea();
+    for (auto _ : state) {
+        area.buffer()->setFileText(line);
+        paintNow(area);
+    }
+}
+BENCHMARK(longLineToFirstPaint)->Arg(1 << 20)->Unit(benchmark::kMillisecond)->Iterations(2);
+
 TextArea &areaWith(qsizetype length)
 {
     TextArea &area = shownArea();
