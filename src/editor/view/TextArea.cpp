@@ -64,6 +64,12 @@ void TextArea::setBuffer(TextBuffer *buffer)
     text = buffer ? buffer : ownBuffer;
     connect(text, &TextBuffer::changed, this, &TextArea::textChanged);
     connect(text, &TextBuffer::reset, this, &TextArea::textReset);
+    // Marking the text clean (a save) closes the buffer's open step; typing after it starts
+    // a new one rather than going on without any.
+    connect(text, &TextBuffer::modificationChanged, this, [this](bool modified) {
+        if (!modified)
+            run = Run::none;
+    });
     connect(text, &QObject::destroyed, this, [this](QObject *gone) {
         if (gone != text || text == ownBuffer)
             return;

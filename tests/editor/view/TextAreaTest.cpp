@@ -104,6 +104,16 @@ TEST_F(TextAreaTest, TypingUndoesAWordAtATimeAndRestoresTheSelection)
     EXPECT_EQ(text(), QStringLiteral("alpha delta epsilon\ngamma"));
     EXPECT_EQ(selection(), Selection(19, 19));
 
+    // A save in the middle of a word closes its step; the rest of the word is one more.
+    type(QStringLiteral(" hel"));
+    area->buffer()->setClean();
+    type(QStringLiteral("lo"));
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), QStringLiteral("alpha delta epsilon hel\ngamma"));
+    key(Qt::Key_Z, Qt::ControlModifier);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), QStringLiteral("alpha delta epsilon\ngamma"));
+
     key(Qt::Key_F, Qt::AltModifier);
     EXPECT_EQ(text(), QStringLiteral("alpha delta epsilon\ngamma")) << "Alt+F is a menu's";
     type(QStringLiteral("ab"));
