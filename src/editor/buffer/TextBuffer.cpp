@@ -1,5 +1,13 @@
 #include "TextBuffer.h"
 
+namespace
+{
+
+// Removals this long keep the text they took from instead of a copy of it.
+constexpr qsizetype longRemoval = 1 << 16;
+
+}
+
 TextBuffer::TextBuffer(QObject *parent)
     : QObject(parent)
     , m_storage(std::make_shared<TextStorage>())
@@ -24,9 +32,13 @@ void TextBuffer::replace(qsizetype position, qsizetype removed, QStringView inse
 {
     position = std::clamp<qsizetype>(position, 0, length());
     removed = std::clamp<qsizetype>(removed, 0, length() - position);
-    Edit edit { position, text(position, position + removed), TextStorage::normalized(inserted), {} };
-    if (edit.removed.isEmpty() && edit.inserted.isEmpty())
+    Edit edit { position, removed, {}, {}, TextStorage::normalized(inserted), {} };
+    if (removed == 0 && edit.inserted.isEmpty())
         return;
+    if (removed >= longRemoval)
+        edit.removedFrom = m_storage;
+    else
+        edit.removed = text(position, position + removed);
     const State before = state();
     apply(position, removed, edit.inserted, {}, &edit.droppedBreaks);
     if (m_open) {
@@ -119,12 +131,12 @@ std::optional<TextBuffer::Selection> TextBuffer::replay(std::deque<Step> &from, 
     qsizetype caret = 0; // where the step ends, for a step that was given no selection
     if (backwards) {
         for (auto edit = step.edits.rbegin(); edit != step.edits.rend(); ++edit) {
-            apply(edit->position, edit->inserted.size(), edit->removed, edit->droppedBreaks, nullptr);
-            caret = edit->position + edit->removed.size();
+            apply(edit->position, edit->inserted.size(), edit->removedText(), edit->droppedBreaks, nullptr);
+            caret = edit->position + edit->removedLength;
         }
     } else {
         for (const Edit &edit : step.edits) {
-            apply(edit.position, edit.removed.size(), edit.inserted, {}, nullptr);
+            apply(edit.position, edit.removedLength, edit.inserted, {}, nullptr);
             caret = edit.position + edit.inserted.size();
         }
     }

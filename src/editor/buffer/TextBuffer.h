@@ -63,9 +63,18 @@ signals:
 private:
     struct Edit {
         qsizetype position;
+        qsizetype removedLength;
+        // What was removed: the text itself, or for a long stretch the storage it was cut
+        // from, which shares its chunks instead of copying them.
         QString removed;
+        std::shared_ptr<const TextStorage> removedFrom;
         QString inserted;
         std::vector<LineBreaks::Exception> droppedBreaks;
+
+        QString removedText() const
+        {
+            return removedFrom ? removedFrom->text(position, position + removedLength) : removed;
+        }
     };
     struct Step {
         quint64 id = 0;

@@ -30,14 +30,18 @@ TEST(TextBufferTest, UndoGivesBackTheExactFileFormAndRedoTheEditedOne)
     QRandomGenerator random(7);
     const QStringList breaks { "\n", "\r\n", "\r", "\u2029" };
     QString file;
-    while (file.size() < 80000)
+    while (file.size() < 400000)
         file += QString(random.bounded(40), u'y') + breaks[random.bounded(breaks.size())];
     TextBuffer buffer;
     buffer.setFileText(file);
     ASSERT_EQ(buffer.fileText(), file);
     for (int i = 0; i < 200; ++i) {
-        const qsizetype position = random.bounded(buffer.length() + 1);
-        const qsizetype removed = random.bounded(std::min<qsizetype>(300, buffer.length() - position) + 1);
+        qsizetype position = random.bounded(buffer.length() + 1);
+        qsizetype removed = random.bounded(std::min<qsizetype>(300, buffer.length() - position) + 1);
+        if (i % 100 == 99) { // now and then a long stretch, kept apart from short ones
+            position = random.bounded(buffer.length() - 80000);
+            removed = 70000 + random.bounded(10000);
+        }
         buffer.replace(position, removed, random.bounded(2) ? u"z\n" : u"");
     }
     const QString edited = buffer.fileText();
