@@ -5,20 +5,25 @@ LayoutCache::LayoutCache(qsizetype capacity)
 {
 }
 
-QTextLayout *LayoutCache::find(qsizetype line)
+QTextLayout *LayoutCache::find(qsizetype line, qsizetype segment)
 {
-    const auto found = index.constFind(line);
+    const auto found = index.constFind(Key { line, segment });
     if (found == index.constEnd())
         return nullptr;
     entries.splice(entries.begin(), entries, *found);
     return entries.front().layout.get();
 }
 
-QTextLayout *LayoutCache::insert(qsizetype line, std::unique_ptr<QTextLayout> layout)
+QTextLayout *LayoutCache::insert(
+    qsizetype line, qsizetype segment, std::unique_ptr<QTextLayout> layout)
 {
-    remove(line);
-    entries.push_front(Entry { line, std::move(layout) });
-    index.insert(line, entries.begin());
+    const Key key { line, segment };
+    if (const auto found = index.constFind(key); found != index.constEnd()) {
+        entries.erase(*found);
+        index.erase(found);
+    }
+    entries.push_front(Entry { key, std::move(layout) });
+    index.insert(key, entries.begin());
     ++inserted;
     trim();
     return entries.front().layout.get();
@@ -26,11 +31,14 @@ QTextLayout *LayoutCache::insert(qsizetype line, std::unique_ptr<QTextLayout> la
 
 void LayoutCache::remove(qsizetype line)
 {
-    const auto found = index.constFind(line);
-    if (found == index.constEnd())
-        return;
-    entries.erase(*found);
-    index.erase(found);
+    for (auto entry = entries.begin(); entry != entries.end();) {
+        if (entry->key.line == line) {
+            index.remove(entry->key);
+            entry = entries.erase(entry);
+        } else {
+            ++entry;
+        }
+    }
 }
 
 void LayoutCache::clear()
@@ -39,19 +47,22 @@ void LayoutCache::clear()
     index.clear();
 }
 
-void LayoutCache::follow(qsizetype firstLine, qsizetype linesRemoved, qsizetype linesAdded)
+void LayoutCache::follow(
+    qsizetype firstLine, qsizetype linesRemoved, qsizetype linesAdded, qsizetype keptSegments)
 {
     const qsizetype lastTouched = firstLine + linesRemoved;
     const qsizetype shift = linesAdded - linesRemoved;
     index.clear();
     for (auto entry = entries.begin(); entry != entries.end();) {
-        if (entry->line >= firstLine && entry->line <= lastTouched) {
+        Key &key = entry->key;
+        const bool kept = key.line == firstLine && key.segment < keptSegments;
+        if (key.line >= firstLine && key.line <= lastTouched && !kept) {
             entry = entries.erase(entry);
             continue;
         }
-        if (entry->line > lastTouched)
-            entry->line += shift;
-        index.insert(entry->line, entry);
+        if (key.line > lastTouched)
+            key.line += shift;
+        index.insert(key, entry);
         ++entry;
     }
 }
@@ -65,7 +76,7 @@ void LayoutCache::setCapacity(qsizetype wanted)
 void LayoutCache::trim()
 {
     while (qsizetype(entries.size()) > capacity) {
-        index.remove(entries.back().line);
+        index.remove(entries.back().key);
         entries.pop_back();
     }
 }

@@ -1,5 +1,7 @@
 #include "TextArea.h"
 
+#include "LineSegments.h"
+
 #include "TextAreaAccessible.h"
 #include "WordBoundaries.h"
 #include "common/Defaults.h"
@@ -103,9 +105,11 @@ void TextArea::textChanged(const TextChange &change)
 {
     if (!editing)
         closeRun();
-    layouts.follow(change.firstLine, change.linesRemoved, change.linesAdded);
-    formats.follow(change.firstLine, change.position - text->lineStart(change.firstLine),
-        change.removed, change.added, change.linesRemoved, change.linesAdded);
+    const qsizetype column = change.position - text->lineStart(change.firstLine);
+    layouts.follow(change.firstLine, change.linesRemoved, change.linesAdded,
+        LineSegments::keptBefore(column));
+    formats.follow(change.firstLine, column, change.removed, change.added, change.linesRemoved,
+        change.linesAdded);
     const qsizetype oldAnchor = anchor;
     const qsizetype oldCaret = caret;
     anchor = shifted(anchor, change);

@@ -104,10 +104,13 @@ public:
     void setHighlights(const QList<Highlight> &highlights);
     const QList<Highlight> &highlights() const { return shownHighlights; }
 
-    // What laying out costs: layouts made since the view was made, and whether a line is laid
-    // out right now.
+    // What laying out costs: layouts made since the view was made, and whether a line (or one
+    // segment of a very long line) is laid out right now.
     quint64 layoutsMade() const { return layouts.made(); }
-    bool isLaidOut(qsizetype line) const { return layouts.contains(line); }
+    bool isLaidOut(qsizetype line, qsizetype segment = 0) const
+    {
+        return layouts.contains(line, segment);
+    }
     int rowHeight() const { return lineHeight; }
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -162,8 +165,36 @@ private:
     void deleteTo(qsizetype position, bool character = false);
     void openRun(Run kind);
 
+    // A very long line shows as segments laid out one by one; their columns in the line.
+    struct Segment {
+        qsizetype start = 0;
+        qsizetype end = 0;
+    };
+    // A segment and a row within it.
+    struct SegmentRow {
+        qsizetype segment = 0;
+        qsizetype row = 0;
+    };
+
+    // Segments (TextAreaSegments.cpp)
+    qsizetype segmentCount(qsizetype line) const;
+    qsizetype segmentStart(qsizetype line, qsizetype segment) const;
+    Segment segmentOf(qsizetype line, qsizetype segment) const;
+    // The segment showing column; a column at a segment's end shows on the next one.
+    qsizetype segmentAt(qsizetype line, qsizetype column) const;
+    // Rows of a segment as laid out, one when it is not (an estimate).
+    qsizetype segmentRows(qsizetype line, qsizetype segment) const;
+    qsizetype firstRowOf(qsizetype line, qsizetype segment) const;
+    SegmentRow segmentRowOf(qsizetype line, qsizetype row) const;
+    // Part of a line around column, for word lookups that must not copy a huge line.
+    struct Piece {
+        qsizetype start = 0;
+        QString text;
+    };
+    Piece pieceAround(qsizetype line, qsizetype column) const;
+
     // Layout, geometry and scrolling (TextAreaLayout.cpp)
-    QTextLayout *layoutOf(qsizetype line) const;
+    QTextLayout *layoutOf(qsizetype line, qsizetype segment = 0) const;
     QTextOption textOption() const;
     void fontChanged();
     qsizetype rowsOf(qsizetype line) const;
@@ -180,7 +211,9 @@ private:
     void updateScrollBars();
     void noteWidth(const QTextLayout &layout);
     void paintLine(QPainter &painter, qsizetype line, qreal y, const QRect &exposed);
-    QList<QTextLayout::FormatRange> selectionIn(qsizetype line, qsizetype length) const;
+    void paintSegment(QPainter &painter, qsizetype line, qsizetype segment, qreal y,
+        const QRect &exposed);
+    QList<QTextLayout::FormatRange> selectionIn(qsizetype start, qsizetype length) const;
     void restartBlink();
 
     // Keys, mouse, input methods (TextAreaInput.cpp)

@@ -193,15 +193,19 @@ qsizetype TextArea::horizontalTarget(bool forward, bool byWord) const
     if (!forward && column == 0)
         return std::max<qsizetype>(caret - 1, 0);
     if (byWord) {
-        const QString lineText = text->lineText(line);
-        return start
-            + (forward ? WordBoundaries::nextWordStart(lineText, column)
-                       : WordBoundaries::previousWordStart(lineText, column));
+        const Piece piece = pieceAround(line, column);
+        const qsizetype inPiece = column - piece.start;
+        return start + piece.start
+            + (forward ? WordBoundaries::nextWordStart(piece.text, inPiece)
+                       : WordBoundaries::previousWordStart(piece.text, inPiece));
     }
-    const QTextLayout *layout = layoutOf(line);
-    return start
-        + (forward ? layout->nextCursorPosition(int(column))
-                   : layout->previousCursorPosition(int(column)));
+    // Back from a segment's start steps within the segment before it.
+    const qsizetype segment = segmentAt(line, forward ? column : column - 1);
+    const QTextLayout *layout = layoutOf(line, segment);
+    const qsizetype segmentColumn = column - segmentStart(line, segment);
+    return start + column - segmentColumn
+        + (forward ? layout->nextCursorPosition(int(segmentColumn))
+                   : layout->previousCursorPosition(int(segmentColumn)));
 }
 
 qsizetype TextArea::verticalTarget(qsizetype rows)
@@ -220,9 +224,12 @@ qsizetype TextArea::verticalTarget(qsizetype rows)
 qsizetype TextArea::rowEdge(bool end) const
 {
     const RowScroll::Place at = placeOf(caret);
+    const qsizetype start = text->lineStart(at.line);
+    // Home and End on a line shown in segments go to the line's ends.
+    if (segmentCount(at.line) > 1)
+        return end ? start + text->lineLength(at.line) : start;
     const QTextLayout *layout = layoutOf(at.line);
     const QTextLine row = layout->lineAt(int(at.row));
-    const qsizetype start = text->lineStart(at.line);
     if (!end)
         return start + row.textStart();
     if (row.lineNumber() + 1 == layout->lineCount())
@@ -238,9 +245,11 @@ void TextArea::selectAround(qsizetype position, Unit unit, bool extend)
     const qsizetype line = text->lineAt(position);
     const qsizetype start = text->lineStart(line);
     if (unit == Unit::word) {
-        const WordBoundaries::Span word = WordBoundaries::wordAt(text->lineText(line), position - start);
-        from = start + word.start;
-        to = start + word.end;
+        const Piece piece = pieceAround(line, position - start);
+        const WordBoundaries::Span word
+            = WordBoundaries::wordAt(piece.text, position - start - piece.start);
+        from = start + piece.start + word.start;
+        to = start + piece.start + word.end;
     } else if (unit == Unit::line) {
         from = start;
         to = std::min(start + text->lineLength(line) + 1, text->length());
@@ -451,9 +460,11 @@ void TextArea::inputMethodEvent(QInputMethodEvent *event)
 
 QVariant TextArea::inputMethodQuery(Qt::InputMethodQuery query) const
 {
+    // Input methods see the text around the caret, a part of a very long line.
     const qsizetype line = text->lineAt(caret);
-    const qsizetype start = text->lineStart(line);
-    const qsizetype length = text->lineLength(line);
+    const Piece piece = pieceAround(line, caret - text->lineStart(line));
+    const qsizetype start = text->lineStart(line) + piece.start;
+    const qsizetype length = piece.text.size();
     const QPoint offset = viewport()->pos();
     switch (query) {
     case Qt::ImEnabled:
@@ -473,7 +484,7 @@ QVariant TextArea::inputMethodQuery(Qt::InputMethodQuery query) const
     case Qt::ImAbsolutePosition:
         return qlonglong(caret);
     case Qt::ImSurroundingText:
-        return text->lineText(line);
+        return piece.text;
     case Qt::ImTextBeforeCursor:
         return text->text(start, caret);
     case Qt::ImTextAfterCursor:

@@ -1,6 +1,7 @@
 // Laying out, measuring, scrolling and painting the lines in view.
 #include "TextArea.h"
 
+#include "LineSegments.h"
 #include "editor/buffer/TextBuffer.h"
 
 #include <QApplication>
@@ -32,17 +33,27 @@ QTextOption TextArea::textOption() const
     return option;
 }
 
-QTextLayout *TextArea::layoutOf(qsizetype line) const
+QTextLayout *TextArea::layoutOf(qsizetype line, qsizetype segment) const
 {
-    if (QTextLayout *found = layouts.find(line))
+    if (QTextLayout *found = layouts.find(line, segment))
         return found;
-    auto layout = std::make_unique<QTextLayout>(text->lineText(line), font());
+    const qsizetype lineStart = text->lineStart(line);
+    const Segment part = segmentOf(line, segment);
+    auto layout = std::make_unique<QTextLayout>(
+        text->text(lineStart + part.start, lineStart + part.end), font());
     layout->setTextOption(textOption());
     layout->setCacheEnabled(true);
-    QList<QTextLayout::FormatRange> shown = formats.of(line);
-    const qsizetype lineStart = text->lineStart(line);
-    if (!preedit.isEmpty() && caret >= lineStart && caret <= lineStart + text->lineLength(line)) {
-        const qsizetype column = caret - lineStart;
+    QList<QTextLayout::FormatRange> shown;
+    for (QTextLayout::FormatRange range : formats.of(line)) {
+        const qsizetype from = std::max<qsizetype>(range.start, part.start);
+        const qsizetype to = std::min<qsizetype>(range.start + range.length, part.end);
+        if (to > from)
+            shown.append({ int(from - part.start), int(to - from), range.format });
+    }
+    const qsizetype caretColumn = caret - lineStart;
+    if (!preedit.isEmpty() && caretColumn >= 0 && caretColumn <= text->lineLength(line)
+        && segmentAt(line, caretColumn) == segment) {
+        const qsizetype column = caretColumn - part.start;
         layout->setPreeditArea(int(column), preedit);
         for (QTextLayout::FormatRange &range : shown)
             range = LineFormats::shifted(range, column, 0, preedit.size());
@@ -66,7 +77,7 @@ QTextLayout *TextArea::layoutOf(qsizetype line) const
         widestSeen = layout->maximumWidth();
         widthGrew = true;
     }
-    return layouts.insert(line, std::move(layout));
+    return layouts.insert(line, segment, std::move(layout));
 }
 
 void TextArea::fontChanged()
@@ -83,13 +94,16 @@ void TextArea::fontChanged()
 
 qsizetype TextArea::rowsOf(qsizetype line) const
 {
-    const QTextLayout *layout = layouts.contains(line) ? layouts.find(line) : nullptr;
-    return layout ? std::max(1, layout->lineCount()) : 1;
+    return firstRowOf(line, segmentCount(line));
 }
 
 qsizetype TextArea::laidOutRowsOf(qsizetype line) const
 {
-    return wrap ? std::max(1, layoutOf(line)->lineCount()) : 1;
+    // Segments of a long line count as laid out only once they are in view.
+    const qsizetype count = segmentCount(line);
+    if (wrap && count == 1)
+        return std::max(1, layoutOf(line)->lineCount());
+    return firstRowOf(line, count);
 }
 
 qsizetype TextArea::visibleRows() const
@@ -153,41 +167,54 @@ std::optional<QRectF> TextArea::lastRowRect(qsizetype line) const
     const std::optional<qreal> y = visibleLineTop(line);
     if (!y)
         return std::nullopt;
-    const QTextLayout *layout = layoutOf(line);
+    const qsizetype last = segmentCount(line) - 1;
+    const QTextLayout *layout = layoutOf(line, last);
     const QTextLine row = layout->lineAt(layout->lineCount() - 1);
-    return QRectF(textLeft() + row.x(), *y + row.y(), row.naturalTextWidth(), lineHeight);
+    return QRectF(textLeft() + row.x(), *y + firstRowOf(line, last) * lineHeight + row.y(),
+        row.naturalTextWidth(), lineHeight);
 }
 
 QRect TextArea::cursorRect(qsizetype position) const
 {
     const qsizetype at = std::clamp<qsizetype>(position, 0, text->length());
     const qsizetype line = text->lineAt(at);
-    const QTextLayout *layout = layoutOf(line);
-    int column = int(at - text->lineStart(line));
+    const qsizetype segment = segmentAt(line, at - text->lineStart(line));
+    const QTextLayout *layout = layoutOf(line, segment);
+    int column = int(at - text->lineStart(line) - segmentStart(line, segment));
     if (!preedit.isEmpty() && at == caret)
         column += preeditCursor;
     const QTextLine row = layout->lineForTextPosition(column);
     const qreal x = textLeft() + (row.isValid() ? row.cursorToX(column) : 0);
-    const qreal y = lineTop(line) + (row.isValid() ? row.y() : 0);
+    const qreal y = lineTop(line) + firstRowOf(line, segment) * lineHeight
+        + (row.isValid() ? row.y() : 0);
     return QRect(qFloor(x), qFloor(y), 1, lineHeight);
 }
 
 RowScroll::Place TextArea::placeOf(qsizetype position) const
 {
     const qsizetype line = text->lineAt(position);
-    const QTextLayout *layout = layoutOf(line);
-    const QTextLine row = layout->lineForTextPosition(int(position - text->lineStart(line)));
-    return { line, row.isValid() ? row.lineNumber() : 0 };
+    const qsizetype column = position - text->lineStart(line);
+    const qsizetype segment = segmentAt(line, column);
+    const QTextLayout *layout = layoutOf(line, segment);
+    const QTextLine row
+        = layout->lineForTextPosition(int(column - segmentStart(line, segment)));
+    return { line, firstRowOf(line, segment) + (row.isValid() ? row.lineNumber() : 0) };
 }
 
 qsizetype TextArea::positionIn(RowScroll::Place place, qreal x) const
 {
-    const QTextLayout *layout = layoutOf(place.line);
+    const SegmentRow at = segmentRowOf(place.line, place.row);
+    const QTextLayout *layout = layoutOf(place.line, at.segment);
     const QTextLine row
-        = layout->lineAt(int(std::clamp<qsizetype>(place.row, 0, layout->lineCount() - 1)));
-    const qsizetype length = text->lineLength(place.line);
-    const qsizetype column = row.isValid() ? row.xToCursor(x - textLeft()) : 0;
-    return text->lineStart(place.line) + std::clamp<qsizetype>(column, 0, length);
+        = layout->lineAt(int(std::clamp<qsizetype>(at.row, 0, layout->lineCount() - 1)));
+    const Segment part = segmentOf(place.line, at.segment);
+    const qsizetype length = part.end - part.start;
+    qsizetype column = row.isValid() ? row.xToCursor(x - textLeft()) : 0;
+    // A segment's end shows at the start of the next one; past the end of a row that is not
+    // the line's last, the caret stays on the row.
+    if (column >= length && at.segment + 1 < segmentCount(place.line))
+        column = layout->previousCursorPosition(int(length));
+    return text->lineStart(place.line) + part.start + std::clamp<qsizetype>(column, 0, length);
 }
 
 qsizetype TextArea::positionAt(const QPoint &point) const
@@ -285,7 +312,9 @@ void TextArea::updateScrollBars()
         horizontal->setRange(0, 0);
         return;
     }
-    const qreal widest = std::max(widestSeen, text->longestLineLength() * charWidth);
+    const qsizetype longest
+        = std::min(text->longestLineLength(), LineSegments::limit + LineSegments::reach);
+    const qreal widest = std::max(widestSeen, longest * charWidth);
     const int width = viewport()->width();
     horizontal->setPageStep(width);
     horizontal->setRange(0, std::max(0, qCeil(widest + 2 * insets - width)));
@@ -328,9 +357,8 @@ void TextArea::scrollContentsBy(int, int)
     viewport()->update();
 }
 
-QList<QTextLayout::FormatRange> TextArea::selectionIn(qsizetype line, qsizetype length) const
+QList<QTextLayout::FormatRange> TextArea::selectionIn(qsizetype start, qsizetype length) const
 {
-    const qsizetype start = text->lineStart(line);
     QList<QTextLayout::FormatRange> ranges;
     const auto add = [&](qsizetype from, qsizetype to, const QTextCharFormat &format) {
         from = std::clamp<qsizetype>(from - start, 0, length);
@@ -353,25 +381,51 @@ QList<QTextLayout::FormatRange> TextArea::selectionIn(qsizetype line, qsizetype 
 
 void TextArea::paintLine(QPainter &painter, qsizetype line, qreal y, const QRect &exposed)
 {
-    QTextLayout *layout = layoutOf(line);
-    const qsizetype start = text->lineStart(line);
-    const qsizetype length = text->lineLength(line);
+    const qsizetype count = segmentCount(line);
+    qsizetype segment = 0;
+    // Without wrapping every segment is one row: start at the first one in view.
+    if (!wrap && count > 1)
+        segment = std::clamp<qsizetype>(qFloor((exposed.top() - y) / lineHeight), 0, count - 1);
+    qreal at = y + firstRowOf(line, segment) * lineHeight;
+    for (; segment < count && at < exposed.bottom() + 1; ++segment) {
+        qsizetype rows = segmentRows(line, segment);
+        if (at + rows * lineHeight > exposed.top()) {
+            rows = wrap ? std::max(1, layoutOf(line, segment)->lineCount()) : 1;
+            paintSegment(painter, line, segment, at, exposed);
+        }
+        at += rows * lineHeight;
+    }
+}
+
+void TextArea::paintSegment(
+    QPainter &painter, qsizetype line, qsizetype segment, qreal y, const QRect &exposed)
+{
+    QTextLayout *layout = layoutOf(line, segment);
+    const bool last = segment + 1 == segmentCount(line);
+    const Segment part = segmentOf(line, segment);
+    const qsizetype start = text->lineStart(line) + part.start;
+    const qsizetype length = part.end - part.start;
     const QPointF origin(textLeft(), y);
-    layout->draw(&painter, origin, selectionIn(line, length), exposed);
+    layout->draw(&painter, origin, selectionIn(start, length), exposed);
     // A selected line break shows as a narrow strip after the line's last row.
-    if (hasSelection() && selectionStart() <= start + length && selectionEnd() > start + length) {
-        const QTextLine last = layout->lineAt(layout->lineCount() - 1);
+    if (last && hasSelection() && selectionStart() <= start + length
+        && selectionEnd() > start + length) {
+        const QTextLine end = layout->lineAt(layout->lineCount() - 1);
         const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
-        painter.fillRect(QRectF(origin.x() + last.naturalTextWidth(), y + last.y(), charWidth / 2,
+        painter.fillRect(QRectF(origin.x() + end.naturalTextWidth(), y + end.y(), charWidth / 2,
                              lineHeight),
             palette().brush(group, QPalette::Highlight));
     }
+    // A position at a segment's end is shown at the next segment's start.
+    const auto holds = [&](qsizetype position) {
+        return position >= start && (position < start + length || (last && position == start + length));
+    };
     painter.setPen(palette().color(QPalette::Text));
-    if (caretShown && hasFocus() && caret >= start && caret <= start + length) {
+    if (caretShown && hasFocus() && holds(caret)) {
         const int column = int(caret - start) + (preedit.isEmpty() ? 0 : preeditCursor);
         layout->drawCursor(&painter, origin, column, 1);
     }
-    if (dropCaret && *dropCaret >= start && *dropCaret <= start + length)
+    if (dropCaret && holds(*dropCaret))
         layout->drawCursor(&painter, origin, int(*dropCaret - start), 2);
 }
 
