@@ -8,6 +8,12 @@ namespace LineSegments
 namespace
 {
 
+// How far before its column a segment's end looks for a space.
+qsizetype reach(qsizetype size)
+{
+    return std::max<qsizetype>(1, size / 16);
+}
+
 bool breaksAfter(QChar c)
 {
     return c.isSpace() || c.isPunct();
@@ -21,25 +27,25 @@ bool startsCleanly(QChar c)
 
 }
 
-qsizetype count(qsizetype lineLength)
+qsizetype count(qsizetype lineLength, qsizetype size)
 {
-    return lineLength <= limit ? 1 : (lineLength + limit - 1) / limit;
+    return lineLength <= longLine ? 1 : (lineLength + size - 1) / size;
 }
 
-qsizetype windowStart(qsizetype segment)
+qsizetype windowStart(qsizetype segment, qsizetype size)
 {
-    return segment * limit - reach;
+    return segment * size - reach(size);
 }
 
-qsizetype windowEnd(qsizetype segment, qsizetype lineLength)
+qsizetype windowEnd(qsizetype segment, qsizetype size, qsizetype lineLength)
 {
-    return std::min(segment * limit + 1, lineLength);
+    return std::min(segment * size + 1, lineLength);
 }
 
-qsizetype start(qsizetype segment, QStringView window)
+qsizetype start(qsizetype segment, qsizetype size, QStringView window)
 {
-    const qsizetype first = windowStart(segment);
-    const qsizetype grid = segment * limit;
+    const qsizetype first = windowStart(segment, size);
+    const qsizetype grid = segment * size;
     const auto at = [&](qsizetype column) {
         const qsizetype index = column - first;
         return index >= 0 && index < window.size() ? window[index] : QChar();
@@ -55,10 +61,10 @@ qsizetype start(qsizetype segment, QStringView window)
     return grid;
 }
 
-qsizetype keptBefore(qsizetype column)
+qsizetype keptBefore(qsizetype column, qsizetype size)
 {
     // Segment k stays when the whole window its end is chosen from lies before the edit.
-    return std::max<qsizetype>(0, (column + limit - 1) / limit - 1);
+    return std::max<qsizetype>(0, (column + size - 1) / size - 1);
 }
 
 }

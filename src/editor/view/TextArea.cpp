@@ -107,7 +107,7 @@ void TextArea::textChanged(const TextChange &change)
         closeRun();
     const qsizetype column = change.position - text->lineStart(change.firstLine);
     layouts.follow(change.firstLine, change.linesRemoved, change.linesAdded,
-        LineSegments::keptBefore(column));
+        LineSegments::keptBefore(column, segmentSize()));
     formats.follow(change.firstLine, column, change.removed, change.added, change.linesRemoved,
         change.linesAdded);
     const qsizetype oldAnchor = anchor;

@@ -177,6 +177,7 @@ private:
     };
 
     // Segments (TextAreaSegments.cpp)
+    qsizetype segmentSize() const;
     qsizetype segmentCount(qsizetype line) const;
     qsizetype segmentStart(qsizetype line, qsizetype segment) const;
     Segment segmentOf(qsizetype line, qsizetype segment) const;

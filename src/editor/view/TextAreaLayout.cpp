@@ -312,9 +312,10 @@ void TextArea::updateScrollBars()
         horizontal->setRange(0, 0);
         return;
     }
-    const qsizetype longest
-        = std::min(text->longestLineLength(), LineSegments::limit + LineSegments::reach);
-    const qreal widest = std::max(widestSeen, longest * charWidth);
+    // A line shown in segments is as wide as its widest one, found as they are laid out.
+    const qsizetype longest = text->longestLineLength();
+    const qreal widest = std::max(widestSeen,
+        (longest > LineSegments::longLine ? LineSegments::unwrappedSize : longest) * charWidth);
     const int width = viewport()->width();
     horizontal->setPageStep(width);
     horizontal->setRange(0, std::max(0, qCeil(widest + 2 * insets - width)));

@@ -4,9 +4,14 @@
 #include "LineSegments.h"
 #include "editor/buffer/TextBuffer.h"
 
+qsizetype TextArea::segmentSize() const
+{
+    return wrap ? LineSegments::wrappedSize : LineSegments::unwrappedSize;
+}
+
 qsizetype TextArea::segmentCount(qsizetype line) const
 {
-    return LineSegments::count(text->lineLength(line));
+    return LineSegments::count(text->lineLength(line), segmentSize());
 }
 
 qsizetype TextArea::segmentStart(qsizetype line, qsizetype segment) const
@@ -14,12 +19,13 @@ qsizetype TextArea::segmentStart(qsizetype line, qsizetype segment) const
     const qsizetype length = text->lineLength(line);
     if (segment <= 0)
         return 0;
-    if (segment >= LineSegments::count(length))
+    const qsizetype size = segmentSize();
+    if (segment >= LineSegments::count(length, size))
         return length;
     const qsizetype lineStart = text->lineStart(line);
-    const QString window = text->text(lineStart + LineSegments::windowStart(segment),
-        lineStart + LineSegments::windowEnd(segment, length));
-    return LineSegments::start(segment, window);
+    const QString window = text->text(lineStart + LineSegments::windowStart(segment, size),
+        lineStart + LineSegments::windowEnd(segment, size, length));
+    return LineSegments::start(segment, size, window);
 }
 
 TextArea::Segment TextArea::segmentOf(qsizetype line, qsizetype segment) const
@@ -32,8 +38,8 @@ qsizetype TextArea::segmentAt(qsizetype line, qsizetype column) const
     const qsizetype count = segmentCount(line);
     if (count == 1)
         return 0;
-    // Segment k starts at or before k * limit, and the next one within reach of its limit.
-    const qsizetype guess = std::min(column / LineSegments::limit, count - 1);
+    // Segment k starts at or a little before k * size.
+    const qsizetype guess = std::min(column / segmentSize(), count - 1);
     return guess + 1 < count && column >= segmentStart(line, guess + 1) ? guess + 1 : guess;
 }
 
@@ -76,10 +82,10 @@ TextArea::SegmentRow TextArea::segmentRowOf(qsizetype line, qsizetype row) const
 TextArea::Piece TextArea::pieceAround(qsizetype line, qsizetype column) const
 {
     const qsizetype length = text->lineLength(line);
-    if (length <= LineSegments::limit)
+    if (length <= LineSegments::longLine)
         return { 0, text->lineText(line) };
-    const qsizetype from = std::max<qsizetype>(0, column - LineSegments::limit);
-    const qsizetype to = std::min(length, column + LineSegments::limit);
+    const qsizetype from = std::max<qsizetype>(0, column - LineSegments::longLine / 2);
+    const qsizetype to = std::min(length, column + LineSegments::longLine / 2);
     const qsizetype lineStart = text->lineStart(line);
     return { from, text->text(lineStart + from, lineStart + to) };
 }
