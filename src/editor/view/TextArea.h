@@ -82,7 +82,8 @@ public:
     // The rows of a line, full width; estimated (one row per line) off screen.
     QRect lineRect(qsizetype line) const;
     // The part of a line's last row that its text covers (the place for something drawn after
-    // the line's end); none for a line not in view.
+    // the line's end); none for a line not in view, or for a line shown in segments whose last
+    // one is below the view.
     std::optional<QRectF> lastRowRect(qsizetype line) const;
     QRect cursorRect(qsizetype position) const;
     QRect cursorRect() const { return cursorRect(caret); }

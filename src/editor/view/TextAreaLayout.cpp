@@ -168,10 +168,13 @@ std::optional<QRectF> TextArea::lastRowRect(qsizetype line) const
     if (!y)
         return std::nullopt;
     const qsizetype last = segmentCount(line) - 1;
+    const qreal segmentTop = *y + firstRowOf(line, last) * lineHeight;
+    // The end of a line shown in segments may be far below; it is not laid out for this.
+    if (last > 0 && segmentTop >= viewport()->height())
+        return std::nullopt;
     const QTextLayout *layout = layoutOf(line, last);
     const QTextLine row = layout->lineAt(layout->lineCount() - 1);
-    return QRectF(textLeft() + row.x(), *y + firstRowOf(line, last) * lineHeight + row.y(),
-        row.naturalTextWidth(), lineHeight);
+    return QRectF(textLeft() + row.x(), segmentTop + row.y(), row.naturalTextWidth(), lineHeight);
 }
 
 QRect TextArea::cursorRect(qsizetype position) const

@@ -78,6 +78,7 @@ TEST_F(TextAreaLongLineTest, ALineOfTwoMegabytesLaysOutOnlyTheSegmentsInView)
     EXPECT_LE(area->layoutsMade() - empty, quint64(visibleRows()));
     EXPECT_TRUE(area->isLaidOut(0, 0));
     EXPECT_FALSE(area->isLaidOut(0, 1000));
+    EXPECT_FALSE(area->lastRowRect(0)) << "the line's end is far below";
 
     // End goes to the line's end, showing it; Home back to its start.
     const quint64 beforeEnd = area->layoutsMade();
@@ -91,6 +92,10 @@ TEST_F(TextAreaLongLineTest, ALineOfTwoMegabytesLaysOutOnlyTheSegmentsInView)
     EXPECT_TRUE(area->isLaidOut(0, lastSegment));
     EXPECT_FALSE(area->isLaidOut(0, lastSegment / 2));
     EXPECT_EQ(area->positionAt(area->cursorRect().center()), length);
+    const std::optional<QRectF> end = area->lastRowRect(0);
+    ASSERT_TRUE(end);
+    EXPECT_EQ(qRound(end->y()), area->cursorRect().y());
+    EXPECT_EQ(qRound(end->right()), area->cursorRect().x());
     key(Qt::Key_Home);
     EXPECT_EQ(area->caretPosition(), 0);
     EXPECT_EQ(area->cursorRect().y(), TextArea::insets);
@@ -152,6 +157,39 @@ TEST_F(TextAreaLongLineTest, ASelectionOverSeveralSegmentsIsPaintedAndCopiedWhol
         const QRect rect = area->cursorRect(nextRowStart(row == 1 ? 0 : nextRowStart(0)));
         EXPECT_EQ(image.pixelColor((rect.x() + 1) * dpr, (rect.y() + 1) * dpr), highlight) << row;
     }
+}
+
+TEST_F(TextAreaLongLineTest, ColoursOverASegmentsEndShowOnBothRows)
+{
+    open(minified(100'000));
+    const qsizetype boundary = nextRowStart(0);
+    QTextLayout::FormatRange red;
+    red.format.setForeground(Qt::red);
+    red.start = int(boundary - 6);
+    red.length = 12;
+    area->setLineFormats(0, { red });
+    // Whether the text from `from` to `to`, scrolled into view, shows any red.
+    const auto redIn = [&](qsizetype from, qsizetype to) {
+        area->setCaretPosition(to);
+        area->ensureCaretVisible();
+        paint();
+        const QImage image = area->viewport()->grab().toImage();
+        const int dpr = int(image.devicePixelRatio());
+        const QRect start = area->cursorRect(from);
+        const QRect rect(start.topLeft(), QPoint(area->cursorRect(to).x(), start.bottom()));
+        for (int y = rect.top() * dpr; y <= rect.bottom() * dpr; ++y) {
+            for (int x = rect.left() * dpr; x <= rect.right() * dpr; ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.red() > 150 && c.green() < 100 && c.blue() < 100)
+                    return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(redIn(boundary - 5, boundary - 1));
+    EXPECT_TRUE(redIn(boundary, boundary + 5));
+    EXPECT_FALSE(redIn(boundary + 7, boundary + 20));
+    EXPECT_FALSE(redIn(boundary - 20, boundary - 7));
 }
 
 TEST_F(TextAreaLongLineTest, TypingInTheMiddleRelaysOutOnlyTheSegmentsFromTheEditOn)
