@@ -14,10 +14,6 @@ qsizetype reach(qsizetype size)
     return std::max<qsizetype>(1, size / 16);
 }
 
-bool breaksAfter(QChar c)
-{
-    return c.isSpace() || c.isPunct();
-}
 
 // A segment never starts on the second half of a pair or on a mark joined to what precedes.
 bool startsCleanly(QChar c)
@@ -50,13 +46,18 @@ qsizetype start(qsizetype segment, qsizetype size, QStringView window)
         const qsizetype index = column - first;
         return index >= 0 && index < window.size() ? window[index] : QChar();
     };
-    for (qsizetype column = grid; column > first; --column) {
-        if (breaksAfter(at(column - 1)) && startsCleanly(at(column)))
-            return column;
-    }
-    for (qsizetype column = grid; column > first; --column) {
-        if (startsCleanly(at(column)))
-            return column;
+    // After a space if one is near, else after punctuation, else anywhere clean.
+    const auto last = [&](auto breaksAfter) -> qsizetype {
+        for (qsizetype column = grid; column > first; --column) {
+            if (breaksAfter(at(column - 1)) && startsCleanly(at(column)))
+                return column;
+        }
+        return -1;
+    };
+    for (const qsizetype found : { last([](QChar c) { return c.isSpace(); }),
+             last([](QChar c) { return c.isPunct(); }), last([](QChar) { return true; }) }) {
+        if (found >= 0)
+            return found;
     }
     return grid;
 }

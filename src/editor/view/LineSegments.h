@@ -4,9 +4,9 @@
 
 // A very long line is shown as several segments, each laid out on its own, so that only the
 // part on screen is ever shaped and drawn. With segments of `size` columns, segment k ends near
-// column (k + 1) * size: a little before it, after a space or punctuation when one is near,
-// never inside a surrogate pair. Each end depends only on the text just before its column, so
-// it is found without reading the line.
+// column (k + 1) * size: a little before it, after a space (or else punctuation) when one is
+// near, never inside a surrogate pair. Each end depends only on the text just before its
+// column, so it is found without reading the line.
 namespace LineSegments
 {
 

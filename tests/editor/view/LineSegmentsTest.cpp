@@ -36,10 +36,10 @@ TEST(LineSegments, OnlyVeryLongLinesAreSplitNearTheirSizeAfterASpaceAndNeverInsi
     EXPECT_EQ(LineSegments::count(LineSegments::longLine + 1, size),
         (LineSegments::longLine + size) / size);
 
-    // Words of seven letters: every end falls just after a space, at most a word before.
+    // Punctuation nearer than spaces: every end still falls just after a space.
     QString words;
     while (words.size() < 20 * size)
-        words += QStringLiteral("abcdefg ");
+        words += QStringLiteral("ab, cd;");
     const std::vector<qsizetype> wordStarts = startsOf(words, size);
     for (size_t segment = 1; segment + 1 < wordStarts.size(); ++segment) {
         const qsizetype start = wordStarts[segment];
