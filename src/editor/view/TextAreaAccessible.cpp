@@ -1,5 +1,6 @@
 #include "TextAreaAccessible.h"
 
+#include "LineSegments.h"
 #include "TextArea.h"
 #include "editor/buffer/TextBuffer.h"
 
@@ -136,11 +137,14 @@ QString TextAreaAccessible::textAtOffset(
         start = 0;
         end = length;
     } else if (const std::optional<QTextBoundaryFinder::BoundaryType> type = finderType(boundaryType)) {
-        // Words, sentences and characters are looked for within the line.
-        const QString lineText = buffer->lineText(line);
+        // Words, sentences and characters are looked for within the line (near the offset in
+        // a very long one).
+        const qsizetype lineStart = std::max(start, at - LineSegments::longLine / 2);
+        const qsizetype lineEnd = std::min(start + buffer->lineLength(line),
+            at + LineSegments::longLine / 2);
+        const QString lineText = buffer->text(lineStart, lineEnd);
         QTextBoundaryFinder finder(*type, lineText);
-        finder.setPosition(at - start);
-        const qsizetype lineStart = start;
+        finder.setPosition(at - lineStart);
         if (!finder.isAtBoundary() || at - lineStart == lineText.size())
             finder.toPreviousBoundary();
         start = lineStart + std::max<qsizetype>(finder.position(), 0);

@@ -90,3 +90,20 @@ TEST_F(TextAreaAccessibleTest, EditingThroughTheReaderIsOneUndoStepAndReadOnlyRe
     EXPECT_TRUE(accessible->state().readOnly);
     EXPECT_EQ(accessible->interface_cast(QAccessible::EditableTextInterface), nullptr);
 }
+
+TEST_F(TextAreaAccessibleTest, WordsInAVeryLongLineAreFoundWhereTheyAre)
+{
+    QString line;
+    while (line.size() < (2 << 20))
+        line += QStringLiteral("alpha beta gamma ");
+    line += QStringLiteral("omega");
+    area->buffer()->setFileText(line);
+    const int middle = int(line.indexOf(QStringLiteral("beta"), line.size() / 2));
+    int start = -1;
+    int end = -1;
+    EXPECT_EQ(at(middle + 2, QAccessible::WordBoundary, start, end), QStringLiteral("beta"));
+    EXPECT_EQ(start, middle);
+    EXPECT_EQ(end, middle + 4);
+    EXPECT_EQ(at(int(line.size()), QAccessible::WordBoundary, start, end), QStringLiteral("omega"));
+    EXPECT_EQ(end, int(line.size()));
+}
