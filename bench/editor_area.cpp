@@ -52,13 +52,19 @@ void paintNow(TextArea &area)
     area.viewport()->repaint();
 }
 
-// The big text once per run: making it is not what is measured.
-const QString &bigText(qsizetype length)
+enum class Shape { lines, oneLine };
+
+// The big text once per run: making it is not what is measured. One line is minified code.
+const QString &bigText(qsizetype length, Shape shape = Shape::lines)
 {
-    static QHash<qsizetype, QString> made;
-    auto found = made.find(length);
-    if (found == made.end())
-        found = made.insert(length, sourceText(length));
+    static QHash<std::pair<qsizetype, int>, QString> made;
+    const std::pair key(length, int(shape));
+    auto found = made.find(key);
+    if (found == made.end()) {
+        found = made.insert(key,
+            shape == Shape::lines ? sourceText(length)
+                                  : repeatedTo(QStringLiteral("f(a,b);var x=1;"), length));
+    }
     return *found;
 }
 
@@ -81,21 +87,21 @@ void openToFirstPaint(benchmark::State &state)
 BENCHMARK(openToFirstPaint)->Arg(2 << 20)->Arg(16 << 20)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(openToFirstPaint)->Arg(64 << 20)->Unit(benchmark::kMillisecond)->Iterations(2);
 
-// One very long line (minified code): only the segments in view are laid out.
-const QString &longLine(qsizetype length)
+TextArea &areaWith(qsizetype length, Shape shape = Shape::lines)
 {
-    static QHash<qsizetype, QString> made;
-    auto found = made.find(length);
-    if (found == made.end())
-        found = made.insert(length, repeatedTo(QStringLiteral("f(a,b);var x=1;"), length));
-    return *found;
+    TextArea &area = shownArea();
+    const bool oneLine = area.buffer()->lineCount() == 1;
+    if (area.buffer()->length() != length || oneLine != (shape == Shape::oneLine))
+        area.buffer()->setFileText(bigText(length, shape));
+    area.setFocus();
+    return area;
 }
 
 // As the editor opens a file: the text is read into storage on a worker, then the main thread
 // adopts it and paints. What is timed is the main thread's part.
 void longLineToFirstPaint(benchmark::State &state)
 {
-    const QString &line = longLine(state.range(0));
+    const QString &line = bigText(state.range(0), Shape::oneLine);
     TextArea &area = shownArea();
     qint64 paintNs = 0;
     for (auto _ : state) {
@@ -112,19 +118,10 @@ void longLineToFirstPaint(benchmark::State &state)
 }
 BENCHMARK(longLineToFirstPaint)->Arg(1 << 20)->Arg(20 << 20)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-TextArea &areaWithLongLine(qsizetype length)
-{
-    TextArea &area = shownArea();
-    if (area.buffer()->length() != length || area.buffer()->lineCount() != 1)
-        area.buffer()->setFileText(longLine(length));
-    area.setFocus();
-    return area;
-}
-
 // A letter typed in the middle of the line, with its repaint.
 void keysMidLongLine(benchmark::State &state)
 {
-    TextArea &area = areaWithLongLine(state.range(0));
+    TextArea &area = areaWith(state.range(0), Shape::oneLine);
     area.setCaretPosition(area.buffer()->length() / 2);
     area.ensureCaretVisible();
     paintNow(area);
@@ -138,7 +135,7 @@ BENCHMARK(keysMidLongLine)->Arg(20 << 20)->Unit(benchmark::kMicrosecond);
 // End from the line's start, to the end painted.
 void endOfLongLine(benchmark::State &state)
 {
-    TextArea &area = areaWithLongLine(state.range(0));
+    TextArea &area = areaWith(state.range(0), Shape::oneLine);
     for (auto _ : state) {
         state.PauseTiming();
         press(area, Qt::Key_Home);
@@ -151,15 +148,6 @@ void endOfLongLine(benchmark::State &state)
         state.SkipWithError("End did not reach the line's end");
 }
 BENCHMARK(endOfLongLine)->Arg(20 << 20)->Unit(benchmark::kMicrosecond);
-
-TextArea &areaWith(qsizetype length)
-{
-    TextArea &area = shownArea();
-    if (area.buffer()->length() != length)
-        area.buffer()->setFileText(bigText(length));
-    area.setFocus();
-    return area;
-}
 
 // One key per iteration: a letter mostly, a Return now and then, a Backspace after it.
 void keysMidText(benchmark::State &state)
