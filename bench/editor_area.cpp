@@ -97,6 +97,19 @@ TextArea &areaWith(qsizetype length, Shape shape = Shape::lines)
     return area;
 }
 
+// Each iteration: Home untimed, then End with its paint timed.
+void homeThenTimedEnd(benchmark::State &state, TextArea &area, Qt::KeyboardModifiers modifiers)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        press(area, Qt::Key_Home, modifiers);
+        paintNow(area);
+        state.ResumeTiming();
+        press(area, Qt::Key_End, modifiers);
+        paintNow(area);
+    }
+}
+
 // As the editor opens a file: the text is read into storage on a worker, then the main thread
 // adopts it and paints. What is timed is the main thread's part.
 void longLineToFirstPaint(benchmark::State &state)
@@ -136,14 +149,7 @@ BENCHMARK(keysMidLongLine)->Arg(20 << 20)->Unit(benchmark::kMicrosecond);
 void endOfLongLine(benchmark::State &state)
 {
     TextArea &area = areaWith(state.range(0), Shape::oneLine);
-    for (auto _ : state) {
-        state.PauseTiming();
-        press(area, Qt::Key_Home);
-        paintNow(area);
-        state.ResumeTiming();
-        press(area, Qt::Key_End);
-        paintNow(area);
-    }
+    homeThenTimedEnd(state, area, Qt::NoModifier);
     if (area.caretPosition() != area.buffer()->length())
         state.SkipWithError("End did not reach the line's end");
 }
@@ -208,14 +214,7 @@ BENCHMARK(keysMidTextWithColours)->Arg(64 << 20)->Unit(benchmark::kMicrosecond);
 void ctrlEndFromTheTop(benchmark::State &state)
 {
     TextArea &area = areaWith(state.range(0));
-    for (auto _ : state) {
-        state.PauseTiming();
-        press(area, Qt::Key_Home, Qt::ControlModifier);
-        paintNow(area);
-        state.ResumeTiming();
-        press(area, Qt::Key_End, Qt::ControlModifier);
-        paintNow(area);
-    }
+    homeThenTimedEnd(state, area, Qt::ControlModifier);
     if (area.lastVisibleLine() != area.buffer()->lineCount() - 1)
         state.SkipWithError("the end is not in view");
 }
