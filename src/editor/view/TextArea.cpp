@@ -106,8 +106,11 @@ void TextArea::textChanged(const TextChange &change)
     if (!editing)
         closeRun();
     const qsizetype column = change.position - text->lineStart(change.firstLine);
-    layouts.follow(change.firstLine, change.linesRemoved, change.linesAdded,
-        LineSegments::keptBefore(column, segmentSize()));
+    // Past longLine the line was and stays one shown in segments, so those before the edit
+    // hold the same text; a line crossing that length is laid out afresh.
+    const qsizetype kept
+        = column > LineSegments::longLine ? LineSegments::keptBefore(column, segmentSize()) : 0;
+    layouts.follow(change.firstLine, change.linesRemoved, change.linesAdded, kept);
     formats.follow(change.firstLine, column, change.removed, change.added, change.linesRemoved,
         change.linesAdded);
     const qsizetype oldAnchor = anchor;

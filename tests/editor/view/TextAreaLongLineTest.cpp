@@ -58,8 +58,9 @@ protected:
     qsizetype nextRowStart(qsizetype from) const
     {
         const int y = area->cursorRect(from).y();
+        const qsizetype length = area->buffer()->length();
         qsizetype at = from;
-        while (area->cursorRect(at).y() == y)
+        while (at <= length && area->cursorRect(at).y() == y)
             ++at;
         return at;
     }
@@ -211,6 +212,31 @@ TEST_F(TextAreaLongLineTest, TypingInTheMiddleRelaysOutOnlyTheSegmentsFromTheEdi
     EXPECT_EQ(area->buffer()->text(middle, middle + 3), QStringLiteral("yyy"));
     EXPECT_EQ(area->caretPosition(), middle + 3);
     EXPECT_EQ(area->positionAt(area->cursorRect().center()), middle + 3);
+}
+
+TEST_F(TextAreaLongLineTest, ALineGrowingPastTheLimitIsShownInSegmentsFromItsStart)
+{
+    open(QString(LineSegments::longLine, u'w'));
+    ASSERT_EQ(nextRowStart(0), LineSegments::longLine + 1) << "one row while short enough";
+    area->setCaretPosition(LineSegments::longLine - 10);
+    QTest::keyClicks(area.get(), QStringLiteral("z"));
+    const qsizetype boundary = nextRowStart(0);
+    ASSERT_LE(boundary, LineSegments::unwrappedSize);
+    // Nothing of the line is drawn on the first row past its segment's end.
+    area->setCaretPosition(boundary - 1);
+    area->ensureCaretVisible();
+    paint();
+    const QImage image = area->viewport()->grab().toImage();
+    const int dpr = int(image.devicePixelRatio());
+    const QRect end = area->cursorRect(boundary - 1);
+    const int from = end.x() + 2 * area->fontMetrics().averageCharWidth();
+    int inked = 0;
+    for (int x = from * dpr; x < image.width(); ++x) {
+        for (int y = end.top() * dpr; y <= end.bottom() * dpr; ++y)
+            inked += image.pixelColor(x, y).lightness() < 128 ? 1 : 0;
+    }
+    ASSERT_LT(from + 20, area->viewport()->width());
+    EXPECT_EQ(inked, 0);
 }
 
 TEST_F(TextAreaLongLineTest, PreeditAndWrappingWorkInsideASegment)
