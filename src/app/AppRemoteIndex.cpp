@@ -99,7 +99,7 @@ void AppDelegate::fillRemotePicker(QuickPickCard *picker, const RemoteFileList &
                     [done, root](const SSHResult &result) {
                         const auto output = confirmedOutput(result);
                         if (output)
-                            done(parseRemoteFileList(*output, root, serverSearchLimit, '\n').files);
+                            done(parseRemoteFileList(*output, root, serverSearchLimit).files);
                     });
     };
 }

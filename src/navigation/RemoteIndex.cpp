@@ -92,8 +92,12 @@ QString serverSearchPattern(QStringView query)
 
 QString serverSearchCommand(const QString &quotedRoot, const QString &pattern)
 {
-    const QString find
-        = QStringLiteral("-type f ! -path '*/.git/*' ! -path '*/node_modules/*' -print");
-    return withEndMarker(fileListing(quotedRoot, {}, find) + QStringLiteral(" | grep -i -E ")
-        + singleQuoted(pattern) + QStringLiteral(" | head -n ") + QString::number(serverSearchLimit));
+    const QString find = QStringLiteral(
+        "-type f ! -path '*/.git/*' ! -path '*/node_modules/*' -exec printf '%s\\000' {} +");
+    // grep and head work on lines: names travel one a line, a line feed inside a name as \001,
+    // and come back ended by NUL with their line feeds.
+    return withEndMarker(fileListing(quotedRoot, QStringLiteral("-z"), find)
+        + QStringLiteral(" | tr '\\000\\n' '\\n\\001' | grep -i -E ") + singleQuoted(pattern)
+        + QStringLiteral(" | head -n ") + QString::number(serverSearchLimit)
+        + QStringLiteral(" | tr '\\n\\001' '\\000\\n'"));
 }

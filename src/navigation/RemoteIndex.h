@@ -40,5 +40,5 @@ RemoteFileList parseRemoteFileList(
 QString serverSearchPattern(QStringView query);
 
 // The sh script that greps the remote root's file list for the pattern: at most
-// serverSearchLimit paths, one a line, then the end marker.
+// serverSearchLimit paths, each ended by NUL, then the end marker.
 QString serverSearchCommand(const QString &quotedRoot, const QString &pattern);

@@ -142,12 +142,19 @@ TEST(RemoteIndex, SearchCommandFindsTheQueryInOrderIgnoringCase)
     QTemporaryDir dir;
     writeFiles(dir,
         { "f(1).txt", "other.txt", "node_modules/f(2).txt", "Deep/FOO(x).md", "it's.txt",
-            "fx.txt" });
+            "fx.txt", "two\nlines.txt" });
     const auto search = [&dir](const QString &query) {
         const QByteArray output
             = runSh(serverSearchCommand(quoted(dir), serverSearchPattern(query)));
-        return paths(parseRemoteFileList(output, dir.path(), serverSearchLimit, '\n').files);
+        return paths(parseRemoteFileList(output, dir.path(), serverSearchLimit).files);
     };
     EXPECT_EQ(search("f("), QStringList({ "Deep/FOO(x).md", "f(1).txt" }));
     EXPECT_EQ(search("T'S"), QStringList({ "it's.txt" }));
+    // A name with a line feed is one name, found whole, never two halves.
+    EXPECT_EQ(search("lines"), QStringList({ "two\nlines.txt" }));
+
+    // Inside a work tree git lists the names, quoting none of them.
+    ASSERT_TRUE(git(dir, { "init", "-q" }));
+    EXPECT_EQ(search("lines"), QStringList({ "two\nlines.txt" }));
+    EXPECT_EQ(search("ts"), QStringList({ "it's.txt", "two\nlines.txt" }));
 }
