@@ -1,3 +1,5 @@
+#include "common/MainThread.h"
+
 #include <QApplication>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -22,5 +24,9 @@ int main(int argc, char **argv)
     QApplication::setOrganizationName("Quillmar");
     QApplication::setApplicationName("Quillmar");
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    // As the editor does: threads still reading git or ssh output finish, or are ignored,
+    // before the application object goes.
+    MainThread::closeDown(std::chrono::seconds(5));
+    return status;
 }
