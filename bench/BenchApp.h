@@ -7,6 +7,19 @@
 
 #include <memory>
 
+// Runs the event loop until no document is still being read in the background.
+inline void waitForLoads(AppDelegate &app)
+{
+    const auto loading = [&app] {
+        for (const DocumentPtr &document : app.documents)
+            if (document->loading)
+                return true;
+        return false;
+    };
+    while (loading())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 // A controller launched as at a first start: no settings, its window built and shown.
 inline std::unique_ptr<AppDelegate> launchedEditor()
 {

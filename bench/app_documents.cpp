@@ -117,6 +117,7 @@ void BM_LoadAndPaint(benchmark::State &state)
         auto app = launchedEditor();
         state.ResumeTiming();
         app->loadDocument(path, false, true, true);
+        waitForLoads(*app);
         paintNow(*app);
         state.PauseTiming();
         state.counters["resident_MB"] = residentMegabytes();

@@ -16,8 +16,6 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QThread>
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -44,16 +42,15 @@ std::unique_ptr<AppDelegate> editorWith(const QStringList &paths)
     auto app = launchedEditor();
     for (const QString &path : paths)
         app->loadDocument(path, false, true, true);
+    waitForLoads(*app);
     QApplication::processEvents();
     return app;
 }
 
 void typeAt(const DocumentPtr &document, int position, const QString &text)
 {
-    QTextCursor cursor(document->textView->document());
-    cursor.setPosition(position);
-    document->textView->setTextCursor(cursor);
-    document->textView->textCursor().insertText(text);
+    document->textView->setCaretPosition(position);
+    document->textView->insertText(text);
 }
 
 // The copy a whole-text journal entry needs, on the main thread.
@@ -64,7 +61,7 @@ void BM_WholeTextCopy(benchmark::State &state)
     const DocumentPtr document = app->documents[0];
     for (auto _ : state)
         benchmark::DoNotOptimize(document->text());
-    state.counters["chars"] = double(document->textView->document()->characterCount());
+    state.counters["chars"] = double(document->textView->buffer()->length());
 }
 BENCHMARK(BM_WholeTextCopy)->Arg(1)->Arg(2)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond);
 
@@ -75,7 +72,7 @@ void BM_KeystrokeIn64MB(benchmark::State &state)
     const DocumentPtr document = app->documents[0];
     typeAt(document, 5000, QStringLiteral("x"));
     for (auto _ : state)
-        document->textView->textCursor().insertText(QStringLiteral("y"));
+        document->textView->insertText(QStringLiteral("y"));
     app->journal->flushNow();
 }
 BENCHMARK(BM_KeystrokeIn64MB)->Unit(benchmark::kMicrosecond)->Iterations(2000);
@@ -89,15 +86,14 @@ void keystrokes(benchmark::State &state, bool journaled)
     auto document = std::make_shared<OpenDocument>(workFolder.filePath("share.txt"), new EditorTextView(), TextEncoding {});
     QFile file(makeFile(QStringLiteral("share.txt"), 64 * 1024 * 1024));
     file.open(QIODevice::ReadOnly);
-    document->textView->setPlainText(QString::fromUtf8(file.readAll()));
+    document->textView->setFileText(QString::fromUtf8(file.readAll()));
     document->isDirty = true;
-    QTextCursor cursor(document->textView->document());
-    cursor.setPosition(5000);
-    int position = 5000;
+    TextBuffer *buffer = document->textView->buffer();
+    if (journaled)
+        QObject::connect(buffer, &TextBuffer::changed, [&](const TextChange &change) { keeper.edited(document, change); });
+    qsizetype position = 5000;
     for (auto _ : state) {
-        cursor.insertText(QStringLiteral("y"));
-        if (journaled)
-            keeper.edited(document, position, 0, 1);
+        buffer->insert(position, QStringLiteral("y"));
         position += 1;
     }
 }
@@ -218,7 +214,7 @@ void BM_ReadBack20MB(benchmark::State &state)
 {
     auto app = editorWith({ makeFile(QStringLiteral("read.txt"), 20 * 1024 * 1024) });
     const DocumentPtr document = app->documents[0];
-    const int length = document->textView->document()->characterCount() - 1;
+    const int length = int(document->textView->buffer()->length());
     for (int i = 0; i < 1000; ++i)
         typeAt(document, (i * 7919 * 13) % length, QStringLiteral("r"));
     app->journal->flushNow();

@@ -16,9 +16,12 @@
 #include "../tests/remote/SshServerFixture.cpp"
 #include "../tests/remote/SshServerFixture.h"
 
+#include <QElapsedTimer>
 #include <QSettings>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
@@ -58,6 +61,19 @@ void BM_OpenRemoteFileToShown(benchmark::State &state)
         else
             SSHClient::disconnectAll({ client });
         QCoreApplication::processEvents();
+        // The longest the window went without answering: the longest gap between the ticks
+        // of a 1 ms timer, the end of the open counted as one.
+        QElapsedTimer clock;
+        qint64 last = 0;
+        qint64 longest = 0;
+        const auto tick = [&] {
+            longest = std::max(longest, clock.elapsed() - last);
+            last = clock.elapsed();
+        };
+        QTimer ticks;
+        QObject::connect(&ticks, &QTimer::timeout, tick);
+        ticks.start(1);
+        clock.start();
         state.ResumeTiming();
         app->openRemoteFile(client, path, false);
         waitForEvents([&] { return !app->documents.empty() && app->documents.back()->remote.has_value(); });
@@ -66,6 +82,9 @@ void BM_OpenRemoteFileToShown(benchmark::State &state)
             shown->textView->viewport()->repaint();
         QCoreApplication::processEvents();
         state.PauseTiming();
+        tick();
+        ticks.stop();
+        state.counters["longest_stall_ms"] = double(longest);
         SSHClient::disconnectAll({ client });
         app.reset();
         QCoreApplication::processEvents();

@@ -40,6 +40,7 @@ void BM_SwitchBetweenTwoLargeDocuments(benchmark::State &state)
     auto app = launchedEditor();
     app->loadDocument(writeLines("first.cpp", 100000, 40), false, true, true);
     app->loadDocument(writeLines("second.cpp", 100000, 40), false, true, true);
+    waitForLoads(*app);
     QApplication::processEvents();
     int next = 0;
     for (auto _ : state) {
@@ -55,10 +56,11 @@ void BM_SaveTenMegabytes(benchmark::State &state)
     auto app = launchedEditor();
     const QString path = writeLines("large.txt", 10 * 1024 * 1024 / 64, 63);
     app->loadDocument(path, false, true, true);
+    waitForLoads(*app);
     const DocumentPtr document = app->activeDocument();
     for (auto _ : state) {
         state.PauseTiming();
-        document->textView->textCursor().insertText(QStringLiteral("x"));
+        document->textView->insertText(QStringLiteral("x"));
         state.ResumeTiming();
         app->saveFile(document, false);
     }

@@ -10,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QTextBlock>
 #include <QWindow>
 #include <benchmark/benchmark.h>
 
@@ -52,7 +51,7 @@ Editor &editorWith(qsizetype size)
     }();
     static qsizetype shown = -1;
     if (shown != size) {
-        editor->view->setPlainText(sourceText(size));
+        editor->view->setFileText(sourceText(size));
         QCoreApplication::processEvents();
         shown = size;
     }
@@ -70,8 +69,9 @@ void paintMidFile(benchmark::State &state)
     Editor &editor = editorWith(state.range(0));
     scrollTo(editor, editor.view->verticalScrollBar()->maximum() / 2);
     // Two bookmarks in view, so dots are drawn too.
-    const QTextBlock top = editor.view->cursorForPosition(QPoint(0, 0)).block();
-    const std::vector<qsizetype> marks { top.position(), top.next().next().position() };
+    const TextBuffer &text = *editor.view->buffer();
+    const qsizetype top = editor.view->firstVisibleLine();
+    const std::vector<qsizetype> marks { text.lineStart(top), text.lineStart(top + 2) };
     editor.gutter->setBookmarkProvider([marks] { return marks; });
     for (auto _ : state)
         editor.gutter->repaint();

@@ -44,7 +44,7 @@ void loadAndPaint(benchmark::State &state)
     const QString text = sourceText(state.range(0));
     EditorTextView &view = shownView();
     for (auto _ : state) {
-        view.setPlainText(text);
+        view.setFileText(text);
         paintNow(view);
     }
     state.SetBytesProcessed(state.iterations() * state.range(0));
@@ -55,9 +55,9 @@ BENCHMARK(loadAndPaint)->Arg(64 << 20)->Unit(benchmark::kMillisecond)->Iteration
 void paintWithAnnotationMidFile(benchmark::State &state)
 {
     EditorTextView &view = shownView();
-    view.setPlainText(sourceText(state.range(0)));
+    view.setFileText(sourceText(state.range(0)));
     view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum() / 2);
-    const int location = view.cursorForPosition(QPoint(20, 200)).position();
+    const qsizetype location = view.positionAt(QPoint(20, 200));
     view.annotation
         = EditorTextView::Annotation { QStringLiteral("Ada Lovelace, 3d ago"), location };
     view.annotationChanged();
@@ -71,14 +71,14 @@ BENCHMARK(paintWithAnnotationMidFile)->Arg(2 << 20)->Arg(64 << 20)->Unit(benchma
 void typeMidFile(benchmark::State &state)
 {
     EditorTextView &view = shownView();
-    view.setPlainText(sourceText(state.range(0)));
-    QTextCursor cursor(view.document());
-    cursor.setPosition(int(state.range(0) / 2));
-    view.setTextCursor(cursor);
+    view.setFileText(sourceText(state.range(0)));
+    view.setCaretPosition(state.range(0) / 2);
+    const TextBuffer &text = *view.buffer();
     for (auto _ : state) {
         type(view, Qt::Key_X, QStringLiteral("x"));
         // A new line now and then keeps the steps coming, so the history stays full.
-        if (view.textCursor().positionInBlock() % 8 == 0)
+        const qsizetype caret = view.caretPosition();
+        if ((caret - text.lineStart(text.lineAt(caret))) % 8 == 0)
             type(view, Qt::Key_Return, QStringLiteral("\r"));
     }
 }

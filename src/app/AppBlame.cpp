@@ -18,7 +18,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
-#include <QTextBlock>
 
 void AppDelegate::attachBlame(const DocumentPtr &document)
 {
@@ -42,25 +41,30 @@ void AppDelegate::attachBlame(const DocumentPtr &document)
 void AppDelegate::updateCaretBlame()
 {
     const DocumentPtr document = shown.lock();
-    if (!document || !document->textView || document->historyIndex || !document->blame) {
+    if (!document || !document->textView || document->historyIndex || !document->blame || document->loading) {
         clearBlameDisplay();
         return;
     }
     const bool reachable = document->remote ? isHostAlive(document->remote->hostID) : gitAvailable();
-    const qsizetype length = document->textView->document()->characterCount() - 1;
+    const TextBuffer *buffer = document->textView->buffer();
+    const qsizetype length = buffer->length();
     if (!reachable || (document->isDirty && length > DocumentBlame::longestDirtyText)) {
         clearBlameDisplay();
         return;
     }
-    const int line = statusLine(document->textView->textCursor());
+    const int line = int(document->textView->caretLine()) + 1;
     if (blameLine != line) {
         setAnnotation(document, std::nullopt);
         blameLine = line;
     }
     DocumentBlame &blame = *document->blame;
-    if (!blame.isComputing() && !blame.hasFailed() && (!blame.table() || blame.isStale()))
-        blame.start(document->textView->document()->blockCount(),
-                    document->isDirty ? std::optional<QString>(document->text()) : std::nullopt);
+    if (!blame.isComputing() && !blame.hasFailed() && (!blame.table() || blame.isStale())) {
+        std::optional<DocumentBlame::Contents> contents;
+        // A snapshot costs a pointer per chunk here; the text is read from it on a worker.
+        if (document->isDirty)
+            contents = DocumentBlame::Contents { length, [snapshot = buffer->snapshot()] { return snapshot.text(); } };
+        blame.start(buffer->lineCount(), std::move(contents));
+    }
     showCaretBlame();
 }
 
@@ -69,12 +73,12 @@ void AppDelegate::showCaretBlame()
     const DocumentPtr document = shown.lock();
     if (!document || !document->textView || document->historyIndex || !document->blame)
         return;
-    const QTextCursor cursor = document->textView->textCursor();
-    blameInfo = document->blame->lookup(statusLine(cursor)).shownInfo();
+    const EditorTextView *view = document->textView;
+    blameInfo = document->blame->lookup(view->caretLine() + 1).shownInfo();
     const QDateTime now = QDateTime::currentDateTime();
     statusBar->setBlame(blameInfo ? blameStatusText(*blameInfo, now) : QString());
     if (blameInfo && !blameInfo->isUncommitted() && Defaults::inlineBlame())
-        setAnnotation(document, EditorTextView::Annotation { blameAnnotationText(*blameInfo, now), cursor.selectionStart() });
+        setAnnotation(document, EditorTextView::Annotation { blameAnnotationText(*blameInfo, now), view->selectionStart() });
     else
         setAnnotation(document, std::nullopt);
 }

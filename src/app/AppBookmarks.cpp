@@ -7,24 +7,15 @@
 #include "editor/EditorTextView.h"
 #include "editor/LineNumberGutter.h"
 
-#include <QTextBlock>
-#include <QTextDocument>
-
 namespace {
 
 QList<int> lineNumbers(const OpenDocument &document)
 {
     QList<int> lines;
-    const QTextDocument *text = document.textView->document();
+    const TextBuffer *text = document.textView->buffer();
     for (qsizetype offset : document.bookmarks)
-        lines << text->findBlock(int(offset)).blockNumber() + 1;
+        lines << int(text->lineAt(offset)) + 1;
     return lines;
-}
-
-int caretLine(const OpenDocument &document)
-{
-    const QTextCursor cursor = document.textView->textCursor();
-    return cursor.document()->findBlock(cursor.selectionStart()).blockNumber() + 1;
 }
 
 }
@@ -34,8 +25,7 @@ void AppDelegate::toggleBookmark()
     const DocumentPtr active = activeDocument();
     if (!active || !active->textView || active->historyIndex)
         return;
-    const QTextCursor cursor = active->textView->textCursor();
-    const qsizetype start = cursor.document()->findBlock(cursor.selectionStart()).position();
+    const qsizetype start = active->textView->buffer()->lineStart(active->textView->caretLine());
     auto &marks = active->bookmarks;
     if (const auto found = std::find(marks.begin(), marks.end(), start); found != marks.end())
         marks.erase(found);
@@ -62,12 +52,11 @@ void AppDelegate::storeBookmarks(const OpenDocument &document)
 void AppDelegate::restoreBookmarks(OpenDocument &document, const QList<int> &lines)
 {
     document.bookmarks.clear();
-    const QTextDocument *text = document.textView->document();
+    const TextBuffer *text = document.textView->buffer();
     for (int line : lines) {
         // Lines past the end, and nonsense numbers, are dropped.
-        const QTextBlock block = line > 0 ? text->findBlockByNumber(line - 1) : QTextBlock();
-        if (block.isValid())
-            document.bookmarks.push_back(block.position());
+        if (line > 0 && line <= text->lineCount())
+            document.bookmarks.push_back(text->lineStart(line - 1));
     }
     std::sort(document.bookmarks.begin(), document.bookmarks.end());
     document.bookmarks.erase(std::unique(document.bookmarks.begin(), document.bookmarks.end()),
@@ -90,10 +79,10 @@ void AppDelegate::followEditWithBookmarks(OpenDocument &document, int location, 
 {
     if (document.bookmarks.empty())
         return;
-    const QTextDocument *text = document.textView->document();
+    const TextBuffer *text = document.textView->buffer();
     document.bookmarks = Bookmarks::followEdit(
-        document.bookmarks, location, removed, added - removed, text->characterCount() - 1,
-        [text](qsizetype offset) { return qsizetype(text->findBlock(int(offset)).position()); });
+        document.bookmarks, location, removed, added - removed, text->length(),
+        [text](qsizetype offset) { return text->lineStart(text->lineAt(offset)); });
 }
 
 bool AppDelegate::hasBookmarks() const
@@ -124,7 +113,7 @@ void AppDelegate::stepBookmark(bool forward)
                 places.push_back({ entry.key(), line });
     std::sort(places.begin(), places.end());
     const DocumentPtr active = activeDocument();
-    const BookmarkPlace current = active && !active->historyIndex ? BookmarkPlace { active->path(), caretLine(*active) }
+    const BookmarkPlace current = active && !active->historyIndex ? BookmarkPlace { active->path(), int(active->textView->caretLine()) + 1 }
                                                                    : BookmarkPlace {};
     const auto target = Bookmarks::step(places, current, forward);
     if (!target) {
@@ -138,11 +127,8 @@ void AppDelegate::stepBookmark(bool forward)
     const DocumentPtr shownNow = activeDocument();
     if (!shownNow || shownNow->path() != target->path)
         return;
-    const QTextBlock block = shownNow->textView->document()->findBlockByNumber(target->line - 1);
-    if (!block.isValid())
+    if (target->line < 1 || target->line > shownNow->textView->buffer()->lineCount())
         return;
-    QTextCursor cursor(block);
-    shownNow->textView->setTextCursor(cursor);
-    shownNow->textView->centerCursor();
+    shownNow->textView->showLine(target->line - 1);
     shownNow->textView->setFocus();
 }

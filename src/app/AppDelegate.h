@@ -49,7 +49,6 @@ class SSHClient;
 class SSHView;
 struct RemoteContext;
 struct RemoteRead;
-struct DecodedText;
 class RemoteHostList;
 struct HostItem;
 using HostItemPtr = std::shared_ptr<HostItem>;
@@ -101,9 +100,11 @@ public:
     void dismissCard();
 
     bool loadDocument(const QString &path, bool preview, bool focus, bool activate);
-    bool openDecoded(const QString &path, const DecodedText &decoded, bool preview, bool focus, bool activate);
+    bool openLoaded(const QString &path, LoadedText loaded, bool preview, bool focus, bool activate);
     // A file's text as a document gets it; without it, the note that says why.
-    static std::optional<DecodedText> readText(const QString &path, QString *failureNote);
+    static std::optional<LoadedText> readText(const QString &path, QString *failureNote);
+    // Stops the document's running read; a tab still waiting for its first text closes.
+    void cancelLoading(const DocumentPtr &document);
     void performDrop(const QList<QUrl> &urls);
     void promote(int index);
     void activateDocument(int index, bool focus);
@@ -171,7 +172,7 @@ public:
     void openRemoteFile(const std::shared_ptr<SSHClient> &client, const QString &path, bool preview,
                         std::optional<int> line = std::nullopt);
     void finishRemoteOpen(const std::shared_ptr<SSHClient> &client, const QString &path, const RemoteRead &read,
-                          const DecodedText &decoded, bool preview, std::optional<int> line);
+                          LoadedText loaded, bool preview, std::optional<int> line);
     void showLine(OpenDocument &document, int line);
     std::optional<SearchPlace> searchPlace() const;
     std::optional<Place> gitPlace() const;
@@ -304,7 +305,15 @@ private:
     void noteRecovered(const QStringList &paths);
 
     // Documents.
-    DocumentPtr makeDocument(const QString &path, const DecodedText &decoded);
+    DocumentPtr makeDocument(const QString &path, TextEncoding encoding);
+    void fillDocument(OpenDocument &document, LoadedText loaded);
+    void noteVeryLongLines(const OpenDocument &document);
+    void showDocument(const DocumentPtr &document, bool preview, bool focus, bool activate);
+    // Reads the file on a worker while the view shows how far it got; then runs on the main
+    // thread unless the document was closed, cancelled or read again meanwhile.
+    void startLoading(const DocumentPtr &document, qint64 size, bool opening,
+                      std::function<void(const DocumentPtr &, FileLoad)> then);
+    void takeReloaded(const DocumentPtr &document, LoadedText loaded);
     void placeDocument(const DocumentPtr &document, bool preview);
     void watchEdits(const DocumentPtr &document);
     void watchEditingKeys(EditorTextView *view);

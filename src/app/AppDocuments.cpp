@@ -13,39 +13,22 @@
 #include "navigation/ExplorerView.h"
 #include "navigation/FileListing.h"
 
+#include "common/MainThread.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QAbstractTextDocumentLayout>
+#include <QPointer>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextDocument>
-
-#include <variant>
 
 namespace {
 
-// The text of a file about to be opened, or the note that says why it cannot be.
-std::variant<DecodedText, QString> readNewDocument(const QString &path, const QString &name)
+quint64 lastLoad = 0; // main thread only
+
+bool isCurrentLoad(const DocumentPtr &document, quint64 generation)
 {
-    using Outcome = TextFile::FileRead::Outcome;
-    const TextFile::FileRead read = TextFile::readForOpening(path);
-    switch (read.outcome) {
-    case Outcome::text:
-        break;
-    case Outcome::notText:
-        return name + QStringLiteral(" isn't a text file");
-    case Outcome::notRegular:
-        return name + QStringLiteral(" isn't a regular file");
-    case Outcome::tooLarge:
-        return name + QStringLiteral(" is too large to open here (limit 64 MB)");
-    case Outcome::unreadable:
-        return QStringLiteral("Couldn't read ") + name;
-    }
-    if (auto decoded = TextFile::decode(read.bytes))
-        return std::move(*decoded);
-    return QStringLiteral("Couldn't read ") + name;
+    return document && document->loading && document->loading->generation == generation;
 }
 
 }
@@ -62,52 +45,140 @@ bool AppDelegate::loadDocument(const QString &path, bool preview, bool focus, bo
             activateDocument(existing, focus);
         return true;
     }
-    QString note;
-    const std::optional<DecodedText> decoded = readText(resolved, &note);
-    if (!decoded) {
-        showNote(note);
+    // Only the first bytes are read here: whatever cannot be opened is refused without waiting.
+    const auto [outcome, size] = TextFile::probeForOpening(resolved);
+    if (const auto note = TextFile::refusalNote(outcome, QFileInfo(resolved).fileName())) {
+        showNote(*note);
         return false;
     }
-    return openDecoded(resolved, *decoded, preview, focus, activate);
-}
-
-// Touches nothing of the controller, so it may run on any thread.
-std::optional<DecodedText> AppDelegate::readText(const QString &path, QString *failureNote)
-{
-    auto read = readNewDocument(path, QFileInfo(path).fileName());
-    if (QString *note = std::get_if<QString>(&read)) {
-        *failureNote = std::move(*note);
-        return std::nullopt;
+    if (size <= TextFile::backgroundLoadBytes) {
+        QString note;
+        std::optional<LoadedText> loaded = readText(resolved, &note);
+        if (!loaded) {
+            showNote(note);
+            return false;
+        }
+        return openLoaded(resolved, std::move(*loaded), preview, focus, activate);
     }
-    return std::get<DecodedText>(std::move(read));
-}
-
-// A file read and decoded (here or in the background) becomes a document.
-bool AppDelegate::openDecoded(const QString &path, const DecodedText &decoded, bool preview, bool focus,
-                              bool activate)
-{
-    const QString resolved = canonicalPath(path);
-    const QString name = QFileInfo(resolved).fileName();
-    if (const int existing = indexOfPath(resolved); existing >= 0)
-        return loadDocument(resolved, preview, focus, activate);
+    // The tab is there at once; its text follows.
     rememberPlace();
-    const DocumentPtr document = makeDocument(resolved, decoded);
+    const DocumentPtr document = makeDocument(resolved, TextEncoding());
     attachBlame(document);
-    restoreBookmarks(*document, storedBookmarkLines(resolved));
-    if (document->isPlain)
-        showNote(QStringLiteral("Very long lines: wrapping and colors are off for ") + name);
-    document->isPreview = preview;
-    placeDocument(document, preview);
-    const int index = indexOfPath(resolved);
-    if (activate) {
-        activateDocument(index, focus);
-    } else {
+    startLoading(document, size, true, [this](const DocumentPtr &loaded, FileLoad load) {
+        if (const auto note = TextFile::refusalNote(load.outcome, loaded->fileName())) {
+            showNote(*note);
+            closeDocument(loaded);
+            return;
+        }
+        fillDocument(*loaded, std::move(load.text));
+        noteVeryLongLines(*loaded);
+        restoreBookmarks(*loaded, storedBookmarkLines(loaded->path()));
+        if (loaded->blame)
+            loaded->blame->reset();
+        if (loaded == shown.lock())
+            installView(*loaded);
         documentsChanged();
-    }
+    });
+    showDocument(document, preview, focus, activate);
     return true;
 }
 
-DocumentPtr AppDelegate::makeDocument(const QString &path, const DecodedText &decoded)
+// Touches nothing of the controller, so it may run on any thread.
+std::optional<LoadedText> AppDelegate::readText(const QString &path, QString *failureNote)
+{
+    const std::atomic_bool never = false;
+    FileLoad load = TextFile::loadForOpening(path, never);
+    if (auto note = TextFile::refusalNote(load.outcome, QFileInfo(path).fileName())) {
+        *failureNote = std::move(*note);
+        return std::nullopt;
+    }
+    return std::move(load.text);
+}
+
+// A file read (here or in the background) becomes a document.
+bool AppDelegate::openLoaded(const QString &path, LoadedText loaded, bool preview, bool focus, bool activate)
+{
+    const QString resolved = canonicalPath(path);
+    if (const int existing = indexOfPath(resolved); existing >= 0)
+        return loadDocument(resolved, preview, focus, activate);
+    rememberPlace();
+    const DocumentPtr document = makeDocument(resolved, loaded.encoding);
+    fillDocument(*document, std::move(loaded));
+    attachBlame(document);
+    restoreBookmarks(*document, storedBookmarkLines(resolved));
+    noteVeryLongLines(*document);
+    showDocument(document, preview, focus, activate);
+    return true;
+}
+
+void AppDelegate::showDocument(const DocumentPtr &document, bool preview, bool focus, bool activate)
+{
+    document->isPreview = preview;
+    placeDocument(document, preview);
+    if (activate)
+        activateDocument(indexOfPath(document->path()), focus);
+    else
+        documentsChanged();
+}
+
+// The text goes in as the file holds it: no undo history, unmodified.
+void AppDelegate::fillDocument(OpenDocument &document, LoadedText loaded)
+{
+    document.encoding = loaded.encoding;
+    document.isPlain = loaded.veryLongLines;
+    // Decided before the text goes in, so that a line of megabytes is never laid out wrapped.
+    applyWrap(document);
+    document.textView->adoptText(std::move(loaded.storage));
+    document.diskDate = QFileInfo(document.path()).lastModified();
+}
+
+void AppDelegate::noteVeryLongLines(const OpenDocument &document)
+{
+    if (document.isPlain)
+        showNote(QStringLiteral("Very long lines: wrapping and colors are off for ") + document.fileName());
+}
+
+void AppDelegate::startLoading(const DocumentPtr &document, qint64 size, bool opening,
+                               std::function<void(const DocumentPtr &, FileLoad)> then)
+{
+    document->stopLoading();
+    const quint64 generation = ++lastLoad;
+    auto cancel = std::make_shared<std::atomic_bool>(false);
+    document->loading = OpenDocument::Loading { generation, cancel, opening };
+    document->textView->showLoading(0, size);
+    std::weak_ptr<OpenDocument> weak = document;
+    QPointer<AppDelegate> self(this);
+    MainThread::startThread([self, weak, generation, cancel, path = document->path(), then = std::move(then)] {
+        const auto progress = [weak, generation](qint64 done, qint64 total) {
+            MainThread::post([weak, generation, done, total] {
+                if (const DocumentPtr document = weak.lock(); isCurrentLoad(document, generation) && document->textView)
+                    document->textView->showLoading(done, total);
+            });
+        };
+        auto load = std::make_shared<FileLoad>(TextFile::loadForOpening(path, *cancel, progress));
+        MainThread::post([self, weak, generation, load, then] {
+            const DocumentPtr document = weak.lock();
+            // Closed, reloaded again or cancelled meanwhile: this text is not wanted any more.
+            if (!self || !isCurrentLoad(document, generation) || !document->textView)
+                return;
+            document->loading.reset();
+            document->textView->endLoading();
+            then(document, std::move(*load));
+        });
+    });
+}
+
+void AppDelegate::cancelLoading(const DocumentPtr &document)
+{
+    if (!document->loading)
+        return;
+    const bool opening = document->loading->opening;
+    document->stopLoading();
+    if (opening)
+        closeDocument(document); // the tab never had a text of its own
+}
+
+DocumentPtr AppDelegate::makeDocument(const QString &path, TextEncoding encoding)
 {
     auto *view = new EditorTextView();
     scrollView->add(view);
@@ -117,21 +188,17 @@ DocumentPtr AppDelegate::makeDocument(const QString &path, const DecodedText &de
         area ? blameHover->pointerEntered(*area) : blameHover->pointerLeft();
     };
     view->onDrop = [this](const QList<QUrl> &urls) { performDrop(urls); };
-    auto document = std::make_shared<OpenDocument>(path, view, decoded.encoding);
-    document->isPlain = TextFile::hasVeryLongLines(decoded.text);
-    // Decided before the text goes in: the view lays out what it is given at once, and a line
-    // of megabytes laid out wrapped takes minutes.
-    applyWrap(*document);
-    view->setFileText(decoded.text);
-    view->document()->clearUndoRedoStacks();
-    view->document()->setModified(false);
-    document->diskDate = QFileInfo(path).lastModified();
+    auto document = std::make_shared<OpenDocument>(path, view, encoding);
+    std::weak_ptr<OpenDocument> weak = document;
+    view->onCancelLoad = [this, weak] {
+        if (const DocumentPtr strong = weak.lock())
+            cancelLoading(strong);
+    };
     watchEdits(document);
-    connect(view, &QPlainTextEdit::cursorPositionChanged, this, [this] { scheduleStatusRefresh(); });
+    connect(view, &TextArea::selectionChanged, this, [this] { scheduleStatusRefresh(); });
     connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { editorScrolled(); });
     connect(view->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { editorScrolled(); });
-    connect(view->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
-            [this] { holdEditorPlace(); });
+    connect(view->horizontalScrollBar(), &QScrollBar::rangeChanged, this, [this] { holdEditorPlace(); });
     return document;
 }
 
@@ -158,18 +225,21 @@ void AppDelegate::placeDocument(const DocumentPtr &document, bool preview)
 void AppDelegate::watchEdits(const DocumentPtr &document)
 {
     std::weak_ptr<OpenDocument> weak = document;
-    connect(document->textView->document(), &QTextDocument::contentsChange, this,
-            [this, weak](int location, int removed, int added) {
-                if ((removed == 0 && added == 0) || replacingText)
-                    return;
-                if (const DocumentPtr strong = weak.lock()) {
-                    followEditWithBookmarks(*strong, location, removed, added);
-                    if (strong->blame)
-                        strong->blame->edit(*strong->textView->document(), location, removed, added);
-                    textDidChange(strong.get());
-                    journal->edited(strong, location, removed, added);
-                }
-            });
+    const TextBuffer *buffer = document->textView->buffer();
+    // Direct: TextChange is not a registered metatype, and the numbers must meet the text they
+    // describe.
+    connect(buffer, &TextBuffer::changed, this, [this, weak, buffer](const TextChange &change) {
+        if ((change.removed == 0 && change.added == 0) || replacingText)
+            return;
+        const DocumentPtr strong = weak.lock();
+        if (!strong)
+            return;
+        followEditWithBookmarks(*strong, int(change.position), int(change.removed), int(change.added));
+        if (strong->blame)
+            strong->blame->edit(change.firstLine, change.linesAdded, buffer->lineCount(), buffer->length());
+        textDidChange(strong.get());
+        journal->edited(strong, change);
+    }, Qt::DirectConnection);
 }
 
 void AppDelegate::textDidChange(OpenDocument *document)

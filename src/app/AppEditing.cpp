@@ -11,14 +11,51 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QTextBlock>
 
 namespace {
 
-bool selectionHasLineBreak(const QTextCursor &cursor)
+// Return and typed closers read the caret's line; on a line longer than this only its ends are
+// read, so a key on a huge one-line file stays cheap.
+constexpr qsizetype readLimit = 4096;
+
+bool isBlank(QChar c)
 {
-    return cursor.selectedText().contains(QChar::ParagraphSeparator);
+    return c == u' ' || c == u'\t';
+}
+
+// The line up to position as Return reads it: its indent and its last non-blank character
+// are all that matter, so a long line gives only those.
+QString lineBefore(const TextBuffer &text, qsizetype position)
+{
+    const qsizetype start = text.lineStart(text.lineAt(position));
+    if (position - start <= 2 * readLimit)
+        return text.text(start, position);
+    const QString head = text.text(start, start + readLimit);
+    qsizetype blanks = 0;
+    while (blanks < head.size() && isBlank(head[blanks]))
+        ++blanks;
+    for (qsizetype end = position; end > start + blanks; end -= readLimit) {
+        const QString piece = text.text(std::max(start + blanks, end - readLimit), end);
+        const QStringView trimmed = QStringView(piece).trimmed();
+        if (!trimmed.isEmpty())
+            return head.left(blanks) + trimmed.back();
+    }
+    return head.left(blanks);
+}
+
+// Replaces a stretch of the view's text as one undo step that gives back the selection it
+// found, and leaves the selection given.
+void replaceAsOneStep(EditorTextView *view, qsizetype from, qsizetype removed, const QString &inserted,
+                      qsizetype anchorAfter, qsizetype caretAfter)
+{
+    TextBuffer *text = view->buffer();
+    view->endTypingStep();
+    text->beginEditGroup(view->anchorPosition(), view->caretPosition());
+    text->replace(from, removed, inserted);
+    text->endEditGroup(anchorAfter, caretAfter);
+    view->setSelection(anchorAfter, caretAfter);
 }
 
 }
@@ -33,13 +70,13 @@ void AppDelegate::watchEditingKeys(EditorTextView *view)
 
 bool AppDelegate::doCommand(EditorTextView *view, int command, QChar closer)
 {
-    QTextCursor cursor = view->textCursor();
+    const TextBuffer &text = *view->buffer();
     switch (EditorKeys::Command(command)) {
     case EditorKeys::Command::insertTab:
-        if (cursor.hasSelection() && selectionHasLineBreak(cursor))
+        if (text.lineAt(view->selectionStart()) != text.lineAt(view->selectionEnd()))
             indentLines(view, false);
         else
-            cursor.insertText(Indentation::unit(Defaults::indentWidth()));
+            view->insertText(Indentation::unit(Defaults::indentWidth()));
         return true;
     case EditorKeys::Command::insertBacktab:
         indentLines(view, true);
@@ -55,38 +92,34 @@ bool AppDelegate::doCommand(EditorTextView *view, int command, QChar closer)
 
 void AppDelegate::insertNewline(EditorTextView *view)
 {
-    QTextCursor cursor = view->textCursor();
-    const QTextBlock startBlock = view->document()->findBlock(cursor.selectionStart());
-    const QTextBlock endBlock = view->document()->findBlock(cursor.selectionEnd());
-    const QString startText = startBlock.text();
-    const QString endText = endBlock.text();
-    const QStringView before = QStringView(startText).left(cursor.selectionStart() - startBlock.position());
-    const QStringView after = QStringView(endText).mid(cursor.selectionEnd() - endBlock.position());
+    const TextBuffer &text = *view->buffer();
+    const qsizetype start = view->selectionStart();
+    const qsizetype end = view->selectionEnd();
+    const QString before = lineBefore(text, start);
+    const QString after = end < text.length() ? QString(text.at(end)) : QString();
     const auto edit = Indentation::returnEdit(before, after, Defaults::copyIndent(), Defaults::braces(),
                                               Defaults::indentWidth());
-    cursor.insertText(edit ? edit->insertion : QStringLiteral("\n"));
-    if (edit && edit->caretBack > 0) {
-        cursor.setPosition(cursor.position() - edit->caretBack);
-        view->setTextCursor(cursor);
-    }
-    view->ensureCursorVisible();
+    const QString insertion = edit ? edit->insertion : QStringLiteral("\n");
+    const qsizetype caret = start + insertion.size() - (edit ? edit->caretBack : 0);
+    replaceAsOneStep(view, start, end - start, insertion, caret, caret);
+    view->ensureCaretVisible();
 }
 
 bool AppDelegate::outdentCloser(EditorTextView *view, QChar closer)
 {
-    if (!Defaults::braces())
+    if (!Defaults::braces() || view->hasSelection())
         return false;
-    QTextCursor cursor = view->textCursor();
-    if (cursor.hasSelection())
+    TextBuffer *text = view->buffer();
+    const qsizetype caret = view->caretPosition();
+    const qsizetype start = text->lineStart(text->lineAt(caret));
+    // Only blanks before the caret outdent; a line this long is not one of those.
+    if (caret - start > readLimit)
         return false;
-    const QTextBlock block = cursor.block();
-    const QString prefix = block.text().left(cursor.position() - block.position());
-    const auto remove = Indentation::closerOutdent(prefix, closer, Defaults::indentWidth());
+    const auto remove = Indentation::closerOutdent(text->text(start, caret), closer, Defaults::indentWidth());
     if (!remove)
         return false;
-    cursor.setPosition(cursor.position() - *remove, QTextCursor::KeepAnchor);
-    cursor.insertText(QString(closer));
-    view->setTextCursor(cursor);
+    const qsizetype after = caret - *remove + 1;
+    replaceAsOneStep(view, caret - *remove, *remove, QString(closer), after, after);
     return true;
 }
 
@@ -94,33 +127,23 @@ void AppDelegate::indentLines(EditorTextView *view, bool outdent)
 {
     if (!view || view->isReadOnly())
         return;
-    QTextDocument *text = view->document();
-    QTextCursor cursor = view->textCursor();
-    const int start = cursor.selectionStart();
-    const int end = cursor.selectionEnd();
-    QTextBlock first = text->findBlock(start);
-    QTextBlock last = text->findBlock(end);
+    TextBuffer *text = view->buffer();
+    const qsizetype start = view->selectionStart();
+    const qsizetype end = view->selectionEnd();
+    const qsizetype first = text->lineAt(start);
+    qsizetype last = text->lineAt(end);
     // A selection that ends just after a line break leaves the following line alone.
-    if (end > start && last.position() == end && last != first)
-        last = last.previous();
-    const int from = first.position();
-    const int to = last.position() + last.length() - 1;
-    QTextCursor range(text);
-    range.setPosition(from);
-    range.setPosition(to, QTextCursor::KeepAnchor);
-    const QString old = range.selectedText().replace(QChar::ParagraphSeparator, u'\n');
+    if (end > start && text->lineStart(last) == end && last != first)
+        last -= 1;
+    const qsizetype from = text->lineStart(first);
+    const qsizetype to = text->lineStart(last) + text->lineLength(last);
+    const QString old = text->text(from, to);
     const QString shifted = Indentation::shiftLines(old, outdent, Defaults::indentWidth());
     if (shifted == old)
         return;
-    range.insertText(shifted);
-    QTextCursor after(text);
-    if (end > start) {
-        after.setPosition(from);
-        after.setPosition(from + int(shifted.size()), QTextCursor::KeepAnchor);
-    } else {
-        after.setPosition(std::max(start + int(shifted.size() - old.size()), from));
-    }
-    view->setTextCursor(after);
+    const qsizetype anchor = end > start ? from : std::max(start + shifted.size() - old.size(), from);
+    const qsizetype caret = end > start ? from + shifted.size() : anchor;
+    replaceAsOneStep(view, from, to - from, shifted, anchor, caret);
 }
 
 void AppDelegate::setFontSize(double size)
@@ -170,7 +193,7 @@ void AppDelegate::toggleSetting(const char *key, bool fallback)
 void AppDelegate::applyWrap(OpenDocument &document)
 {
     const bool wrap = Defaults::wrap() && !document.isPlain;
-    document.textView->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    document.textView->setWordWrap(wrap);
 }
 
 void AppDelegate::undoOrRedo(bool redo)
@@ -180,7 +203,11 @@ void AppDelegate::undoOrRedo(bool redo)
         redo ? line->redo() : line->undo();
         return;
     }
-    auto *view = qobject_cast<QPlainTextEdit *>(focus);
+    if (auto *output = qobject_cast<QPlainTextEdit *>(focus)) {
+        redo ? output->redo() : output->undo();
+        return;
+    }
+    auto *view = qobject_cast<TextArea *>(focus);
     if (!view) {
         const DocumentPtr active = activeDocument();
         view = active ? active->textView.data() : nullptr;
@@ -188,11 +215,8 @@ void AppDelegate::undoOrRedo(bool redo)
     if (!view)
         return;
     redo ? view->redo() : view->undo();
-    QTextCursor cursor = view->textCursor();
-    if (cursor.hasSelection()) {
-        cursor.setPosition(cursor.selectionEnd());
-        view->setTextCursor(cursor);
-    }
+    if (view->hasSelection())
+        view->setCaretPosition(view->selectionEnd());
 }
 
 void AppDelegate::holdEditorPlace()

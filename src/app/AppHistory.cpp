@@ -114,12 +114,11 @@ void AppDelegate::showVersionText(const DocumentPtr &document, int index, const 
         historyView = new EditorTextView();
         historyView->setReadOnly(true);
         historyView->onEscape = [this] { leaveHistory(); };
-        connect(historyView, &QPlainTextEdit::cursorPositionChanged, this, [this] { scheduleStatusRefresh(); });
+        connect(historyView, &TextArea::selectionChanged, this, [this] { scheduleStatusRefresh(); });
     }
     historyView->setFont(document->textView->font());
-    historyView->setPlainText(text);
-    const bool wrap = Defaults::wrap() && !document->isPlain;
-    historyView->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    historyView->setFileText(text);
+    historyView->setWordWrap(Defaults::wrap() && !document->isPlain);
     scrollView->install(historyView);
     lineRuler->setTextView(historyView);
     findBar->setTextView(historyView);

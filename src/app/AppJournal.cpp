@@ -10,7 +10,6 @@
 #include <QLocale>
 #include <QScrollBar>
 #include <QSessionManager>
-#include <QTextCursor>
 
 void AppDelegate::startJournal()
 {
@@ -18,8 +17,8 @@ void AppDelegate::startJournal()
     journal->selectionOf = [](const OpenDocument &document) {
         if (!document.textView)
             return document.selectedRange;
-        const QTextCursor cursor = document.textView->textCursor();
-        return TextRange { cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart() };
+        const EditorTextView *view = document.textView;
+        return TextRange { view->selectionStart(), view->selectionEnd() - view->selectionStart() };
     };
     journal->scrollOf = [this](const OpenDocument &document) {
         if (shown.lock().get() != &document || !document.textView)
@@ -52,24 +51,25 @@ void AppDelegate::openRecovered(const JournalRecord &record)
 {
     const JournalState &state = record.state;
     DocumentPtr document;
-    // The journal keeps the lines; every line takes the file's most common break back.
-    QString fileText = record.text;
-    fileText.replace(QChar(u'\n'), LineBreaks::sequence(state.lineEnding).toString());
+    // The journal keeps the text as the file would hold it, every line with its own break.
+    TextStorage storage = TextStorage::fromFileText(record.text);
+    const bool veryLong = storage.longestLineLength() > TextFile::longLineLimit;
+    LoadedText loaded { std::move(storage), state.encoding, veryLong };
     if (const int index = indexOfPath(state.path); index >= 0) {
         document = documents[index];
+        document->stopLoading(); // the file's own text is not wanted any more
         replacingText = true;
-        document->textView->setFileText(fileText);
+        fillDocument(*document, std::move(loaded));
         replacingText = false;
         if (document->blame)
             document->blame->reset();
     } else {
-        document = makeDocument(state.path, DecodedText { fileText, state.encoding });
+        document = makeDocument(state.path, state.encoding);
+        fillDocument(*document, std::move(loaded));
         attachBlame(document);
         placeDocument(document, false);
     }
     restoreBookmarks(*document, storedBookmarkLines(state.path));
-    document->encoding = state.encoding;
-    document->isPlain = TextFile::hasVeryLongLines(record.text);
     document->diskDate = state.diskDate;
     // A file saved by someone else meanwhile gets the usual question at the next save.
     document->changedOnDisk = changedSinceRead(*document);

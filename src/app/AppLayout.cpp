@@ -196,7 +196,7 @@ QWidget *AppDelegate::buildEditorArea()
     layout->addWidget(statusBar);
     emptyView = new EditorTextView();
     emptyView->setReadOnly(true);
-    emptyView->setPlainText(QStringLiteral("Drop a file or a folder here, or press ")
+    emptyView->setFileText(QStringLiteral("Drop a file or a folder here, or press ")
                             + shortcutText(QKeySequence(QKeySequence::Open)));
     emptyView->onDrop = [this](const QList<QUrl> &urls) { performDrop(urls); };
     return editorContainer;
@@ -394,7 +394,7 @@ void AppDelegate::setPanelHidden(bool hidden)
 
 void AppDelegate::showEmptyView()
 {
-    emptyView->setLineWrapMode(Defaults::wrap() ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    emptyView->setWordWrap(Defaults::wrap());
     scrollView->install(emptyView);
     scrollView->gutterSlot()->hide();
     lineRuler->setTextView(nullptr);

@@ -12,18 +12,24 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 
 #include <algorithm>
 
 namespace {
 
-// Edit commands act on the focused text field, else on the document on show.
+// Edit commands act on the focused text field (an editor view, or the read-only text of the
+// output panel and the diff view), else on the document on show.
 template <typename Fn>
-void onFocusedText(QPlainTextEdit *fallback, Fn &&fn)
+void onFocusedText(TextArea *fallback, Fn &&fn)
 {
     QWidget *focus = QApplication::focusWidget();
     if (auto *line = qobject_cast<QLineEdit *>(focus)) {
         fn(line);
+        return;
+    }
+    if (auto *text = qobject_cast<TextArea *>(focus)) {
+        fn(text);
         return;
     }
     if (auto *text = qobject_cast<QPlainTextEdit *>(focus)) {
@@ -47,9 +53,9 @@ void AppDelegate::buildMenus()
         connect(action, &QAction::triggered, this, std::forward<decltype(slot)>(slot));
         return action;
     };
-    const auto activeView = [this]() -> QPlainTextEdit * {
+    const auto activeView = [this]() -> EditorTextView * {
         const DocumentPtr active = activeDocument();
-        return active ? static_cast<QPlainTextEdit *>(active->textView.data()) : nullptr;
+        return active ? active->textView.data() : nullptr;
     };
 
     QMenu *file = bar->addMenu(QStringLiteral("File"));
@@ -86,10 +92,10 @@ void AppDelegate::buildMenus()
 
     edit->addSeparator();
     indentAction = add(edit, QStringLiteral("Indent"), QKeySequence(QStringLiteral("Ctrl+Alt+]")), [this, activeView] {
-        indentLines(static_cast<EditorTextView *>(activeView()), false);
+        indentLines(activeView(), false);
     });
     outdentAction = add(edit, QStringLiteral("Outdent"), QKeySequence(QStringLiteral("Ctrl+Alt+[")), [this, activeView] {
-        indentLines(static_cast<EditorTextView *>(activeView()), true);
+        indentLines(activeView(), true);
     });
 
     edit->addSeparator();

@@ -91,30 +91,30 @@ void AppDelegate::openRemoteFile(const std::shared_ptr<SSHClient> &client, const
             showNote(read.message);
             return;
         }
-        // The copy is tested and decoded on a pool thread: a large file does not freeze the window.
+        // The copy is tested, decoded and made into the document's text on a pool thread: a
+        // large file does not freeze the window.
         QPointer<AppDelegate> self(this);
         QThreadPool::globalInstance()->start([self, weak, path, preview, line, read] {
             QString note;
-            std::optional<DecodedText> decoded = readText(read.localCopy, &note);
-            MainThread::post([self, weak, path, preview, line, read, note,
-                                 decoded = std::move(decoded)] {
+            auto loaded = std::make_shared<std::optional<LoadedText>>(readText(read.localCopy, &note));
+            MainThread::post([self, weak, path, preview, line, read, note, loaded] {
                 const auto strong = weak.lock();
                 if (!self || !strong)
                     return;
-                if (!decoded)
+                if (!*loaded)
                     self->showNote(note);
                 else
-                    self->finishRemoteOpen(strong, path, read, *decoded, preview, line);
+                    self->finishRemoteOpen(strong, path, read, std::move(**loaded), preview, line);
             });
         });
     });
 }
 
 void AppDelegate::finishRemoteOpen(const std::shared_ptr<SSHClient> &client, const QString &path,
-                                   const RemoteRead &read, const DecodedText &decoded, bool preview,
+                                   const RemoteRead &read, LoadedText loaded, bool preview,
                                    std::optional<int> line)
 {
-    if (!openDecoded(read.localCopy, decoded, preview, true, true))
+    if (!openLoaded(read.localCopy, std::move(loaded), preview, true, true))
         return;
     const int index = indexOfPath(QFileInfo(read.localCopy).canonicalFilePath());
     if (index < 0)
@@ -180,12 +180,19 @@ bool AppDelegate::saveRemoteDocument(const DocumentPtr &document, bool force, st
         });
         return false;
     }
+    // As a local save: a character the file's encoding cannot hold is refused, never replaced.
+    const std::optional<QByteArray> bytes = document->fileBytes();
+    if (!bytes) {
+        showNote(QStringLiteral("Save failed: the text can't be written in this file's encoding"));
+        if (completion)
+            completion(false);
+        return false;
+    }
     turns.busy = true;
-    const QByteArray bytes = TextFile::encode(document->fileText(), document->encoding);
     const int editsAtStart = document->editCount;
     showLastingNote(savingNote(client->host.destination));
     std::weak_ptr<OpenDocument> weak = document;
-    saveRemote(*client, document->remote->path, bytes, force ? std::nullopt : asSeconds(document->remote->modified),
+    saveRemote(*client, document->remote->path, *bytes, force ? std::nullopt : asSeconds(document->remote->modified),
                // The client is held until the save ends: an edited or removed connection must
                // not cut off an upload, whose completion someone may be waiting for.
                document->path(),

@@ -9,9 +9,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
 
 bool AppDelegate::changedSinceRead(const OpenDocument &document) const
 {
@@ -49,13 +46,13 @@ bool AppDelegate::saveFile(const DocumentPtr &document, bool force, std::functio
 bool AppDelegate::writeLocally(OpenDocument &document, QString *error)
 {
     const QString path = document.path();
-    const QString text = document.fileText();
-    if (!TextFile::canEncode(text, document.encoding)) {
+    const std::optional<QByteArray> bytes = document.fileBytes();
+    if (!bytes) {
         *error = QStringLiteral("the text can't be written in this file's encoding");
         return false;
     }
     // Owner, group, mode, attributes and links stay; a crash leaves the old or the new file.
-    if (!SafeSave::write(path, TextFile::encode(text, document.encoding), error))
+    if (!SafeSave::write(path, *bytes, error))
         return false;
     document.diskDate = QFileInfo(path).lastModified();
     document.isDirty = false;
@@ -120,32 +117,48 @@ void AppDelegate::reloadDocument(const DocumentPtr &document)
 {
     // Read as opening reads: whatever took the file's place (a FIFO, a folder, a huge file) is
     // refused with a note instead of blocking or replacing the user's text with nothing.
+    const auto [outcome, size] = TextFile::probeForOpening(document->path());
+    if (const auto note = TextFile::refusalNote(outcome, document->fileName())) {
+        showNote(*note);
+        return;
+    }
+    if (size > TextFile::backgroundLoadBytes) {
+        startLoading(document, size, false, [this](const DocumentPtr &loaded, FileLoad load) {
+            if (const auto note = TextFile::refusalNote(load.outcome, loaded->fileName()))
+                showNote(*note);
+            else
+                takeReloaded(loaded, std::move(load.text));
+        });
+        return;
+    }
     QString note;
-    const auto decoded = readText(document->path(), &note);
-    if (!decoded) {
+    std::optional<LoadedText> loaded = readText(document->path(), &note);
+    if (!loaded) {
         showNote(note);
         return;
     }
+    takeReloaded(document, std::move(*loaded));
+}
+
+void AppDelegate::takeReloaded(const DocumentPtr &document, LoadedText loaded)
+{
+    document->stopLoading(); // a read of a bigger version still running
     EditorTextView *view = document->textView;
-    const int start = view->textCursor().selectionStart();
+    const TextBuffer *buffer = view->buffer();
+    const qsizetype start = view->selectionStart();
     QList<int> bookmarkLines;
     for (qsizetype offset : document->bookmarks)
-        bookmarkLines << view->document()->findBlock(int(offset)).blockNumber() + 1;
+        bookmarkLines << int(buffer->lineAt(offset)) + 1;
     // Replacing the text is not an edit of the user's.
     replacingText = true;
-    view->setFileText(decoded->text);
+    fillDocument(*document, std::move(loaded));
     replacingText = false;
     if (document->blame)
         document->blame->reset();
-    view->document()->clearUndoRedoStacks();
     restoreBookmarks(*document, bookmarkLines);
-    QTextCursor cursor(view->document());
-    cursor.setPosition(std::min(start, view->document()->characterCount() - 1));
-    view->setTextCursor(cursor);
+    view->setCaretPosition(std::min(start, buffer->length()));
     if (document == shown.lock())
         painter->show(view, document->url, document->isPlain);
-    document->encoding = decoded->encoding;
-    document->diskDate = QFileInfo(document->path()).lastModified();
     document->isDirty = false;
     document->changedOnDisk = false;
     document->revisions.reset();

@@ -7,7 +7,6 @@
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
 
-#include <QTextBlock>
 #include <QTimer>
 
 namespace {
@@ -42,7 +41,7 @@ void AppDelegate::scheduleStatusRefresh()
     }
     statusWork->stop();
     const DocumentPtr active = activeDocument();
-    const qsizetype length = active && active->textView ? active->textView->document()->characterCount() - 1 : 0;
+    const qsizetype length = active && active->textView ? active->textView->buffer()->length() : 0;
     const auto delay = statusRefreshDelay(length);
     if (delay.count() == 0)
         refreshStatusBar();
@@ -61,12 +60,12 @@ void AppDelegate::refreshStatusBar()
     }
     updateCaretBlame();
     // An older version shown in place of the text has a caret of its own.
-    const QPlainTextEdit *caretView = active->historyIndex && historyView ? historyView.data() : active->textView.data();
-    const QTextCursor cursor = caretView->textCursor();
-    // Lines are the editor's blocks, so no copy of a large text is needed.
-    const QTextBlock block = cursor.document()->findBlock(cursor.selectionStart());
-    const CaretPlace place { statusLine(cursor), cursor.selectionStart() - block.position() + 1 };
-    statusBar->setTexts(caretText(place, cursor.selectionEnd() - cursor.selectionStart()),
+    const EditorTextView *caretView = active->historyIndex && historyView ? historyView.data() : active->textView.data();
+    // The buffer knows its lines, so no copy of a large text is needed.
+    const qsizetype line = caretView->caretLine();
+    const qsizetype start = caretView->selectionStart();
+    const CaretPlace place { line + 1, start - caretView->buffer()->lineStart(line) + 1 };
+    statusBar->setTexts(caretText(place, caretView->selectionEnd() - start),
                         statusRightText(Defaults::indentWidth(), statusEncoding(active->encoding),
                                         active->historyIndex.has_value()));
 }

@@ -25,8 +25,6 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QSignalBlocker>
-#include <QTextBlock>
-#include <QTextCursor>
 
 void AppDelegate::activateDocument(int index, bool focus)
 {
@@ -67,13 +65,10 @@ void AppDelegate::installView(OpenDocument &document)
     lineRuler->setTextView(view);
     painter->show(view, document.url, document.isPlain);
     findBar->setTextView(view);
-    const qsizetype length = view->document()->characterCount() - 1;
+    const qsizetype length = view->buffer()->length();
     const qsizetype location = std::min(document.selectedRange.location, length);
     const qsizetype selected = std::min(document.selectedRange.length, length - location);
-    QTextCursor cursor(view->document());
-    cursor.setPosition(int(location));
-    cursor.setPosition(int(location + selected), QTextCursor::KeepAnchor);
-    view->setTextCursor(cursor);
+    view->setSelection(location, location + selected);
     view->horizontalScrollBar()->setValue(document.scrollOrigin.x());
     view->verticalScrollBar()->setValue(document.scrollOrigin.y());
 }
@@ -83,8 +78,8 @@ void AppDelegate::rememberPlace()
     const DocumentPtr document = shown.lock();
     if (!document || !document->textView || document->historyIndex)
         return;
-    const QTextCursor cursor = document->textView->textCursor();
-    document->selectedRange = { cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart() };
+    const EditorTextView *view = document->textView;
+    document->selectedRange = { view->selectionStart(), view->selectionEnd() - view->selectionStart() };
     document->scrollOrigin = { document->textView->horizontalScrollBar()->value(),
                                document->textView->verticalScrollBar()->value() };
 }
@@ -165,11 +160,9 @@ bool AppDelegate::openAtLine(const QString &path, int line, bool preview)
 
 void AppDelegate::showLine(OpenDocument &document, int line)
 {
-    const QTextBlock block = document.textView->document()->findBlockByNumber(line - 1);
-    if (!block.isValid())
+    if (line < 1 || line > document.textView->buffer()->lineCount())
         return;
-    document.textView->setTextCursor(QTextCursor(block));
-    document.textView->centerCursor();
+    document.textView->showLine(line - 1);
 }
 
 void AppDelegate::editorScrolled()

@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <unistd.h>
@@ -17,51 +18,89 @@
 
 namespace {
 
-constexpr int formatVersion = 1;
+// 1 kept the text with line feeds only, every line taking the header's lineEnding back; 2 keeps
+// the base and the added texts as the file holds them.
+constexpr int formatVersion = 2;
 
 // A text with a gap at the last edit, so that typing replays in time proportional to the
-// typing rather than to the text.
+// typing rather than to the text. Every line break is one '\n' here; the breaks' own kinds
+// are kept apart and follow each edit.
 class GapText {
 public:
-    explicit GapText(const QString &text)
-        : buffer(text.size() + 4096)
-        , gapStart(text.size())
-        , gapEnd(buffer.size())
+    explicit GapText(QStringView fileText)
+        : breaks(LineBreaks::scan(fileText))
     {
+        const QString text = TextStorage::normalized(fileText);
+        buffer.resize(size_t(text.size()) + 4096);
         std::memcpy(buffer.data(), text.utf16(), size_t(text.size()) * sizeof(char16_t));
+        gapStart = size_t(text.size());
+        gapEnd = buffer.size();
+        linesBeforeGap = breaksIn(0, gapStart);
     }
 
     qsizetype length() const { return qsizetype(buffer.size() - (gapEnd - gapStart)); }
 
-    // position and removed lie within the text.
+    // position and removed lie within the text; added is as the file holds it.
     void replace(qsizetype position, qsizetype removed, QStringView added)
     {
         moveGap(size_t(position));
+        const QString inserted = TextStorage::normalized(added);
+        const qsizetype removedBreaks = breaksIn(gapEnd, gapEnd + size_t(removed));
+        const qsizetype addedBreaks = inserted.count(u'\n');
+        const bool atLineStart = gapStart == 0 || buffer[gapStart - 1] == u'\n';
+        breaks.edit(linesBeforeGap, atLineStart, removedBreaks, addedBreaks,
+                    newBreaks(added, std::min(removedBreaks, addedBreaks)));
         gapEnd += size_t(removed);
-        makeRoom(size_t(added.size()));
-        std::memcpy(buffer.data() + gapStart, added.utf16(), size_t(added.size()) * sizeof(char16_t));
-        gapStart += size_t(added.size());
+        makeRoom(size_t(inserted.size()));
+        std::memcpy(buffer.data() + gapStart, inserted.utf16(), size_t(inserted.size()) * sizeof(char16_t));
+        gapStart += size_t(inserted.size());
+        linesBeforeGap += addedBreaks;
     }
 
-    QString text() const
+    QString fileText() const
     {
         QString out;
         out.reserve(length());
         out.append(reinterpret_cast<const QChar *>(buffer.data()), qsizetype(gapStart));
         out.append(reinterpret_cast<const QChar *>(buffer.data() + gapEnd), qsizetype(buffer.size() - gapEnd));
-        return out;
+        return breaks.join(out, u'\n');
     }
 
 private:
+    // The kinds of the breaks an edit put in beyond the first `kept`, which keep the kinds of
+    // the breaks they stand in for, counted as LineBreaks::edit counts them.
+    static std::vector<LineBreaks::Exception> newBreaks(QStringView added, qsizetype kept)
+    {
+        std::vector<LineBreaks::Exception> kinds;
+        qsizetype ordinal = 0;
+        for (qsizetype i = 0; i < added.size(); ++i) {
+            const std::optional<LineBreaks::Kind> kind = LineBreaks::kindAt(added, i);
+            if (!kind)
+                continue;
+            if (ordinal >= kept)
+                kinds.push_back({ ordinal - kept, *kind });
+            ++ordinal;
+            i += LineBreaks::sequence(*kind).size() - 1;
+        }
+        return kinds;
+    }
+
+    qsizetype breaksIn(size_t from, size_t to) const
+    {
+        return qsizetype(std::count(buffer.begin() + qsizetype(from), buffer.begin() + qsizetype(to), u'\n'));
+    }
+
     void moveGap(size_t position)
     {
         if (position < gapStart) {
             const size_t count = gapStart - position;
+            linesBeforeGap -= breaksIn(position, gapStart);
             std::memmove(buffer.data() + gapEnd - count, buffer.data() + position, count * sizeof(char16_t));
             gapStart -= count;
             gapEnd -= count;
         } else if (position > gapStart) {
             const size_t count = position - gapStart;
+            linesBeforeGap += breaksIn(gapEnd, gapEnd + count);
             std::memmove(buffer.data() + gapStart, buffer.data() + gapEnd, count * sizeof(char16_t));
             gapStart += count;
             gapEnd += count;
@@ -81,8 +120,10 @@ private:
     }
 
     std::vector<char16_t> buffer;
-    size_t gapStart;
-    size_t gapEnd;
+    size_t gapStart = 0;
+    size_t gapEnd = 0;
+    qsizetype linesBeforeGap = 0;
+    LineBreaks breaks;
 };
 
 const std::array<std::pair<TextEncoding::Kind, const char *>, 6> encodingNames { {
@@ -144,10 +185,11 @@ QByteArray headerBytes(const JournalState &state, qint64 generation, std::option
     return QJsonDocument(header).toJson(QJsonDocument::Compact);
 }
 
-std::optional<std::tuple<JournalState, qint64, std::optional<qsizetype>>> parseHeader(const QByteArray &bytes)
+std::optional<std::tuple<JournalState, qint64, std::optional<qsizetype>, int>> parseHeader(const QByteArray &bytes)
 {
     const QJsonObject header = QJsonDocument::fromJson(bytes).object();
-    if (header.value("version").toInt() != formatVersion || header.value("path").toString().isEmpty())
+    const int version = header.value("version").toInt();
+    if (version < 1 || version > formatVersion || header.value("path").toString().isEmpty())
         return std::nullopt;
     bool ok = false;
     const qint64 generation = header.value("generation").toString().toLongLong(&ok);
@@ -173,7 +215,7 @@ std::optional<std::tuple<JournalState, qint64, std::optional<qsizetype>>> parseH
     std::optional<qsizetype> baseInFile;
     if (const qsizetype length = header.value("baseLength").toString().toLongLong(&ok); ok)
         baseInFile = length;
-    return std::make_tuple(state, generation, baseInFile);
+    return std::make_tuple(state, generation, baseInFile, version);
 }
 
 // A record is "position removed addedBytes lengthAfter\n" followed by the added text in UTF-8
@@ -227,7 +269,8 @@ bool writeAtomically(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
-// The file's text as the editor read it, provided the file is unchanged since then.
+// The file's text, provided the file is unchanged since the editor read it as `length`
+// positions (a CR LF is one).
 std::optional<QString> fileBase(const JournalState &state, qsizetype length)
 {
     const auto unchanged = [&state] { return state.diskDate && QFileInfo(state.path).lastModified() == *state.diskDate; };
@@ -236,10 +279,9 @@ std::optional<QString> fileBase(const JournalState &state, qsizetype length)
     std::optional<DecodedText> decoded = ok && unchanged() ? TextFile::decode(bytes) : std::nullopt;
     if (!decoded)
         return std::nullopt;
-    QString base = editorLineBreaks(std::move(decoded->text));
-    if (base.size() != length)
+    if (decoded->text.size() - decoded->text.count(u"\r\n") != length)
         return std::nullopt;
-    return base;
+    return std::move(decoded->text);
 }
 
 }
@@ -255,22 +297,15 @@ QString replayEdits(const QString &base, const std::vector<JournalEdit> &edits, 
         // An edit that would not leave the length it recorded ends what can be trusted.
         const qsizetype position = std::clamp<qsizetype>(edit.position, 0, text.length());
         const qsizetype removed = std::clamp<qsizetype>(edit.removed, 0, text.length() - position);
-        if (text.length() - removed + edit.added.size() != edit.lengthAfter) {
+        const qsizetype added = edit.added.size() - edit.added.count(u"\r\n");
+        if (text.length() - removed + added != edit.lengthAfter) {
             if (consistent)
                 *consistent = false;
             break;
         }
         text.replace(position, removed, edit.added);
     }
-    return text.text();
-}
-
-QString editorLineBreaks(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    for (const QChar mark : { QChar(u'\r'), QChar(QChar::ParagraphSeparator), QChar(0xFDD0), QChar(0xFDD1) })
-        text.replace(mark, u'\n');
-    return text;
+    return text.fileText();
 }
 
 QString Journal::defaultFolder()
@@ -386,10 +421,10 @@ void Journal::wait()
     idle.wait(lock, [this] { return queue.empty() && !busy; });
 }
 
-void Journal::writeText(const QString &key, const JournalState &state, const QString &text)
+void Journal::writeText(const QString &key, const JournalState &state, TextSnapshot text)
 {
-    post([this, key, state, text] {
-        if (startGeneration(key, text))
+    post([this, key, state, text = std::move(text)] {
+        if (startGeneration(key, text.fileText()))
             writeHeader(key, state, entries[key].generation);
     });
 }
@@ -457,7 +492,8 @@ void Journal::adopt(const QString &key)
         if (log.exists() && log.size() != valid)
             log.resize(valid); // a record torn by the crash goes; the next one follows the last whole one
         entries[key] = { header->generation, valid, header->state, header->baseInFile };
-        if (const auto length = header->baseInFile) {
+        // An entry of an earlier version gets a new base of today's form instead.
+        if (const auto length = header->baseInFile; length && header->version == formatVersion) {
             const qint64 generation = header->generation;
             postCopy([this, key, generation, state = header->state, length] { copyBase(key, generation, state, *length); });
         }
@@ -539,7 +575,7 @@ std::optional<Journal::Header> Journal::readHeader(const QString &key) const
     const auto header = parseHeader(readAll(headerPath(key)));
     if (!header)
         return std::nullopt;
-    return Header { std::get<0>(*header), std::get<1>(*header), std::get<2>(*header) };
+    return Header { std::get<0>(*header), std::get<1>(*header), std::get<2>(*header), std::get<3>(*header) };
 }
 
 QStringList Journal::keys() const
@@ -566,8 +602,18 @@ std::optional<JournalRecord> Journal::read(const QString &key) const
     }
     if (!base)
         return std::nullopt;
-    const auto edits = parseLog(readAll(filePath(key, header->generation, "log"))).first;
+    auto edits = parseLog(readAll(filePath(key, header->generation, "log"))).first;
+    const bool older = header->version < formatVersion;
+    if (older) {
+        // Line feeds only: every line took the file's most common break back.
+        const QString usual = LineBreaks::sequence(header->state.lineEnding).toString();
+        if (!header->baseInFile)
+            base->replace(u'\n', usual);
+        for (JournalEdit &edit : edits)
+            edit.added.replace(u'\n', usual);
+    }
     bool complete = true;
     QString text = replayEdits(*base, edits, &complete);
-    return JournalRecord { key, header->state, std::move(text), QFileInfo(headerPath(key)).lastModified(), complete };
+    return JournalRecord { key, header->state, std::move(text), QFileInfo(headerPath(key)).lastModified(), complete,
+                           older };
 }

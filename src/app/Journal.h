@@ -4,6 +4,7 @@
 #include "RemoteFile.h"
 #include "TextFile.h"
 #include "editor/LineBreaks.h"
+#include "editor/buffer/TextSnapshot.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -19,11 +20,12 @@
 #include <thread>
 #include <vector>
 
-// One edit as the editor reported it, with the text it put in. Positions are UTF-16 offsets.
+// One edit as the editor reported it, with the text it put in. Positions are UTF-16 offsets in
+// the editor's text, where every line break is one position.
 struct JournalEdit {
     qsizetype position = 0;
     qsizetype removed = 0;
-    QString added;
+    QString added; // as the file would hold it: each line break as its own bytes
     qsizetype lengthAfter = 0; // the whole text's length once applied, to catch a log that drifted
 };
 
@@ -42,19 +44,17 @@ struct JournalState {
 struct JournalRecord {
     QString key;
     JournalState state;
-    QString text;
+    QString text; // as the file would hold it: every line with its own break
     QDateTime written; // when the entry was last written; the newest wins for one path
     bool complete = true; // false when part of the log could not be replayed
+    bool olderFormat = false; // written by an earlier version: to be written again in today's
 };
 
-// Applies edits in order to a text, stopping at the first one that would not leave the length it
-// recorded (consistent then turns false). Consecutive edits near each other cost little, however
-// long the text is.
+// Applies edits in order to a text (both as the file holds them), stopping at the first one
+// that would not leave the length it recorded (consistent then turns false). Each line keeps its
+// own break: the base's, or the one an edit put in. Consecutive edits near each other cost
+// little, however long the text is.
 QString replayEdits(const QString &base, const std::vector<JournalEdit> &edits, bool *consistent = nullptr);
-
-// The text as the editor holds it: every line break (CR LF, CR, paragraph and frame marks)
-// is one line feed.
-QString editorLineBreaks(QString text);
 
 // Unsaved documents kept on disk so that a crash, a kill or a logout loses nothing.
 // Each entry is a header (JSON, rewritten atomically), a base text and a log of edits appended
@@ -76,8 +76,9 @@ public:
     // The lock file that says which running editor owns the entry.
     QString lockPath(const QString &key) const;
 
-    // A new generation whose base is this text; its log starts empty.
-    void writeText(const QString &key, const JournalState &state, const QString &text);
+    // A new generation whose base is this text (read from the snapshot on the worker); its log
+    // starts empty.
+    void writeText(const QString &key, const JournalState &state, TextSnapshot text);
     // Appends edits to the current generation and rewrites the header. Without a generation
     // (the base could not be made) the edits are dropped: the caller writes the text instead.
     void writeEdits(const QString &key, const JournalState &state, std::vector<JournalEdit> edits);
@@ -129,6 +130,7 @@ private:
         JournalState state;
         qint64 generation = 0;
         std::optional<qsizetype> baseInFile;
+        int version = 0;
     };
     std::optional<Header> readHeader(const QString &key) const;
 

@@ -4,8 +4,6 @@
 
 #include <QLockFile>
 #include <QScrollBar>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QTimer>
 
 #include <algorithm>
@@ -14,21 +12,28 @@ namespace {
 
 qsizetype lengthOf(const OpenDocument &document)
 {
-    return document.textView ? document.textView->document()->characterCount() - 1 : 0;
+    return document.textView ? document.textView->buffer()->length() : 0;
 }
 
-// The text an edit put in, with line feeds for the editor's paragraph marks.
-QString insertedText(QTextDocument *text, qsizetype location, qsizetype added)
+// The text a change put in, as the file would hold it: each break it made with its own kind.
+QString insertedText(const TextBuffer &buffer, const TextChange &change)
 {
-    if (added <= 0)
+    if (change.added <= 0)
         return {};
-    QTextCursor cursor(text);
-    const qsizetype length = text->characterCount() - 1;
-    cursor.setPosition(int(std::min(location, length)));
-    cursor.setPosition(int(std::min(location + added, length)), QTextCursor::KeepAnchor);
-    QString inserted = cursor.selectedText();
-    inserted.replace(QChar::ParagraphSeparator, u'\n');
-    return inserted;
+    const QString inserted = buffer.text(change.position, change.position + change.added);
+    if (change.linesAdded == 0)
+        return inserted;
+    QString out;
+    out.reserve(inserted.size() + change.linesAdded);
+    qsizetype line = change.firstLine;
+    qsizetype from = 0;
+    for (qsizetype at = inserted.indexOf(u'\n'); at >= 0; at = inserted.indexOf(u'\n', from)) {
+        out.append(QStringView(inserted).sliced(from, at - from));
+        out.append(LineBreaks::sequence(buffer.breakAfter(line++)));
+        from = at + 1;
+    }
+    out.append(QStringView(inserted).sliced(from));
+    return out;
 }
 
 }
@@ -94,7 +99,7 @@ void JournalKeeper::watchPlace(const DocumentPtr &document)
         return;
     OpenDocument *raw = document.get();
     const auto moved = [this, raw] { placeMoved(raw); };
-    connect(view, &QPlainTextEdit::cursorPositionChanged, this, moved);
+    connect(view, &TextArea::selectionChanged, this, moved);
     connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, moved);
 }
 
@@ -107,25 +112,24 @@ void JournalKeeper::placeMoved(OpenDocument *document)
     schedule();
 }
 
-void JournalKeeper::edited(const DocumentPtr &document, int location, int removed, int added)
+void JournalKeeper::edited(const DocumentPtr &document, const TextChange &change)
 {
     if (!document->isDirty || !document->textView)
         return;
-    QTextDocument *text = document->textView->document();
-    const qsizetype lengthNow = text->characterCount() - 1;
-    Tracked &entry = track(document, lengthNow - added + removed);
+    const TextBuffer &text = *document->textView->buffer();
+    const qsizetype lengthNow = text.length();
+    Tracked &entry = track(document, lengthNow - change.added + change.removed);
     if (entry.refused)
         return;
     entry.changed = true;
     schedule();
     if (entry.needsText)
         return;
-    // The editor may count the final paragraph mark into an edit; clamp to the text, and fall
-    // back to writing the whole text if the lengths ever disagree.
-    const qsizetype position = std::clamp<qsizetype>(location, 0, entry.length);
-    const qsizetype cut = std::clamp<qsizetype>(removed, 0, entry.length - position);
-    QString inserted = insertedText(text, location, added);
-    entry.length += inserted.size() - cut;
+    // Should the lengths ever disagree, the whole text is written instead.
+    const qsizetype position = std::clamp<qsizetype>(change.position, 0, entry.length);
+    const qsizetype cut = std::clamp<qsizetype>(change.removed, 0, entry.length - position);
+    QString inserted = insertedText(text, change);
+    entry.length += change.added - cut;
     if (entry.length != lengthNow) {
         entry.needsText = true;
         entry.pending.clear();
@@ -155,7 +159,7 @@ void JournalKeeper::write(Tracked &entry, OpenDocument &document)
     const JournalState state = stateOf(document);
     const qsizetype length = lengthOf(document);
     if (entry.needsText || length <= wholeTextLimit) {
-        store.writeText(entry.key, state, document.text());
+        store.writeText(entry.key, state, document.textView->buffer()->snapshot());
         entry.hasBase = true;
         entry.needsText = false;
         entry.length = length;
@@ -177,7 +181,7 @@ JournalState JournalKeeper::stateOf(const OpenDocument &document) const
     state.path = document.path();
     state.remote = document.remote;
     state.encoding = document.encoding;
-    state.lineEnding = document.textView->lineBreaks().dominant();
+    state.lineEnding = document.textView->buffer()->dominantBreak();
     state.diskDate = document.diskDate;
     state.selection = selectionOf ? selectionOf(document) : document.selectedRange;
     state.scroll = scrollOf ? scrollOf(document) : document.scrollOrigin;
@@ -273,8 +277,9 @@ void JournalKeeper::adopt(const DocumentPtr &document, const JournalRecord &reco
     entry.hasBase = true;
     store.adopt(record.key);
     watchPlace(document);
-    if (!record.complete) {
-        // Part of the log could not be replayed: start a fresh base from what was recovered.
+    if (!record.complete || record.olderFormat) {
+        // Part of the log could not be replayed, or it is of an earlier form: start a fresh base
+        // from what was recovered.
         entry.needsText = true;
         entry.changed = true;
         schedule();

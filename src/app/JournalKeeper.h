@@ -14,15 +14,16 @@ class QLockFile;
 class QTimer;
 
 // Watches the dirty documents and keeps the journal up to date: at most half a second after an
-// edit its text is on disk, written on the journal's worker. A small text is written whole; a
-// long one (whose copy would stall typing) as the edits made since its file was read.
+// edit its text is on disk, written on the journal's worker from a snapshot. A small text is
+// written whole; a long one (whose writing would take long) as the edits made since its file
+// was read.
 class JournalKeeper : public QObject {
     Q_OBJECT
 public:
     explicit JournalKeeper(const QString &folder, QObject *parent = nullptr);
     ~JournalKeeper() override; // keeps every entry: the next launch brings them back
 
-    // Texts up to this many characters are written whole; copying one costs a few milliseconds.
+    // Texts up to this many characters are written whole each time.
     static constexpr qsizetype wholeTextLimit = 1 << 20;
     static constexpr int delayMs = 500;
 
@@ -31,7 +32,7 @@ public:
     std::function<QPoint(const OpenDocument &)> scrollOf;
 
     // Called for every edit of the user's, after the document was marked dirty.
-    void edited(const DocumentPtr &document, int location, int removed, int added);
+    void edited(const DocumentPtr &document, const TextChange &change);
     // Drops the entries of documents that were saved, reverted or closed.
     void documentsChanged(const std::vector<DocumentPtr> &documents);
     // Writes what is pending and waits until it is on disk.

@@ -4,7 +4,6 @@
 #include "git/DocumentBlame.h"
 
 #include <QFileInfo>
-#include <QTextDocument>
 
 OpenDocument::OpenDocument(const QString &path, EditorTextView *view, TextEncoding encoding)
     : url(QUrl::fromLocalFile(path))
@@ -15,6 +14,7 @@ OpenDocument::OpenDocument(const QString &path, EditorTextView *view, TextEncodi
 
 OpenDocument::~OpenDocument()
 {
+    stopLoading();
     // Stopping first means no blame callback reaches a document being torn down.
     if (blame)
         blame->stop();
@@ -32,12 +32,28 @@ QString OpenDocument::text() const
 {
     if (!textView)
         return {};
-    QString raw = textView->document()->toRawText();
-    raw.replace(QChar::ParagraphSeparator, u'\n');
-    return raw;
+    return textView->buffer()->text();
 }
 
 QString OpenDocument::fileText() const
 {
     return textView ? textView->fileText() : QString();
+}
+
+std::optional<QByteArray> OpenDocument::fileBytes() const
+{
+    if (!textView)
+        return QByteArray();
+    const TextBuffer *buffer = textView->buffer();
+    return TextFile::encodePieces([buffer](const auto &take) { buffer->forEachFileChunk(take); }, encoding);
+}
+
+void OpenDocument::stopLoading()
+{
+    if (!loading)
+        return;
+    loading->cancel->store(true);
+    loading.reset();
+    if (textView)
+        textView->endLoading();
 }

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -49,6 +50,14 @@ public:
     std::optional<QList<Revision>> revisions;
     std::optional<int> historyIndex;
     int historyGeneration = 0;
+    // A read of the file running on a worker; its result is taken only while this is its
+    // generation. Closing the document stops it.
+    struct Loading {
+        quint64 generation = 0;
+        std::shared_ptr<std::atomic_bool> cancel;
+        bool opening = false; // the document has no text of its own yet
+    };
+    std::optional<Loading> loading;
 
     QString path() const { return url.toLocalFile(); }
     QString fileName() const;
@@ -57,6 +66,11 @@ public:
     QString text() const;
     // The text as it goes to the file: each line with the break it was read with.
     QString fileText() const;
+    // fileText() in the document's encoding, encoded piece by piece; none when the encoding
+    // cannot hold every character.
+    std::optional<QByteArray> fileBytes() const;
+    // Stops a running read, whose result will be dropped, and shows the text again.
+    void stopLoading();
 };
 
 using DocumentPtr = std::shared_ptr<OpenDocument>;

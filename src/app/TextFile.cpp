@@ -1,5 +1,7 @@
 #include "TextFile.h"
 
+#include "editor/buffer/TextLoader.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -37,6 +39,7 @@ public:
     RegularFile &operator=(const RegularFile &) = delete;
 
     bool isOpen() const { return fd >= 0; }
+    int handle() const { return fd; }
     bool isRegular() const { return regular; }
     qint64 sizeWhenOpened() const { return size; }
 
@@ -65,6 +68,24 @@ private:
     bool regular = false;
     qint64 size = 0;
 };
+
+// The quick tests of opening, on a file just opened: nothing past its first bytes is read.
+std::pair<FileLoad::Outcome, qint64> probe(RegularFile &file)
+{
+    using Outcome = FileLoad::Outcome;
+    if (!file.isOpen())
+        return { Outcome::unreadable, 0 };
+    if (!file.isRegular())
+        return { Outcome::notRegular, 0 };
+    QByteArray sample;
+    if (!file.readUpTo(sample, sampleBytes))
+        return { Outcome::unreadable, 0 };
+    if (!isTextSample(sample))
+        return { Outcome::notText, 0 };
+    if (file.sizeWhenOpened() > maxOpenBytes)
+        return { Outcome::tooLarge, 0 };
+    return { Outcome::text, file.sizeWhenOpened() };
+}
 
 }
 
@@ -103,6 +124,91 @@ FileRead readForOpening(const QString &path)
     if (bytes.size() > maxOpenBytes)
         return { FileRead::Outcome::tooLarge, {} };
     return { FileRead::Outcome::text, std::move(bytes) };
+}
+
+std::pair<FileLoad::Outcome, qint64> probeForOpening(const QString &path)
+{
+    RegularFile file(path);
+    return probe(file);
+}
+
+FileLoad loadForOpening(const QString &path, const std::atomic_bool &cancel, const LoadProgress &progress)
+{
+    using Outcome = FileLoad::Outcome;
+    RegularFile file(path);
+    if (const auto [outcome, size] = probe(file); outcome != Outcome::text)
+        return { outcome, {} };
+    QFile device;
+    if (::lseek(file.handle(), 0, SEEK_SET) != 0
+        || !device.open(file.handle(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        return { Outcome::unreadable, {} };
+    // A file that grows past the limit while it is read is refused one piece later.
+    std::atomic_bool stop = false;
+    bool overLimit = false;
+    TextLoader::Result result = TextLoader::load(device, stop, [&](qint64 done, qint64 total) {
+        overLimit = done > maxOpenBytes;
+        stop = overLimit || cancel.load(std::memory_order_relaxed);
+        if (progress)
+            progress(done, total);
+    });
+    switch (result.outcome) {
+    case TextLoader::Outcome::loaded:
+        break;
+    case TextLoader::Outcome::cancelled:
+        return { overLimit ? Outcome::tooLarge : Outcome::cancelled, {} };
+    case TextLoader::Outcome::unreadable:
+        return { Outcome::unreadable, {} };
+    }
+    const bool veryLong = result.storage.longestLineLength() > longLineLimit;
+    return { Outcome::text, { std::move(result.storage), result.encoding, veryLong } };
+}
+
+std::optional<QString> refusalNote(FileLoad::Outcome outcome, const QString &name)
+{
+    using Outcome = FileLoad::Outcome;
+    switch (outcome) {
+    case Outcome::text:
+    case Outcome::cancelled:
+        return std::nullopt;
+    case Outcome::notText:
+        return name + QStringLiteral(" isn't a text file");
+    case Outcome::notRegular:
+        return name + QStringLiteral(" isn't a regular file");
+    case Outcome::tooLarge:
+        return name + QStringLiteral(" is too large to open here (limit 64 MB)");
+    case Outcome::unreadable:
+        break;
+    }
+    return QStringLiteral("Couldn't read ") + name;
+}
+
+std::optional<QByteArray> encodePieces(const TextPieces &pieces, const TextEncoding &encoding)
+{
+    QByteArray out = encode(QStringView(), encoding); // the byte-order mark, if any
+    const TextEncoding bare { encoding.kind, false };
+    QString held;
+    bool ok = true;
+    pieces([&](QStringView piece) {
+        if (!ok)
+            return;
+        QString joined;
+        if (!held.isEmpty()) {
+            joined = held;
+            joined += piece;
+            piece = joined;
+        }
+        // A surrogate pair split between two pieces is encoded whole with the next one.
+        const qsizetype keep = !piece.isEmpty() && piece.back().isHighSurrogate() ? 1 : 0;
+        const QStringView whole = piece.first(piece.size() - keep);
+        ok = canEncode(whole, bare);
+        out += encode(whole, bare);
+        held = piece.last(keep).toString();
+    });
+    if (ok && !held.isEmpty())
+        ok = false; // a lone high surrogate at the end
+    if (!ok)
+        return std::nullopt;
+    return out;
 }
 
 qsizetype longestLineLength(QStringView text)

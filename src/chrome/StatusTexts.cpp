@@ -3,9 +3,6 @@
 #include "common/TextCounts.h"
 
 #include <QStringList>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
 
 #include <algorithm>
 
@@ -21,11 +18,6 @@ CaretPlace caretPlace(QStringView text, qsizetype offset)
     const QStringView before = text.first(std::clamp<qsizetype>(offset, 0, text.size()));
     const qsizetype lineStart = before.lastIndexOf(u'\n') + 1;
     return { 1 + countLineFeeds(before), 1 + before.size() - lineStart };
-}
-
-int statusLine(const QTextCursor &cursor)
-{
-    return cursor.document()->findBlock(cursor.selectionStart()).blockNumber() + 1;
 }
 
 QString caretText(CaretPlace place, qsizetype selectedLength)

@@ -6,8 +6,6 @@
 #include <chrono>
 #include <optional>
 
-class QTextCursor;
-
 // The texts of the status bar, composed from plain values so that the view only shows them.
 
 // The encodings the status bar can name. A text read with or without a byte-order mark has the
@@ -29,10 +27,6 @@ inline constexpr std::chrono::milliseconds largeStatusDelay { 100 };
 
 // The place of a UTF-16 offset in the text; the offset is clamped to the text.
 CaretPlace caretPlace(QStringView text, qsizetype offset);
-
-// The 1-based line the status bar describes: where the selection starts, so that the position
-// and the blame item name the same line whichever way the selection was made.
-int statusLine(const QTextCursor &cursor);
 
 // "Ln 12, Col 5", followed by " (30 selected)" when something is selected.
 QString caretText(CaretPlace place, qsizetype selectedLength);

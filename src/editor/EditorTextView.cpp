@@ -2,80 +2,108 @@
 
 #include "AnnotationGeometry.h"
 #include "DroppedFiles.h"
-#include "UndoHistory.h"
-#include "common/Defaults.h"
 #include "common/Theme.h"
 
 #include <QDropEvent>
-#include <QFontDatabase>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMimeData>
 #include <QPainter>
-#include <QTextBlock>
-#include <QTextLayout>
 
 #include <algorithm>
 
 namespace
 {
 
-constexpr qreal insets = 12;
-
 bool isPlainEscape(const QKeyEvent *event)
 {
     return event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier;
 }
 
-QFont editorFont()
-{
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(Defaults::fontSize());
-    return font;
-}
-
 }
 
 EditorTextView::EditorTextView(QWidget *parent)
-    : QPlainTextEdit(parent)
+    : TextArea(parent)
 {
-    setFrameShape(QFrame::NoFrame);
-    document()->setDocumentMargin(insets);
-    setFont(editorFont());
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
-    setUndoRedoEnabled(true);
-    new UndoHistory(document(), undoLimit);
-    connect(document(), &QTextDocument::contentsChange, this, &EditorTextView::breaksFollowEdit);
+}
+
+void EditorTextView::opened()
+{
+    buffer()->setClean();
+    setCaretPosition(0);
+    scrollToLine(0);
 }
 
 void EditorTextView::setFileText(const QString &text)
 {
-    setPlainText(text);
-    breaks = LineBreaks::scan(text);
-    blockCount = document()->blockCount();
+    buffer()->setFileText(text);
+    opened();
+}
+
+void EditorTextView::adoptText(TextStorage storage)
+{
+    buffer()->adopt(std::move(storage));
+    opened();
 }
 
 QString EditorTextView::fileText() const
 {
-    return breaks.join(document()->toRawText(), QChar::ParagraphSeparator);
+    return buffer()->fileText();
 }
 
-void EditorTextView::breaksFollowEdit(int location, int removed, int added)
+qsizetype EditorTextView::caretLine() const
 {
-    if (removed == 0 && added == 0)
+    return buffer()->lineAt(selectionStart());
+}
+
+void EditorTextView::showLine(qsizetype line)
+{
+    const qsizetype shown = std::clamp<qsizetype>(line, 0, buffer()->lineCount() - 1);
+    setCaretPosition(buffer()->lineStart(shown));
+    centerOnCaret();
+}
+
+void EditorTextView::showLoading(qint64 done, qint64 total)
+{
+    if (!loading) {
+        loading = Progress { 0, 0, isReadOnly() };
+        setReadOnly(true);
+    }
+    loading->done = done;
+    loading->total = total;
+    viewport()->update();
+}
+
+void EditorTextView::endLoading()
+{
+    if (!loading)
         return;
-    const QTextDocument *text = document();
-    const int end = std::min(location + added, text->characterCount() - 1);
-    const QTextBlock first = text->findBlock(location);
-    const QTextBlock last = text->findBlock(end);
-    if (!first.isValid() || !last.isValid())
+    setReadOnly(loading->wasReadOnly);
+    loading.reset();
+    viewport()->update();
+}
+
+void EditorTextView::drawLoading(QPainter &painter)
+{
+    const QString amount = loading->total > 0
+        ? QStringLiteral("%1%").arg(std::clamp<qint64>(loading->done * 100 / loading->total, 0, 100))
+        : QLocale().formattedDataSize(loading->done);
+    const QString line = tr("Loading… %1 (Escape stops)").arg(amount);
+    painter.setFont(font());
+    painter.setPen(Theme::secondaryLabel(palette()));
+    const QRectF area = viewport()->rect().adjusted(insets, insets, -insets, -insets);
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignTop, line);
+    if (loading->total <= 0)
         return;
-    // Breaks now inside the changed range are new; the change in the number of lines tells
-    // how many the range held before.
-    const int addedBreaks = last.blockNumber() - first.blockNumber();
-    const int removedBreaks = blockCount - text->blockCount() + addedBreaks;
-    blockCount = text->blockCount();
-    breaks.edit(first.blockNumber(), location == first.position(), removedBreaks, addedBreaks);
+    const qreal barTop = area.top() + rowHeight() * 1.5;
+    const qreal width = std::min<qreal>(area.width(), 320);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Theme::separator(palette()));
+    painter.drawRect(QRectF(area.left(), barTop, width, 3));
+    painter.setBrush(palette().color(QPalette::Highlight));
+    painter.drawRect(QRectF(area.left(), barTop, width * qreal(loading->done) / qreal(loading->total), 3));
 }
 
 void EditorTextView::annotationChanged()
@@ -91,75 +119,63 @@ void EditorTextView::annotationChanged()
 bool EditorTextView::event(QEvent *event)
 {
     // Escape belongs to the owner here, not to a window shortcut.
-    if (event->type() == QEvent::ShortcutOverride && onEscape
-        && isPlainEscape(static_cast<QKeyEvent *>(event))) {
+    if (event->type() == QEvent::ShortcutOverride && isPlainEscape(static_cast<QKeyEvent *>(event))
+        && (onEscape || (loading && onCancelLoad))) {
         event->accept();
         return true;
     }
-    return QPlainTextEdit::event(event);
+    return TextArea::event(event);
 }
 
 bool EditorTextView::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::Leave)
         leaveAnnotation();
-    return QPlainTextEdit::viewportEvent(event);
+    return TextArea::viewportEvent(event);
 }
 
 void EditorTextView::keyPressEvent(QKeyEvent *event)
 {
-    if (onEscape && isPlainEscape(event)) {
+    if (isPlainEscape(event) && loading && onCancelLoad) {
+        onCancelLoad();
+        event->accept();
+        return;
+    }
+    if (isPlainEscape(event) && onEscape) {
         onEscape();
         event->accept();
         return;
     }
-    QPlainTextEdit::keyPressEvent(event);
+    TextArea::keyPressEvent(event);
 }
 
-void EditorTextView::paintEvent(QPaintEvent *event)
+void EditorTextView::paintAfterText(QPainter &painter)
 {
-    QPlainTextEdit::paintEvent(event);
-    setAnnotationRect(drawAnnotation());
+    if (loading)
+        drawLoading(painter);
+    setAnnotationRect(drawAnnotation(painter));
 }
 
-std::optional<EditorTextView::Row> EditorTextView::annotatedRow() const
-{
-    const QTextDocument *text = document();
-    const int length = text->characterCount() - 1;
-    const QTextBlock block = text->findBlock(std::clamp(annotation->location, 0, length));
-    if (!block.isValid() || !block.isVisible())
-        return std::nullopt;
-    // Lays the block out when needed; walks at most a few screens from the top block.
-    const QRectF bounds = blockBoundingGeometry(block).translated(contentOffset());
-    const QTextLayout *layout = block.layout();
-    if (!layout || layout->lineCount() == 0)
-        return std::nullopt;
-    // The row holding the line's last character: the last visual row of a wrapped line.
-    const QTextLine row = layout->lineForTextPosition(std::max(0, block.length() - 2));
-    if (!row.isValid())
-        return std::nullopt;
-    return Row { QRectF(bounds.left() + row.x(), bounds.top() + row.y(), row.naturalTextWidth(),
-                     row.height()),
-        row.ascent() };
-}
-
-std::optional<QRect> EditorTextView::drawAnnotation()
+std::optional<QRect> EditorTextView::drawAnnotation(QPainter &painter)
 {
     if (!annotation)
         return std::nullopt;
-    const std::optional<Row> row = annotatedRow();
+    const qsizetype location = std::clamp<qsizetype>(annotation->location, 0, buffer()->length());
+    const std::optional<QRectF> row = lastRowRect(buffer()->lineAt(location));
     if (!row)
         return std::nullopt;
     const QFontMetricsF metrics(font());
     const std::optional<QRectF> room = AnnotationGeometry::room(
-        row->used, metrics.horizontalAdvance(QLatin1Char(' ')), viewport()->width());
+        *row, metrics.horizontalAdvance(QLatin1Char(' ')), viewport()->width());
     if (!room)
         return std::nullopt;
     const QString shown = metrics.elidedText(annotation->text, Qt::ElideRight, room->width());
-    QPainter painter(viewport());
+    painter.save();
     painter.setFont(font());
     painter.setPen(Theme::tertiaryLabel(palette()));
-    painter.drawText(QPointF(room->left(), room->top() + row->ascent), shown);
+    const qreal baseline = room->top() + (room->height() - metrics.height()) / 2 + metrics.ascent();
+    painter.drawText(QPointF(room->left(), baseline), shown);
+    painter.restore();
     return AnnotationGeometry::area(*room, metrics.horizontalAdvance(shown));
 }
 
@@ -180,7 +196,7 @@ bool EditorTextView::onAnnotation(const QPointF &point) const
 
 void EditorTextView::mouseMoveEvent(QMouseEvent *event)
 {
-    QPlainTextEdit::mouseMoveEvent(event);
+    TextArea::mouseMoveEvent(event);
     hoverAt(event->position().toPoint());
 }
 
@@ -233,7 +249,7 @@ void EditorTextView::mousePressEvent(QMouseEvent *event)
         event->accept();
         return;
     }
-    QPlainTextEdit::mousePressEvent(event);
+    TextArea::mousePressEvent(event);
 }
 
 void EditorTextView::mouseDoubleClickEvent(QMouseEvent *event)
@@ -242,7 +258,7 @@ void EditorTextView::mouseDoubleClickEvent(QMouseEvent *event)
         event->accept();
         return;
     }
-    QPlainTextEdit::mouseDoubleClickEvent(event);
+    TextArea::mouseDoubleClickEvent(event);
 }
 
 QList<QUrl> EditorTextView::filesIn(const QDropEvent *event) const
@@ -267,20 +283,20 @@ bool EditorTextView::takeFileDrag(QDropEvent *event) const
 void EditorTextView::dragEnterEvent(QDragEnterEvent *event)
 {
     if (!takeFileDrag(event))
-        QPlainTextEdit::dragEnterEvent(event);
+        TextArea::dragEnterEvent(event);
 }
 
 void EditorTextView::dragMoveEvent(QDragMoveEvent *event)
 {
     if (!takeFileDrag(event))
-        QPlainTextEdit::dragMoveEvent(event);
+        TextArea::dragMoveEvent(event);
 }
 
 void EditorTextView::dropEvent(QDropEvent *event)
 {
     const QList<QUrl> files = filesIn(event);
     if (files.isEmpty()) {
-        QPlainTextEdit::dropEvent(event);
+        TextArea::dropEvent(event);
         return;
     }
     event->setDropAction(Qt::CopyAction);

@@ -10,9 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QTextBlock>
+#include "view/TextArea.h"
+#include "buffer/TextBuffer.h"
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -28,7 +28,6 @@ constexpr int recountDelayMs = 250;
 constexpr int maxTinted = 500;
 constexpr int sightReach = 100000;
 // Marks the extra selections this bar made, so that those of others stay in the view.
-constexpr int tintMark = QTextFormat::UserProperty + 0x46;
 
 QToolButton *makeButton(QWidget *parent, const QString &name, const QString &tip)
 {
@@ -90,42 +89,28 @@ QString firstLine(const QString &text)
     return text.first(end - text.begin());
 }
 
-// Puts `mine` in place of the tints this bar gave the view before, keeping everyone else's.
-void replaceTints(QPlainTextEdit &view, const QList<QTextEdit::ExtraSelection> &mine)
+void replaceTints(TextArea &view, const QList<TextArea::Highlight> &mine)
 {
-    QList<QTextEdit::ExtraSelection> all;
-    bool hadMine = false;
-    for (const QTextEdit::ExtraSelection &selection : view.extraSelections()) {
-        if (selection.format.hasProperty(tintMark))
-            hadMine = true;
-        else
-            all.append(selection);
-    }
-    if (!hadMine && mine.isEmpty())
+    if (view.highlights().isEmpty() && mine.isEmpty())
         return;
-    view.setExtraSelections(all + mine);
+    view.setHighlights(mine);
 }
 
-// The matches on the lines in sight, display-only: nothing goes into the document.
-QList<QTextEdit::ExtraSelection> tintsInSight(
-    QPlainTextEdit &view, const TextFinder &finder, QStringView text)
+// The matches on the lines in sight, display-only: nothing goes into the text.
+QList<TextArea::Highlight> tintsInSight(TextArea &view, const TextFinder &finder, QStringView text)
 {
-    const QWidget *viewport = view.viewport();
-    const int from = view.cursorForPosition(QPoint(0, 0)).block().position();
-    const QTextBlock last
-        = view.cursorForPosition(QPoint(viewport->width(), viewport->height())).block();
-    const int to = std::min(last.position() + last.length(), from + sightReach);
+    const TextBuffer &buffer = *view.buffer();
+    const qsizetype last = view.lastVisibleLine();
+    const qsizetype from = buffer.lineStart(view.firstVisibleLine());
+    const qsizetype lastEnd = buffer.lineStart(last) + buffer.lineLength(last) + 1;
+    const int to = int(std::min(lastEnd, from + sightReach));
     QColor tint = Theme::accent(view.palette());
     tint.setAlphaF(0.3);
     QTextCharFormat format;
     format.setBackground(tint);
-    format.setProperty(tintMark, true);
-    QList<QTextEdit::ExtraSelection> tints;
-    finder.forEachMatch(text, from, to, [&](Match match) {
-        QTextCursor cursor(view.document());
-        cursor.setPosition(match.start);
-        cursor.setPosition(match.end(), QTextCursor::KeepAnchor);
-        tints.append({ cursor, format });
+    QList<TextArea::Highlight> tints;
+    finder.forEachMatch(text, int(from), to, [&](Match match) {
+        tints.append({ match.start, match.length, format });
         return tints.size() < maxTinted;
     });
     return tints;
@@ -229,7 +214,7 @@ TextFinder::Options FindBar::options() const
     return { caseButton->isChecked(), regexButton->isChecked() };
 }
 
-void FindBar::setTextView(QPlainTextEdit *newView)
+void FindBar::setTextView(TextArea *newView)
 {
     if (newView == view)
         return;
@@ -243,7 +228,7 @@ void FindBar::setTextView(QPlainTextEdit *newView)
         showState();
 }
 
-void FindBar::watch(QPlainTextEdit *newView)
+void FindBar::watch(TextArea *newView)
 {
     for (const QMetaObject::Connection &connection : watching)
         disconnect(connection);
@@ -255,9 +240,10 @@ void FindBar::watch(QPlainTextEdit *newView)
         return;
     view->viewport()->installEventFilter(this);
     watching.push_back(
-        connect(view->document(), &QTextDocument::contentsChange, this, &FindBar::documentChanged));
-    watching.push_back(connect(
-        view->verticalScrollBar(), &QScrollBar::valueChanged, this, &FindBar::updateHighlights));
+        connect(view->buffer(), &TextBuffer::changed, this, &FindBar::documentChanged));
+    watching.push_back(connect(view->buffer(), &TextBuffer::reset, this, &FindBar::documentChanged));
+    watching.push_back(
+        connect(view, &TextArea::visibleLinesChanged, this, &FindBar::updateHighlights));
     watching.push_back(connect(view, &QObject::destroyed, this, [this] {
         watch(nullptr);
         forgetResults();
@@ -324,7 +310,7 @@ void FindBar::useSelectionForFind()
 {
     if (!view)
         return;
-    const QString chosen = firstLine(view->textCursor().selectedText());
+    const QString chosen = firstLine(view->selectedText());
     if (chosen.isEmpty())
         return;
     findField->setText(options().regularExpression ? QRegularExpression::escape(chosen) : chosen);
@@ -337,16 +323,16 @@ void FindBar::replace()
 {
     if (!view || finder.isEmpty() || view->isReadOnly())
         return;
-    const QTextCursor cursor = view->textCursor();
     const QStringView searched = currentText();
     const std::optional<Match> match
-        = finder.matchAt(searched, cursor.selectionStart(), cursor.selectionEnd());
+        = finder.matchAt(searched, int(view->selectionStart()), int(view->selectionEnd()));
     if (!match) {
         findNext();
         return;
     }
+    view->endTypingStep();
     const std::optional<int> end
-        = finder.replace(*view->document(), searched, *match, replaceField->text());
+        = finder.replace(*view->buffer(), searched, *match, replaceField->text());
     if (!end)
         return;
     origin = *end;
@@ -359,7 +345,8 @@ void FindBar::replaceAll()
         return;
     // Measured: a million replacements in a 64 MB text take about four seconds.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    finder.replaceAll(*view->document(), currentText(), replaceField->text());
+    view->endTypingStep();
+    finder.replaceAll(*view->buffer(), currentText(), replaceField->text());
     QGuiApplication::restoreOverrideCursor();
     refresh();
 }
@@ -371,7 +358,7 @@ void FindBar::queryChanged()
     selected.reset();
     tally = {};
     if (view && !continuing)
-        origin = view->textCursor().selectionStart();
+        origin = int(view->selectionStart());
     if (view && open)
         search(origin);
     else
@@ -387,14 +374,14 @@ void FindBar::step(bool forward)
     if (!view || finder.isEmpty())
         return;
     const QStringView searched = currentText();
-    const QTextCursor cursor = view->textCursor();
-    const std::optional<Match> match = forward ? finder.next(searched, cursor.selectionEnd())
-                                               : finder.previous(searched, cursor.selectionStart());
+    const int start = int(view->selectionStart());
+    const int end = int(view->selectionEnd());
+    const std::optional<Match> match
+        = forward ? finder.next(searched, end) : finder.previous(searched, start);
     if (!match) {
         tally = {};
     } else if (onSelectedMatch()) {
-        const bool wrapped = forward ? match->start < cursor.selectionEnd()
-                                     : match->start >= cursor.selectionStart();
+        const bool wrapped = forward ? match->start < end : match->start >= start;
         tally = tally.stepped(forward, wrapped);
     } else {
         tally = finder.locate(searched, match->start).tally;
@@ -419,9 +406,7 @@ void FindBar::search(int from)
         if (found.match) {
             select(found.match);
         } else {
-            QTextCursor cursor = view->textCursor();
-            cursor.setPosition(std::min(from, int(text.size())));
-            view->setTextCursor(cursor);
+            view->setCaretPosition(std::min(from, int(text.size())));
         }
     }
     showState();
@@ -435,11 +420,10 @@ void FindBar::refresh()
     selected.reset();
     tally = {};
     if (view && !finder.isEmpty()) {
-        const QTextCursor cursor = view->textCursor();
-        const TextFinder::Found found = finder.locate(currentText(), cursor.selectionStart());
+        const TextFinder::Found found = finder.locate(currentText(), int(view->selectionStart()));
         tally = found.tally;
-        if (found.match && found.match->start == cursor.selectionStart()
-            && found.match->end() == cursor.selectionEnd())
+        if (found.match && found.match->start == view->selectionStart()
+            && found.match->end() == view->selectionEnd())
             selected = found.match;
         else
             tally.index = 0;
@@ -453,27 +437,20 @@ void FindBar::select(const std::optional<Match> &match)
     selected = match;
     if (!match)
         return;
-    const QWidget *viewport = view->viewport();
-    const int top = view->cursorForPosition(QPoint(0, 0)).blockNumber();
-    const int bottom
-        = view->cursorForPosition(QPoint(viewport->width(), viewport->height())).blockNumber();
-    QTextCursor cursor(view->document());
-    cursor.setPosition(match->start);
-    cursor.setPosition(match->end(), QTextCursor::KeepAnchor);
-    view->setTextCursor(cursor);
+    view->setSelection(match->start, match->end());
     // A match out of sight comes to the middle; one in sight stays where it is.
-    if (cursor.blockNumber() < top || cursor.blockNumber() > bottom)
-        view->centerCursor();
+    const qsizetype line = view->buffer()->lineAt(match->end());
+    if (line < view->firstVisibleLine() || line > view->lastVisibleLine())
+        view->centerOnCaret();
     else
-        view->ensureCursorVisible();
+        view->ensureCaretVisible();
 }
 
 bool FindBar::onSelectedMatch() const
 {
     if (!view || !selected)
         return false;
-    const QTextCursor cursor = view->textCursor();
-    return cursor.selectionStart() == selected->start && cursor.selectionEnd() == selected->end();
+    return view->selectionStart() == selected->start && view->selectionEnd() == selected->end();
 }
 
 void FindBar::documentChanged()
@@ -487,7 +464,7 @@ void FindBar::documentChanged()
 QStringView FindBar::currentText()
 {
     if (!textCurrent && view) {
-        text = TextFinder::textOf(*view->document());
+        text = TextFinder::textOf(*view->buffer());
         textCurrent = true;
     }
     return text;
@@ -513,7 +490,7 @@ void FindBar::updateHighlights()
         return;
     const bool show = open && textCurrent && !finder.isEmpty();
     replaceTints(
-        *view, show ? tintsInSight(*view, finder, text) : QList<QTextEdit::ExtraSelection>());
+        *view, show ? tintsInSight(*view, finder, text) : QList<TextArea::Highlight>());
 }
 
 bool FindBar::event(QEvent *event)

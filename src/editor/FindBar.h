@@ -14,7 +14,7 @@
 class QAction;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
+class TextArea;
 class QToolButton;
 
 // The find and replace bar over the editor: a find field with match-case and regular-expression
@@ -33,8 +33,8 @@ public:
 
     // The view to search; nullptr when there is none, which clears the results. While the bar
     // is open it follows the new view at once without moving that view's selection.
-    void setTextView(QPlainTextEdit *view);
-    QPlainTextEdit *textView() const { return view; }
+    void setTextView(TextArea *view);
+    TextArea *textView() const { return view; }
 
     // Opens the bar (without or with the replace row) and puts the focus in the find field.
     void showFind();
@@ -74,7 +74,7 @@ private:
     void refresh();
     void select(const std::optional<TextFinder::Match> &match);
     void documentChanged();
-    void watch(QPlainTextEdit *newView);
+    void watch(TextArea *newView);
     void forgetResults();
     void showState();
     void updateHighlights();
@@ -94,7 +94,7 @@ private:
     QWidget *replaceRow = nullptr;
     QAction *searchIcon = nullptr;
 
-    QPointer<QPlainTextEdit> view;
+    QPointer<TextArea> view;
     std::vector<QMetaObject::Connection> watching;
     bool open = false;
     TextFinder finder;

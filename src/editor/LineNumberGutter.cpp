@@ -1,15 +1,13 @@
 #include "LineNumberGutter.h"
 
 #include "GutterMetrics.h"
+#include "buffer/TextBuffer.h"
 #include "common/Theme.h"
+#include "view/TextArea.h"
 
-#include <QAbstractTextDocumentLayout>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QPainter>
-#include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QTextBlock>
-#include <QTextLayout>
 
 #include <algorithm>
 
@@ -23,12 +21,6 @@ QFont numberFont(double points)
     return font;
 }
 
-qreal firstRowTop(const QTextBlock &block)
-{
-    const QTextLine first = block.layout()->lineAt(0);
-    return first.isValid() ? first.y() : 0;
-}
-
 }
 
 LineNumberGutter::LineNumberGutter(QWidget *parent)
@@ -39,25 +31,39 @@ LineNumberGutter::LineNumberGutter(QWidget *parent)
     setFixedWidth(0);
 }
 
-void LineNumberGutter::setTextView(QPlainTextEdit *view)
+void LineNumberGutter::setTextView(TextArea *view)
 {
     for (const QMetaObject::Connection &link : std::as_const(links))
         disconnect(link);
     links.clear();
+    if (client) {
+        client->removeEventFilter(this);
+        client->viewport()->removeEventFilter(this);
+    }
     client = view;
     if (view) {
         auto repaint = [this] { update(); };
+        auto remeasure = [this] { scheduleRefresh(); };
+        const TextBuffer *text = view->buffer();
         links = {
-            connect(view, &QPlainTextEdit::updateRequest, this, &LineNumberGutter::followView),
-            connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, repaint),
-            connect(view, &QPlainTextEdit::cursorPositionChanged, this, repaint),
-            connect(view, &QPlainTextEdit::selectionChanged, this, repaint),
-            connect(view->document(), &QTextDocument::contentsChange, this,
-                [this] { scheduleRefresh(); }),
+            connect(view, &TextArea::visibleLinesChanged, this, repaint),
+            connect(view, &TextArea::selectionChanged, this, repaint),
+            connect(text, &TextBuffer::changed, this, remeasure, Qt::DirectConnection),
+            connect(text, &TextBuffer::reset, this, remeasure),
             connect(view, &QObject::destroyed, this, [this] { setTextView(nullptr); }),
         };
+        // Row heights follow the view's font; the clip follows its viewport.
+        view->installEventFilter(this);
+        view->viewport()->installEventFilter(this);
     }
     refresh();
+}
+
+bool LineNumberGutter::eventFilter(QObject *watched, QEvent *event)
+{
+    if (client && (event->type() == QEvent::FontChange || event->type() == QEvent::Resize))
+        update();
+    return QWidget::eventFilter(watched, event);
 }
 
 void LineNumberGutter::setFontSize(double size)
@@ -86,8 +92,8 @@ QSize LineNumberGutter::sizeHint() const
 
 void LineNumberGutter::updateWidth()
 {
-    // The document keeps its line count, so the width needs no counting.
-    const int wanted = client ? GutterMetrics::widthForLineCount(client->document()->blockCount(),
+    // The buffer keeps its line count, so the width needs no counting.
+    const int wanted = client ? GutterMetrics::widthForLineCount(client->buffer()->lineCount(),
                            QFontMetricsF(font()).horizontalAdvance(QLatin1Char('0')))
                               : 0;
     if (wanted != minimumWidth() || wanted != maximumWidth()) {
@@ -111,16 +117,6 @@ void LineNumberGutter::scheduleRefresh()
         Qt::QueuedConnection);
 }
 
-void LineNumberGutter::followView(const QRect &area, int scrolled)
-{
-    if (scrolled != 0) {
-        update();
-        return;
-    }
-    const int top = qRound(viewportTop());
-    update(0, top + area.top(), width(), area.height());
-}
-
 qreal LineNumberGutter::viewportTop() const
 {
     const QWidget *viewport = client->viewport();
@@ -139,34 +135,20 @@ std::vector<LineNumberGutter::Row> LineNumberGutter::rows() const
     std::vector<Row> shown;
     if (!client)
         return shown;
-    // The text view lays out only what is in view, from its top line on; walking the same
-    // lines keeps each paint proportional to the lines in view, however large the text.
-    QTextBlock block = client->cursorForPosition(QPoint(0, 0)).block();
-    if (!block.isValid())
-        return shown;
-    const QTextDocument *document = client->document();
-    const QAbstractTextDocumentLayout *layout = document->documentLayout();
-    const QTextBlock caret = document->findBlock(client->textCursor().selectionStart());
+    // Only the lines in view are looked at, so a paint costs the same however large the text.
+    const TextBuffer &text = *client->buffer();
+    const qsizetype caret = text.lineAt(client->selectionStart());
     const std::vector<qsizetype> marks = sortedBookmarks();
     const qreal offset = viewportTop();
-    const int bottom = client->viewport()->height();
-    // Lay the top line out (when the view has not yet) before reading its rows; the caret
-    // rectangle at its start is then the top of its first row, in viewport coordinates.
-    layout->blockBoundingRect(block);
-    qreal top = client->cursorRect(QTextCursor(block)).top() - firstRowTop(block);
-    for (qsizetype line = block.blockNumber() + 1; block.isValid() && top < bottom;
-         block = block.next(), ++line) {
-        // Lays the block out when the text view has not yet.
-        const QRectF bounds = layout->blockBoundingRect(block);
-        const QTextLine first = block.layout()->lineAt(0);
-        if (first.isValid()) {
-            // Only the first row of a wrapped line gets the number.
-            const QRectF row(0, offset + top + first.y(), width(), first.height());
-            const qsizetype start = block.position();
-            shown.push_back({ line, start, row, block == caret,
-                std::binary_search(marks.begin(), marks.end(), start) });
-        }
-        top += bounds.height();
+    const qsizetype first = client->firstVisibleLine();
+    const qsizetype last = client->lastVisibleLine();
+    qsizetype start = text.lineStart(first);
+    for (qsizetype line = first; line <= last; ++line) {
+        // Only the first row of a wrapped line gets the number.
+        const QRectF row(0, offset + client->lineRect(line).top(), width(), client->rowHeight());
+        shown.push_back({ line + 1, start, row, line == caret,
+            std::binary_search(marks.begin(), marks.end(), start) });
+        start += text.lineLength(line) + 1;
     }
     return shown;
 }

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-class QPlainTextEdit;
+class TextArea;
 
 // The narrow strip beside the editor with the number of every line in view. It follows one text
 // view at a time: its scrolling, caret and edits. The caret's line is numbered in the label
@@ -31,8 +31,8 @@ public:
     explicit LineNumberGutter(QWidget *parent = nullptr);
 
     // The view whose lines are numbered; none while no document is on show.
-    void setTextView(QPlainTextEdit *view);
-    QPlainTextEdit *textView() const { return client; }
+    void setTextView(TextArea *view);
+    TextArea *textView() const { return client; }
 
     void setFontSize(double points);
     double fontSize() const { return points; }
@@ -50,16 +50,16 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void updateWidth();
     void scheduleRefresh();
-    void followView(const QRect &area, int scrolled);
     void drawRow(QPainter &painter, const Row &row) const;
     qreal viewportTop() const;
     std::vector<qsizetype> sortedBookmarks() const;
 
-    QPointer<QPlainTextEdit> client;
+    QPointer<TextArea> client;
     QList<QMetaObject::Connection> links;
     BookmarkProvider bookmarks;
     double points = 11;

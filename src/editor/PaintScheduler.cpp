@@ -3,11 +3,10 @@
 #include "LanguageDetection.h"
 #include "ScanWindow.h"
 #include "SpanPainter.h"
+#include "buffer/TextBuffer.h"
 #include "common/MainThread.h"
+#include "view/TextArea.h"
 
-#include <QPlainTextEdit>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QThreadPool>
 #include <QTimer>
 
@@ -17,33 +16,20 @@ namespace
 {
 
 // Bounds the copy only; firstLineOf decides how much of it detection looks at.
-constexpr int firstLineCopy = 1024;
+constexpr qsizetype firstLineCopy = 1024;
 
 // The start of the text, for language detection: never the whole of a huge first line.
-QString textStart(const QTextDocument &document)
+QString textStart(const TextBuffer &text)
 {
-    const QTextBlock first = document.firstBlock();
-    QTextCursor cursor(first);
-    cursor.setPosition(
-        first.position() + std::min(first.length() - 1, firstLineCopy), QTextCursor::KeepAnchor);
-    return cursor.selectedText();
-}
-
-// The text as the editor counts it, lines ended by line feeds.
-QString textCopy(const QTextDocument &document)
-{
-    QString text = document.toRawText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    return text;
+    return text.text(0, std::min(text.lineLength(0), firstLineCopy));
 }
 
 // The lines on screen, from the start of the top one to the end of the bottom one.
-CharRange visibleCharacters(const QPlainTextEdit &view)
+CharRange visibleCharacters(const TextArea &view)
 {
-    const QRect area = view.viewport()->rect();
-    const QTextBlock top = view.cursorForPosition(area.topLeft()).block();
-    const QTextBlock bottom = view.cursorForPosition(area.bottomRight()).block();
-    return { top.position(), bottom.position() + bottom.length() - 1 };
+    const TextBuffer &text = *view.buffer();
+    const qsizetype last = view.lastVisibleLine();
+    return { text.lineStart(view.firstVisibleLine()), text.lineStart(last) + text.lineLength(last) };
 }
 
 }
@@ -60,9 +46,10 @@ PaintScheduler::PaintScheduler(QObject *parent)
     connect(visibleCheck, &QTimer::timeout, this, &PaintScheduler::checkVisibleLines);
 }
 
-void PaintScheduler::show(QPlainTextEdit *view, const QUrl &url, bool isPlain)
+void PaintScheduler::show(TextArea *view, const QUrl &url, bool isPlain)
 {
     watch(view);
+    followEdits(view);
     shownView = view;
     shownUrl = url;
     shownIsPlain = isPlain;
@@ -71,6 +58,7 @@ void PaintScheduler::show(QPlainTextEdit *view, const QUrl &url, bool isPlain)
 
 void PaintScheduler::showNothing()
 {
+    followEdits(nullptr);
     shownView = nullptr;
     shownUrl = QUrl();
     shownIsPlain = false;
@@ -85,7 +73,7 @@ void PaintScheduler::textChanged()
 void PaintScheduler::editorScrolled()
 {
     // Smaller texts are coloured whole, so what is on screen does not matter.
-    if (shownView && ScanWindow::isLargeText(shownView->document()->characterCount() - 1))
+    if (shownView && ScanWindow::isLargeText(shownView->buffer()->length()))
         schedulePaint(PaintReason::scrolled);
 }
 
@@ -112,30 +100,30 @@ bool PaintScheduler::paintPending() const
 
 void PaintScheduler::paint()
 {
-    QPlainTextEdit *view = shownView;
+    TextArea *view = shownView;
     if (!view)
         return;
-    QTextDocument *document = view->document();
+    const TextBuffer &text = *view->buffer();
     // Whatever this paint does, it does for the lines on screen now.
-    if (ScanWindow::isLargeText(document->characterCount() - 1))
+    if (ScanWindow::isLargeText(text.length()))
         paintedVisible = visibleCharacters(*view);
-    SpanPainter *painter = SpanPainter::of(document);
+    SpanPainter *painter = SpanPainter::of(view);
     const Language *language
-        = shownIsPlain ? nullptr : detectLanguage(shownUrl, firstLineOf(textStart(*document)));
+        = shownIsPlain ? nullptr : detectLanguage(shownUrl, firstLineOf(textStart(text)));
     if (!language) {
         painter->clear();
         return;
     }
     if (reuseSpans(view, language, painter->textStamp()) || paintVersions.isScanning())
         return;
-    if (!ScanWindow::isScannable(document->characterCount() - 1)) {
+    if (!ScanWindow::isScannable(text.length())) {
         painter->clear();
         return;
     }
     startScan(view, language, painter->textStamp());
 }
 
-bool PaintScheduler::reuseSpans(QPlainTextEdit *view, const Language *language, qint64 textStamp)
+bool PaintScheduler::reuseSpans(TextArea *view, const Language *language, qint64 textStamp)
 {
     const SpanCache::Entry *entry = cache.reusable(view, paintVersions, language, textStamp);
     if (!entry)
@@ -147,14 +135,16 @@ bool PaintScheduler::reuseSpans(QPlainTextEdit *view, const Language *language, 
     return true;
 }
 
-void PaintScheduler::startScan(QPlainTextEdit *view, const Language *language, qint64 textStamp)
+void PaintScheduler::startScan(TextArea *view, const Language *language, qint64 textStamp)
 {
-    QString text = textCopy(*view->document());
+    // Taking a snapshot shares the text's pieces; the copy to scan is made on the worker.
+    TextSnapshot snapshot = view->buffer()->snapshot();
     const qint64 version = paintVersions.startScan();
     started = { language, textStamp };
     counted.scans += 1;
     QThreadPool::globalInstance()->start([self = QPointer(this), version, target = QPointer(view),
-                                             text = std::move(text), language] {
+                                             snapshot = std::move(snapshot), language] {
+        const QString text = snapshot.text();
         SpanList spans = std::make_shared<const std::vector<Span>>(tokenize(text, *language));
         MainThread::post([self, version, target, spans] {
             if (self)
@@ -163,50 +153,54 @@ void PaintScheduler::startScan(QPlainTextEdit *view, const Language *language, q
     });
 }
 
-void PaintScheduler::finishScan(qint64 version, QPlainTextEdit *view, SpanList spans)
+void PaintScheduler::finishScan(qint64 version, TextArea *view, SpanList spans)
 {
     if (!paintVersions.finishScan(version, view && view == shownView)) {
         counted.dropped += 1;
+        return;
+    }
+    // A text changed in a way the scheduler was not told of (another buffer on the view).
+    if (SpanPainter::of(view)->textStamp() != started.textStamp) {
+        counted.dropped += 1;
+        schedulePaint(PaintReason::edited);
         return;
     }
     cache.store(view, { version, spans, started.language, started.textStamp });
     applySpans(*spans, view);
 }
 
-void PaintScheduler::applySpans(const std::vector<Span> &spans, QPlainTextEdit *view)
+void PaintScheduler::applySpans(const std::vector<Span> &spans, TextArea *view)
 {
-    QTextDocument *document = view->document();
-    const qsizetype length = document->characterCount() - 1;
+    const qsizetype length = view->buffer()->length();
     std::optional<CharRange> visible;
     if (ScanWindow::isLargeText(length)) {
         visible = visibleCharacters(*view);
         paintedVisible = *visible;
     }
-    SpanPainter::of(document)->paint(
+    SpanPainter::of(view)->paint(
         spans, ScanWindow::colourWindow(length, visible), view->palette());
     counted.applied += 1;
 }
 
 void PaintScheduler::checkVisibleLines()
 {
-    QPlainTextEdit *view = shownView;
+    TextArea *view = shownView;
     // A pending paint looks at the lines on screen when it runs.
     if (!view || paintWork->isActive()
-        || !ScanWindow::isLargeText(view->document()->characterCount() - 1))
+        || !ScanWindow::isLargeText(view->buffer()->length()))
         return;
     if (visibleCharacters(*view) != paintedVisible)
         editorScrolled();
 }
 
-void PaintScheduler::watch(QPlainTextEdit *view)
+void PaintScheduler::watch(TextArea *view)
 {
     if (!view || watched.contains(view))
         return;
     watched.insert(view);
-    // The view's scroll bar keeps quiet when the caret drags the text along, so the view's
-    // repaints are what tell that other lines came on screen. Looked at once the repaint is
-    // over, never inside the layout that asked for it.
-    connect(view, &QPlainTextEdit::updateRequest, this, [this, view] {
+    // Keys, jumps and finds move the view as well as the scroll bar does. Looked at once the
+    // change is over, never inside the layout that reported it.
+    connect(view, &TextArea::visibleLinesChanged, this, [this, view] {
         if (view == shownView && !visibleCheck->isActive())
             visibleCheck->start();
     });
@@ -215,4 +209,19 @@ void PaintScheduler::watch(QPlainTextEdit *view)
         watched.remove(gone);
         cache.drop(gone);
     });
+}
+
+void PaintScheduler::followEdits(TextArea *view)
+{
+    for (const QMetaObject::Connection &link : std::as_const(editLinks))
+        disconnect(link);
+    editLinks.clear();
+    if (!view)
+        return;
+    const TextBuffer *text = view->buffer();
+    // Direct: every edit raises the version at once, so a scan already running ends stale.
+    editLinks = {
+        connect(text, &TextBuffer::changed, this, [this] { textChanged(); }, Qt::DirectConnection),
+        connect(text, &TextBuffer::reset, this, [this] { textChanged(); }, Qt::DirectConnection),
+    };
 }

@@ -23,18 +23,4 @@ CharRange colourWindow(qsizetype length, std::optional<CharRange> visible)
         std::min(length, visible->end + colourMargin) };
 }
 
-CharRange shiftedForEdit(CharRange range, qsizetype position, qsizetype removed, qsizetype added)
-{
-    const qsizetype removedEnd = position + removed;
-    const qsizetype delta = added - removed;
-    // Inserted characters belong to a range only when they land strictly inside it.
-    const qsizetype start = range.start < position ? range.start
-        : range.start >= removedEnd                ? range.start + delta
-                                                   : position + added;
-    const qsizetype end = range.end <= position ? range.end
-        : range.end > removedEnd                ? range.end + delta
-                                                : position;
-    return { start, std::max(start, end) };
-}
-
 }

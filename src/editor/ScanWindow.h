@@ -33,9 +33,4 @@ bool isLargeText(qsizetype length);
 // whole text.
 CharRange colourWindow(qsizetype length, std::optional<CharRange> visible);
 
-// Where a range lies after `removed` characters at `position` were replaced by `added` ones. New
-// characters join the range only when they land strictly inside it; a range whose characters were
-// all replaced becomes empty.
-CharRange shiftedForEdit(CharRange range, qsizetype position, qsizetype removed, qsizetype added);
-
 }

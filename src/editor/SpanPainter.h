@@ -8,38 +8,40 @@
 
 #include <vector>
 
-class QTextDocument;
+class TextArea;
+class TextBuffer;
 
-// Puts syntax colours on the layouts of a document's blocks, never into the document: the text,
-// its undo history and whatever is copied or saved stay plain. It remembers where it may have
-// put colours, so that taking them off never walks a whole large text, and while the text is
-// edited it keeps the colours of an edited line on their characters until the next paint.
+// Puts syntax colours on a text view's lines as display formats, never into its buffer: the
+// text, its undo history and whatever is copied or saved stay plain. While the text is edited
+// the view keeps the colours of an edited line on their characters until the next paint.
 class SpanPainter : public QObject
 {
     Q_OBJECT
 public:
-    // The document's painter, made on first use; it lives as long as the document.
-    static SpanPainter *of(QTextDocument *document);
+    // Lines coloured since the last clear() before the next paint starts afresh: the view's
+    // formats follow every edit, so they are kept to what a few windows hold.
+    static constexpr qsizetype lineBudget = 16'384;
 
-    // Colours the blocks that hold `window` from spans in increasing location, replacing what
-    // those blocks had; other blocks keep their colours. Spans that reach past the end of the
-    // text are left out.
+    // The view's painter, made on first use; it lives as long as the view.
+    static SpanPainter *of(TextArea *view);
+
+    // Colours the lines that hold `window` from spans in increasing location, replacing what
+    // those lines had; other lines keep their colours (unless the budget is spent). Spans that
+    // reach past the end of the text are left out.
     void paint(const std::vector<Span> &spans, CharRange window, const QPalette &palette);
     // Takes every colour off.
     void clear();
 
-    // Changes with every edit and differs between documents.
-    qint64 textStamp() const { return stamp; }
-    // Disjoint, in increasing order: together they hold every character that may have a colour.
-    const std::vector<CharRange> &colouredRanges() const { return coloured; }
+    // Changes with every edit and differs between views and between the texts a view shows.
+    qint64 textStamp() const;
 
 private:
-    explicit SpanPainter(QTextDocument *document);
-    void textChanged(int position, int removed, int added);
-    void shiftFormats(int position, int removed, int added);
+    explicit SpanPainter(TextArea *view);
 
-    QTextDocument *document;
-    qint64 stamp;
-    int blockCount;
-    std::vector<CharRange> coloured;
+    TextArea *view;
+    qsizetype linesPainted = 0;
+    // The buffer and revision the stamp was given for.
+    mutable const TextBuffer *stampedBuffer = nullptr;
+    mutable quint64 stampedRevision = 0;
+    mutable qint64 stamp = 0;
 };

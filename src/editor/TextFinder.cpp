@@ -1,8 +1,7 @@
 #include "TextFinder.h"
 
 #include <QLocale>
-#include <QTextCursor>
-#include <QTextDocument>
+#include "buffer/TextBuffer.h"
 
 #include <algorithm>
 #include <utility>
@@ -119,18 +118,16 @@ QString TextFinder::errorString() const
     return isValid() ? QString() : regex.errorString();
 }
 
-QString TextFinder::textOf(const QTextDocument &document)
+QString TextFinder::textOf(const TextBuffer &buffer)
 {
-    QString text = document.toRawText();
+    QString text = buffer.text();
     QChar *c = text.data();
     const QChar *const end = c + text.size();
     for (; c != end; ++c) {
         const char16_t unit = c->unicode();
         if (unit < QChar::LineSeparator)
             continue;
-        if (unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator)
-            *c = u'\n';
-        else if (QChar::isHighSurrogate(unit) && c + 1 != end && c[1].isLowSurrogate())
+        if (QChar::isHighSurrogate(unit) && c + 1 != end && c[1].isLowSurrogate())
             ++c;
         else if (QChar::isSurrogate(unit))
             *c = QChar::ReplacementCharacter;
@@ -236,25 +233,22 @@ QString TextFinder::replacementFor(QStringView text, Match match, const QString 
 }
 
 std::optional<int> TextFinder::replace(
-    QTextDocument &document, QStringView text, Match match, const QString &replacement) const
+    TextBuffer &buffer, QStringView text, Match match, const QString &replacement) const
 {
-    if (text.size() != document.characterCount() - 1
-        || matchAt(text, match.start, match.end()) != match)
+    if (text.size() != buffer.length() || matchAt(text, match.start, match.end()) != match)
         return std::nullopt;
     const QString with = replacementFor(text, match, replacement);
-    QTextCursor cursor(&document);
-    cursor.setPosition(match.start);
-    cursor.setPosition(match.end(), QTextCursor::KeepAnchor);
-    cursor.beginEditBlock();
-    cursor.insertText(with);
-    cursor.endEditBlock();
-    return match.start + int(with.size());
+    const int end = match.start + int(with.size());
+    buffer.beginEditGroup(match.start, match.end());
+    buffer.replace(match.start, match.length, with);
+    buffer.endEditGroup(match.start, end);
+    return end;
 }
 
 int TextFinder::replaceAll(
-    QTextDocument &document, QStringView text, const QString &replacement) const
+    TextBuffer &buffer, QStringView text, const QString &replacement) const
 {
-    if (isEmpty() || text.size() != document.characterCount() - 1)
+    if (isEmpty() || text.size() != buffer.length())
         return 0;
     std::vector<std::pair<Match, QString>> edits;
     forEachMatch(text, 0, int(text.size()), [&](Match m) {
@@ -262,13 +256,9 @@ int TextFinder::replaceAll(
         return true;
     });
     // From the last match back, so the positions still to come stay where they were.
-    QTextCursor cursor(&document);
-    cursor.beginEditBlock();
-    for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit) {
-        cursor.setPosition(edit->first.start);
-        cursor.setPosition(edit->first.end(), QTextCursor::KeepAnchor);
-        cursor.insertText(edit->second);
-    }
-    cursor.endEditBlock();
+    buffer.beginEditGroup();
+    for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit)
+        buffer.replace(edit->first.start, edit->first.length, edit->second);
+    buffer.endEditGroup();
     return int(edits.size());
 }

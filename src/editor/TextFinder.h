@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-class QTextDocument;
+class TextBuffer;
 
 // Finds a pattern in a text, as plain text or as a regular expression, with or without regard to
 // case. The text is a whole document with "\n" between its lines (textOf), so positions are the
@@ -64,9 +64,9 @@ public:
     // Why the regular expression does not compile; empty when it does.
     QString errorString() const;
 
-    // A document's text as this class searches it: one position per document position, lines
+    // A buffer's text as this class searches it: one position per buffer position, lines
     // joined by "\n", unpaired surrogates replaced so that the text is always valid UTF-16.
-    static QString textOf(const QTextDocument &document);
+    static QString textOf(const TextBuffer &buffer);
 
     // Each match that starts in from … to - 1, in order, until `visit` answers false. The search
     // sees the text up to `reach` characters past `to`, so a match that starts before `to` and
@@ -89,9 +89,9 @@ public:
     // Replaces `match` when it still stands in `text` (the document's textOf) as one undo step;
     // answers where the replacement ends.
     std::optional<int> replace(
-        QTextDocument &document, QStringView text, Match match, const QString &replacement) const;
+        TextBuffer &buffer, QStringView text, Match match, const QString &replacement) const;
     // Replaces every match in one edit block, so one undo restores the text; answers how many.
-    int replaceAll(QTextDocument &document, QStringView text, const QString &replacement) const;
+    int replaceAll(TextBuffer &buffer, QStringView text, const QString &replacement) const;
 
 private:
     QString needle;

@@ -3,13 +3,13 @@
 #include "GitCommands.h"
 #include "GitRun.h"
 
+#include "common/MainThread.h"
 #include "common/TextCounts.h"
 #include "remote/RemoteFileOutcomes.h"
 #include "remote/SSHFailure.h"
 
 #include <QFileInfo>
-#include <QTextBlock>
-#include <QTextDocument>
+#include <QThreadPool>
 
 namespace
 {
@@ -42,14 +42,17 @@ DocumentBlame::~DocumentBlame() = default;
 
 void DocumentBlame::start(const QString &text, bool isDirty)
 {
-    start(countLineFeeds(text) + 1, isDirty ? std::optional(text) : std::nullopt);
+    std::optional<Contents> contents;
+    if (isDirty)
+        contents = Contents { text.size(), [text] { return text; } };
+    start(countLineFeeds(text) + 1, std::move(contents));
 }
 
-void DocumentBlame::start(qsizetype lineCount, const std::optional<QString> &contents)
+void DocumentBlame::start(qsizetype lineCount, std::optional<Contents> contents)
 {
     if (computing || failed || (current && !stale))
         return;
-    if (contents && contents->size() > longestDirtyText)
+    if (contents && contents->length > longestDirtyText)
         return;
     computing = true;
     stale = false;
@@ -61,11 +64,25 @@ void DocumentBlame::start(qsizetype lineCount, const std::optional<QString> &con
     else
         building = std::move(fresh);
 
-    std::optional<QByteArray> input;
-    if (contents)
-        input = contents->toUtf8();
-    running = makeStream(contents.has_value(), std::move(input));
     const quint64 run = ++generation;
+    if (!contents) {
+        startStream(run, false, std::nullopt);
+        return;
+    }
+    // The text is read and encoded on a worker; a run stopped meanwhile never starts.
+    std::weak_ptr<int> token = alive;
+    QThreadPool::globalInstance()->start([this, token, run, read = std::move(contents->read)] {
+        auto input = std::make_shared<QByteArray>(read().toUtf8());
+        MainThread::post([this, token, run, input] {
+            if (token.lock() && run == generation)
+                startStream(run, true, std::move(*input));
+        });
+    });
+}
+
+void DocumentBlame::startStream(quint64 run, bool withContents, std::optional<QByteArray> input)
+{
+    running = makeStream(withContents, std::move(input));
     running->start(
         [this, run](const QByteArray &chunk) {
             if (run == generation)
@@ -137,7 +154,7 @@ std::optional<QString> DocumentBlame::machineFailure(int status, const QByteArra
     return std::nullopt;
 }
 
-void DocumentBlame::edit(const QTextDocument &document, int position, int, int charsAdded)
+void DocumentBlame::edit(qsizetype firstLine, qsizetype linesAdded, qsizetype lineCount, qsizetype length)
 {
     if (!current)
         return;
@@ -145,17 +162,12 @@ void DocumentBlame::edit(const QTextDocument &document, int position, int, int c
         stop();
         stale = true;
     }
-    if (document.characterCount() - 1 > longestDirtyText) {
+    if (length > longestDirtyText) {
         current.reset();
         stale = true;
         return;
     }
-    // The document counts lines itself, so nothing here walks the text.
-    const int end = std::min(position + charsAdded, document.characterCount() - 1);
-    const int startBlock = document.findBlock(position).blockNumber();
-    const int endBlock = document.findBlock(end).blockNumber();
-    if (startBlock < 0 || endBlock < startBlock
-        || !current->absorbEdit(startBlock + 1, endBlock - startBlock, document.blockCount())) {
+    if (!current->absorbEdit(firstLine + 1, linesAdded, lineCount)) {
         current.reset();
         stale = true;
     }

@@ -15,8 +15,6 @@
 #include <memory>
 #include <optional>
 
-class QTextDocument;
-
 // The blame of one open document: which commit last touched each line of its text. A run streams
 // "git blame --incremental" for the file (with the unsaved text on standard input when there is
 // one) and fills a table as the output arrives; edits made afterwards are absorbed without a new
@@ -53,15 +51,22 @@ public:
     // repository, stay quiet.
     std::function<void(const QString &message)> onMachineFailure;
 
+    // The unsaved text to blame: its length in UTF-16 units, and how to read it, which happens
+    // on a worker thread (from a snapshot, say), never on the caller's.
+    struct Contents {
+        qsizetype length = 0;
+        std::function<QString()> read;
+    };
     // Starts a run unless one is running, the last one failed, or the table still matches.
     // lineCount is the editor's number of lines (line breaks + 1), which sizes the table.
     // contents is the editor's text when it has unsaved changes: it is blamed as it stands (not
     // at all when longer than longestDirtyText); without it git reads the file.
-    void start(qsizetype lineCount, const std::optional<QString> &contents);
+    void start(qsizetype lineCount, std::optional<Contents> contents);
     // The same from the editor's whole text, dirty or not.
     void start(const QString &text, bool isDirty);
-    // After every change of the document's text, with QTextDocument::contentsChange's numbers.
-    void edit(const QTextDocument &document, int position, int charsRemoved, int charsAdded);
+    // After every change of the document's text: the 0-based line the change began in, the line
+    // breaks it put in, and the text's line count and length once changed.
+    void edit(qsizetype firstLine, qsizetype linesAdded, qsizetype lineCount, qsizetype length);
     // The 1-based line's attribution.
     BlameLookup lookup(qsizetype line) const;
 
@@ -86,6 +91,7 @@ public:
 private:
     // The run's stream; a remote one also readies `marked`.
     std::unique_ptr<GitStream> makeStream(bool withContents, std::optional<QByteArray> input);
+    void startStream(quint64 run, bool withContents, std::optional<QByteArray> input);
     void receive(const QByteArray &chunk);
     void finish(int status);
     std::optional<QString> machineFailure(int status, const QByteArray &errors) const;
@@ -103,4 +109,6 @@ private:
     bool failed = false;
     quint64 generation = 0; // of the current run; callbacks of older runs do nothing
     QTimer notifyTimer;
+    // Work handed back from a worker finds this object only while the token lives.
+    std::shared_ptr<int> alive = std::make_shared<int>(0);
 };

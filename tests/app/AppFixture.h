@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -43,7 +44,19 @@ protected:
 
     void type(const DocumentPtr &document, const QString &text)
     {
-        document->textView->textCursor().insertText(text);
+        document->textView->insertText(text);
+    }
+
+    // A key as the user presses it in the document's view.
+    void press(const DocumentPtr &document, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(document->textView.data(), key, modifiers);
+    }
+
+    // A file read in the background is in its view (or was refused) within the limit.
+    static bool loaded(const DocumentPtr &document, int timeoutMs = 60000)
+    {
+        return testsupport::waitUntil([&] { return !document->loading; }, timeoutMs);
     }
 
     // The card's title and detail, as the user reads them.

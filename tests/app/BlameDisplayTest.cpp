@@ -15,7 +15,6 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QTextBlock>
 
 // The caret line's blame in a real git repository.
 class CaretBlameTest : public AppFixture {
@@ -55,7 +54,7 @@ TEST_F(CaretBlameTest, AnEditedLineIsUncommittedWithoutAnAnnotation)
     EXPECT_FALSE(a.documents[0]->textView->annotation.has_value());
     // The line below keeps its commit.
     EditorTextView *view = a.documents[0]->textView;
-    view->setTextCursor(QTextCursor(view->document()->findBlockByNumber(1)));
+    view->setCaretPosition(view->buffer()->lineStart(1));
     ASSERT_TRUE(testsupport::waitUntil([&] { return shownBlame() == "now Ada Lov…"; }, 15000));
     a.showBlameDetails();
     ASSERT_TRUE(a.card);
@@ -91,7 +90,7 @@ TEST_F(CaretBlameTest, RestingOnTheAnnotationShowsTheHoverCardWithTheFullMessage
     AppDelegate &a = launch();
     a.loadDocument(dir.filePath("tool.py"), false, true, true);
     EditorTextView *view = a.documents[0]->textView;
-    view->setTextCursor(QTextCursor(view->document()->findBlockByNumber(2)));
+    view->setCaretPosition(view->buffer()->lineStart(2));
     ASSERT_TRUE(testsupport::waitUntil([&] { return view->annotation.has_value(); }, 15000));
     view->onAnnotationHover(QRect(200, 40, 120, 16));
     ASSERT_TRUE(testsupport::waitUntil([&] { return !a.hoverCard.isNull(); }, 3000));

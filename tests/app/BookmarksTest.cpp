@@ -3,20 +3,18 @@
 #include "app/Bookmarks.h"
 #include "common/Defaults.h"
 
-#include <QTextBlock>
-
 using BookmarksTest = AppFixture;
 
 namespace {
 
 void caretToLine(EditorTextView *view, int line)
 {
-    view->setTextCursor(QTextCursor(view->document()->findBlockByNumber(line - 1)));
+    view->setCaretPosition(view->buffer()->lineStart(line - 1));
 }
 
 int caretLine(EditorTextView *view)
 {
-    return view->textCursor().blockNumber() + 1;
+    return int(view->buffer()->lineAt(view->caretPosition())) + 1;
 }
 
 QByteArray lines(int count)

@@ -2,6 +2,7 @@
 
 #include "app/EditorHost.h"
 #include "common/Defaults.h"
+#include "common/MainThread.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -10,8 +11,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QPlainTextEdit>
 #include <QStackedWidget>
+#include <QTimer>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,6 +32,103 @@ QString sparseTextFile(const QString &path, qint64 size)
     return path;
 }
 
+// A text file of about `megabytes` MB, of numbered lines: big enough to be read in the background.
+QString bigTextFile(const QString &path, int megabytes)
+{
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return {};
+    QByteArray block;
+    for (int i = 0; block.size() < 1024 * 1024; ++i)
+        block += "line " + QByteArray::number(i) + " of a file too big to read at once\n";
+    for (int i = 0; i < megabytes; ++i)
+        out.write(block);
+    return path;
+}
+
+// Every background read has ended and handed its result to the event loop, which ran it.
+bool readsSettled()
+{
+    const bool ended = testsupport::waitUntil([] { return MainThread::runningThreads() == 0; }, 60000);
+    QApplication::processEvents();
+    return ended;
+}
+
+}
+
+TEST_F(DocumentLoadingTest, ABigFileOpensInItsTabWhileTheWindowKeepsAnswering)
+{
+    const QString path = bigTextFile(dir.filePath("big.log"), 48);
+    AppDelegate &a = launch();
+    ASSERT_TRUE(a.loadDocument(path, false, true, true));
+    // The tab is there at once, showing that its text is on the way.
+    ASSERT_EQ(a.documents.size(), 1u);
+    const DocumentPtr document = a.documents[0];
+    EXPECT_EQ(a.activeDocument(), document);
+    EXPECT_TRUE(document->loading.has_value());
+    EXPECT_TRUE(document->textView->isLoading());
+    EXPECT_TRUE(document->textView->isReadOnly());
+    // The event loop runs meanwhile: a timer fires before the text is in.
+    std::optional<bool> loadingWhenFired;
+    QTimer::singleShot(0, [&] { loadingWhenFired = document->loading.has_value(); });
+    ASSERT_TRUE(testsupport::waitUntil([&] { return loadingWhenFired.has_value(); }, 60000));
+    EXPECT_TRUE(*loadingWhenFired);
+
+    ASSERT_TRUE(loaded(document));
+    EXPECT_FALSE(document->textView->isLoading());
+    EXPECT_FALSE(document->textView->isReadOnly());
+    EXPECT_EQ(document->textView->buffer()->length(), QFileInfo(path).size());
+    EXPECT_EQ(document->textView->buffer()->lineText(1), "line 1 of a file too big to read at once");
+    EXPECT_FALSE(document->isDirty);
+    EXPECT_FALSE(document->textView->buffer()->canUndo());
+    EXPECT_TRUE(document->diskDate.has_value());
+    type(document, "x");
+    EXPECT_TRUE(document->isDirty);
+}
+
+TEST_F(DocumentLoadingTest, EscapeOrClosingStopsALoadAndTheTabClosesCleanly)
+{
+    const QString path = bigTextFile(dir.filePath("big.log"), 48);
+    const QString other = file("other.txt", "stays\n");
+    AppDelegate &a = launch();
+    ASSERT_TRUE(a.loadDocument(other, false, true, true));
+
+    ASSERT_TRUE(a.loadDocument(path, false, true, true));
+    ASSERT_EQ(a.documents.size(), 2u);
+    std::weak_ptr<OpenDocument> escaped = a.documents[1];
+    press(a.documents[1], Qt::Key_Escape);
+    EXPECT_EQ(a.documents.size(), 1u);
+    EXPECT_EQ(a.activeDocument()->path(), other);
+
+    ASSERT_TRUE(a.loadDocument(path, false, true, true));
+    ASSERT_EQ(a.documents.size(), 2u);
+    a.closeDocument(a.documents[1]);
+    ASSERT_TRUE(readsSettled());
+    // Nothing of either read comes back: no tab, no document kept alive, no note of a failure.
+    ASSERT_EQ(a.documents.size(), 1u);
+    EXPECT_EQ(a.documents[0]->textView->buffer()->text(), "stays\n");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(escaped.expired());
+    EXPECT_FALSE(a.statusText.value_or("").contains("big.log"));
+}
+
+TEST_F(DocumentLoadingTest, AReadOvertakenByANewerOneIsDropped)
+{
+    const QString path = bigTextFile(dir.filePath("big.log"), 48);
+    AppDelegate &a = launch();
+    ASSERT_TRUE(a.loadDocument(path, false, true, true));
+    const DocumentPtr document = a.documents[0];
+    ASSERT_TRUE(document->loading.has_value());
+    // The file is replaced by a small one, read again at once, before the first read ends.
+    ASSERT_TRUE(QFile::remove(path));
+    file("big.log", "short now\n");
+    a.reloadDocument(document);
+    EXPECT_EQ(document->textView->buffer()->text(), "short now\n");
+    ASSERT_TRUE(readsSettled());
+    EXPECT_EQ(document->textView->buffer()->text(), "short now\n");
+    EXPECT_FALSE(document->loading.has_value());
+    EXPECT_FALSE(document->textView->isLoading());
+    EXPECT_FALSE(document->isDirty);
 }
 
 TEST_F(DocumentLoadingTest, SizeLimitIsSixtyFourMegabytesInclusive)
@@ -52,14 +150,15 @@ TEST_F(DocumentLoadingTest, SizeLimitIsSixtyFourMegabytesInclusive)
     ASSERT_EQ(QFileInfo(exact.fileName()).size(), TextFile::maxOpenBytes);
     EXPECT_TRUE(a.loadDocument(exact.fileName(), false, true, true));
     ASSERT_EQ(a.documents.size(), 1u);
-    EXPECT_EQ(a.documents[0]->textView->document()->characterCount() - 1, TextFile::maxOpenBytes);
+    ASSERT_TRUE(loaded(a.documents[0]));
+    EXPECT_EQ(a.documents[0]->textView->buffer()->length(), TextFile::maxOpenBytes);
 }
 
 TEST_F(DocumentLoadingTest, TextTestUsesTheByteOrderMark)
 {
     AppDelegate &a = launch();
     EXPECT_TRUE(a.loadDocument(file("wide.txt", QByteArray("\xFF\xFEh\0i\0\n\0", 8)), false, true, true));
-    EXPECT_EQ(a.documents.back()->textView->toPlainText(), "hi\n");
+    EXPECT_EQ(a.documents.back()->textView->buffer()->text(), "hi\n");
     EXPECT_FALSE(a.loadDocument(file("blob.bin", QByteArray("ab\0cd", 5)), false, true, true));
     EXPECT_EQ(a.statusText.value_or(""), "blob.bin isn't a text file");
     EXPECT_EQ(a.documents.size(), 1u);
@@ -70,10 +169,10 @@ TEST_F(DocumentLoadingTest, VeryLongLinesTurnWrappingAndColoursOff)
     AppDelegate &a = launch();
     ASSERT_TRUE(a.loadDocument(file("edge.txt", QByteArray(20000, 'a') + "\n"), false, true, true));
     EXPECT_FALSE(a.documents.back()->isPlain);
-    EXPECT_EQ(a.documents.back()->textView->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_TRUE(a.documents.back()->textView->wordWrap());
     ASSERT_TRUE(a.loadDocument(file("long.txt", "short\n" + QByteArray(20001, 'a')), false, true, true));
     EXPECT_TRUE(a.documents.back()->isPlain);
-    EXPECT_EQ(a.documents.back()->textView->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_FALSE(a.documents.back()->textView->wordWrap());
     EXPECT_EQ(a.statusText.value_or(""), "Very long lines: wrapping and colors are off for long.txt");
 }
 
@@ -146,7 +245,7 @@ TEST_F(DocumentLoadingTest, Latin1FileRoundTripsByteForByte)
     const DocumentPtr document = a.documents[0];
     EXPECT_EQ(document->encoding.kind, TextEncoding::Kind::Latin1);
     type(document, "!");
-    document->textView->textCursor().deletePreviousChar();
+    press(document, Qt::Key_Backspace);
     ASSERT_TRUE(document->isDirty);
     EXPECT_TRUE(a.saveFile(document, false));
     EXPECT_EQ(testsupport::readFile(path), bytes);
@@ -162,7 +261,7 @@ TEST_F(DocumentLoadingTest, LineBreaksAndNoBreakSpacesAreWrittenBack)
         ASSERT_TRUE(a.loadDocument(path, false, true, true));
         const DocumentPtr document = a.documents.back();
         type(document, "!");
-        document->textView->textCursor().deletePreviousChar();
+        press(document, Qt::Key_Backspace);
         ASSERT_TRUE(a.saveFile(document, false));
         EXPECT_EQ(testsupport::readFile(path), bytes) << name;
     }
@@ -229,7 +328,7 @@ TEST_F(DocumentLoadingTest, AVeryLongLineIsNeverLaidOutWrapped)
 {
     AppDelegate &a = launch();
     // The view each new document gets, and its wrap mode at the moment its text goes in.
-    std::optional<QPlainTextEdit::LineWrapMode> modeWhenSet;
+    std::optional<bool> wrapWhenSet;
     struct Watch : QObject {
         std::function<void(QObject *)> added;
         bool eventFilter(QObject *, QEvent *event) override
@@ -241,8 +340,8 @@ TEST_F(DocumentLoadingTest, AVeryLongLineIsNeverLaidOutWrapped)
     } watch;
     watch.added = [&](QObject *child) {
         if (auto *view = qobject_cast<EditorTextView *>(child))
-            QObject::connect(view->document(), &QTextDocument::contentsChange, view,
-                [&modeWhenSet, view] { modeWhenSet = view->lineWrapMode(); });
+            QObject::connect(view->buffer(), &TextBuffer::reset, view,
+                [&wrapWhenSet, view] { wrapWhenSet = view->wordWrap(); });
     };
     auto *stack = a.scrollView->findChild<QStackedWidget *>();
     ASSERT_NE(stack, nullptr);
@@ -252,8 +351,8 @@ TEST_F(DocumentLoadingTest, AVeryLongLineIsNeverLaidOutWrapped)
     while (line.size() < 100 * 1024)
         line += "value = compute(values) + 42; ";
     ASSERT_TRUE(a.loadDocument(file("one-line.txt", line), false, true, true));
-    ASSERT_TRUE(modeWhenSet.has_value());
-    EXPECT_EQ(*modeWhenSet, QPlainTextEdit::NoWrap);
+    ASSERT_TRUE(wrapWhenSet.has_value());
+    EXPECT_FALSE(*wrapWhenSet);
 
     // The window answers keys: the caret moves and a letter goes in.
     EditorTextView *view = a.documents.back()->textView;
@@ -261,8 +360,8 @@ TEST_F(DocumentLoadingTest, AVeryLongLineIsNeverLaidOutWrapped)
     QApplication::sendEvent(view, &right);
     QKeyEvent letter(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
     QApplication::sendEvent(view, &letter);
-    EXPECT_EQ(view->textCursor().position(), 2);
-    EXPECT_EQ(view->document()->characterAt(1), QChar(u'a'));
+    EXPECT_EQ(view->caretPosition(), 2);
+    EXPECT_EQ(view->buffer()->at(1), QChar(u'a'));
     stack->removeEventFilter(&watch);
 }
 

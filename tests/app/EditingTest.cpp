@@ -1,7 +1,11 @@
 #include "AppFixture.h"
 
+#include "command/OutputPanelView.h"
 #include "common/Defaults.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QPlainTextEdit>
 #include <QTest>
 
 using EditingTest = AppFixture;
@@ -10,11 +14,20 @@ namespace {
 
 void placeCaret(EditorTextView *view, int position, int anchor = -1)
 {
-    QTextCursor cursor(view->document());
-    cursor.setPosition(anchor < 0 ? position : anchor);
-    if (anchor >= 0)
-        cursor.setPosition(position, QTextCursor::KeepAnchor);
-    view->setTextCursor(cursor);
+    view->setSelection(anchor < 0 ? position : anchor, position);
+}
+
+QString textOf(const EditorTextView *view)
+{
+    return view->buffer()->text();
+}
+
+void trigger(AppDelegate &a, const QString &title)
+{
+    for (QAction *action : a.window->findChildren<QAction *>())
+        if (action->text() == title)
+            return action->trigger();
+    ADD_FAILURE() << "no action " << title.toStdString();
 }
 
 }
@@ -27,11 +40,11 @@ TEST_F(EditingTest, ReturnBetweenBracesOpensAnIndentedLine)
     EditorTextView *view = a.documents[0]->textView;
     placeCaret(view, 10);
     QTest::keyClick(view, Qt::Key_Return);
-    EXPECT_EQ(view->toPlainText(), "    if x {\n        \n    }\n");
-    EXPECT_EQ(view->textCursor().position(), 19);
+    EXPECT_EQ(textOf(view), "    if x {\n        \n    }\n");
+    EXPECT_EQ(view->caretPosition(), 19);
     // One undo takes the whole insertion back.
     a.undoOrRedo(false);
-    EXPECT_EQ(view->toPlainText(), "    if x {}\n");
+    EXPECT_EQ(textOf(view), "    if x {}\n");
 }
 
 TEST_F(EditingTest, ReturnAfterAParenthesisIndentsOneUnitDeeper)
@@ -41,10 +54,10 @@ TEST_F(EditingTest, ReturnAfterAParenthesisIndentsOneUnitDeeper)
     EditorTextView *view = a.documents[0]->textView;
     placeCaret(view, 7);
     QTest::keyClick(view, Qt::Key_Return);
-    EXPECT_EQ(view->toPlainText(), "  call(\n    ");
+    EXPECT_EQ(textOf(view), "  call(\n    ");
     // Shift+Return is a plain line break too, never a soft one.
     QTest::keyClick(view, Qt::Key_Return, Qt::ShiftModifier);
-    EXPECT_EQ(view->toPlainText(), "  call(\n    \n    ");
+    EXPECT_EQ(textOf(view), "  call(\n    \n    ");
 }
 
 TEST_F(EditingTest, TypedCloserOutdentsABlankLine)
@@ -55,13 +68,13 @@ TEST_F(EditingTest, TypedCloserOutdentsABlankLine)
     EditorTextView *view = a.documents[0]->textView;
     placeCaret(view, 8);
     QTest::keyClicks(view, "}");
-    EXPECT_EQ(view->toPlainText(), "    }\n\t\n");
+    EXPECT_EQ(textOf(view), "    }\n\t\n");
     placeCaret(view, 7); // after the tab
     QTest::keyClicks(view, ")");
-    EXPECT_EQ(view->toPlainText(), "    }\n)\n");
+    EXPECT_EQ(textOf(view), "    }\n)\n");
     placeCaret(view, 5); // after text, a closer is just typed
     QTest::keyClicks(view, "]");
-    EXPECT_EQ(view->toPlainText(), "    }]\n)\n");
+    EXPECT_EQ(textOf(view), "    }]\n)\n");
 }
 
 TEST_F(EditingTest, TabAndShiftTabOverLines)
@@ -72,14 +85,33 @@ TEST_F(EditingTest, TabAndShiftTabOverLines)
     EditorTextView *view = a.documents[0]->textView;
     placeCaret(view, 11, 0); // "one\n\nthree\n" with the final line break selected
     QTest::keyClick(view, Qt::Key_Tab);
-    EXPECT_EQ(view->toPlainText(), "    one\n\n    three\n  four\n\tfive\n");
-    EXPECT_EQ(view->textCursor().selectedText(), QString("    one\u2029\u2029    three"));
+    EXPECT_EQ(textOf(view), "    one\n\n    three\n  four\n\tfive\n");
+    EXPECT_EQ(view->selectedText(), QString("    one\n\n    three"));
     placeCaret(view, 27, 20); // "four" and "five" lines
     QTest::keyClick(view, Qt::Key_Backtab);
-    EXPECT_EQ(view->toPlainText(), "    one\n\n    three\nfour\nfive\n");
+    EXPECT_EQ(textOf(view), "    one\n\n    three\nfour\nfive\n");
     placeCaret(view, 0, 2); // a selection inside one line becomes one unit
     QTest::keyClick(view, Qt::Key_Tab);
-    EXPECT_EQ(view->toPlainText(), "      one\n\n    three\nfour\nfive\n");
+    EXPECT_EQ(textOf(view), "      one\n\n    three\nfour\nfive\n");
+    // Each shift is one undo step.
+    a.undoOrRedo(false);
+    EXPECT_EQ(textOf(view), "    one\n\n    three\nfour\nfive\n");
+    a.undoOrRedo(false);
+    EXPECT_EQ(textOf(view), "    one\n\n    three\n  four\n\tfive\n");
+}
+
+TEST_F(EditingTest, ReturnOnAVeryLongLineKeepsItsIndentAndBrace)
+{
+    Defaults::set(Defaults::IndentWidth, 4);
+    AppDelegate &a = launch();
+    // Only the ends of a long line are read: the indent at its start, the brace far from it,
+    // with blanks after the brace longer than one read.
+    const QByteArray line = "  " + QByteArray(20000, 'x') + "{" + QByteArray(5000, ' ');
+    a.loadDocument(file("long.c", line), false, true, true);
+    EditorTextView *view = a.documents[0]->textView;
+    placeCaret(view, int(line.size()));
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(textOf(view), QString::fromLatin1(line) + "\n      ");
 }
 
 TEST_F(EditingTest, FontSizeStaysWithinItsBounds)
@@ -105,11 +137,11 @@ TEST_F(EditingTest, WordWrapStaysOffForVeryLongLines)
     a.loadDocument(file("short.txt"), false, true, true);
     a.toggleSetting(Defaults::Wrap, true);
     EXPECT_FALSE(Defaults::wrap());
-    EXPECT_EQ(a.documents[1]->textView->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_FALSE(a.documents[1]->textView->wordWrap());
     a.toggleSetting(Defaults::Wrap, true);
-    EXPECT_EQ(a.documents[1]->textView->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_TRUE(a.documents[1]->textView->wordWrap());
     a.activateDocument(0, true);
-    EXPECT_EQ(a.documents[0]->textView->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_FALSE(a.documents[0]->textView->wordWrap());
 }
 
 TEST_F(EditingTest, UndoStaysInItsOwnTabAndCollapsesTheSelection)
@@ -121,9 +153,40 @@ TEST_F(EditingTest, UndoStaysInItsOwnTabAndCollapsesTheSelection)
     type(a.documents[1], "2");
     a.activateDocument(1, true);
     a.undoOrRedo(false);
-    EXPECT_EQ(a.documents[1]->textView->toPlainText(), "bbb");
-    EXPECT_EQ(a.documents[0]->textView->toPlainText(), "1aaa");
+    EXPECT_EQ(textOf(a.documents[1]->textView), "bbb");
+    EXPECT_EQ(textOf(a.documents[0]->textView), "1aaa");
     a.undoOrRedo(true);
-    EXPECT_EQ(a.documents[1]->textView->toPlainText(), "2bbb");
-    EXPECT_FALSE(a.documents[1]->textView->textCursor().hasSelection());
+    EXPECT_EQ(textOf(a.documents[1]->textView), "2bbb");
+    EXPECT_FALSE(a.documents[1]->textView->hasSelection());
+}
+
+TEST_F(EditingTest, EditMenuActsOnTheFocusedText)
+{
+    AppDelegate &a = launch();
+    a.loadDocument(file("a.txt", "one two"), false, true, true);
+    a.setPanelHidden(false);
+    a.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(a.window));
+    EditorTextView *view = a.documents[0]->textView;
+    view->setFocus();
+    trigger(a, "Select All");
+    trigger(a, "Cut");
+    EXPECT_EQ(textOf(view), "");
+    EXPECT_EQ(QApplication::clipboard()->text(), "one two");
+    trigger(a, "Paste");
+    trigger(a, "Paste");
+    EXPECT_EQ(textOf(view), "one twoone two");
+
+    // The output panel's read-only text copies, and cutting there leaves the document alone.
+    auto *output = a.outputPanel->findChild<QPlainTextEdit *>();
+    ASSERT_NE(output, nullptr);
+    output->setPlainText("built fine");
+    output->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), output);
+    trigger(a, "Select All");
+    trigger(a, "Cut");
+    trigger(a, "Copy");
+    EXPECT_EQ(QApplication::clipboard()->text(), "built fine");
+    EXPECT_EQ(output->toPlainText(), "built fine");
+    EXPECT_EQ(textOf(view), "one twoone two");
 }

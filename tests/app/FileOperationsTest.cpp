@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QStandardPaths>
-#include <QTextBlock>
 
 using FileOperationsTest = AppFixture;
 
@@ -76,7 +75,7 @@ TEST_F(FileOperationsTest, RenamingAFolderCarriesItsDocumentsAndBookmarks)
     a.loadDocument(file("app/a.txt", "1\n2\n3\n"), false, true, true);
     a.loadDocument(file("app/sub/b.txt", "x\ny\n"), false, true, true);
     a.activateDocument(0, true);
-    a.documents[0]->textView->setTextCursor(QTextCursor(a.documents[0]->textView->document()->findBlockByNumber(2)));
+    a.documents[0]->textView->setCaretPosition(a.documents[0]->textView->buffer()->lineStart(2));
     a.toggleBookmark();
     a.renameItem(dir.filePath("app"));
     typeName(a.card, "lib");

@@ -4,6 +4,8 @@
 #include "chrome/StatusBarView.h"
 #include "editor/EditorTextView.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QLabel>
 
 #include <QProcess>
@@ -28,8 +30,8 @@ protected:
     // The text the editor area shows now.
     QString shownText() const
     {
-        auto *view = qobject_cast<QPlainTextEdit *>(app->scrollView->current());
-        return view ? view->toPlainText() : QString();
+        auto *view = qobject_cast<EditorTextView *>(app->scrollView->current());
+        return view ? view->buffer()->text() : QString();
     }
 
     bool waitForIndex(const DocumentPtr &document, std::optional<int> index)
@@ -43,14 +45,21 @@ TEST_F(HistoryTest, StepsSkipTheVersionEqualToTheLiveTextAndComeBackToIt)
     AppDelegate &a = launch();
     ASSERT_TRUE(a.loadDocument(dir.filePath("notes.txt"), false, true, true));
     const DocumentPtr document = a.documents[0];
-    QTextCursor end = document->textView->textCursor();
-    end.movePosition(QTextCursor::End);
-    document->textView->setTextCursor(end); // the live caret on line 2
+    document->textView->setCaretPosition(document->textView->buffer()->length()); // the live caret on line 2
     a.stepHistory(-1); // newer on the live text does nothing
     a.stepHistory(1);
     ASSERT_TRUE(waitForIndex(document, 1));
     EXPECT_EQ(shownText(), "two\n");
     EXPECT_TRUE(a.historyView->isReadOnly());
+    // The edit menu copies from the version on show, not from the live text behind it.
+    a.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(a.window));
+    a.historyView->setFocus();
+    for (const QString title : { "Select All", "Copy" })
+        for (QAction *action : a.window->findChildren<QAction *>())
+            if (action->text() == title)
+                action->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "two\n");
     EXPECT_TRUE(a.subtitleLabel->text().contains(" · just now · Write two  —  Ctrl+] newer · Esc back"))
         << a.subtitleLabel->text().toStdString();
 
@@ -71,7 +80,7 @@ TEST_F(HistoryTest, StepsSkipTheVersionEqualToTheLiveTextAndComeBackToIt)
     a.stepHistory(-1);
     EXPECT_FALSE(document->historyIndex);
     EXPECT_EQ(a.scrollView->current(), document->textView);
-    EXPECT_EQ(document->textView->toPlainText(), "three\n"); // the live document was never touched
+    EXPECT_EQ(document->textView->buffer()->text(), "three\n"); // the live document was never touched
 }
 
 TEST_F(HistoryTest, EscapeReturnsAndSavingAsksForTheVersionsAgain)

@@ -12,10 +12,21 @@
 
 namespace {
 
-// Each edit as the editor would report it on the given text, with the length it leaves.
+// Each edit as the editor would report it on the given text (each break one position), with
+// the length it leaves; added is as the file would hold it.
 JournalEdit editOf(const QString &text, qsizetype position, qsizetype removed, const QString &added)
 {
-    return { position, removed, added, text.size() - removed + added.size() };
+    return { position, removed, added, text.size() - removed + added.size() - added.count(u"\r\n") };
+}
+
+TextSnapshot snapshotOf(const QString &fileText)
+{
+    return TextSnapshot(std::make_shared<const TextStorage>(TextStorage::fromFileText(fileText)));
+}
+
+QString withCrLf(QString text)
+{
+    return text.replace(u'\n', QStringLiteral("\r\n"));
 }
 
 class JournalTest : public ::testing::Test {
@@ -49,7 +60,7 @@ TEST_F(JournalTest, TextAndEverythingAboutTheDocumentComeBack)
     const QString text = QStringLiteral("héllo\nwörld ✓ 😀\n");
     {
         Journal journal(folder.path());
-        journal.writeText("k1", state, text);
+        journal.writeText("k1", state, snapshotOf(text));
         journal.wait();
     }
     Journal journal(folder.path());
@@ -67,7 +78,7 @@ TEST_F(JournalTest, TextAndEverythingAboutTheDocumentComeBack)
     EXPECT_EQ(record->state.selection.length, 3);
     EXPECT_EQ(record->state.scroll, QPoint(12, 340));
     // A new text replaces the old generation: no stale base or log is left beside it.
-    journal.writeText("k1", state, QStringLiteral("second"));
+    journal.writeText("k1", state, snapshotOf("second"));
     journal.wait();
     EXPECT_EQ(journal.read("k1")->text, "second");
     EXPECT_EQ(files().size(), 3) << files().join(' ').toStdString();
@@ -78,7 +89,8 @@ TEST_F(JournalTest, TextAndEverythingAboutTheDocumentComeBack)
 
 TEST_F(JournalTest, EditsReplayOnTheFileAsTheEditorReadIt)
 {
-    // Carriage returns are one line break each in the editor, so positions count them once.
+    // Carriage returns are one line break each in the editor, so positions count them once; the
+    // texts come back as the file holds them.
     const QString path = testsupport::writeFile(dir, "big.txt", "one\r\ntwo\r\nthree\r\n");
     QString text = "one\ntwo\nthree\n";
     std::vector<JournalEdit> edits;
@@ -90,12 +102,12 @@ TEST_F(JournalTest, EditsReplayOnTheFileAsTheEditorReadIt)
     journal.writeFromFile("k", stateFor(path), 14, edits);
     journal.wait();
     ASSERT_TRUE(journal.read("k").has_value());
-    EXPECT_EQ(journal.read("k")->text, text);
-    std::vector<JournalEdit> more { editOf(text, text.size(), 0, "four\n") };
+    EXPECT_EQ(journal.read("k")->text, withCrLf(text));
+    std::vector<JournalEdit> more { editOf(text, text.size(), 0, "four\r\n") };
     text += "four\n";
     journal.writeEdits("k", stateFor(path), more);
     journal.wait();
-    EXPECT_EQ(journal.read("k")->text, text);
+    EXPECT_EQ(journal.read("k")->text, withCrLf(text));
     EXPECT_TRUE(journal.read("k")->complete);
 }
 
@@ -125,7 +137,7 @@ TEST_F(JournalTest, ARecordTornByACrashIsLeftOutAndWrittenOver)
 {
     QString text = "abc";
     Journal journal(folder.path());
-    journal.writeText("k", stateFor(dir.filePath("x")), text);
+    journal.writeText("k", stateFor(dir.filePath("x")), snapshotOf(text));
     journal.writeEdits("k", stateFor(dir.filePath("x")), { editOf(text, 3, 0, "d") });
     journal.wait();
     text += "d";
@@ -166,7 +178,7 @@ TEST_F(JournalTest, ALongLogIsFoldedIntoANewBase)
 {
     QString text = "start\n";
     Journal journal(folder.path());
-    journal.writeText("k", stateFor(dir.filePath("x")), text);
+    journal.writeText("k", stateFor(dir.filePath("x")), snapshotOf(text));
     const QString chunk(200000, u'z');
     for (qint64 written = 0; written <= Journal::compactBytes; written += chunk.size()) {
         journal.writeEdits("k", stateFor(dir.filePath("x")), { editOf(text, 0, 0, chunk) });
@@ -180,7 +192,42 @@ TEST_F(JournalTest, ALongLogIsFoldedIntoANewBase)
     EXPECT_EQ(journal.read("k")->text, text);
 }
 
-TEST(JournalLineBreaks, EveryBreakTheEditorKnowsIsOneLineFeed)
+TEST(JournalLineBreaks, EveryLineKeepsItsOwnBreakThroughTheEdits)
 {
-    EXPECT_EQ(editorLineBreaks(QString("a\r\nb\rc\nd") + QChar(QChar::ParagraphSeparator) + "e"), "a\nb\nc\nd\ne");
+    // Mostly CR LF, one line feed and one lone CR.
+    const QString base = "a\r\nb\nc\r\nd\re";
+    QString text = "a\nb\nc\nd\ne"; // as the editor holds it
+    std::vector<JournalEdit> edits;
+    const auto edit = [&](qsizetype position, qsizetype removed, const QString &added) {
+        edits.push_back(editOf(text, position, removed, added));
+        text.replace(position, removed, TextStorage::normalized(added));
+    };
+    edit(2, 2, ""); // line b with its line feed goes...
+    edit(2, 0, "b\n"); // ...and comes back as the undo puts it
+    edit(0, 0, "new\r\nx\r"); // a CR LF and a lone CR, before the first line
+    edit(6, 3, "A\r\n"); // "a\nb": one break replaced by another, the following line ends in its own
+    bool consistent = false;
+    EXPECT_EQ(replayEdits(base, edits, &consistent), "new\r\nx\rA\r\n\nc\r\nd\re");
+    EXPECT_TRUE(consistent);
+}
+
+TEST_F(JournalTest, AnEntryOfTheEarlierFormWithLineFeedsOnlyTakesTheUsualBreakBack)
+{
+    // As an earlier version left it: the text with line feeds, the header naming the break.
+    const QByteArray header = R"({"version":1,"generation":"1","path":"/tmp/old.txt","encoding":"utf8",)"
+                              R"("byteOrderMark":false,"lineEnding":"crlf","selection":[0,0],"scroll":[0,0]})";
+    ASSERT_FALSE(testsupport::writeFile(folder, "old.json", header).isEmpty());
+    ASSERT_FALSE(testsupport::writeFile(folder, "old.1.text", "one\ntwo\n").isEmpty());
+    ASSERT_FALSE(testsupport::writeFile(folder, "old.1.log", "4 0 6 14\nthree\n\n").isEmpty());
+    Journal journal(folder.path());
+    const auto record = journal.read("old");
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(record->text, "one\r\nthree\r\ntwo\r\n");
+    EXPECT_TRUE(record->complete);
+    EXPECT_TRUE(record->olderFormat);
+    // What is written now is of today's form.
+    journal.writeText("old", record->state, snapshotOf(record->text));
+    journal.wait();
+    EXPECT_EQ(journal.read("old")->text, "one\r\nthree\r\ntwo\r\n");
+    EXPECT_FALSE(journal.read("old")->olderFormat);
 }

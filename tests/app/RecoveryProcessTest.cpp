@@ -99,7 +99,9 @@ TEST_F(RecoveryProcessTest, KilledOrSignalledTheEditorKeepsTheUnsavedText)
         state.path = path;
         state.diskDate = QFileInfo(path).lastModified();
         Journal journal(folder);
-        journal.writeText(key, state, "typed before the crash\n");
+        journal.writeText(key, state,
+                          TextSnapshot(std::make_shared<const TextStorage>(
+                              TextStorage::fromFileText(u"typed before the crash\n"))));
         journal.wait();
     }
 

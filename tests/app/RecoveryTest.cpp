@@ -8,14 +8,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <QTextCursor>
-#include <QTextDocument>
 
 namespace {
 
 class RecoveryTest : public AppFixture {
 protected:
-    // The texts the journal holds now, as a later launch would read them.
+    // The texts the journal holds now, as a later launch would read them (as the file would
+    // hold them).
     QStringList journaled() const
     {
         QStringList texts;
@@ -50,10 +49,7 @@ protected:
 
     void moveCaret(const DocumentPtr &document, int anchor, int position)
     {
-        QTextCursor cursor(document->textView->document());
-        cursor.setPosition(anchor);
-        cursor.setPosition(position, QTextCursor::KeepAnchor);
-        document->textView->setTextCursor(cursor);
+        document->textView->setSelection(anchor, position);
     }
 };
 
@@ -70,7 +66,7 @@ TEST_F(RecoveryTest, UnsavedTextComesBackDirtyWithItsCaretEncodingAndLineBreaks)
     moveCaret(document, 4, 4);
     type(document, " au lait");
     moveCaret(document, 13, 9);
-    ASSERT_TRUE(waitForJournal("café au lait\nline two\n"));
+    ASSERT_TRUE(waitForJournal("café au lait\r\nline two\r\n"));
 
     relaunch();
     ASSERT_EQ(app->documents.size(), 1u);
@@ -78,10 +74,9 @@ TEST_F(RecoveryTest, UnsavedTextComesBackDirtyWithItsCaretEncodingAndLineBreaks)
     EXPECT_TRUE(document->isDirty);
     EXPECT_EQ(document->text(), "café au lait\nline two\n");
     EXPECT_EQ(document->encoding.kind, TextEncoding::Kind::Latin1);
-    EXPECT_EQ(document->textView->lineBreaks().dominant(), LineBreaks::Kind::crlf);
-    const QTextCursor cursor = document->textView->textCursor();
-    EXPECT_EQ(cursor.selectionStart(), 9);
-    EXPECT_EQ(cursor.selectionEnd(), 13);
+    EXPECT_EQ(document->textView->buffer()->dominantBreak(), LineBreaks::Kind::crlf);
+    EXPECT_EQ(document->textView->selectionStart(), 9);
+    EXPECT_EQ(document->textView->selectionEnd(), 13);
     EXPECT_TRUE(subtitle().contains("Recovered unsaved changes to notes.txt")) << subtitle().toStdString();
     EXPECT_EQ(app->window->isWindowModified(), true);
 
@@ -93,6 +88,31 @@ TEST_F(RecoveryTest, UnsavedTextComesBackDirtyWithItsCaretEncodingAndLineBreaks)
     relaunch();
     ASSERT_EQ(app->documents.size(), 1u);
     EXPECT_FALSE(app->documents[0]->isDirty);
+}
+
+TEST_F(RecoveryTest, AMixedBreakDocumentComesBackWithEveryLinesOwnBreak)
+{
+    const QByteArray bytes("a\r\nb\nc\r\nd\re\r\n");
+    const QString path = file("mixed.txt", bytes);
+    Defaults::set(Defaults::OpenFiles, QStringList { path });
+    AppDelegate &a = launch();
+    DocumentPtr document = a.documents[0];
+    // The line with the odd break goes and comes back by undo; a new line takes the usual one.
+    moveCaret(document, 2, 4);
+    type(document, "");
+    document->textView->undo();
+    moveCaret(document, 0, 0);
+    type(document, "new\n");
+    const QByteArray expected("new\r\na\r\nb\nc\r\nd\re\r\n");
+    ASSERT_TRUE(waitForJournal(QString::fromLatin1(expected)));
+
+    relaunch();
+    ASSERT_EQ(app->documents.size(), 1u);
+    document = app->documents[0];
+    EXPECT_TRUE(document->isDirty);
+    EXPECT_EQ(document->fileText(), QString::fromLatin1(expected));
+    ASSERT_TRUE(app->saveFile(document, false));
+    EXPECT_EQ(testsupport::readFile(path), expected);
 }
 
 TEST_F(RecoveryTest, EveryDirtyTabComesBackInItsPlaceEvenWithoutASession)
@@ -221,12 +241,11 @@ TEST_F(RecoveryTest, ALongDocumentIsJournaledAsEditsAgainstItsFile)
     DocumentPtr document = a.documents[0];
     moveCaret(document, 0, 0);
     type(document, "top\n");
-    QTextCursor end(document->textView->document());
-    end.movePosition(QTextCursor::End);
-    end.insertText("bottom");
-    end.setPosition(int(line.size()) * 3);
-    end.setPosition(int(line.size()) * 3 + 2, QTextCursor::KeepAnchor);
-    end.insertText("");
+    EditorTextView *view = document->textView;
+    view->setCaretPosition(view->buffer()->length());
+    type(document, "bottom");
+    moveCaret(document, int(line.size()) * 3, int(line.size()) * 3 + 2);
+    type(document, "");
     const QString expected = document->text();
     ASSERT_TRUE(waitForJournal(expected));
     // The base is the file's content, not a copy of the typed text; the edits are in the log.

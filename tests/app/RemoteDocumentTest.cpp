@@ -77,7 +77,7 @@ TEST_F(RemoteDocumentTest, OpensEditsAndSavesBack)
     ASSERT_EQ(a.remoteHosts->items().size(), 1u);
     const DocumentPtr document = openRemote("notes.txt");
     ASSERT_TRUE(document);
-    EXPECT_EQ(document->textView->toPlainText(), "hello\n");
+    EXPECT_EQ(document->textView->buffer()->text(), "hello\n");
     EXPECT_EQ(document->remote->path, server.path("notes.txt"));
     type(document, "edited ");
     bool saved = false;
@@ -124,7 +124,7 @@ TEST_F(RemoteDocumentTest, RemoteDocumentsComeBackAfterARestart)
     ASSERT_EQ(a.documents.size(), 1u);
     ASSERT_TRUE(a.documents[0]->remote.has_value());
     EXPECT_EQ(a.documents[0]->remote->path, server.path("kept.txt"));
-    EXPECT_EQ(a.documents[0]->textView->toPlainText(), "kept\n");
+    EXPECT_EQ(a.documents[0]->textView->buffer()->text(), "kept\n");
 }
 
 TEST_F(RemoteDocumentTest, AMachineNoLongerSavedRefusesTheSave)
@@ -334,7 +334,7 @@ TEST_F(RemoteDocumentTest, TheRemotePaneOpensAFileOfTheMachine)
     const DocumentPtr document = a.documents.back();
     EXPECT_TRUE(document->isPreview);
     EXPECT_EQ(document->remote->path, QDir(server.home()).canonicalPath() + "/site/index.html");
-    EXPECT_EQ(document->textView->toPlainText(), "<p>hi</p>\n");
+    EXPECT_EQ(document->textView->buffer()->text(), "<p>hi</p>\n");
     EXPECT_EQ(a.relativePath(*document), "site/index.html"); // under the machine's home folder
 
     // Removing the machine from its menu empties the pane and the saved list.
@@ -407,7 +407,7 @@ TEST_F(RemoteDocumentTest, SearchInFilesRunsOnTheMachineAndOpensItsHits)
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents.size() == 2 && a.documents.back()->remote; }, 30000));
     const DocumentPtr opened = a.documents.back();
     EXPECT_EQ(opened->remote->path, server.path("proj/lib/b.txt"));
-    EXPECT_EQ(opened->textView->textCursor().blockNumber(), 1); // the hit's line
+    EXPECT_EQ(opened->textView->caretLine(), 1); // the hit's line
 }
 
 // A remote file in a repository under the machine's home folder, which is its saved folder.

@@ -4,8 +4,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTest>
-#include <QTextBlock>
-#include <QTextCursor>
 
 #include <cstring>
 #include <sys/stat.h>
@@ -67,9 +65,9 @@ TEST_F(SavingTest, ReloadDiscardsEditsAndClearsTheUndoHistory)
     touchLater(path, "theirs\n");
     a.saveFile(a.documents[0], false);
     ASSERT_TRUE(pressCardButton("Reload"));
-    EXPECT_EQ(a.documents[0]->textView->toPlainText(), "theirs\n");
+    EXPECT_EQ(a.documents[0]->textView->buffer()->text(), "theirs\n");
     EXPECT_FALSE(a.documents[0]->isDirty);
-    EXPECT_FALSE(a.documents[0]->textView->document()->isUndoAvailable());
+    EXPECT_FALSE(a.documents[0]->textView->buffer()->canUndo());
 }
 
 // Whatever took the file's place is read as opening reads it: a FIFO would block a plain read
@@ -84,13 +82,13 @@ TEST_F(SavingTest, ReloadRefusesWhatIsNoLongerARegularTextFileAndKeepsTheEdits)
     ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     a.reloadDocument(a.documents[0]);
     EXPECT_EQ(a.statusText.value_or(""), "shared.txt isn't a regular file");
-    EXPECT_EQ(a.documents[0]->textView->toPlainText(), "mine base\n");
+    EXPECT_EQ(a.documents[0]->textView->buffer()->text(), "mine base\n");
     EXPECT_TRUE(a.documents[0]->isDirty);
 
     ASSERT_TRUE(QFile::remove(path));
     ASSERT_TRUE(QDir().mkdir(path));
     a.reloadDocument(a.documents[0]);
-    EXPECT_EQ(a.documents[0]->textView->toPlainText(), "mine base\n");
+    EXPECT_EQ(a.documents[0]->textView->buffer()->text(), "mine base\n");
     EXPECT_TRUE(a.documents[0]->isDirty);
 }
 
@@ -269,9 +267,25 @@ TEST_F(SavingTest, ANewLineTakesTheFilesCommonestBreak)
     const QString path = file("mixed.txt", "a\r\nb\nc\r\n");
     ASSERT_TRUE(a.loadDocument(path, false, true, true));
     EditorTextView *view = a.activeDocument()->textView;
-    QTextCursor cursor(view->document()->findBlockByNumber(1));
-    cursor.movePosition(QTextCursor::EndOfBlock);
-    cursor.insertText("\nnew");
+    view->setCaretPosition(view->buffer()->lineStart(1) + view->buffer()->lineLength(1));
+    type(a.activeDocument(), "\nnew");
     ASSERT_TRUE(a.saveFile(a.activeDocument(), false));
     EXPECT_EQ(testsupport::readFile(path), "a\r\nb\nnew\r\nc\r\n");
+}
+
+TEST_F(SavingTest, UndoingADeletedLinePutsItsOwnBreakBack)
+{
+    AppDelegate &a = launch();
+    const QString path = file("mixed.txt", "a\r\nb\nc\r\n");
+    ASSERT_TRUE(a.loadDocument(path, false, true, true));
+    const DocumentPtr document = a.activeDocument();
+    EditorTextView *view = document->textView;
+    view->setSelection(view->buffer()->lineStart(1), view->buffer()->lineStart(2));
+    type(document, "");
+    ASSERT_TRUE(a.saveFile(document, false));
+    EXPECT_EQ(testsupport::readFile(path), "a\r\nc\r\n");
+    view->undo();
+    ASSERT_TRUE(document->isDirty);
+    ASSERT_TRUE(a.saveFile(document, false));
+    EXPECT_EQ(testsupport::readFile(path), "a\r\nb\nc\r\n");
 }

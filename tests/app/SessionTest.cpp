@@ -126,7 +126,7 @@ TEST_F(SessionTest, QuitWithThreeDirtyDocumentsCountsThemAndCancelKeepsEverythin
     EXPECT_FALSE(a.card);
     EXPECT_EQ(a.dirtyDocuments().size(), 3u);
     EXPECT_TRUE(a.window->isVisible());
-    EXPECT_EQ(a.documents[0]->textView->toPlainText(), "xtext\n");
+    EXPECT_EQ(a.documents[0]->textView->buffer()->text(), "xtext\n");
 }
 
 TEST_F(SessionTest, SaveAllInTheQuitCardWritesEveryFile)

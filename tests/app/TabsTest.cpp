@@ -167,16 +167,13 @@ TEST_F(TabsTest, EachTabKeepsItsSelectionAndAShrunkenTextClampsIt)
     a.loadDocument(file("a.txt", QByteArray(100, 'a')), false, true, true);
     a.loadDocument(file("b.txt", "bbbb"), false, true, true);
     a.activateDocument(0, true);
-    QTextCursor cursor = a.documents[0]->textView->textCursor();
-    cursor.setPosition(90);
-    cursor.setPosition(95, QTextCursor::KeepAnchor);
-    a.documents[0]->textView->setTextCursor(cursor);
+    a.documents[0]->textView->setSelection(90, 95);
     a.activateDocument(1, true);
-    a.documents[0]->textView->setPlainText(QString(92, 'z'));
+    a.documents[0]->textView->setFileText(QString(92, 'z'));
     a.activateDocument(0, true);
-    const QTextCursor restored = a.documents[0]->textView->textCursor();
-    EXPECT_EQ(restored.selectionStart(), 90);
-    EXPECT_EQ(restored.selectionEnd(), 92);
+    const EditorTextView *restored = a.documents[0]->textView;
+    EXPECT_EQ(restored->selectionStart(), 90);
+    EXPECT_EQ(restored->selectionEnd(), 92);
 }
 
 TEST_F(TabsTest, MenusFollowTheDocuments)

@@ -19,7 +19,6 @@
 
 #include <QLabel>
 #include <QSplitter>
-#include <QTextBlock>
 #include <QTextLayout>
 #include <QTest>
 #include <QTemporaryDir>
@@ -63,11 +62,11 @@ QString drawnText(const QLabel *label)
 }
 
 // Whether the editor's layout gives the character at `position` a colour of its own.
-bool hasColour(const QPlainTextEdit &view, int position)
+bool hasColour(const EditorTextView &view, qsizetype position)
 {
-    const QTextBlock block = view.document()->findBlock(position);
-    const int offset = position - block.position();
-    for (const QTextLayout::FormatRange &range : block.layout()->formats())
+    const qsizetype line = view.buffer()->lineAt(position);
+    const qsizetype offset = position - view.buffer()->lineStart(line);
+    for (const QTextLayout::FormatRange &range : view.lineFormats(line))
         if (offset >= range.start && offset < range.start + range.length)
             return true;
     return false;
@@ -189,9 +188,9 @@ TEST_F(WindowTest, BecomingActiveReloadsCleanFilesAndMarksDirtyOnes)
         touched.setFileTime(later, QFileDevice::FileModificationTime);
     }
     a.didBecomeActive();
-    EXPECT_EQ(a.documents[0]->textView->toPlainText(), "theirs\n");
+    EXPECT_EQ(a.documents[0]->textView->buffer()->text(), "theirs\n");
     EXPECT_FALSE(a.documents[0]->isDirty);
-    EXPECT_EQ(a.documents[1]->textView->toPlainText(), "mine old\n");
+    EXPECT_EQ(a.documents[1]->textView->buffer()->text(), "mine old\n");
     EXPECT_TRUE(a.documents[1]->changedOnDisk);
     a.activateDocument(1, true);
     EXPECT_TRUE(a.window->windowTitle().endsWith("Changed on disk — saving will ask what to do"));
@@ -231,7 +230,8 @@ TEST_F(WindowTest, KeyboardScrollingInALargeFileColoursWhatComesOnScreen)
     ASSERT_TRUE(a.loadDocument(file("big.cpp", text), false, true, true));
     EditorTextView *view = a.documents[0]->textView;
     ASSERT_TRUE(testsupport::waitUntil([&] { return hasColour(*view, 0); }));
-    const int lastLine = view->document()->lastBlock().previous().position();
+    // The text ends with a line break: its last line is empty.
+    const qsizetype lastLine = view->buffer()->lineStart(view->buffer()->lineCount() - 2);
     ASSERT_FALSE(hasColour(*view, lastLine));
 
     QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
@@ -284,20 +284,17 @@ TEST_F(WindowTest, PositionAndBlameNameTheLineTheSelectionStartsOn)
     // Selected downwards the caret ends on the second line, upwards on the first; either way the
     // selection starts on the first.
     for (const auto &[anchor, caret] : { std::pair(2, 14), std::pair(14, 2) }) {
-        QTextCursor selection(view->document());
-        selection.setPosition(anchor);
-        selection.setPosition(caret, QTextCursor::KeepAnchor);
-        view->setTextCursor(selection);
+        view->setSelection(anchor, caret);
         QApplication::processEvents();
         EXPECT_EQ(a.statusBar->leftText(), "Ln 1, Col 3 (12 selected)");
         EXPECT_TRUE(blame().startsWith("now Ada")) << blame().toStdString();
         ASSERT_TRUE(view->annotation.has_value());
-        EXPECT_EQ(view->document()->findBlock(view->annotation->location).blockNumber(), 0);
+        EXPECT_EQ(view->buffer()->lineAt(view->annotation->location), 0);
     }
 
     // Nothing selected on the second line: Bob's.
-    view->moveCursor(QTextCursor::End);
-    view->moveCursor(QTextCursor::Up);
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_Up);
     QApplication::processEvents();
     EXPECT_EQ(a.statusBar->leftText(), "Ln 2, Col 1");
     EXPECT_TRUE(blame().startsWith("now Bob")) << blame().toStdString();

@@ -1,10 +1,10 @@
 #include "chrome/InlineCard.h"
 #include "chrome/ActionButton.h"
+#include "editor/EditorTextView.h"
 
 #include "TestSupport.h"
 
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -21,9 +21,9 @@ protected:
     {
         host = std::make_unique<QWidget>();
         host->resize(800, 500);
-        editor = new QPlainTextEdit(host.get());
+        editor = new EditorTextView(host.get());
         editor->setGeometry(host->rect());
-        editor->setPlainText("first line\nsecond line");
+        editor->setFileText("first line\nsecond line");
         host->show();
         host->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(host.get()));
@@ -67,7 +67,7 @@ protected:
     }
 
     std::unique_ptr<QWidget> host;
-    QPlainTextEdit *editor = nullptr;
+    EditorTextView *editor = nullptr;
     QStringList pressed;
     int dismissed = 0;
 };
@@ -192,8 +192,8 @@ TEST_F(InlineCardTest, ClickAwayClosesTheCardAndStillReachesTheEditor)
     EXPECT_TRUE(testsupport::waitUntil([&] { return gone(card); }));
     EXPECT_TRUE(pressed.isEmpty());
     EXPECT_EQ(dismissed, 2);
-    EXPECT_EQ(editor->textCursor().position(), editor->cursorForPosition(target).position());
-    EXPECT_GT(editor->textCursor().position(), 0);
+    EXPECT_EQ(editor->caretPosition(), editor->positionAt(target));
+    EXPECT_GT(editor->caretPosition(), 0);
 }
 
 TEST_F(InlineCardTest, ALongTitleWidensTheCardOnlyToItsBoundAndItStaysCentred)

@@ -8,7 +8,6 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBlock>
 #include <QtMath>
 #include <gtest/gtest.h>
 
@@ -23,7 +22,7 @@ protected:
     void SetUp() override
     {
         view = std::make_unique<EditorTextView>();
-        view->setLineWrapMode(QPlainTextEdit::NoWrap);
+        view->setWordWrap(false);
         view->resize(500, 300);
         view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
@@ -76,7 +75,7 @@ protected:
 TEST_F(EditorTextViewTest, AnnotationNeedsMoreThan60PointsOfRoom)
 {
     const QString longLine = lineLeaving(40);
-    view->setPlainText(longLine + "\nshort\n");
+    view->setFileText(longLine + "\nshort\n");
     annotate(3);
     EXPECT_FALSE(view->annotationRect());
     const int lineEnd = qCeil(12 + longLine.size() * charWidth());
@@ -92,7 +91,7 @@ TEST_F(EditorTextViewTest, AnnotationNeedsMoreThan60PointsOfRoom)
     EXPECT_GT(inkIn(rect), 0);
 
     // Scrolling right makes room for the long line.
-    view->setPlainText(longLine + "\n" + QString(200, 'y'));
+    view->setFileText(longLine + "\n" + QString(200, 'y'));
     annotate(3);
     EXPECT_FALSE(view->annotationRect());
     view->horizontalScrollBar()->setValue(200);
@@ -102,11 +101,11 @@ TEST_F(EditorTextViewTest, AnnotationNeedsMoreThan60PointsOfRoom)
 
 TEST_F(EditorTextViewTest, AnnotationOnTheEmptyLastLine)
 {
-    view->setPlainText("one\ntwo\n");
+    view->setFileText("one\ntwo\n");
     annotate(8);
     ASSERT_TRUE(view->annotationRect());
     const QRect rect = *view->annotationRect();
-    const QRect lastLine = view->cursorRect(QTextCursor(view->document()->lastBlock()));
+    const QRect lastLine = view->cursorRect(view->buffer()->lineStart(view->buffer()->lineCount() - 1));
     EXPECT_NEAR(rect.center().y(), lastLine.center().y(), 2);
     EXPECT_NEAR(rect.left(), 12 + charWidth(), 2);
 
@@ -120,7 +119,7 @@ TEST_F(EditorTextViewTest, AnnotationOnTheEmptyLastLine)
 
 TEST_F(EditorTextViewTest, ClickOnTheAnnotationKeepsTheCaret)
 {
-    view->setPlainText("hello\nworld");
+    view->setFileText("hello\nworld");
     int clicks = 0;
     view->onAnnotationClick = [&] { ++clicks; };
     annotate(2);
@@ -129,17 +128,17 @@ TEST_F(EditorTextViewTest, ClickOnTheAnnotationKeepsTheCaret)
 
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
     EXPECT_EQ(clicks, 1);
-    EXPECT_EQ(view->textCursor().position(), 0);
+    EXPECT_EQ(view->caretPosition(), 0);
 
     QTest::mouseClick(
         view->viewport(), Qt::LeftButton, {}, QPoint(rect.left() - 1, rect.center().y()));
     EXPECT_EQ(clicks, 1);
-    EXPECT_EQ(view->textCursor().position(), 5);
+    EXPECT_EQ(view->caretPosition(), 5);
 }
 
 TEST_F(EditorTextViewTest, HoverReportsEnteringAndLeaving)
 {
-    view->setPlainText("hello");
+    view->setFileText("hello");
     std::vector<std::optional<QRect>> reports;
     view->onAnnotationHover = [&](const std::optional<QRect> &rect) { reports.push_back(rect); };
     annotate(0);
@@ -175,7 +174,7 @@ TEST_F(EditorTextViewTest, DroppedFilesOpenAndOtherTextIsInserted)
 {
     QTemporaryDir dir;
     const QString file = testsupport::writeFile(dir, "notes.txt", "x");
-    view->setPlainText("text");
+    view->setFileText("text");
     QList<QUrl> opened;
     view->onDrop = [&](const QList<QUrl> &urls) { opened = urls; };
 
@@ -184,15 +183,87 @@ TEST_F(EditorTextViewTest, DroppedFilesOpenAndOtherTextIsInserted)
     urls.setText(file);
     drop(&urls);
     EXPECT_EQ(opened, QList<QUrl>({ QUrl::fromLocalFile(file) }));
-    EXPECT_EQ(view->toPlainText(), QStringLiteral("text"));
+    EXPECT_EQ(view->buffer()->text(), QStringLiteral("text"));
 
     opened.clear();
     const QString missing = dir.filePath("missing.txt");
     QMimeData missingPath;
     missingPath.setText(missing);
     drop(&missingPath);
-    EXPECT_TRUE(view->toPlainText().contains(missing));
+    EXPECT_TRUE(view->buffer()->text().contains(missing));
     EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST_F(EditorTextViewTest, WhileLoadingItIsReadOnlyAndEscapeStopsTheLoad)
+{
+    view->setFileText("kept");
+    int stops = 0;
+    view->onCancelLoad = [&] { ++stops; };
+    view->showLoading(5, 10);
+    EXPECT_TRUE(view->isLoading());
+    EXPECT_TRUE(view->isReadOnly());
+    view->setFocus();
+    QTest::keyClick(view.get(), Qt::Key_A);
+    EXPECT_EQ(view->buffer()->text(), QStringLiteral("kept"));
+    // The progress line is drawn where the text would be.
+    view->viewport()->repaint();
+    EXPECT_GT(inkIn(QRect(12, 12, 200, view->rowHeight())), 0);
+    QTest::keyClick(view.get(), Qt::Key_Escape);
+    EXPECT_EQ(stops, 1);
+
+    view->endLoading();
+    EXPECT_FALSE(view->isLoading());
+    EXPECT_FALSE(view->isReadOnly());
+    QTest::keyClick(view.get(), Qt::Key_Escape);
+    EXPECT_EQ(stops, 1);
+    QTest::keyClick(view.get(), Qt::Key_A);
+    EXPECT_EQ(view->buffer()->text(), QStringLiteral("akept"));
+
+    // A view that was read-only stays so after its load.
+    view->setReadOnly(true);
+    view->showLoading(0, 0);
+    view->endLoading();
+    EXPECT_TRUE(view->isReadOnly());
+}
+
+TEST_F(EditorTextViewTest, OpenedTextHasNoHistoryAndShowLineCentresIt)
+{
+    QString text;
+    for (int i = 0; i < 1000; ++i)
+        text += QStringLiteral("line %1\r\n").arg(i);
+    view->setFileText("before");
+    QTest::keyClick(view.get(), Qt::Key_X);
+    view->setFileText(text);
+    EXPECT_FALSE(view->buffer()->canUndo());
+    EXPECT_FALSE(view->buffer()->isModified());
+    EXPECT_EQ(view->fileText(), text);
+
+    view->showLine(600);
+    EXPECT_EQ(view->caretPosition(), view->buffer()->lineStart(600));
+    EXPECT_EQ(view->caretLine(), 600);
+    const qsizetype middle = (view->firstVisibleLine() + view->lastVisibleLine()) / 2;
+    EXPECT_NEAR(double(middle), 600.0, 2.0);
+    // Past the end goes to the last line.
+    view->showLine(5000);
+    EXPECT_EQ(view->caretLine(), 1000);
+}
+
+// Each key at the start is a step of its own; the oldest falls off past the limit.
+TEST_F(EditorTextViewTest, KeepsOnlyTheNewest500Steps)
+{
+    view->setFileText("oldest");
+    view->setFocus();
+    for (int i = 0; i < EditorTextView::undoLimit + 1; ++i) {
+        view->setCaretPosition(0);
+        QTest::keyClick(view.get(), Qt::Key_Return);
+    }
+    int undone = 0;
+    while (view->buffer()->canUndo()) {
+        view->undo();
+        ++undone;
+    }
+    EXPECT_EQ(undone, EditorTextView::undoLimit);
+    EXPECT_EQ(view->buffer()->text(), QStringLiteral("\noldest"));
 }
 
 TEST(EditorTextViewEscape, GoesToTheOwnerWhenItAsks)

@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
-#include <QTextBlock>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
@@ -43,18 +42,15 @@ protected:
 
     void load(const QString &text, int caret = 0)
     {
-        view->setPlainText(text);
-        QTextCursor cursor = view->textCursor();
-        cursor.setPosition(caret);
-        view->setTextCursor(cursor);
+        view->setFileText(text);
+        view->setCaretPosition(caret);
     }
     QLineEdit *field(const char *name) const { return bar->findChild<QLineEdit *>(name); }
     QToolButton *button(const char *name) const { return bar->findChild<QToolButton *>(name); }
     QString count() const { return bar->findChild<QLabel *>("countLabel")->text(); }
     Span selection() const
     {
-        const QTextCursor cursor = view->textCursor();
-        return { cursor.selectionStart(), cursor.selectionEnd() };
+        return { int(view->selectionStart()), int(view->selectionEnd()) };
     }
     void type(const QString &text) { QTest::keyClicks(field("findField"), text); }
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -82,7 +78,7 @@ TEST_F(FindBarTest, TypingSelectsTheFirstMatchFromTheCaret)
     EXPECT_EQ(count(), QStringLiteral("No results"));
     EXPECT_EQ(selection(), Span(6, 6));
     // After the last match the search wraps to the first.
-    load(view->toPlainText(), 27);
+    load(view->buffer()->text(), 27);
     field("findField")->clear();
     type(QStringLiteral("beta"));
     EXPECT_EQ(selection(), Span(6, 10));
@@ -107,7 +103,7 @@ TEST_F(FindBarTest, ReturnAndShiftReturnStepWithWrapping)
     EXPECT_EQ(selection(), Span(22, 27));
     EXPECT_EQ(count(), QStringLiteral("3 of 3"));
     // From a caret the user put elsewhere, the place is counted again.
-    load(view->toPlainText(), 8);
+    load(view->buffer()->text(), 8);
     bar->findPrevious();
     EXPECT_EQ(selection(), Span(0, 5));
     EXPECT_EQ(count(), QStringLiteral("1 of 3"));
@@ -121,7 +117,7 @@ TEST_F(FindBarTest, AMatchOutOfSightIsScrolledTo)
     load(text);
     bar->showFind();
     type(QStringLiteral("needle"));
-    EXPECT_EQ(view->textCursor().block().blockNumber(), 1500);
+    EXPECT_EQ(view->caretLine(), 1500);
     EXPECT_GT(view->verticalScrollBar()->value(), 1000);
     EXPECT_TRUE(view->viewport()->rect().contains(view->cursorRect()));
 }
@@ -156,10 +152,7 @@ TEST_F(FindBarTest, UseSelectionForFindThenFindNextWithTheBarClosed)
     bar->findNext();
     EXPECT_TRUE(bar->isOpen()) << "with nothing to find yet, the bar opens";
     bar->close();
-    QTextCursor cursor = view->textCursor();
-    cursor.setPosition(4);
-    cursor.setPosition(10, QTextCursor::KeepAnchor);
-    view->setTextCursor(cursor);
+    view->setSelection(4, 10);
     bar->useSelectionForFind();
     EXPECT_EQ(field("findField")->text(), QStringLiteral("a.b(c)"));
     bar->findNext();
@@ -167,14 +160,12 @@ TEST_F(FindBarTest, UseSelectionForFindThenFindNextWithTheBarClosed)
     EXPECT_EQ(selection(), Span(17, 23));
     // Escaped for a regular expression, it finds the same text; only a selection's first line.
     button("regexButton")->click();
-    cursor.setPosition(14, QTextCursor::KeepAnchor);
-    view->setTextCursor(cursor);
+    view->setSelection(4, 14);
     bar->useSelectionForFind();
     EXPECT_EQ(field("findField")->text(), QStringLiteral("a\\.b\\(c\\)\\;"));
     bar->showFind();
     EXPECT_EQ(count(), QStringLiteral("1 result"));
-    cursor.clearSelection();
-    view->setTextCursor(cursor);
+    view->setCaretPosition(14);
     bar->useSelectionForFind();
     EXPECT_EQ(field("findField")->text(), QStringLiteral("a\\.b\\(c\\)\\;"));
 }
@@ -199,18 +190,15 @@ TEST_F(FindBarTest, CaseAndRegularExpressionOptions)
 TEST_F(FindBarTest, MatchesInSightAreTintedForDisplayOnly)
 {
     load(QStringLiteral("cat dog cat\ncat"));
-    QTextEdit::ExtraSelection line;
-    line.cursor = QTextCursor(view->document());
-    line.format.setProperty(QTextFormat::FullWidthSelection, true);
-    view->setExtraSelections({ line });
     bar->showFind();
     type(QStringLiteral("cat"));
-    EXPECT_EQ(view->extraSelections().size(), 4);
-    EXPECT_FALSE(view->document()->isModified());
-    EXPECT_FALSE(view->document()->isUndoAvailable());
+    ASSERT_EQ(view->highlights().size(), 3);
+    EXPECT_EQ(view->highlights()[2].start, 12);
+    EXPECT_EQ(view->highlights()[2].length, 3);
+    EXPECT_FALSE(view->buffer()->isModified());
+    EXPECT_FALSE(view->buffer()->canUndo());
     bar->close();
-    ASSERT_EQ(view->extraSelections().size(), 1);
-    EXPECT_TRUE(view->extraSelections()[0].format.hasProperty(QTextFormat::FullWidthSelection));
+    EXPECT_TRUE(view->highlights().isEmpty());
 }
 
 TEST_F(FindBarTest, EditsInTheViewAreCountedAgain)
@@ -219,9 +207,7 @@ TEST_F(FindBarTest, EditsInTheViewAreCountedAgain)
     bar->showFind();
     type(QStringLiteral("cat"));
     EXPECT_EQ(count(), QStringLiteral("1 of 2"));
-    QTextCursor end(view->document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(QStringLiteral(" cat"));
+    view->buffer()->insert(view->buffer()->length(), QStringLiteral(" cat"));
     EXPECT_TRUE(waitUntil([this] { return count() == QStringLiteral("1 of 3"); }));
     EXPECT_EQ(selection(), Span(0, 3));
 }
@@ -232,11 +218,11 @@ TEST_F(FindBarTest, FollowsTheTextViewItIsGiven)
     bar->showFind();
     type(QStringLiteral("cat"));
     auto other = std::make_unique<EditorTextView>();
-    other->setPlainText(QStringLiteral("no cat here, or a cat there"));
+    other->setFileText(QStringLiteral("no cat here, or a cat there"));
     bar->setTextView(other.get());
     EXPECT_EQ(count(), QStringLiteral("2 results"));
-    EXPECT_EQ(other->textCursor().position(), 0);
-    EXPECT_TRUE(view->extraSelections().isEmpty());
+    EXPECT_EQ(other->caretPosition(), 0);
+    EXPECT_TRUE(view->highlights().isEmpty());
     other.reset();
     EXPECT_EQ(count(), QString());
     EXPECT_FALSE(button("nextButton")->isEnabled());
@@ -252,15 +238,15 @@ TEST_F(FindBarTest, ReplaceChangesTheMatchAndMovesOnUndoably)
     type(QStringLiteral("cat"));
     field("replaceField")->setText(QStringLiteral("dog"));
     button("replaceButton")->click();
-    EXPECT_EQ(view->toPlainText(), QStringLiteral("dog cat cat"));
+    EXPECT_EQ(view->buffer()->text(), QStringLiteral("dog cat cat"));
     EXPECT_EQ(selection(), Span(4, 7));
     EXPECT_EQ(count(), QStringLiteral("1 of 2"));
     QTest::keyClick(field("replaceField"), Qt::Key_Return);
-    EXPECT_EQ(view->toPlainText(), QStringLiteral("dog dog cat"));
+    EXPECT_EQ(view->buffer()->text(), QStringLiteral("dog dog cat"));
     view->undo();
-    EXPECT_EQ(view->toPlainText(), QStringLiteral("dog cat cat"));
+    EXPECT_EQ(view->buffer()->text(), QStringLiteral("dog cat cat"));
     view->undo();
-    EXPECT_EQ(view->toPlainText(), QStringLiteral("cat cat cat"));
+    EXPECT_EQ(view->buffer()->text(), QStringLiteral("cat cat cat"));
 }
 
 TEST_F(FindBarTest, ReplaceAllChangesEveryMatchButNotAReadOnlyText)
@@ -271,7 +257,7 @@ TEST_F(FindBarTest, ReplaceAllChangesEveryMatchButNotAReadOnlyText)
     type(QStringLiteral("cat"));
     field("replaceField")->setText(QStringLiteral("dog"));
     button("replaceAllButton")->click();
-    EXPECT_EQ(view->toPlainText(), QStringLiteral("dog\ndog dog\ndog"));
+    EXPECT_EQ(view->buffer()->text(), QStringLiteral("dog\ndog dog\ndog"));
     EXPECT_EQ(count(), QStringLiteral("No results"));
 
     view->undo();
@@ -280,7 +266,7 @@ TEST_F(FindBarTest, ReplaceAllChangesEveryMatchButNotAReadOnlyText)
     bar->setTextView(view);
     EXPECT_FALSE(button("replaceAllButton")->isEnabled());
     bar->replaceAll();
-    EXPECT_EQ(view->toPlainText(), before);
+    EXPECT_EQ(view->buffer()->text(), before);
 }
 
 }

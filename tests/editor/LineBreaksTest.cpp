@@ -3,8 +3,6 @@
 
 #include <QKeyEvent>
 #include <QTest>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <gtest/gtest.h>
 
 namespace
@@ -32,13 +30,17 @@ QString roundTrip(const QString &text)
     return LineBreaks::scan(text).join(viewText(text), QChar::ParagraphSeparator);
 }
 
-// A line of the view, by number.
-QTextCursor atLine(EditorTextView &view, int line, bool atEnd)
+// The start or end of a line of the view, by number.
+qsizetype atLine(EditorTextView &view, int line, bool atEnd)
 {
-    QTextCursor cursor(view.document()->findBlockByNumber(line));
-    if (atEnd)
-        cursor.movePosition(QTextCursor::EndOfBlock);
-    return cursor;
+    const TextBuffer &text = *view.buffer();
+    return text.lineStart(line) + (atEnd ? text.lineLength(line) : 0);
+}
+
+void insertAt(EditorTextView &view, qsizetype position, const QString &text)
+{
+    view.setCaretPosition(position);
+    view.insertText(text);
 }
 
 void pressKey(EditorTextView &view, Qt::Key key)
@@ -101,19 +103,18 @@ TEST(LineBreaksTest, TheViewWritesUntouchedLinesWithTheirOwnBytes)
 {
     EditorTextView view;
     view.setFileText(QStringLiteral("progress 10%\rprogress 100%\nline two\n"));
-    view.textCursor().insertText(QStringLiteral("!"));
+    view.insertText(QStringLiteral("!"));
     EXPECT_EQ(view.fileText(), "!progress 10%\rprogress 100%\nline two\n");
 
     view.setFileText(QStringLiteral("a\r\nb\nc\r\n"));
-    QTextCursor end = atLine(view, 1, true);
-    end.insertText(QStringLiteral("\nnew"));
+    insertAt(view, atLine(view, 1, true), QStringLiteral("\nnew"));
     EXPECT_EQ(view.fileText(), "a\r\nb\nnew\r\nc\r\n");
-    view.document()->undo();
+    view.undo();
     EXPECT_EQ(view.fileText(), "a\r\nb\nc\r\n");
 
     const QString paragraphs = QStringLiteral("one") + QChar(0x2029) + "two\n";
     view.setFileText(paragraphs);
-    atLine(view, 1, true).insertText(QStringLiteral("!"));
+    insertAt(view, atLine(view, 1, true), QStringLiteral("!"));
     EXPECT_EQ(view.fileText(), QStringLiteral("one") + QChar(0x2029) + "two!\n");
 }
 
@@ -121,7 +122,7 @@ TEST(LineBreaksTest, KeysThatJoinAndSplitLinesKeepTheOtherLinesBreaks)
 {
     EditorTextView view;
     view.setFileText(QStringLiteral("a\rb\nc\r\nd\n"));
-    view.setTextCursor(atLine(view, 0, true));
+    view.setCaretPosition(atLine(view, 0, true));
     pressKey(view, Qt::Key_Return);
     QTest::keyClicks(&view, QStringLiteral("new"));
     EXPECT_EQ(view.fileText(), "a\rnew\nb\nc\r\nd\n");
@@ -130,9 +131,10 @@ TEST(LineBreaksTest, KeysThatJoinAndSplitLinesKeepTheOtherLinesBreaks)
         pressKey(view, Qt::Key_Backspace);
     EXPECT_EQ(view.fileText(), "a\rb\nc\r\nd\n");
     // Delete at the end of line 1 joins line 2 into it.
-    view.setTextCursor(atLine(view, 1, true));
+    view.setCaretPosition(atLine(view, 1, true));
     pressKey(view, Qt::Key_Delete);
     EXPECT_EQ(view.fileText(), "a\rbc\nd\n");
-    view.document()->undo();
-    EXPECT_EQ(view.fileText(), "a\rb\nc\nd\n"); // the restored line break is the common one
+    view.undo();
+    // Undo gives back the exact break the line had, not the common one.
+    EXPECT_EQ(view.fileText(), "a\rb\nc\r\nd\n");
 }

@@ -8,7 +8,6 @@
 #include <QImage>
 #include <QScrollBar>
 #include <QTest>
-#include <QTextBlock>
 #include <gtest/gtest.h>
 
 namespace
@@ -55,7 +54,8 @@ protected:
         layout->setSpacing(0);
         layout->addWidget(gutter = new LineNumberGutter);
         layout->addWidget(view = new EditorTextView);
-        view->setCursorWidth(0);
+        // No caret drawn among the text.
+        view->setFocusPolicy(Qt::NoFocus);
         gutter->setTextView(view);
         window.resize(400, 300);
         window.show();
@@ -64,10 +64,8 @@ protected:
 
     void showText(const QString &text, int caret = 0)
     {
-        view->setPlainText(text);
-        QTextCursor cursor(view->document());
-        cursor.setPosition(caret);
-        view->setTextCursor(cursor);
+        view->setFileText(text);
+        view->setCaretPosition(caret);
         // The gutter re-measures after the edit; the layout then places the view beside it.
         QCoreApplication::processEvents();
         ASSERT_TRUE(testsupport::waitUntil([&] { return widthSettled(); }));
@@ -180,7 +178,7 @@ TEST_F(LineNumberGutterTest, NumbersSitBesideTheirLinesAndFollowScrolling)
 
 TEST_F(LineNumberGutterTest, WrappedLineIsNumberedOnItsFirstRowOnly)
 {
-    view->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    view->setWordWrap(true);
     showText(QStringLiteral("8888 ").repeated(60) + QStringLiteral("\n8888"));
     const QImage image = window.grab().toImage();
     const std::vector<Band> numbers = inkBands(image, 0, gutter->width() - 1);
@@ -196,13 +194,12 @@ TEST_F(LineNumberGutterTest, NumbersAndWidthCatchUpWithEditsAfterTheyEndAndWithT
     showText(QString(998, u'\n'));
     view->verticalScrollBar()->setValue(500);
     const int narrow = gutter->width();
-    QTextCursor top(view->document());
     for (int i = 0; i < 5; ++i)
-        top.insertText(QStringLiteral("new\n"));
+        view->buffer()->insert(0, QStringLiteral("new\n"));
     // Refreshed once the edits are over, not during them.
     EXPECT_EQ(gutter->width(), narrow);
     ASSERT_TRUE(testsupport::waitUntil([&] { return gutter->width() > narrow; }));
-    const QString text = view->document()->toPlainText();
+    const QString text = view->buffer()->text();
     LineNumberCache fromTop;
     for (const LineNumberGutter::Row &row : gutter->rows())
         EXPECT_EQ(row.line, lineNumberAt(row.start, text, fromTop));
@@ -218,7 +215,7 @@ TEST_F(LineNumberGutterTest, FollowsTheViewItIsGivenAndIsZeroWideWithout)
     EXPECT_GT(threeDigits, 0);
     auto *other = new EditorTextView;
     gutter->setTextView(other);
-    other->setPlainText(QString(2000, u'\n'));
+    other->setFileText(QString(2000, u'\n'));
     ASSERT_TRUE(testsupport::waitUntil([&] { return gutter->width() > threeDigits; }));
 
     gutter->setTextView(nullptr);
@@ -229,4 +226,28 @@ TEST_F(LineNumberGutterTest, FollowsTheViewItIsGivenAndIsZeroWideWithout)
     delete other;
     EXPECT_EQ(gutter->width(), 0);
     EXPECT_EQ(gutter->textView(), nullptr);
+}
+
+TEST_F(LineNumberGutterTest, FollowsTheCaretAndTheViewsFont)
+{
+    showText(QStringLiteral("one\ntwo\nthree\n"));
+    auto *counter = new PaintCounter(gutter);
+    view->setCaretPosition(9); // in "three"
+    ASSERT_TRUE(testsupport::waitUntil([&] { return counter->paints > 0; }));
+    const std::vector<LineNumberGutter::Row> before = gutter->rows();
+    ASSERT_EQ(before.size(), 4u);
+    EXPECT_TRUE(before[2].caret);
+    EXPECT_FALSE(before[0].caret);
+
+    // Larger text sets the rows farther apart; the numbers follow them.
+    counter->paints = 0;
+    QFont larger = view->font();
+    larger.setPointSizeF(28);
+    view->setFont(larger);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return counter->paints > 0; }));
+    const std::vector<LineNumberGutter::Row> after = gutter->rows();
+    ASSERT_GE(after.size(), 2u);
+    const qreal spacing = after[1].rect.top() - after[0].rect.top();
+    EXPECT_EQ(spacing, view->rowHeight());
+    EXPECT_GT(spacing, before[1].rect.top() - before[0].rect.top());
 }

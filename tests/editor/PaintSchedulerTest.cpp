@@ -2,7 +2,6 @@
 #include "TestSupport.h"
 #include "editor/EditorTextView.h"
 #include "editor/ScanWindow.h"
-#include "editor/SpanPainter.h"
 #include "editor/SyntaxColors.h"
 
 #include <QApplication>
@@ -10,7 +9,6 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
-#include <QTextBlock>
 #include <QThreadPool>
 #include <gtest/gtest.h>
 
@@ -31,27 +29,41 @@ std::unique_ptr<EditorTextView> shownView(const QString &text, const QColor &win
     QPalette palette = view->palette();
     palette.setColor(QPalette::Window, window);
     view->setPalette(palette);
-    view->setPlainText(text);
+    view->setFileText(text);
     view->resize(600, 400);
     view->show();
     return view;
 }
 
-// The colour the layout gives the character at `position`; invalid when it has none.
-QColor colourAt(const QPlainTextEdit &view, int position)
+// The colour the view gives the character at `position`; invalid when it has none.
+QColor colourAt(const EditorTextView &view, qsizetype position)
 {
-    const QTextBlock block = view.document()->findBlock(position);
-    const int offset = position - block.position();
-    for (const QTextLayout::FormatRange &range : block.layout()->formats()) {
+    const qsizetype line = view.buffer()->lineAt(position);
+    const qsizetype offset = position - view.buffer()->lineStart(line);
+    for (const QTextLayout::FormatRange &range : view.lineFormats(line)) {
         if (offset >= range.start && offset < range.start + range.length)
             return range.format.foreground().color();
     }
     return QColor();
 }
 
-bool hasColours(const QPlainTextEdit &view, int blockNumber)
+bool hasColours(const EditorTextView &view, qsizetype line)
 {
-    return !view.document()->findBlockByNumber(blockNumber).layout()->formats().isEmpty();
+    return !view.lineFormats(line).isEmpty();
+}
+
+bool hasAnyColours(const EditorTextView &view)
+{
+    for (qsizetype line = 0; line < view.buffer()->lineCount(); ++line) {
+        if (hasColours(view, line))
+            return true;
+    }
+    return false;
+}
+
+qsizetype lineStart(const EditorTextView &view, qsizetype line)
+{
+    return view.buffer()->lineStart(line);
 }
 
 QColor light(TokenKind kind)
@@ -113,9 +125,9 @@ TEST(PaintScheduler, OnlyTheNewestVersionIsApplied)
     scheduler.show(view.get(), cppFile, false);
     scheduler.paint();
     ASSERT_EQ(scheduler.counts().scans, 1);
-    // An edit while that scan runs: its result arrives for an old version.
-    QTextCursor(view->document()).insertText(QStringLiteral("// "));
-    scheduler.textChanged();
+    // An edit while that scan runs (followed without a word from anyone): its result arrives
+    // for an old version.
+    view->buffer()->insert(0, QStringLiteral("// "));
     scheduler.paint();
     EXPECT_EQ(scheduler.counts().scans, 2);
     settle(scheduler);
@@ -131,25 +143,24 @@ TEST(PaintScheduler, ABurstOfEditsGivesOneScan)
     auto view = shownView(QStringLiteral("int a;\n"));
     PaintScheduler scheduler;
     scheduler.show(view.get(), cppFile, false);
-    QTextCursor cursor(view->document());
-    cursor.movePosition(QTextCursor::End);
-    for (const char16_t key : u"return 42;") {
-        cursor.insertText(QString(QChar(key)));
-        scheduler.textChanged();
-    }
+    for (const char16_t key : u"return 42;")
+        view->buffer()->insert(view->buffer()->length(), QString(QChar(key)));
     settle(scheduler);
     EXPECT_EQ(scheduler.counts().scans, 1);
     EXPECT_EQ(colourAt(*view, 7), light(TokenKind::keyword)); // return
     EXPECT_EQ(colourAt(*view, 14), light(TokenKind::number));
 
     // A line split inside a coloured word is drawn with its old colours until the next scan.
-    cursor.setPosition(9);
-    cursor.insertText(QStringLiteral("\n"));
-    scheduler.textChanged();
+    view->buffer()->insert(9, QStringLiteral("\n"));
     EXPECT_FALSE(view->grab().isNull());
     settle(scheduler);
     EXPECT_EQ(colourAt(*view, 7), QColor()); // "re" is a plain name now
     EXPECT_EQ(colourAt(*view, 10), QColor());
+
+    // Text read again from the file is coloured afresh.
+    view->setFileText(QStringLiteral("// int\n"));
+    settle(scheduler);
+    EXPECT_EQ(colourAt(*view, 3), light(TokenKind::comment));
 }
 
 TEST(PaintScheduler, PlainDocumentsAndTextsWithoutLanguageStayUncoloured)
@@ -172,14 +183,10 @@ TEST(PaintScheduler, PlainDocumentsAndTextsWithoutLanguageStayUncoloured)
 
     // Emptying the text takes its colours off; an empty text is not scanned.
     const int scans = scheduler.counts().scans;
-    QTextCursor cursor(view->document());
-    cursor.select(QTextCursor::Document);
-    cursor.removeSelectedText();
-    scheduler.textChanged();
+    view->buffer()->remove(0, view->buffer()->length());
     settle(scheduler);
     EXPECT_EQ(scheduler.counts().scans, scans);
     EXPECT_FALSE(hasColours(*view, 0));
-    EXPECT_TRUE(SpanPainter::of(view->document())->colouredRanges().empty());
 }
 
 TEST(PaintScheduler, EachViewKeepsItsSpansUntilItCloses)
@@ -199,9 +206,8 @@ TEST(PaintScheduler, EachViewKeepsItsSpansUntilItCloses)
     EXPECT_EQ(scheduler.counts().scans, 2);
     EXPECT_EQ(scheduler.spanCache().find(first.get())->version, scheduler.versions().paintVersion);
 
-    // Edited while hidden: scanned again when shown.
-    QTextCursor(second->document()).insertText(QStringLiteral("// "));
-    scheduler.textChanged();
+    // Edited while hidden, which the scheduler does not follow: scanned again when shown.
+    second->buffer()->insert(0, QStringLiteral("// "));
     scheduler.show(second.get(), cppFile, false);
     settle(scheduler);
     EXPECT_EQ(scheduler.counts().scans, 3);
@@ -228,9 +234,14 @@ TEST(PaintScheduler, ScanOverTakenByAnotherViewIsDropped)
     EXPECT_FALSE(hasColours(*first, 0));
     EXPECT_TRUE(hasColours(*second, 0));
 
+    // Edits to a view no longer on show do not bring it back.
+    first->buffer()->insert(0, QStringLiteral("int "));
+    settle(scheduler);
+    EXPECT_EQ(scheduler.counts().scans, 2);
+    EXPECT_FALSE(hasColours(*first, 0));
+
     // The placeholder on show: a scan that ends meanwhile is dropped too.
-    QTextCursor(second->document()).insertText(QStringLiteral("int "));
-    scheduler.textChanged();
+    second->buffer()->insert(0, QStringLiteral("int "));
     scheduler.paint();
     scheduler.showNothing();
     settle(scheduler);
@@ -243,17 +254,19 @@ TEST(PaintScheduler, LargeTextsAreColouredAroundTheVisibleLinesOnly)
         SCOPED_TRACE(length);
         const bool large = length == 40'001;
         auto view = shownView(cppText(length));
-        const int nearEnd = view->document()->findBlock(int(length) - 100).position();
+        const qsizetype nearEnd = lineStart(*view, view->buffer()->lineAt(length - 100));
         PaintScheduler scheduler;
         scheduler.show(view.get(), cppFile, false);
         ASSERT_TRUE(waitUntil([&] { return scheduler.counts().applied == 1; }));
         EXPECT_EQ(colourAt(*view, 0), light(TokenKind::keyword));
         EXPECT_EQ(colourAt(*view, nearEnd).isValid(), !large);
 
+        // Scrolling is followed; a text coloured whole is not coloured again.
         view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
-        scheduler.editorScrolled();
-        EXPECT_EQ(scheduler.paintPending(), large);
         ASSERT_TRUE(waitUntil([&] { return colourAt(*view, nearEnd).isValid(); }));
+        QCoreApplication::processEvents();
+        settle(scheduler);
+        EXPECT_EQ(scheduler.counts().applied, large ? 2 : 1);
         EXPECT_EQ(scheduler.counts().scans, 1);
     }
 }
@@ -266,13 +279,11 @@ TEST(PaintScheduler, KeyboardAndJumpsColourTheLinesTheyBringOnScreen)
     PaintScheduler scheduler;
     scheduler.show(view.get(), cppFile, false);
     ASSERT_TRUE(waitUntil([&] { return scheduler.counts().applied == 1; }));
-    const auto topLine = [&] { return view->cursorForPosition(QPoint(2, 2)).block(); };
-    const auto bottomLine = [&] {
-        return view->cursorForPosition(view->viewport()->rect().bottomLeft()).block();
-    };
     const auto colouredOnScreen = [&] {
-        return colourAt(*view, topLine().position()) == light(TokenKind::keyword)
-            && colourAt(*view, bottomLine().position()) == light(TokenKind::keyword);
+        return colourAt(*view, lineStart(*view, view->firstVisibleLine()))
+            == light(TokenKind::keyword)
+            && colourAt(*view, lineStart(*view, view->lastVisibleLine()))
+            == light(TokenKind::keyword);
     };
     const auto jumps = std::vector<std::pair<const char *, std::function<void()>>> {
         { "Ctrl+End", [&] { QTest::keyClick(view.get(), Qt::Key_End, Qt::ControlModifier); } },
@@ -281,25 +292,24 @@ TEST(PaintScheduler, KeyboardAndJumpsColourTheLinesTheyBringOnScreen)
              for (int i = 0; i < 40; ++i)
                  QTest::keyClick(view.get(), Qt::Key_PageDown);
          } },
-        { "go to line", [&] {
-             view->setTextCursor(QTextCursor(view->document()->findBlockByNumber(6000)));
-             view->centerCursor();
-         } },
+        { "go to line", [&] { view->showLine(6000); } },
         { "find", [&] {
-             QTextCursor(view->document()->findBlockByNumber(3000)).insertText(QStringLiteral("x"));
-             scheduler.textChanged();
+             view->buffer()->insert(lineStart(*view, 3000), QStringLiteral("x"));
              settle(scheduler);
-             view->moveCursor(QTextCursor::Start);
-             ASSERT_TRUE(view->find(QStringLiteral("xint")));
+             view->setCaretPosition(0);
+             const qsizetype found = view->buffer()->text().indexOf(QStringLiteral("xint"));
+             ASSERT_GT(found, 0);
+             view->setSelection(found, found + 4);
+             view->centerOnCaret();
          } },
     };
     for (const auto &[name, jump] : jumps) {
         SCOPED_TRACE(name);
-        const int before = topLine().blockNumber();
+        const qsizetype before = view->firstVisibleLine();
         jump();
         QCoreApplication::processEvents();
-        ASSERT_NE(topLine().blockNumber(), before);
-        EXPECT_TRUE(waitUntil(colouredOnScreen)) << "top line " << topLine().blockNumber();
+        ASSERT_NE(view->firstVisibleLine(), before);
+        EXPECT_TRUE(waitUntil(colouredOnScreen)) << "top line " << view->firstVisibleLine();
     }
     EXPECT_EQ(scheduler.counts().scans, 2);
 }
@@ -314,16 +324,14 @@ TEST(PaintScheduler, TextsOverTheScanLimitAreNeverScanned)
     EXPECT_FALSE(colourAt(*view, 1'000'000).isValid()) << "far outside the window";
 
     // One code unit more: the colours come off and stay off, wherever the view is.
-    QTextCursor(view->document()).insertText(QStringLiteral(" "));
-    scheduler.textChanged();
+    view->buffer()->insert(0, QStringLiteral(" "));
     ASSERT_TRUE(waitUntil([&] { return !hasColours(*view, 0); }));
     view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
-    scheduler.editorScrolled();
+    QCoreApplication::processEvents();
     settle(scheduler);
-    const int top = view->cursorForPosition(QPoint(0, 0)).block().position();
-    EXPECT_FALSE(colourAt(*view, top).isValid());
+    EXPECT_FALSE(hasColours(*view, view->firstVisibleLine()));
     EXPECT_EQ(scheduler.counts().scans, 1);
-    EXPECT_TRUE(SpanPainter::of(view->document())->colouredRanges().empty());
+    EXPECT_FALSE(hasAnyColours(*view));
 }
 
 TEST(PaintScheduler, PaletteSwitchRecoloursWithoutAScan)

@@ -1,25 +1,19 @@
 #include "editor/SpanPainter.h"
 #include "editor/SyntaxColors.h"
+#include "editor/buffer/TextBuffer.h"
+#include "editor/view/TextArea.h"
 
-#include <QPlainTextDocumentLayout>
-#include <QSignalSpy>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QTextLayout>
 #include <gtest/gtest.h>
 
 namespace
 {
 
-// A document as an editor view holds it.
-struct PlainDocument {
-    QTextDocument document;
-    explicit PlainDocument(const QString &text)
-    {
-        document.setDocumentLayout(new QPlainTextDocumentLayout(&document));
-        document.setPlainText(text);
-    }
+// A view with a text, as opened.
+struct View {
+    TextArea area;
+    TextBuffer &text = *area.buffer();
+    explicit View(const QString &source) { text.setFileText(source); }
 };
 
 QPalette lightPalette()
@@ -29,13 +23,13 @@ QPalette lightPalette()
     return palette;
 }
 
-// Each coloured piece of a block as "text:kind-colour-name".
-QStringList pieces(const QTextDocument &document, int blockNumber)
+// Each coloured piece of a line as "text:kind-colour-name".
+QStringList pieces(const View &view, qsizetype line)
 {
-    const QTextBlock block = document.findBlockByNumber(blockNumber);
+    const QString text = view.text.lineText(line);
     QStringList out;
-    for (const QTextLayout::FormatRange &range : block.layout()->formats())
-        out << block.text().mid(range.start, range.length) + ":"
+    for (const QTextLayout::FormatRange &range : view.area.lineFormats(line))
+        out << text.mid(range.start, range.length) + ":"
                 + range.format.foreground().color().name();
     return out;
 }
@@ -45,137 +39,168 @@ QString light(TokenKind kind)
     return syntaxColor(kind, Appearance::light).name();
 }
 
-int colouredBlocks(const QTextDocument &document)
+qsizetype colouredLines(const View &view)
 {
-    int count = 0;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        count += block.layout()->formats().isEmpty() ? 0 : 1;
+    qsizetype count = 0;
+    for (qsizetype line = 0; line < view.text.lineCount(); ++line)
+        count += view.area.lineFormats(line).isEmpty() ? 0 : 1;
     return count;
 }
 
+// One keyword span at the start of every line.
+std::vector<Span> lineStartSpans(const TextBuffer &text)
+{
+    std::vector<Span> spans;
+    for (qsizetype line = 0; line < text.lineCount(); ++line)
+        spans.push_back({ { text.lineStart(line), 3 }, TokenKind::keyword });
+    return spans;
 }
 
-TEST(PaintSpans, BlocksInTheWindowGetTheirSpansOthersAreLeft)
+QString numberedLines(int count)
+{
+    QString source;
+    for (int line = 0; line < count; ++line)
+        source += QStringLiteral("int value%1 = %1;\n").arg(line);
+    return source;
+}
+
+}
+
+TEST(PaintSpans, LinesInTheWindowGetTheirSpansOthersAreLeft)
 {
     // Lines: "int a;" (0-5), "/* x" (7-10), "y */" (12-15), "int b;" (17-22)
-    PlainDocument text(QStringLiteral("int a;\n/* x\ny */\nint b;"));
+    View view(QStringLiteral("int a;\n/* x\ny */\nint b;"));
     const std::vector<Span> spans {
         { { 0, 3 }, TokenKind::keyword }, { { 7, 9 }, TokenKind::comment },
         { { 17, 3 }, TokenKind::keyword },
         { { 21, 5 }, TokenKind::number }, // left over from a longer text
     };
-    SpanPainter *painter = SpanPainter::of(&text.document);
-    EXPECT_EQ(SpanPainter::of(&text.document), painter);
+    SpanPainter *painter = SpanPainter::of(&view.area);
+    EXPECT_EQ(SpanPainter::of(&view.area), painter);
 
     painter->paint(spans, { 9, 13 }, lightPalette());
-    EXPECT_TRUE(pieces(text.document, 0).isEmpty());
-    EXPECT_EQ(pieces(text.document, 1), QStringList { "/* x:" + light(TokenKind::comment) });
-    EXPECT_EQ(pieces(text.document, 2), QStringList { "y */:" + light(TokenKind::comment) });
-    EXPECT_TRUE(pieces(text.document, 3).isEmpty());
+    EXPECT_TRUE(pieces(view, 0).isEmpty());
+    EXPECT_EQ(pieces(view, 1), QStringList { "/* x:" + light(TokenKind::comment) });
+    EXPECT_EQ(pieces(view, 2), QStringList { "y */:" + light(TokenKind::comment) });
+    EXPECT_TRUE(pieces(view, 3).isEmpty());
 
     painter->paint(spans, { 0, 23 }, lightPalette());
-    EXPECT_EQ(pieces(text.document, 0), QStringList { "int:" + light(TokenKind::keyword) });
-    EXPECT_EQ(pieces(text.document, 3), QStringList { "int:" + light(TokenKind::keyword) });
+    EXPECT_EQ(pieces(view, 0), QStringList { "int:" + light(TokenKind::keyword) });
+    EXPECT_EQ(pieces(view, 3), QStringList { "int:" + light(TokenKind::keyword) });
 
     // A window over the last line only replaces that line's colours.
     painter->paint({}, { 20, 21 }, lightPalette());
-    EXPECT_TRUE(pieces(text.document, 3).isEmpty());
-    EXPECT_EQ(pieces(text.document, 0), QStringList { "int:" + light(TokenKind::keyword) });
+    EXPECT_TRUE(pieces(view, 3).isEmpty());
+    EXPECT_EQ(pieces(view, 0), QStringList { "int:" + light(TokenKind::keyword) });
 }
 
-TEST(PaintSpans, ColoursNeverReachTheDocument)
+TEST(PaintSpans, ColoursNeverReachTheText)
 {
-    PlainDocument text(QStringLiteral("int a = 1; // one\nreturn a;\n"));
-    QTextCursor(&text.document).insertText(QStringLiteral("x"));
-    const int undoSteps = text.document.availableUndoSteps();
-    text.document.setModified(false);
-    const QString html = text.document.toHtml();
-    QSignalSpy changes(&text.document, &QTextDocument::contentsChange);
-    QSignalSpy changed(&text.document, &QTextDocument::contentsChanged);
+    View view(QStringLiteral("int a = 1; // one\nreturn a;\n"));
+    view.text.insert(0, QStringLiteral("x"));
+    view.text.setClean();
+    const QString before = view.text.text();
+    const quint64 revision = view.text.revision();
+    int changes = 0;
+    QObject::connect(&view.text, &TextBuffer::changed, [&] { ++changes; });
 
-    SpanPainter::of(&text.document)
+    SpanPainter::of(&view.area)
         ->paint({ { { 1, 3 }, TokenKind::keyword }, { { 12, 6 }, TokenKind::comment } }, { 0, 30 },
             lightPalette());
-    ASSERT_FALSE(pieces(text.document, 0).isEmpty());
-    EXPECT_EQ(changes.count(), 0);
-    EXPECT_EQ(changed.count(), 0);
-    EXPECT_EQ(text.document.availableUndoSteps(), undoSteps);
-    EXPECT_FALSE(text.document.isModified());
-    EXPECT_EQ(text.document.toHtml(), html);
-    const QTextBlock first = text.document.firstBlock();
-    for (QTextBlock::iterator it = first.begin(); !it.atEnd(); ++it)
-        EXPECT_FALSE(it.fragment().charFormat().hasProperty(QTextFormat::ForegroundBrush));
+    ASSERT_FALSE(pieces(view, 0).isEmpty());
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(view.text.revision(), revision);
+    EXPECT_FALSE(view.text.isModified());
+    EXPECT_EQ(view.text.text(), before);
+    ASSERT_TRUE(view.text.undo());
+    EXPECT_EQ(view.text.text(), before.mid(1)) << "the last undo step is still the edit";
 }
 
 TEST(PaintSpans, EditedLineKeepsColoursOnItsCharacters)
 {
-    PlainDocument text(QStringLiteral("int count = 10;"));
-    SpanPainter *painter = SpanPainter::of(&text.document);
+    View view(QStringLiteral("int count = 10;"));
+    SpanPainter *painter = SpanPainter::of(&view.area);
     const qint64 before = painter->textStamp();
     painter->paint({ { { 0, 3 }, TokenKind::keyword }, { { 12, 2 }, TokenKind::number } },
         { 0, 15 }, lightPalette());
 
-    QTextCursor cursor(&text.document);
-    cursor.setPosition(4);
-    cursor.insertText(QStringLiteral("my_")); // "int my_count = 10;"
-    EXPECT_EQ(pieces(text.document, 0),
+    view.text.insert(4, QStringLiteral("my_")); // "int my_count = 10;"
+    EXPECT_EQ(pieces(view, 0),
         (QStringList { "int:" + light(TokenKind::keyword), "10:" + light(TokenKind::number) }));
-    EXPECT_NE(painter->textStamp(), before);
+    const qint64 edited = painter->textStamp();
+    EXPECT_NE(edited, before);
+    EXPECT_EQ(painter->textStamp(), edited) << "asking again is no edit";
 
-    cursor.setPosition(16);
-    cursor.insertText(QStringLiteral("2")); // inside the number
-    EXPECT_EQ(pieces(text.document, 0),
+    view.text.insert(16, QStringLiteral("2")); // inside the number
+    EXPECT_EQ(pieces(view, 0),
         (QStringList { "int:" + light(TokenKind::keyword), "120:" + light(TokenKind::number) }));
-    cursor.setPosition(0);
-    cursor.setPosition(3, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-    EXPECT_EQ(pieces(text.document, 0), QStringList { "120:" + light(TokenKind::number) });
+    view.text.remove(0, 3);
+    EXPECT_EQ(pieces(view, 0), QStringList { "120:" + light(TokenKind::number) });
+    // An undo is an edit too, though it brings an earlier text back.
+    const qint64 removed = painter->textStamp();
+    view.text.undo();
+    EXPECT_NE(painter->textStamp(), removed);
 
-    PlainDocument other(QStringLiteral("int count = 10;"));
-    EXPECT_NE(SpanPainter::of(&other.document)->textStamp(), painter->textStamp());
+    View other(QStringLiteral("int count = 10;"));
+    EXPECT_NE(SpanPainter::of(&other.area)->textStamp(), painter->textStamp());
 }
 
-TEST(PaintSpans, ClearTakesOffEveryColourAfterEditsWithoutWalkingTheText)
+TEST(PaintSpans, ClearTakesOffEveryColourAfterEdits)
 {
-    QString source;
-    for (int line = 0; line < 4000; ++line)
-        source += QStringLiteral("int value%1 = %1;\n").arg(line);
-    PlainDocument text(source);
-    std::vector<Span> spans;
-    for (QTextBlock block = text.document.begin(); block.isValid(); block = block.next())
-        spans.push_back({ { block.position(), 3 }, TokenKind::keyword });
-    SpanPainter *painter = SpanPainter::of(&text.document);
+    const QString source = numberedLines(4000);
+    View view(source);
+    const std::vector<Span> spans = lineStartSpans(view.text);
+    SpanPainter *painter = SpanPainter::of(&view.area);
     painter->paint(spans, { 1000, 3000 }, lightPalette());
     painter->paint(spans, { 60'000, 61'000 }, lightPalette());
-    ASSERT_EQ(painter->colouredRanges().size(), 2u);
+    ASSERT_GT(colouredLines(view), 100);
 
-    // New lines inside, a line joined at the edge, text pasted in front of everything.
-    QTextCursor cursor(&text.document);
-    cursor.setPosition(2000);
-    cursor.insertText(QStringLiteral("\n\nint z;\n"));
-    cursor.setPosition(60'500);
-    cursor.deletePreviousChar();
-    for (const CharRange &range : std::vector<CharRange>(painter->colouredRanges())) {
-        for (const qsizetype edge : { range.start, range.end }) {
-            cursor.setPosition(int(edge - 3));
-            cursor.setPosition(int(edge + 3), QTextCursor::KeepAnchor);
-            cursor.insertText(QStringLiteral("a\nb\nc"));
-        }
-    }
-    cursor.setPosition(0);
-    cursor.insertText(source.left(5000));
-    EXPECT_GT(colouredBlocks(text.document), 0);
-    const qsizetype coveredBefore = painter->colouredRanges().back().end;
-    EXPECT_LT(coveredBefore - painter->colouredRanges().front().start, 70'000);
+    // New lines inside, a line joined, lines split at the window's edges, text pasted in front.
+    view.text.insert(2000, QStringLiteral("\n\nint z;\n"));
+    view.text.remove(60'499, 1);
+    for (const qsizetype edge : { 1000, 3000, 60'000, 61'000 })
+        view.text.replace(edge - 3, 6, QStringLiteral("a\nb\nc"));
+    view.text.insert(0, source.left(5000));
+    EXPECT_GT(colouredLines(view), 100) << "colours left to take off";
 
     painter->clear();
-    EXPECT_EQ(colouredBlocks(text.document), 0);
-    EXPECT_TRUE(painter->colouredRanges().empty());
+    EXPECT_EQ(colouredLines(view), 0);
 
-    // Replacing the whole text leaves nothing of the old colours to track.
+    // Replacing the whole text leaves nothing of the old colours.
     painter->paint(spans, { 0, 40'000 }, lightPalette());
-    text.document.setPlainText(source + source);
-    EXPECT_LE(painter->colouredRanges().size(), 2u);
-    for (const CharRange &range : painter->colouredRanges())
-        EXPECT_LT(range.length(), 100);
+    view.text.setFileText(source + source);
+    EXPECT_EQ(colouredLines(view), 0);
+}
+
+TEST(PaintSpans, ScrollingThroughALongTextKeepsTheColouredLinesBounded)
+{
+    View view(numberedLines(60'000));
+    const std::vector<Span> spans = lineStartSpans(view.text);
+    SpanPainter *painter = SpanPainter::of(&view.area);
+    const qsizetype windowLines = 2000;
+    for (qsizetype first = 0; first + windowLines < 60'000; first += windowLines) {
+        const qsizetype last = first + windowLines - 1;
+        painter->paint(spans,
+            { view.text.lineStart(first), view.text.lineStart(last) + view.text.lineLength(last) },
+            lightPalette());
+        ASSERT_LE(colouredLines(view), SpanPainter::lineBudget) << "window from line " << first;
+        // The window just painted is whole, however much was taken off before it.
+        ASSERT_FALSE(view.area.lineFormats(first).isEmpty());
+        ASSERT_FALSE(view.area.lineFormats(last).isEmpty());
+    }
+}
+
+TEST(PaintSpans, RepaintingTheSameColoursKeepsTheLayouts)
+{
+    View view(QStringLiteral("int a;\nint b;\n"));
+    const std::vector<Span> spans { { { 0, 3 }, TokenKind::keyword } };
+    SpanPainter *painter = SpanPainter::of(&view.area);
+    painter->paint(spans, { 0, 14 }, lightPalette());
+    view.area.cursorRect(0); // lays line 0 out
+    ASSERT_TRUE(view.area.isLaidOut(0));
+
+    painter->paint(spans, { 0, 14 }, lightPalette());
+    EXPECT_TRUE(view.area.isLaidOut(0));
+    painter->paint({ { { 0, 3 }, TokenKind::type } }, { 0, 14 }, lightPalette());
+    EXPECT_FALSE(view.area.isLaidOut(0)) << "new colours need a new layout";
 }

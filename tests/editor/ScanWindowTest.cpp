@@ -25,30 +25,3 @@ TEST(ScanWindow, ColourWindowFollowsLengthAndVisibleRange)
         EXPECT_EQ(ScanWindow::colourWindow(c.length, c.visible), c.expected);
     }
 }
-
-TEST(ScanWindow, RangesFollowEditsAndNewTextJoinsOnlyInside)
-{
-    const struct {
-        const char *name;
-        qsizetype position, removed, added;
-        CharRange expected;
-    } cases[] = {
-        // All edits are made to the range 10-20.
-        { "insert before", 5, 0, 3, { 13, 23 } },
-        { "insert at the start stays outside", 10, 0, 3, { 13, 23 } },
-        { "insert inside widens", 15, 0, 3, { 10, 23 } },
-        { "insert at the end stays outside", 20, 0, 3, { 10, 20 } },
-        { "delete before", 2, 4, 0, { 6, 16 } },
-        { "delete the head", 8, 4, 0, { 8, 16 } },
-        { "delete the tail", 18, 4, 0, { 10, 18 } },
-        { "delete inside", 12, 4, 0, { 10, 16 } },
-        { "replace the tail", 15, 5, 2, { 10, 15 } },
-        { "replace the head", 10, 2, 5, { 15, 23 } },
-        { "replace it all", 5, 20, 4, { 9, 9 } },
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(
-            ScanWindow::shiftedForEdit({ 10, 20 }, c.position, c.removed, c.added), c.expected);
-    }
-}

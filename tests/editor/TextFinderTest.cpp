@@ -1,8 +1,7 @@
 #include "editor/TextFinder.h"
 
 #include <QLocale>
-#include <QPlainTextDocumentLayout>
-#include <QTextDocument>
+#include "editor/buffer/TextBuffer.h"
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -75,11 +74,11 @@ TEST(TextFinderTest, RegularExpressionsSeeLinesAndLineBreaks)
 
 TEST(TextFinderTest, DocumentTextKeepsPositionsAndIsValidUtf16)
 {
-    QTextDocument document;
-    document.setPlainText(QStringLiteral("one\ntwo"));
+    TextBuffer document;
+    document.setFileText(QStringLiteral("one\r\ntwo"));
     EXPECT_EQ(TextFinder::textOf(document), QStringLiteral("one\ntwo"));
     // An unpaired surrogate becomes a replacement character in place; a pair stays.
-    document.setPlainText(QString(QChar(0xD800)) + QStringLiteral("x \U0001F600y"));
+    document.setFileText(QString(QChar(0xD800)) + QStringLiteral("x \U0001F600y"));
     const QString mended = TextFinder::textOf(document);
     EXPECT_EQ(
         mended, QString(QChar(QChar::ReplacementCharacter)) + QStringLiteral("x \U0001F600y"));
@@ -119,47 +118,46 @@ TEST(TextFinderTest, TalliesReadAndStep)
 class TextFinderEditTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { document.setDocumentLayout(new QPlainTextDocumentLayout(&document)); }
     QString text() const { return TextFinder::textOf(document); }
-    QTextDocument document;
+    TextBuffer document;
 };
 
 TEST_F(TextFinderEditTest, ReplaceChangesOnlyAMatchThatStillStands)
 {
-    document.setPlainText(QStringLiteral("cat hat cat"));
+    document.setFileText(QStringLiteral("cat hat cat"));
     const TextFinder finder(QStringLiteral("cat"), plain);
     EXPECT_EQ(finder.replace(document, text(), { 8, 3 }, "dog"), 11);
     EXPECT_FALSE(finder.replace(document, text(), { 4, 3 }, "dog"));
     const QString stale = text();
-    document.setPlainText(QStringLiteral("more cat hat dog"));
+    document.setFileText(QStringLiteral("more cat hat dog"));
     EXPECT_FALSE(finder.replace(document, stale, { 0, 3 }, "dog"));
     EXPECT_EQ(finder.replaceAll(document, stale, "dog"), 0);
-    EXPECT_EQ(document.toPlainText(), QStringLiteral("more cat hat dog"));
+    EXPECT_EQ(document.text(), QStringLiteral("more cat hat dog"));
 }
 
 TEST_F(TextFinderEditTest, RegularExpressionReplacementsUseGroups)
 {
-    document.setPlainText(QStringLiteral("ada@home bob@work"));
+    document.setFileText(QStringLiteral("ada@home bob@work"));
     const TextFinder groups(QStringLiteral("(\\w+)@(\\w+)"), regex);
     EXPECT_EQ(groups.replaceAll(document, text(), "$2: $1 ($$0, $9)"), 2);
-    EXPECT_EQ(document.toPlainText(), QStringLiteral("home: ada ($0, ) work: bob ($0, )"));
-    document.setPlainText(QStringLiteral("a.b"));
+    EXPECT_EQ(document.text(), QStringLiteral("home: ada ($0, ) work: bob ($0, )"));
+    document.setFileText(QStringLiteral("a.b"));
     EXPECT_EQ(TextFinder(QStringLiteral("."), plain).replaceAll(document, text(), "$1"), 1);
-    EXPECT_EQ(document.toPlainText(), QStringLiteral("a$1b"));
+    EXPECT_EQ(document.text(), QStringLiteral("a$1b"));
 }
 
 TEST_F(TextFinderEditTest, ReplaceAllIsOneUndoStep)
 {
     const QString before = QStringLiteral("Cat one\ncat two cat\n\nlast CAT");
-    document.setPlainText(before);
+    document.setFileText(before);
     // The replacement holds the pattern: nothing is replaced twice.
     const TextFinder finder(QStringLiteral("cat"), plain);
     EXPECT_EQ(finder.replaceAll(document, text(), "cats\ncat"), 4);
-    EXPECT_EQ(document.toPlainText(),
+    EXPECT_EQ(document.text(),
         QStringLiteral("cats\ncat one\ncats\ncat two cats\ncat\n\nlast cats\ncat"));
     document.undo();
-    EXPECT_EQ(document.toPlainText(), before);
-    EXPECT_FALSE(document.isUndoAvailable());
+    EXPECT_EQ(document.text(), before);
+    EXPECT_FALSE(document.canUndo());
 }
 
 }

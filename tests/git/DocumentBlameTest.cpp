@@ -8,11 +8,11 @@
 #include "remote/RemoteScripts.h"
 #include "remote/SSHArguments.h"
 
-#include <QPlainTextDocumentLayout>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
+#include <QThread>
+#include <QThreadPool>
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 using testsupport::waitUntil;
 
@@ -23,8 +23,8 @@ namespace
 struct BlamedFile {
     TestRepo repo;
     QString path;
-    QString text;
-    QTextDocument document;
+    QString text; // as the editor holds it
+    DocumentBlame *following = nullptr;
     int changes = 0;
 
     BlamedFile()
@@ -40,31 +40,40 @@ struct BlamedFile {
         repo.write("src/notes.txt", all.chopped(1)); // no line feed after line 10
         repo.commit(QString::fromUtf8("Zoë's lines"), 1700086400, QString::fromUtf8("Zoë"));
         text = QString::fromUtf8(all.chopped(1));
-        // Laid out as the editor lays its documents out; without a layout no change is reported.
-        document.setDocumentLayout(new QPlainTextDocumentLayout(&document));
-        document.setPlainText(text);
     }
 
     void attach(DocumentBlame &blame)
     {
         blame.onChange = [this] { ++changes; };
-        QObject::connect(&document, &QTextDocument::contentsChange,
-            [this, &blame](int position, int removed, int added) {
-                blame.edit(document, position, removed, added);
-            });
+        following = &blame;
     }
 
-    // Replaces the characters [from, from + length) of the document.
+    qsizetype lineCount() const { return text.count(u'\n') + 1; }
+
+    // Replaces the characters [from, from + length) of the text and reports it as the editor's
+    // buffer does: the line it began in, the breaks put in, the lines and length after it.
     void replace(int from, int length, const QString &with)
     {
-        QTextCursor cursor(&document);
-        cursor.setPosition(from);
-        cursor.setPosition(from + length, QTextCursor::KeepAnchor);
-        cursor.insertText(with);
+        const qsizetype firstLine = QStringView(text).first(from).count(u'\n');
+        text.replace(from, length, with);
+        if (following)
+            following->edit(firstLine, with.count(u'\n'), lineCount(), text.size());
     }
 
-    int offsetOfLine(int line) const { return document.findBlockByNumber(line - 1).position(); }
+    int offsetOfLine(int line) const
+    {
+        qsizetype at = 0;
+        for (int i = 1; i < line; ++i)
+            at = text.indexOf(u'\n', at) + 1;
+        return int(at);
+    }
 };
+
+// The unsaved text goes to git once it was read on a worker.
+bool streamStarts(const DocumentBlame &blame)
+{
+    return waitUntil([&] { return blame.stream() != nullptr || !blame.isComputing(); }) && blame.stream();
+}
 
 QString authorOf(const DocumentBlame &blame, qsizetype line)
 {
@@ -118,8 +127,8 @@ TEST(DocumentBlame, UnsavedTextIsBlamedFromStandardInput)
     BlamedFile file;
     file.replace(file.offsetOfLine(3), 0, "typed here\n");
     DocumentBlame blame(file.path);
-    blame.start(file.document.toPlainText(), true);
-    ASSERT_NE(blame.stream(), nullptr);
+    blame.start(file.text, true);
+    ASSERT_TRUE(streamStarts(blame));
     EXPECT_EQ(blame.stream()->program().arguments.mid(4), GitCommands::blame("notes.txt", true));
     ASSERT_TRUE(waitUntil([&] { return !blame.isComputing(); }));
     const QStringList got = authors(blame, 11);
@@ -134,14 +143,14 @@ TEST(DocumentBlame, EditsAreAbsorbedWithoutANewRun)
     BlamedFile file;
     DocumentBlame blame(file.path);
     file.attach(blame);
-    blame.start(file.document.blockCount(), std::nullopt); // as the editor asks
+    blame.start(file.lineCount(), std::nullopt); // as the editor asks
     ASSERT_TRUE(waitUntil([&] { return !blame.isComputing() && file.changes > 0; }));
     const int changesBefore = file.changes;
 
     // A line break in the middle of line 2, then lines 7 to 9 joined into one.
     file.replace(file.offsetOfLine(2) + 2, 0, "\n");
     file.replace(file.offsetOfLine(8) + 1, file.offsetOfLine(10) - file.offsetOfLine(8), "");
-    EXPECT_EQ(file.document.blockCount(), 9);
+    EXPECT_EQ(file.lineCount(), 9);
     EXPECT_EQ(authors(blame, 9),
         QStringList({ "Ada Lovelace", "draft", "draft", "Ada Lovelace", "Ada Lovelace",
             "Ada Lovelace", zoe, "draft", zoe }));
@@ -169,8 +178,8 @@ TEST(DocumentBlame, AnEditDuringARunCancelsItAndTheNextRunBlamesTheEditedText)
     EXPECT_EQ(blame.stream(), nullptr);
     EXPECT_EQ(blame.lookup(10).kind, BlameLookup::Kind::draft);
 
-    blame.start(file.document.blockCount(), file.document.toPlainText());
-    ASSERT_NE(blame.stream(), nullptr);
+    blame.start(file.lineCount(), DocumentBlame::Contents { file.text.size(), [text = file.text] { return text; } });
+    ASSERT_TRUE(streamStarts(blame));
     EXPECT_TRUE(blame.stream()->program().arguments.contains("--contents"));
     // The old table keeps answering while the new one is built.
     EXPECT_EQ(blame.lookup(10).kind, BlameLookup::Kind::draft);
@@ -178,6 +187,46 @@ TEST(DocumentBlame, AnEditDuringARunCancelsItAndTheNextRunBlamesTheEditedText)
     EXPECT_EQ(authors(blame, 10),
         QStringList({ "Ada Lovelace", "Ada Lovelace", "Ada Lovelace", "Ada Lovelace",
             "Ada Lovelace", zoe, zoe, zoe, zoe, "draft" }));
+}
+
+TEST(DocumentBlame, ARunStoppedWhileItsTextIsReadNeverStarts)
+{
+    BlamedFile file;
+    std::atomic_bool release = false;
+    std::atomic_int reads = 0;
+    const auto slowText = [&] {
+        return DocumentBlame::Contents { file.text.size(), [&, text = file.text] {
+                                            while (!release)
+                                                QThread::msleep(5);
+                                            ++reads;
+                                            return text;
+                                        } };
+    };
+    {
+        // An edit while the worker reads: the text it reads is no longer the document's.
+        DocumentBlame blame(file.path);
+        file.attach(blame);
+        blame.start(file.lineCount(), slowText());
+        EXPECT_TRUE(blame.isComputing());
+        blame.stop();
+        release = true;
+        ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(30000));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(reads, 1);
+        EXPECT_EQ(blame.stream(), nullptr);
+        EXPECT_FALSE(blame.isComputing());
+        release = false;
+
+        // The document goes while its text is read: the late result finds nothing.
+        auto closing = std::make_unique<DocumentBlame>(file.path);
+        closing->start(file.lineCount(), slowText());
+        closing.reset();
+        release = true;
+        ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(30000));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(reads, 2);
+        file.following = nullptr;
+    }
 }
 
 TEST(DocumentBlame, AFileOutsideARepositoryFailsOnceAndStaysQuiet)

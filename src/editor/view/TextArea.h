@@ -93,6 +93,7 @@ public:
     // Colours given from outside for one line's characters, display only; an empty list takes
     // them off. Edits keep them on their characters until new ones come.
     void setLineFormats(qsizetype line, const QList<QTextLayout::FormatRange> &formats);
+    QList<QTextLayout::FormatRange> lineFormats(qsizetype line) const { return formats.of(line); }
     void clearLineFormats();
 
     // Ranges of the text painted with their own format (found matches and the like) under the
