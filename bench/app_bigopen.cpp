@@ -64,27 +64,16 @@ private:
     qint64 longest = 0;
 };
 
-EditorTextView *loadedView(AppDelegate &app)
-{
-    const DocumentPtr active = app.activeDocument();
-    if (!active || !active->textView || active->textView->isLoading()
-        || active->textView->buffer()->length() == 0)
-        return nullptr;
-    return active->textView;
-}
-
 // Opens the file and runs the event loop until its text is painted.
 EditorTextView *openAndPaint(AppDelegate &app, const QString &path)
 {
     app.loadDocument(path, false, true, true);
-    QElapsedTimer limit;
-    limit.start();
-    EditorTextView *view = nullptr;
-    while (!(view = loadedView(app)) && limit.elapsed() < 60000)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    if (view)
-        view->viewport()->repaint();
-    return view;
+    waitForLoads(app);
+    const DocumentPtr active = app.activeDocument();
+    if (!active || !active->textView || active->textView->buffer()->length() == 0)
+        return nullptr;
+    active->textView->viewport()->repaint();
+    return active->textView;
 }
 
 void BM_OpenToPainted(benchmark::State &state)

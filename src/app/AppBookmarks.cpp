@@ -38,7 +38,8 @@ void AppDelegate::toggleBookmark()
 
 void AppDelegate::storeBookmarks(const OpenDocument &document)
 {
-    if (!document.textView)
+    // Until its text is in, a document has no lines to mark: what is stored stays.
+    if (!document.textView || document.loading)
         return;
     QVariantMap stored = Defaults::dictionary(Defaults::Bookmarks);
     const QList<int> lines = lineNumbers(document);

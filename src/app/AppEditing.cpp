@@ -50,6 +50,9 @@ QString lineBefore(const TextBuffer &text, qsizetype position)
 void replaceAsOneStep(EditorTextView *view, qsizetype from, qsizetype removed, const QString &inserted,
                       qsizetype anchorAfter, qsizetype caretAfter)
 {
+    // A view still loading (or showing an old version) takes no edits.
+    if (view->isReadOnly())
+        return;
     TextBuffer *text = view->buffer();
     view->endTypingStep();
     text->beginEditGroup(view->anchorPosition(), view->caretPosition());

@@ -61,11 +61,8 @@ void AppDelegate::refreshStatusBar()
     updateCaretBlame();
     // An older version shown in place of the text has a caret of its own.
     const EditorTextView *caretView = active->historyIndex && historyView ? historyView.data() : active->textView.data();
-    // The buffer knows its lines, so no copy of a large text is needed.
-    const qsizetype line = caretView->caretLine();
     const qsizetype start = caretView->selectionStart();
-    const CaretPlace place { line + 1, start - caretView->buffer()->lineStart(line) + 1 };
-    statusBar->setTexts(caretText(place, caretView->selectionEnd() - start),
+    statusBar->setTexts(caretText(caretPlace(*caretView->buffer(), start), caretView->selectionEnd() - start),
                         statusRightText(Defaults::indentWidth(), statusEncoding(active->encoding),
                                         active->historyIndex.has_value()));
 }

@@ -1,6 +1,6 @@
 #include "StatusTexts.h"
 
-#include "common/TextCounts.h"
+#include "editor/buffer/TextBuffer.h"
 
 #include <QStringList>
 
@@ -13,11 +13,11 @@ const QString itemSeparator = QStringLiteral("   ");
 
 }
 
-CaretPlace caretPlace(QStringView text, qsizetype offset)
+CaretPlace caretPlace(const TextBuffer &text, qsizetype offset)
 {
-    const QStringView before = text.first(std::clamp<qsizetype>(offset, 0, text.size()));
-    const qsizetype lineStart = before.lastIndexOf(u'\n') + 1;
-    return { 1 + countLineFeeds(before), 1 + before.size() - lineStart };
+    const qsizetype at = std::clamp<qsizetype>(offset, 0, text.length());
+    const qsizetype line = text.lineAt(at);
+    return { line + 1, at - text.lineStart(line) + 1 };
 }
 
 QString caretText(CaretPlace place, qsizetype selectedLength)

@@ -12,7 +12,9 @@
 // same name, so the mark is not part of this.
 enum class StatusEncoding { Utf8, Utf16LE, Utf16BE, Utf32LE, Utf32BE, Latin1, MacRoman, Ascii };
 
-// Where the caret is, both 1-based: the line is one more than the line feeds before the caret,
+class TextBuffer;
+
+// Where the caret is, both 1-based: the line is one more than the line breaks before the caret,
 // the column one more than the UTF-16 code units between its line's start and the caret.
 struct CaretPlace {
     qsizetype line = 1;
@@ -25,8 +27,8 @@ struct CaretPlace {
 inline constexpr qsizetype largeStatusText = 500001;
 inline constexpr std::chrono::milliseconds largeStatusDelay { 100 };
 
-// The place of a UTF-16 offset in the text; the offset is clamped to the text.
-CaretPlace caretPlace(QStringView text, qsizetype offset);
+// The place of a position in the text; the position is clamped to the text.
+CaretPlace caretPlace(const TextBuffer &text, qsizetype offset);
 
 // "Ln 12, Col 5", followed by " (30 selected)" when something is selected.
 QString caretText(CaretPlace place, qsizetype selectedLength);

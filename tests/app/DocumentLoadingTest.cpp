@@ -112,6 +112,23 @@ TEST_F(DocumentLoadingTest, EscapeOrClosingStopsALoadAndTheTabClosesCleanly)
     EXPECT_FALSE(a.statusText.value_or("").contains("big.log"));
 }
 
+// A tab closed before its text is in has no lines yet: the bookmarks stored for it stay.
+TEST_F(DocumentLoadingTest, ClosingATabStillLoadingKeepsItsStoredBookmarks)
+{
+    const QString path = bigTextFile(dir.filePath("big.log"), 48);
+    Defaults::set(Defaults::Bookmarks, QVariantMap { { path, QVariantList { 2, 7 } } });
+    AppDelegate &a = launch();
+    ASSERT_TRUE(a.loadDocument(path, false, true, true));
+    ASSERT_TRUE(a.documents[0]->loading.has_value());
+    a.closeDocument(a.documents[0]);
+    ASSERT_TRUE(readsSettled());
+    EXPECT_EQ(a.storedBookmarkLines(path), (QList<int> { 2, 7 }));
+
+    ASSERT_TRUE(a.loadDocument(path, false, true, true));
+    ASSERT_TRUE(loaded(a.documents[0]));
+    EXPECT_EQ(a.documents[0]->bookmarks.size(), 2u);
+}
+
 TEST_F(DocumentLoadingTest, AReadOvertakenByANewerOneIsDropped)
 {
     const QString path = bigTextFile(dir.filePath("big.log"), 48);

@@ -1,10 +1,11 @@
 #include "chrome/StatusTexts.h"
+#include "editor/buffer/TextBuffer.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 
-TEST(StatusBarTexts, CaretPlaceCountsLineFeedsAndCodeUnits)
+TEST(StatusBarTexts, CaretPlaceCountsLineBreaksAndCodeUnits)
 {
     const struct {
         const char16_t *text;
@@ -19,9 +20,10 @@ TEST(StatusBarTexts, CaretPlaceCountsLineFeedsAndCodeUnits)
         { u"a\nbc\ndef", 5, { 3, 1 } },
         { u"a\nbc\ndef", 7, { 3, 3 } },
         { u"\n\n\n", 2, { 3, 1 } },
-        // A carriage return is an ordinary character here.
-        { u"ab\r\ncd", 3, { 1, 4 } },
-        { u"ab\r\ncd", 5, { 2, 2 } },
+        // Every kind of break is one position and ends a line.
+        { u"ab\r\ncd", 3, { 2, 1 } },
+        { u"ab\r\ncd", 4, { 2, 2 } },
+        { u"a\rb\u2029c", 4, { 3, 1 } },
         // A character outside the BMP counts as two code units.
         { u"\U0001F600x", 3, { 1, 4 } },
         // Offsets beyond either end are clamped.
@@ -29,8 +31,9 @@ TEST(StatusBarTexts, CaretPlaceCountsLineFeedsAndCodeUnits)
         { u"ab\ncd", -4, { 1, 1 } },
     };
     for (const auto &c : cases) {
-        const QString text = QString::fromUtf16(c.text);
-        EXPECT_EQ(caretPlace(text, c.offset), c.place) << text.toStdString() << " @" << c.offset;
+        TextBuffer text;
+        text.setFileText(QString::fromUtf16(c.text));
+        EXPECT_EQ(caretPlace(text, c.offset), c.place) << text.fileText().toStdString() << " @" << c.offset;
     }
 }
 
@@ -40,7 +43,7 @@ TEST(StatusBarTexts, CaretAndRightTexts)
     // Plain decimal, never grouped.
     EXPECT_EQ(caretText({ 123456, 10001 }, 2500000), "Ln 123456, Col 10001 (2500000 selected)");
     // A selection over several lines reports its start and its whole length.
-    EXPECT_EQ(caretText(caretPlace(u"one\ntwo\nthree", 5), 5), "Ln 2, Col 2 (5 selected)");
+    EXPECT_EQ(caretText({ 2, 2 }, 5), "Ln 2, Col 2 (5 selected)");
 
     EXPECT_EQ(statusRightText(4, StatusEncoding::Utf8, false), "Spaces: 4   UTF-8");
     EXPECT_EQ(
