@@ -23,17 +23,10 @@ QTemporaryDir workFolder;
 
 QString cppFile(int megabytes)
 {
-    const QByteArray block = "#include <vector>\n"
-                             "// A comment line that explains what follows in some detail.\n"
-                             "int compute(const std::vector<int> &values) {\n"
-                             "    int total = 0;\n"
-                             "    for (int v : values) { if (v > 0) total += v * 2; }\n"
-                             "    return total; /* done */\n"
-                             "}\n";
     const QString path = workFolder.filePath(QStringLiteral("big%1.cpp").arg(megabytes));
     QFile file(path);
     if (!file.exists() && file.open(QIODevice::WriteOnly))
-        file.write(repeatedTo(block, qint64(megabytes) * 1024 * 1024));
+        file.write(cppText(qint64(megabytes) * 1024 * 1024));
     return path;
 }
 
@@ -105,15 +98,23 @@ void pressAndPaint(EditorTextView &view, int key, Qt::KeyboardModifiers modifier
     view.viewport()->repaint();
 }
 
+// The 64 MB file open in app, its view focused; none (and the benchmark skipped) when it failed.
+EditorTextView *focusedOn64MB(AppDelegate &app, benchmark::State &state)
+{
+    EditorTextView *view = openAndPaint(app, cppFile(64));
+    if (!view)
+        state.SkipWithError("the text never came");
+    else
+        view->setFocus();
+    return view;
+}
+
 void BM_KeysInTheMiddleOf64MB(benchmark::State &state)
 {
     auto app = launchedEditor();
-    EditorTextView *view = openAndPaint(*app, cppFile(64));
-    if (!view) {
-        state.SkipWithError("the text never came");
+    EditorTextView *view = focusedOn64MB(*app, state);
+    if (!view)
         return;
-    }
-    view->setFocus();
     view->showLine(view->buffer()->lineCount() / 2);
     QApplication::processEvents();
     int i = 0;
@@ -130,12 +131,9 @@ BENCHMARK(BM_KeysInTheMiddleOf64MB)->Unit(benchmark::kMicrosecond);
 void BM_JumpsIn64MB(benchmark::State &state)
 {
     auto app = launchedEditor();
-    EditorTextView *view = openAndPaint(*app, cppFile(64));
-    if (!view) {
-        state.SkipWithError("the text never came");
+    EditorTextView *view = focusedOn64MB(*app, state);
+    if (!view)
         return;
-    }
-    view->setFocus();
     int i = 0;
     for (auto _ : state) {
         switch (i++ % 3) {

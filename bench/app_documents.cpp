@@ -25,18 +25,6 @@ namespace {
 QTemporaryDir workFolder;
 QTemporaryDir *const workDir = &workFolder;
 
-QByteArray cppText(qint64 bytes)
-{
-    const QByteArray block = "#include <vector>\n"
-                             "// A comment line that explains what follows in some detail.\n"
-                             "int compute(const std::vector<int> &values) {\n"
-                             "    int total = 0;\n"
-                             "    for (int v : values) { if (v > 0) total += v * 2; }\n"
-                             "    return total; /* done */\n"
-                             "}\n";
-    return repeatedTo(block, bytes);
-}
-
 QString makeFile(const QString &name, const QByteArray &bytes)
 {
     const QString path = workDir->filePath(name);
