@@ -86,6 +86,8 @@ public:
     // Operations used across the application.
     void persistSession();
     void showNote(const QString &text); // empty clears the note
+    // A note from background work: it never hides a note already showing (a failed save, say).
+    void showBackgroundNote(const QString &text);
     void showLastingNote(const QString &text);
     void updateTitle();
     void scheduleStatusRefresh();

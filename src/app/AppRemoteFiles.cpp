@@ -141,7 +141,7 @@ void AppDelegate::setRemoteOrigin(const DocumentPtr &document, const RemoteFile 
         document->blame->onMachineFailure = [this, weak](const QString &message) {
             const DocumentPtr strong = weak.lock();
             if (strong && strong == activeDocument() && strong->remote)
-                showNote(QStringLiteral("Couldn't blame ") + remoteFileName(strong->remote->path)
+                showBackgroundNote(QStringLiteral("Couldn't blame ") + remoteFileName(strong->remote->path)
                          + QStringLiteral(": ") + message);
         };
         document->blame->reset();

@@ -31,6 +31,12 @@ void AppDelegate::showNote(const QString &text)
     });
 }
 
+void AppDelegate::showBackgroundNote(const QString &text)
+{
+    if (!statusText)
+        showNote(text);
+}
+
 void AppDelegate::updateTitle()
 {
     if (!window)

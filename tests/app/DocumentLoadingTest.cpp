@@ -406,6 +406,36 @@ void answer(QFileDialog *dialog, const QString &path)
 
 }
 
+// A 20 MB line is shown a few pieces at a time: showing it, going to its end and typing there
+// lay out a handful of them, never the whole line.
+TEST_F(DocumentLoadingTest, ATwentyMegabyteLineAnswersKeysLayingOutOnlyWhatIsShown)
+{
+    QByteArray line;
+    while (line.size() < 20 * 1024 * 1024)
+        line += "value = compute(values) + 42; ";
+    AppDelegate &a = launch();
+    ASSERT_TRUE(a.loadDocument(file("long.txt", line), false, true, true));
+    const DocumentPtr document = a.documents.back();
+    ASSERT_TRUE(loaded(document));
+    EditorTextView *view = document->textView;
+    ASSERT_EQ(view->buffer()->length(), line.size());
+    EXPECT_FALSE(view->wordWrap());
+    view->viewport()->repaint();
+    const quint64 before = view->layoutsMade();
+
+    QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+    QApplication::sendEvent(view, &end);
+    view->viewport()->repaint();
+    QKeyEvent letter(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QApplication::sendEvent(view, &letter);
+    view->viewport()->repaint();
+    EXPECT_EQ(view->caretPosition(), line.size() + 1);
+    EXPECT_EQ(view->buffer()->at(line.size()), QChar(u'a'));
+    EXPECT_TRUE(view->viewport()->rect().contains(view->cursorRect()));
+    // Of the line's 80,000 or so pieces, those in sight and their neighbours.
+    EXPECT_LT(view->layoutsMade() - before, 100u);
+}
+
 TEST_F(DocumentLoadingTest, TheOpenPanelOpensTypedFilesAndTakesAFolderAsTheWorkspace)
 {
     AppDelegate &a = launch();
