@@ -1,11 +1,14 @@
 #include "AppDelegate.h"
 
+#include "EditingController.h"
 #include "EditorHost.h"
 #include "JournalKeeper.h"
 #include "MainWindow.h"
 #include "chrome/InlineCard.h"
+#include "command/OutputPanelView.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
+#include "editor/LineNumberGutter.h"
 #include "editor/PaintScheduler.h"
 #include "navigation/ExplorerView.h"
 #include "navigation/QuickPickCard.h"
@@ -22,6 +25,17 @@ AppDelegate::AppDelegate(QObject *parent)
 {
     noteTimer->setSingleShot(true);
     painter = new PaintScheduler(this);
+    editingController = new EditingController(*this, this);
+    connect(editingController, &EditingController::fontChanged, this, [this](const QFont &font) {
+        emptyView->setFont(font);
+        outputPanel->applyFont();
+        lineRuler->setFontSize(font.pointSizeF());
+    });
+    connect(editingController, &EditingController::settingChanged, this, [this] {
+        validateMenus();
+        scheduleStatusRefresh();
+    });
+    connect(editingController, &EditingController::wrapChangedWithoutDocument, this, [this] { showEmptyView(); });
     startJournal();
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s == Qt::ApplicationActive)

@@ -67,6 +67,9 @@ class QTimer;
 class QWidget;
 class QMenu;
 class QAction;
+struct MenuCommand;
+class MenuCommands;
+class EditingController;
 
 // The application controller: owns the window, its panes, the open documents and the session.
 class AppDelegate : public QObject {
@@ -138,14 +141,8 @@ public:
     void openDocument();
     void openFolder();
 
-    // Editing commands.
-    bool doCommand(EditorTextView *view, int command, QChar closer);
-    void indentLines(EditorTextView *view, bool outdent);
-    void setFontSize(double size);
-    void stepFontSize(int step); // +1 Bigger, -1 Smaller, 0 Actual Size
-    void setIndentWidth(int width);
-    void toggleSetting(const char *key, bool fallback);
-    void undoOrRedo(bool redo);
+    // Editing commands, fonts and editor settings.
+    EditingController &editing() const { return *editingController; }
     void holdEditorPlace();
 
     // Bookmarks.
@@ -318,7 +315,6 @@ private:
     void takeReloaded(const DocumentPtr &document, LoadedText loaded);
     void placeDocument(const DocumentPtr &document, bool preview);
     void watchEdits(const DocumentPtr &document);
-    void watchEditingKeys(EditorTextView *view);
     void watchFileIndex();
     // Changes on disk.
     void watchDisk();
@@ -364,10 +360,6 @@ private:
     QHash<const OpenDocument *, RemoteSaveTurns> remoteSaveTurns;
     void reloadRemoteDocument(const DocumentPtr &document);
     void refreshRemoteIndicator(const DocumentPtr &active);
-    void insertNewline(EditorTextView *view);
-    bool outdentCloser(EditorTextView *view, QChar closer);
-    void applyFontSize();
-    void applyWrap(OpenDocument &document);
     void textDidChange(OpenDocument *document);
     void refreshTabStrip();
     void editorScrolled();
@@ -386,26 +378,13 @@ private:
     bool terminated = false;
     bool replacingText = false;
     bool panelSized = false;
+    // The menu bar, as a table of commands with their rules.
+    std::vector<MenuCommand> fileCommands();
+    std::vector<MenuCommand> editCommands();
+    std::vector<MenuCommand> viewCommands();
+    std::vector<MenuCommand> navigationCommands();
     void validateMenus();
     class QMenuBar *menuBar = nullptr;
-    QAction *saveAction = nullptr;
-    QAction *saveAllAction = nullptr;
-    QAction *reopenAction = nullptr;
-    QAction *indentAction = nullptr;
-    QAction *outdentAction = nullptr;
-    QAction *wrapAction = nullptr;
-    QAction *copyIndentAction = nullptr;
-    QAction *bracesAction = nullptr;
-    QList<QAction *> indentWidthActions;
-    QAction *nextBookmarkAction = nullptr;
-    QAction *olderAction = nullptr;
-    QAction *newerAction = nullptr;
-    QAction *olderItem = nullptr; // the toolbar's
-    QAction *newerItem = nullptr;
-    QAction *previousBookmarkAction = nullptr;
-    QAction *toggleBookmarkAction = nullptr;
-    QAction *nextTabAction = nullptr;
-    QAction *previousTabAction = nullptr;
-    QAction *toggleSidebarAction = nullptr;
-    QAction *togglePanelAction = nullptr;
+    MenuCommands *menuCommands = nullptr;
+    EditingController *editingController = nullptr;
 };

@@ -1,6 +1,8 @@
 // Opening documents: loading files, the drop plan, the open panels and the workspace.
 #include "AppDelegate.h"
 
+#include "EditingController.h"
+
 #include "EditorHost.h"
 #include "JournalKeeper.h"
 #include "MainWindow.h"
@@ -127,7 +129,7 @@ void AppDelegate::fillDocument(OpenDocument &document, LoadedText loaded)
     document.encoding = loaded.encoding;
     document.isPlain = loaded.veryLongLines;
     // Decided before the text goes in, so that a line of megabytes is never laid out wrapped.
-    applyWrap(document);
+    editing().applyWrap(document);
     document.textView->adoptText(std::move(loaded.storage));
     document.diskDate = QFileInfo(document.path()).lastModified();
 }
@@ -182,7 +184,7 @@ DocumentPtr AppDelegate::makeDocument(const QString &path, TextEncoding encoding
 {
     auto *view = new EditorTextView();
     scrollView->add(view);
-    watchEditingKeys(view);
+    editing().watchKeys(view);
     view->onAnnotationClick = [this] { showBlameDetails(); };
     view->onAnnotationHover = [this](const std::optional<QRect> &area) {
         area ? blameHover->pointerEntered(*area) : blameHover->pointerLeft();

@@ -3,6 +3,7 @@
 
 #include "EditorHost.h"
 #include "MainWindow.h"
+#include "MenuCommands.h"
 #include "chrome/ActivityBarView.h"
 #include "chrome/HoverCards.h"
 #include "chrome/TabItemView.h"
@@ -224,10 +225,12 @@ void AppDelegate::buildToolbar()
     };
     connect(item("QuillmarSidebar", "Explorer", tip("Show or hide the Explorer", QKeySequence("Ctrl+Meta+S")), "sidebar.left"),
             &QAction::triggered, this, [this] { toggleSidebar(); });
-    olderItem = item("QuillmarBack", "Older", tip("Older version from git", QKeySequence("Ctrl+[")), "chevron.left");
-    newerItem = item("QuillmarForward", "Newer", tip("Newer version", QKeySequence("Ctrl+]")), "chevron.right");
-    connect(olderItem, &QAction::triggered, this, [this] { stepHistory(1); });
-    connect(newerItem, &QAction::triggered, this, [this] { stepHistory(-1); });
+    QAction *older = item("QuillmarBack", "Older", tip("Older version from git", QKeySequence("Ctrl+[")), "chevron.left");
+    QAction *newer = item("QuillmarForward", "Newer", tip("Newer version", QKeySequence("Ctrl+]")), "chevron.right");
+    connect(older, &QAction::triggered, this, [this] { stepHistory(1); });
+    connect(newer, &QAction::triggered, this, [this] { stepHistory(-1); });
+    menuCommands->enableAlong(older, QStringLiteral("History"), QStringLiteral("Older Version"));
+    menuCommands->enableAlong(newer, QStringLiteral("History"), QStringLiteral("Newer Version"));
     auto *left = new QWidget(toolbar);
     left->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolbar->addWidget(left);

@@ -1,7 +1,10 @@
 // The menu bar: every command with its title and shortcut, enabled by the current state.
 #include "AppDelegate.h"
 
+#include "EditingController.h"
+
 #include "MainWindow.h"
+#include "MenuCommands.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
 #include "editor/FindBar.h"
@@ -42,172 +45,152 @@ void onFocusedText(TextArea *fallback, Fn &&fn)
 
 }
 
-void AppDelegate::buildMenus()
+std::vector<MenuCommand> AppDelegate::fileCommands()
 {
-    auto *bar = new QMenuBar();
-    menuBar = bar;
-    const auto add = [this](QMenu *menu, const QString &title, const QKeySequence &keys, auto &&slot) {
-        QAction *action = menu->addAction(title);
-        action->setShortcut(keys);
-        action->setShortcutContext(Qt::ApplicationShortcut);
-        connect(action, &QAction::triggered, this, std::forward<decltype(slot)>(slot));
-        return action;
+    const QString file = QStringLiteral("File");
+    const auto keys = [](const char *text) { return QList<QKeySequence> { QKeySequence(QLatin1String(text)) }; };
+    return {
+        { file, QStringLiteral("New File…"), { QKeySequence::New }, [this] { newItem(false); } },
+        { file, QStringLiteral("Open…"), { QKeySequence::Open }, [this] { openDocument(); } },
+        { file, QStringLiteral("Open Folder…"), keys("Ctrl+Shift+O"), [this] { openFolder(); } },
+        { file, QStringLiteral("Connect over ssh…"), {}, [this] { connectOverSSH(); } },
+        { .menu = file, .title = QStringLiteral("Saved Connections"), .fill = [this](QMenu *menu) { fillConnectionsMenu(menu); } },
+        { file, QStringLiteral("Open Remote File…"), {}, [this] { openRemoteFilePrompt(); } },
+        { file, {} },
+        { file, QStringLiteral("Close Tab"), keys("Ctrl+W"), [this] { closeTabOrWindow(); } },
+        { file, QStringLiteral("Reopen Closed Tab"), keys("Ctrl+Shift+T"), [this] { reopenClosedTab(); }, [this] {
+             return std::any_of(closedTabs.begin(), closedTabs.end(),
+                                [](const QUrl &url) { return QFileInfo::exists(url.toLocalFile()); });
+         } },
+        { file, {} },
+        { file, QStringLiteral("Save"), { QKeySequence::Save }, [this] { saveDocument(); }, [this] { return activeDocument() != nullptr; } },
+        { file, QStringLiteral("Save All"), keys("Ctrl+Alt+S"), [this] { saveAll(); }, [this] { return !documents.empty(); } },
+        { file, {} },
+        { .menu = file, .title = QStringLiteral("Quit Quillmar"), .keys = keys("Ctrl+Q"), .run = [this] { requestQuit(); },
+          .role = QAction::QuitRole },
     };
+}
+
+std::vector<MenuCommand> AppDelegate::editCommands()
+{
+    const QString edit = QStringLiteral("Edit");
+    const QString find = QStringLiteral("Edit/Find");
+    const auto keys = [](const char *text) { return QList<QKeySequence> { QKeySequence(QLatin1String(text)) }; };
     const auto activeView = [this]() -> EditorTextView * {
         const DocumentPtr active = activeDocument();
         return active ? active->textView.data() : nullptr;
     };
+    const auto liveText = [this] {
+        const DocumentPtr active = activeDocument();
+        return active && !active->historyIndex;
+    };
+    return {
+        { edit, QStringLiteral("Undo"), { QKeySequence::Undo }, [this] { editing().undoOrRedo(false); } },
+        { edit, QStringLiteral("Redo"), keys("Ctrl+Shift+Z"), [this] { editing().undoOrRedo(true); } },
+        { edit, {} },
+        { edit, QStringLiteral("Cut"), { QKeySequence::Cut }, [activeView] { onFocusedText(activeView(), [](auto *t) { t->cut(); }); } },
+        { edit, QStringLiteral("Copy"), { QKeySequence::Copy }, [activeView] { onFocusedText(activeView(), [](auto *t) { t->copy(); }); } },
+        { edit, QStringLiteral("Paste"), { QKeySequence::Paste }, [activeView] { onFocusedText(activeView(), [](auto *t) { t->paste(); }); } },
+        { edit, QStringLiteral("Select All"), { QKeySequence::SelectAll },
+          [activeView] { onFocusedText(activeView(), [](auto *t) { t->selectAll(); }); } },
+        { edit, {} },
+        { edit, QStringLiteral("Indent"), keys("Ctrl+Alt+]"), [this, activeView] { editing().indentLines(activeView(), false); }, liveText },
+        { edit, QStringLiteral("Outdent"), keys("Ctrl+Alt+["), [this, activeView] { editing().indentLines(activeView(), true); }, liveText },
+        { edit, {} },
+        { find, QStringLiteral("Find…"), keys("Ctrl+F"), [this] { showFindBar(false); } },
+        { find, QStringLiteral("Find and Replace…"), keys("Ctrl+Alt+F"), [this] { showFindBar(true); } },
+        { find, QStringLiteral("Find Next"), keys("Ctrl+G"), [this] { findBar->findNext(); } },
+        { find, QStringLiteral("Find Previous"), keys("Ctrl+Shift+G"), [this] { findBar->findPrevious(); } },
+        { find, QStringLiteral("Use Selection for Find"), keys("Ctrl+E"), [this] { findBar->useSelectionForFind(); } },
+        { edit, {} },
+        { .menu = edit, .title = QStringLiteral("Settings…"), .keys = keys("Ctrl+,"), .run = [this] { toggleSettings(); },
+          .role = QAction::PreferencesRole },
+    };
+}
 
-    QMenu *file = bar->addMenu(QStringLiteral("File"));
-    // Files of closed tabs come and go while the menu is closed.
-    connect(file, &QMenu::aboutToShow, this, [this] { validateMenus(); });
-    add(file, QStringLiteral("New File…"), QKeySequence::New, [this] { newItem(false); });
-    add(file, QStringLiteral("Open…"), QKeySequence::Open, [this] { openDocument(); });
-    add(file, QStringLiteral("Open Folder…"), QKeySequence(QStringLiteral("Ctrl+Shift+O")), [this] { openFolder(); });
-    add(file, QStringLiteral("Connect over ssh…"), QKeySequence(), [this] { connectOverSSH(); });
-    QMenu *connections = file->addMenu(QStringLiteral("Saved Connections"));
-    connect(connections, &QMenu::aboutToShow, this, [this, connections] { fillConnectionsMenu(connections); });
-    add(file, QStringLiteral("Open Remote File…"), QKeySequence(), [this] { openRemoteFilePrompt(); });
-    file->addSeparator();
-    add(file, QStringLiteral("Close Tab"), QKeySequence(QStringLiteral("Ctrl+W")), [this] { closeTabOrWindow(); });
-    reopenAction = add(file, QStringLiteral("Reopen Closed Tab"), QKeySequence(QStringLiteral("Ctrl+Shift+T")),
-                       [this] { reopenClosedTab(); });
-    file->addSeparator();
-    saveAction = add(file, QStringLiteral("Save"), QKeySequence::Save, [this] { saveDocument(); });
-    saveAllAction = add(file, QStringLiteral("Save All"), QKeySequence(QStringLiteral("Ctrl+Alt+S")), [this] { saveAll(); });
-    file->addSeparator();
-    QAction *quit = add(file, QStringLiteral("Quit Quillmar"), QKeySequence(QStringLiteral("Ctrl+Q")), [this] { requestQuit(); });
-    quit->setMenuRole(QAction::QuitRole);
+std::vector<MenuCommand> AppDelegate::viewCommands()
+{
+    const QString view = QStringLiteral("View");
+    const QString widths = QStringLiteral("View/Indent Width");
+    const auto keys = [](const char *text) { return QList<QKeySequence> { QKeySequence(QLatin1String(text)) }; };
+    const auto setting = [](bool (*value)()) { return [value] { return value(); }; };
+    std::vector<MenuCommand> commands {
+        { .menu = view, .title = QStringLiteral("Hide Sidebar"), .keys = keys("Ctrl+Meta+S"), .run = [this] { toggleSidebar(); },
+          .titleWhen = [this] { return sidebar && isSidebarHidden() ? QStringLiteral("Show Sidebar") : QStringLiteral("Hide Sidebar"); } },
+        { view, QStringLiteral("Explorer"), keys("Ctrl+Meta+E"), [this] { showPane(QStringLiteral("explorer")); } },
+        { view, QStringLiteral("Git Log"), keys("Ctrl+Meta+G"), [this] { showPane(QStringLiteral("git")); } },
+        { view, QStringLiteral("Remote"), keys("Ctrl+Meta+R"), [this] { showPane(QStringLiteral("ssh")); } },
+        { view, QStringLiteral("Search in Files"), keys("Ctrl+Shift+F"), [this] { showPane(QStringLiteral("search")); } },
+        { view, QStringLiteral("Go to File…"), keys("Ctrl+P"), [this] { goToFile(); } },
+        { .menu = view, .title = QStringLiteral("Show Output"), .keys = keys("Ctrl+J"), .run = [this] { setPanelHidden(!isPanelHidden()); },
+          .titleWhen = [this] { return outputPanel && !isPanelHidden() ? QStringLiteral("Hide Output") : QStringLiteral("Show Output"); } },
+        { view, {} },
+        { .menu = view, .title = QStringLiteral("Word Wrap"), .keys = keys("Ctrl+Alt+Z"),
+          .run = [this] { editing().toggleSetting(Defaults::Wrap, true); }, .checkedWhen = setting(&Defaults::wrap) },
+        // Ctrl+= too: most keyboards need Shift for "+", and most users leave it out.
+        { view, QStringLiteral("Bigger"), { QKeySequence(QStringLiteral("Ctrl++")), QKeySequence(QStringLiteral("Ctrl+=")) },
+          [this] { editing().stepFontSize(1); } },
+        { view, QStringLiteral("Smaller"), keys("Ctrl+-"), [this] { editing().stepFontSize(-1); } },
+        { view, QStringLiteral("Actual Size"), keys("Ctrl+0"), [this] { editing().stepFontSize(0); } },
+        { view, {} },
+    };
+    for (int width : { 2, 3, 4, 8 })
+        commands.push_back({ .menu = widths, .title = QStringLiteral("%1 spaces").arg(width), .run = [this, width] { editing().setIndentWidth(width); },
+                             .checkedWhen = [width] { return Defaults::indentWidth() == width; } });
+    commands.push_back({ .menu = view, .title = QStringLiteral("Indent New Lines Like the Previous Line"),
+                         .run = [this] { editing().toggleSetting(Defaults::CopyIndent, true); }, .checkedWhen = setting(&Defaults::copyIndent) });
+    commands.push_back({ .menu = view, .title = QStringLiteral("Indent After Braces"),
+                         .run = [this] { editing().toggleSetting(Defaults::Braces, true); }, .checkedWhen = setting(&Defaults::braces) });
+    return commands;
+}
 
-    QMenu *edit = bar->addMenu(QStringLiteral("Edit"));
-    add(edit, QStringLiteral("Undo"), QKeySequence::Undo, [this] { undoOrRedo(false); });
-    add(edit, QStringLiteral("Redo"), QKeySequence(QStringLiteral("Ctrl+Shift+Z")), [this] { undoOrRedo(true); });
-    edit->addSeparator();
-    add(edit, QStringLiteral("Cut"), QKeySequence::Cut, [activeView] { onFocusedText(activeView(), [](auto *t) { t->cut(); }); });
-    add(edit, QStringLiteral("Copy"), QKeySequence::Copy, [activeView] { onFocusedText(activeView(), [](auto *t) { t->copy(); }); });
-    add(edit, QStringLiteral("Paste"), QKeySequence::Paste, [activeView] { onFocusedText(activeView(), [](auto *t) { t->paste(); }); });
-    add(edit, QStringLiteral("Select All"), QKeySequence::SelectAll, [activeView] {
-        onFocusedText(activeView(), [](auto *t) { t->selectAll(); });
-    });
+std::vector<MenuCommand> AppDelegate::navigationCommands()
+{
+    const QString go = QStringLiteral("Go");
+    const QString history = QStringLiteral("History");
+    const QString windowMenu = QStringLiteral("Window");
+    const QString help = QStringLiteral("Help");
+    const auto keys = [](const char *text) { return QList<QKeySequence> { QKeySequence(QLatin1String(text)) }; };
+    const auto anyBookmark = [this] { return hasBookmarks(); };
+    const auto severalTabs = [this] { return documents.size() > 1; };
+    return {
+        { go, QStringLiteral("Previous Bookmark"), keys("Ctrl+Alt+J"), [this] { stepBookmark(false); }, anyBookmark },
+        { go, QStringLiteral("Toggle Bookmark"), keys("Ctrl+Alt+K"), [this] { toggleBookmark(); }, [this] {
+             const DocumentPtr active = activeDocument();
+             return active && !active->historyIndex;
+         } },
+        { go, QStringLiteral("Next Bookmark"), keys("Ctrl+Alt+L"), [this] { stepBookmark(true); }, anyBookmark },
+        { history, QStringLiteral("Older Version"), keys("Ctrl+["), [this] { stepHistory(1); },
+          [this] { return activeDocument() != nullptr; } },
+        { history, QStringLiteral("Newer Version"), keys("Ctrl+]"), [this] { stepHistory(-1); }, [this] {
+             const DocumentPtr active = activeDocument();
+             return active && active->historyIndex;
+         } },
+        { windowMenu, QStringLiteral("Minimize"), keys("Ctrl+M"), [this] { window->showMinimized(); } },
+        { windowMenu, QStringLiteral("Zoom"), {}, [this] { window->isMaximized() ? window->showNormal() : window->showMaximized(); } },
+        { windowMenu, {} },
+        { windowMenu, QStringLiteral("Next Tab"), keys("Ctrl+Shift+]"), [this] { stepTab(1); }, severalTabs },
+        { windowMenu, QStringLiteral("Previous Tab"), keys("Ctrl+Shift+["), [this] { stepTab(-1); }, severalTabs },
+        { .menu = help, .title = QStringLiteral("About Quillmar"), .run = [this] {
+             QMessageBox::about(window, QStringLiteral("About Quillmar"),
+                                QStringLiteral("Quillmar %1\nA fast native code editor.").arg(QApplication::applicationVersion()));
+         }, .role = QAction::AboutRole },
+    };
+}
 
-    edit->addSeparator();
-    indentAction = add(edit, QStringLiteral("Indent"), QKeySequence(QStringLiteral("Ctrl+Alt+]")), [this, activeView] {
-        indentLines(activeView(), false);
-    });
-    outdentAction = add(edit, QStringLiteral("Outdent"), QKeySequence(QStringLiteral("Ctrl+Alt+[")), [this, activeView] {
-        indentLines(activeView(), true);
-    });
-
-    edit->addSeparator();
-    QMenu *find = edit->addMenu(QStringLiteral("Find"));
-    add(find, QStringLiteral("Find…"), QKeySequence(QStringLiteral("Ctrl+F")), [this] { showFindBar(false); });
-    add(find, QStringLiteral("Find and Replace…"), QKeySequence(QStringLiteral("Ctrl+Alt+F")), [this] { showFindBar(true); });
-    add(find, QStringLiteral("Find Next"), QKeySequence(QStringLiteral("Ctrl+G")), [this] { findBar->findNext(); });
-    add(find, QStringLiteral("Find Previous"), QKeySequence(QStringLiteral("Ctrl+Shift+G")), [this] { findBar->findPrevious(); });
-    add(find, QStringLiteral("Use Selection for Find"), QKeySequence(QStringLiteral("Ctrl+E")),
-        [this] { findBar->useSelectionForFind(); });
-    edit->addSeparator();
-    QAction *settings = add(edit, QStringLiteral("Settings…"), QKeySequence(QStringLiteral("Ctrl+,")), [this] { toggleSettings(); });
-    settings->setMenuRole(QAction::PreferencesRole);
-
-    QMenu *view = bar->addMenu(QStringLiteral("View"));
-    toggleSidebarAction = add(view, QStringLiteral("Hide Sidebar"), QKeySequence(QStringLiteral("Ctrl+Meta+S")), [this] { toggleSidebar(); });
-    add(view, QStringLiteral("Explorer"), QKeySequence(QStringLiteral("Ctrl+Meta+E")), [this] { showPane(QStringLiteral("explorer")); });
-    add(view, QStringLiteral("Git Log"), QKeySequence(QStringLiteral("Ctrl+Meta+G")), [this] { showPane(QStringLiteral("git")); });
-    add(view, QStringLiteral("Remote"), QKeySequence(QStringLiteral("Ctrl+Meta+R")), [this] { showPane(QStringLiteral("ssh")); });
-    add(view, QStringLiteral("Search in Files"), QKeySequence(QStringLiteral("Ctrl+Shift+F")), [this] { showPane(QStringLiteral("search")); });
-    add(view, QStringLiteral("Go to File…"), QKeySequence(QStringLiteral("Ctrl+P")), [this] { goToFile(); });
-    togglePanelAction = add(view, QStringLiteral("Show Output"), QKeySequence(QStringLiteral("Ctrl+J")), [this] { setPanelHidden(!isPanelHidden()); });
-    view->addSeparator();
-    wrapAction = add(view, QStringLiteral("Word Wrap"), QKeySequence(QStringLiteral("Ctrl+Alt+Z")),
-                     [this] { toggleSetting(Defaults::Wrap, true); });
-    // Ctrl+= too: most keyboards need Shift for "+", and most users leave it out.
-    add(view, QStringLiteral("Bigger"), QKeySequence(QStringLiteral("Ctrl++")), [this] { stepFontSize(1); })
-        ->setShortcuts({ QKeySequence(QStringLiteral("Ctrl++")), QKeySequence(QStringLiteral("Ctrl+=")) });
-    add(view, QStringLiteral("Smaller"), QKeySequence(QStringLiteral("Ctrl+-")), [this] { stepFontSize(-1); });
-    add(view, QStringLiteral("Actual Size"), QKeySequence(QStringLiteral("Ctrl+0")), [this] { stepFontSize(0); });
-    view->addSeparator();
-    QMenu *widths = view->addMenu(QStringLiteral("Indent Width"));
-    for (int width : { 2, 3, 4, 8 }) {
-        QAction *item = add(widths, QStringLiteral("%1 spaces").arg(width), QKeySequence(), [this, width] { setIndentWidth(width); });
-        item->setCheckable(true);
-        item->setData(width);
-        indentWidthActions << item;
-    }
-    copyIndentAction = add(view, QStringLiteral("Indent New Lines Like the Previous Line"), QKeySequence(),
-                           [this] { toggleSetting(Defaults::CopyIndent, true); });
-    bracesAction = add(view, QStringLiteral("Indent After Braces"), QKeySequence(), [this] { toggleSetting(Defaults::Braces, true); });
-    for (QAction *toggle : { wrapAction, copyIndentAction, bracesAction })
-        toggle->setCheckable(true);
-
-    QMenu *go = bar->addMenu(QStringLiteral("Go"));
-    previousBookmarkAction = add(go, QStringLiteral("Previous Bookmark"), QKeySequence(QStringLiteral("Ctrl+Alt+J")),
-                                 [this] { stepBookmark(false); });
-    toggleBookmarkAction = add(go, QStringLiteral("Toggle Bookmark"), QKeySequence(QStringLiteral("Ctrl+Alt+K")),
-                               [this] { toggleBookmark(); });
-    nextBookmarkAction = add(go, QStringLiteral("Next Bookmark"), QKeySequence(QStringLiteral("Ctrl+Alt+L")),
-                             [this] { stepBookmark(true); });
-
-    QMenu *history = bar->addMenu(QStringLiteral("History"));
-    olderAction = add(history, QStringLiteral("Older Version"), QKeySequence(QStringLiteral("Ctrl+[")),
-                      [this] { stepHistory(1); });
-    newerAction = add(history, QStringLiteral("Newer Version"), QKeySequence(QStringLiteral("Ctrl+]")),
-                      [this] { stepHistory(-1); });
-
-    QMenu *windowMenu = bar->addMenu(QStringLiteral("Window"));
-    add(windowMenu, QStringLiteral("Minimize"), QKeySequence(QStringLiteral("Ctrl+M")), [this] { window->showMinimized(); });
-    add(windowMenu, QStringLiteral("Zoom"), QKeySequence(), [this] {
-        window->isMaximized() ? window->showNormal() : window->showMaximized();
-    });
-    windowMenu->addSeparator();
-    nextTabAction = add(windowMenu, QStringLiteral("Next Tab"), QKeySequence(QStringLiteral("Ctrl+Shift+]")), [this] { stepTab(1); });
-    previousTabAction = add(windowMenu, QStringLiteral("Previous Tab"), QKeySequence(QStringLiteral("Ctrl+Shift+[")),
-                            [this] { stepTab(-1); });
-
-    QMenu *help = bar->addMenu(QStringLiteral("Help"));
-    QAction *about = add(help, QStringLiteral("About Quillmar"), QKeySequence(), [this] {
-        QMessageBox::about(window, QStringLiteral("About Quillmar"),
-                           QStringLiteral("Quillmar %1\nA fast native code editor.").arg(QApplication::applicationVersion()));
-    });
-    about->setMenuRole(QAction::AboutRole);
+void AppDelegate::buildMenus()
+{
+    menuBar = new QMenuBar();
+    std::vector<MenuCommand> commands;
+    for (auto part : { &AppDelegate::fileCommands, &AppDelegate::editCommands, &AppDelegate::viewCommands,
+                       &AppDelegate::navigationCommands })
+        for (MenuCommand &command : (this->*part)())
+            commands.push_back(std::move(command));
+    menuCommands = new MenuCommands(menuBar, std::move(commands), this);
 }
 
 void AppDelegate::validateMenus()
 {
-    if (saveAction)
-        saveAction->setEnabled(activeDocument() != nullptr);
-    if (saveAllAction)
-        saveAllAction->setEnabled(!documents.empty());
-    const DocumentPtr active = activeDocument();
-    const bool liveText = active && !active->historyIndex;
-    for (QAction *older : { olderAction, olderItem })
-        if (older)
-            older->setEnabled(active != nullptr);
-    for (QAction *newer : { newerAction, newerItem })
-        if (newer)
-            newer->setEnabled(active && active->historyIndex);
-    for (QAction *shift : { indentAction, outdentAction, toggleBookmarkAction })
-        if (shift)
-            shift->setEnabled(liveText);
-    if (wrapAction) {
-        wrapAction->setChecked(Defaults::wrap());
-        copyIndentAction->setChecked(Defaults::copyIndent());
-        bracesAction->setChecked(Defaults::braces());
-    }
-    for (QAction *item : indentWidthActions)
-        item->setChecked(item->data().toInt() == Defaults::indentWidth());
-    const bool anyBookmark = hasBookmarks();
-    for (QAction *step : { nextBookmarkAction, previousBookmarkAction })
-        if (step)
-            step->setEnabled(anyBookmark);
-    if (reopenAction)
-        reopenAction->setEnabled(std::any_of(closedTabs.begin(), closedTabs.end(),
-                                             [](const QUrl &url) { return QFileInfo::exists(url.toLocalFile()); }));
-    for (QAction *step : { nextTabAction, previousTabAction })
-        if (step)
-            step->setEnabled(documents.size() > 1);
-    if (toggleSidebarAction && sidebar)
-        toggleSidebarAction->setText(isSidebarHidden() ? QStringLiteral("Show Sidebar") : QStringLiteral("Hide Sidebar"));
-    if (togglePanelAction && outputPanel)
-        togglePanelAction->setText(isPanelHidden() ? QStringLiteral("Show Output") : QStringLiteral("Hide Output"));
+    if (menuCommands)
+        menuCommands->validate();
 }

@@ -1,6 +1,8 @@
 // The status bar under the editor and the settings pane over it.
 #include "AppDelegate.h"
 
+#include "EditingController.h"
+
 #include "chrome/SettingsView.h"
 #include "chrome/StatusBarView.h"
 #include "chrome/StatusTexts.h"
@@ -76,13 +78,10 @@ void AppDelegate::toggleSettings()
     if (!settingsView) {
         settingsView = new SettingsView(editorContainer);
         settingsView->onClose = [this] { closeSettings(); };
-        settingsView->onFontSize = [this](double size) { setFontSize(size); };
-        settingsView->onIndentWidth = [this](int width) { setIndentWidth(width); };
+        settingsView->onFontSize = [this](double size) { editing().setFontSize(size); };
+        settingsView->onIndentWidth = [this](int width) { editing().setIndentWidth(width); };
         settingsView->onWordWrap = [this](bool) {
-            if (const DocumentPtr active = activeDocument())
-                applyWrap(*active);
-            else
-                showEmptyView();
+            editing().followWrapSetting();
             validateMenus();
         };
         settingsView->onInlineBlame = [this](bool) { showCaretBlame(); };

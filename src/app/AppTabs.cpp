@@ -1,6 +1,8 @@
 // Which document is on show: activation, remembered places and the tab strip.
 #include "AppDelegate.h"
 
+#include "EditingController.h"
+
 #include "EditorHost.h"
 #include "FileNames.h"
 #include "remote/LocalCopies.h"
@@ -59,7 +61,7 @@ void AppDelegate::activateDocument(int index, bool focus)
 void AppDelegate::installView(OpenDocument &document)
 {
     EditorTextView *view = document.textView;
-    applyWrap(document);
+    editing().applyWrap(document);
     scrollView->install(view);
     scrollView->gutterSlot()->show();
     lineRuler->setTextView(view);
@@ -184,4 +186,21 @@ void AppDelegate::refreshTabStrip()
         preview << document->isPreview;
     }
     tabStrip->setTabs(titles, dirty, preview, documents.empty() ? -1 : activeIndex);
+}
+void AppDelegate::holdEditorPlace()
+{
+    const DocumentPtr active = activeDocument();
+    if (!active || !active->textView || QDateTime::currentDateTime() >= settleUntil)
+        return;
+    QScrollBar *bar = active->textView->horizontalScrollBar();
+    if (bar->value() == settleOrigin.x())
+        return;
+    // Never move the text away from a caret the user is typing at.
+    const QRect caret = active->textView->cursorRect();
+    const int shift = bar->value() - settleOrigin.x();
+    if (!active->textView->viewport()->rect().contains(caret.translated(shift, 0).topLeft()))
+        return;
+    const QString record = QStringLiteral("scrolled to %1").arg(bar->value());
+    bar->setValue(settleOrigin.x());
+    showNote(QStringLiteral("Editor offset put right (") + record + QLatin1Char(')'));
 }

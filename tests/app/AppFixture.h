@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppDelegate.h"
+#include "app/EditingController.h"
 #include "app/MainWindow.h"
 #include "editor/EditorTextView.h"
 

@@ -43,7 +43,7 @@ TEST_F(EditingTest, ReturnBetweenBracesOpensAnIndentedLine)
     EXPECT_EQ(textOf(view), "    if x {\n        \n    }\n");
     EXPECT_EQ(view->caretPosition(), 19);
     // One undo takes the whole insertion back.
-    a.undoOrRedo(false);
+    a.editing().undoOrRedo(false);
     EXPECT_EQ(textOf(view), "    if x {}\n");
 }
 
@@ -94,9 +94,9 @@ TEST_F(EditingTest, TabAndShiftTabOverLines)
     QTest::keyClick(view, Qt::Key_Tab);
     EXPECT_EQ(textOf(view), "      one\n\n    three\nfour\nfive\n");
     // Each shift is one undo step.
-    a.undoOrRedo(false);
+    a.editing().undoOrRedo(false);
     EXPECT_EQ(textOf(view), "    one\n\n    three\nfour\nfive\n");
-    a.undoOrRedo(false);
+    a.editing().undoOrRedo(false);
     EXPECT_EQ(textOf(view), "    one\n\n    three\n  four\n\tfive\n");
 }
 
@@ -117,15 +117,15 @@ TEST_F(EditingTest, ReturnOnAVeryLongLineKeepsItsIndentAndBrace)
 TEST_F(EditingTest, FontSizeStaysWithinItsBounds)
 {
     AppDelegate &a = launch();
-    a.stepFontSize(1);
+    a.editing().stepFontSize(1);
     EXPECT_DOUBLE_EQ(Defaults::fontSize(), 12);
-    a.setFontSize(48);
-    a.stepFontSize(1);
+    a.editing().setFontSize(48);
+    a.editing().stepFontSize(1);
     EXPECT_DOUBLE_EQ(Defaults::fontSize(), 48);
-    a.setFontSize(8);
-    a.stepFontSize(-1);
+    a.editing().setFontSize(8);
+    a.editing().stepFontSize(-1);
     EXPECT_DOUBLE_EQ(Defaults::fontSize(), 8);
-    a.stepFontSize(0);
+    a.editing().stepFontSize(0);
     EXPECT_DOUBLE_EQ(Defaults::fontSize(), 11);
     EXPECT_DOUBLE_EQ(a.emptyView->font().pointSizeF(), 11);
 }
@@ -135,10 +135,10 @@ TEST_F(EditingTest, WordWrapStaysOffForVeryLongLines)
     AppDelegate &a = launch();
     a.loadDocument(file("long.txt", QByteArray(20001, 'x')), false, true, true);
     a.loadDocument(file("short.txt"), false, true, true);
-    a.toggleSetting(Defaults::Wrap, true);
+    a.editing().toggleSetting(Defaults::Wrap, true);
     EXPECT_FALSE(Defaults::wrap());
     EXPECT_FALSE(a.documents[1]->textView->wordWrap());
-    a.toggleSetting(Defaults::Wrap, true);
+    a.editing().toggleSetting(Defaults::Wrap, true);
     EXPECT_TRUE(a.documents[1]->textView->wordWrap());
     a.activateDocument(0, true);
     EXPECT_FALSE(a.documents[0]->textView->wordWrap());
@@ -152,10 +152,10 @@ TEST_F(EditingTest, UndoStaysInItsOwnTabAndCollapsesTheSelection)
     type(a.documents[0], "1");
     type(a.documents[1], "2");
     a.activateDocument(1, true);
-    a.undoOrRedo(false);
+    a.editing().undoOrRedo(false);
     EXPECT_EQ(textOf(a.documents[1]->textView), "bbb");
     EXPECT_EQ(textOf(a.documents[0]->textView), "1aaa");
-    a.undoOrRedo(true);
+    a.editing().undoOrRedo(true);
     EXPECT_EQ(textOf(a.documents[1]->textView), "2bbb");
     EXPECT_FALSE(a.documents[1]->textView->hasSelection());
 }

@@ -1,12 +1,11 @@
-// Editing beyond plain typing: indentation, Return, closers, fonts, wrap and undo routing.
+#include "EditingController.h"
+
 #include "AppDelegate.h"
 
 #include "EditorKeys.h"
-#include "command/OutputPanelView.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
 #include "editor/Indentation.h"
-#include "editor/LineNumberGutter.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -63,18 +62,24 @@ void replaceAsOneStep(EditorTextView *view, qsizetype from, qsizetype removed, c
 
 }
 
-void AppDelegate::watchEditingKeys(EditorTextView *view)
+EditingController::EditingController(AppDelegate &app, QObject *parent)
+    : QObject(parent)
+    , app(app)
+{
+}
+
+void EditingController::watchKeys(EditorTextView *view)
 {
     auto *keys = new EditorKeys(view);
     keys->onCommand = [this](EditorTextView *target, EditorKeys::Command command, QChar closer) {
-        return doCommand(target, int(command), closer);
+        return doCommand(target, command, closer);
     };
 }
 
-bool AppDelegate::doCommand(EditorTextView *view, int command, QChar closer)
+bool EditingController::doCommand(EditorTextView *view, EditorKeys::Command command, QChar closer)
 {
     const TextBuffer &text = *view->buffer();
-    switch (EditorKeys::Command(command)) {
+    switch (command) {
     case EditorKeys::Command::insertTab:
         if (text.lineAt(view->selectionStart()) != text.lineAt(view->selectionEnd()))
             indentLines(view, false);
@@ -93,7 +98,7 @@ bool AppDelegate::doCommand(EditorTextView *view, int command, QChar closer)
     return false;
 }
 
-void AppDelegate::insertNewline(EditorTextView *view)
+void EditingController::insertNewline(EditorTextView *view)
 {
     const TextBuffer &text = *view->buffer();
     const qsizetype start = view->selectionStart();
@@ -108,7 +113,7 @@ void AppDelegate::insertNewline(EditorTextView *view)
     view->ensureCaretVisible();
 }
 
-bool AppDelegate::outdentCloser(EditorTextView *view, QChar closer)
+bool EditingController::outdentCloser(EditorTextView *view, QChar closer)
 {
     if (!Defaults::braces() || view->hasSelection())
         return false;
@@ -126,7 +131,7 @@ bool AppDelegate::outdentCloser(EditorTextView *view, QChar closer)
     return true;
 }
 
-void AppDelegate::indentLines(EditorTextView *view, bool outdent)
+void EditingController::indentLines(EditorTextView *view, bool outdent)
 {
     if (!view || view->isReadOnly())
         return;
@@ -149,57 +154,59 @@ void AppDelegate::indentLines(EditorTextView *view, bool outdent)
     replaceAsOneStep(view, from, to - from, shifted, anchor, caret);
 }
 
-void AppDelegate::setFontSize(double size)
+void EditingController::setFontSize(double size)
 {
     size = std::clamp(size, Defaults::minimumFontSize, Defaults::maximumFontSize);
     Defaults::set(Defaults::FontSize, size);
-    applyFontSize();
+    const QFont font = editorFont();
+    for (const DocumentPtr &document : app.documents)
+        if (document->textView)
+            document->textView->setFont(font);
+    emit fontChanged(font);
 }
 
-void AppDelegate::stepFontSize(int step)
+void EditingController::stepFontSize(int step)
 {
     // An unset size reads as the default, so Bigger gives 12 and Smaller 10.
     setFontSize(step == 0 ? Defaults::defaultFontSize : Defaults::fontSize() + step);
 }
 
-void AppDelegate::applyFontSize()
+QFont EditingController::editorFont()
 {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSizeF(Defaults::fontSize());
-    for (const DocumentPtr &document : documents)
-        if (document->textView)
-            document->textView->setFont(font);
-    emptyView->setFont(font);
-    outputPanel->applyFont();
-    lineRuler->setFontSize(Defaults::fontSize());
+    return font;
 }
 
-void AppDelegate::setIndentWidth(int width)
+void EditingController::setIndentWidth(int width)
 {
     Defaults::set(Defaults::IndentWidth, width);
-    validateMenus();
-    scheduleStatusRefresh();
+    emit settingChanged();
 }
 
-void AppDelegate::toggleSetting(const char *key, bool fallback)
+void EditingController::toggleSetting(const char *key, bool fallback)
 {
     Defaults::set(key, !Defaults::boolean(key, fallback));
-    if (QLatin1String(key) == QLatin1String(Defaults::Wrap)) {
-        if (const DocumentPtr active = activeDocument())
-            applyWrap(*active);
-        else
-            showEmptyView();
-    }
-    validateMenus();
+    if (QLatin1String(key) == QLatin1String(Defaults::Wrap))
+        followWrapSetting();
+    emit settingChanged();
 }
 
-void AppDelegate::applyWrap(OpenDocument &document)
+void EditingController::followWrapSetting()
+{
+    if (const DocumentPtr active = app.activeDocument())
+        applyWrap(*active);
+    else
+        emit wrapChangedWithoutDocument();
+}
+
+void EditingController::applyWrap(OpenDocument &document) const
 {
     const bool wrap = Defaults::wrap() && !document.isPlain;
     document.textView->setWordWrap(wrap);
 }
 
-void AppDelegate::undoOrRedo(bool redo)
+void EditingController::undoOrRedo(bool redo)
 {
     QWidget *focus = QApplication::focusWidget();
     if (auto *line = qobject_cast<QLineEdit *>(focus)) {
@@ -212,7 +219,7 @@ void AppDelegate::undoOrRedo(bool redo)
     }
     auto *view = qobject_cast<TextArea *>(focus);
     if (!view) {
-        const DocumentPtr active = activeDocument();
+        const DocumentPtr active = app.activeDocument();
         view = active ? active->textView.data() : nullptr;
     }
     if (!view)
@@ -220,22 +227,4 @@ void AppDelegate::undoOrRedo(bool redo)
     redo ? view->redo() : view->undo();
     if (view->hasSelection())
         view->setCaretPosition(view->selectionEnd());
-}
-
-void AppDelegate::holdEditorPlace()
-{
-    const DocumentPtr active = activeDocument();
-    if (!active || !active->textView || QDateTime::currentDateTime() >= settleUntil)
-        return;
-    QScrollBar *bar = active->textView->horizontalScrollBar();
-    if (bar->value() == settleOrigin.x())
-        return;
-    // Never move the text away from a caret the user is typing at.
-    const QRect caret = active->textView->cursorRect();
-    const int shift = bar->value() - settleOrigin.x();
-    if (!active->textView->viewport()->rect().contains(caret.translated(shift, 0).topLeft()))
-        return;
-    const QString record = QStringLiteral("scrolled to %1").arg(bar->value());
-    bar->setValue(settleOrigin.x());
-    showNote(QStringLiteral("Editor offset put right (") + record + QLatin1Char(')'));
 }
