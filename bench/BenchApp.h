@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/AppDelegate.h"
+#include "app/EditingController.h"
+#include "app/SessionController.h"
 
 #include <QApplication>
 #include <QSettings>

@@ -73,7 +73,7 @@ void BM_KeystrokeIn64MB(benchmark::State &state)
     typeAt(document, 5000, QStringLiteral("x"));
     for (auto _ : state)
         document->textView->insertText(QStringLiteral("y"));
-    app->journal->flushNow();
+    app->session().journal().flushNow();
 }
 BENCHMARK(BM_KeystrokeIn64MB)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
@@ -144,7 +144,7 @@ void BM_MainThreadStallWhileJournaling64MB(benchmark::State &state)
         state.counters["longest_stall_without_key_ms"] = double(longestOther);
         state.counters["keys"] = typed;
     }
-    app->journal->flushNow();
+    app->session().journal().flushNow();
     // Which way the document went to disk: a log of edits on generation 1, or whole copies.
     const QStringList logs = QDir(Journal::defaultFolder()).entryList({ "*.log" }, QDir::Files);
     state.counters["log_bytes"] = double(QFileInfo(QDir(Journal::defaultFolder()).filePath(logs.value(0))).size());
@@ -167,13 +167,13 @@ void BM_MainThreadCostOfAFlush64MB(benchmark::State &state)
     auto app = editorWith({ makeFile(QStringLiteral("flush.txt"), 64 * 1024 * 1024) });
     const DocumentPtr document = app->documents[0];
     typeAt(document, 100000, QStringLiteral("k"));
-    app->journal->flushNow();
+    app->session().journal().flushNow();
     int typed = 1;
     for (auto _ : state) {
         for (int i = 0; i < 25; ++i, ++typed)
             typeAt(document, 100000 + typed, QStringLiteral("k"));
         const double before = threadCpuSeconds();
-        app->journal->flushNow();
+        app->session().journal().flushNow();
         state.SetIterationTime(threadCpuSeconds() - before);
     }
 }
@@ -217,10 +217,10 @@ void BM_ReadBack20MB(benchmark::State &state)
     const int length = int(document->textView->buffer()->length());
     for (int i = 0; i < 1000; ++i)
         typeAt(document, (i * 7919 * 13) % length, QStringLiteral("r"));
-    app->journal->flushNow();
+    app->session().journal().flushNow();
     QApplication::processEvents();
-    app->journal->flushNow();
-    Journal &store = app->journal->journal();
+    app->session().journal().flushNow();
+    Journal &store = app->session().journal().journal();
     const QString key = store.keys().value(0);
     bool same = false;
     for (auto _ : state) {

@@ -2,6 +2,7 @@
 
 #include "EditingController.h"
 #include "EditorHost.h"
+#include "SessionController.h"
 #include "JournalKeeper.h"
 #include "MainWindow.h"
 #include "chrome/InlineCard.h"
@@ -36,7 +37,7 @@ AppDelegate::AppDelegate(QObject *parent)
         scheduleStatusRefresh();
     });
     connect(editingController, &EditingController::wrapChangedWithoutDocument, this, [this] { showEmptyView(); });
-    startJournal();
+    sessionController = new SessionController(*this, this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s == Qt::ApplicationActive)
             didBecomeActive();
@@ -55,7 +56,7 @@ void AppDelegate::didFinishLaunching()
     buildMenus();
     buildWindow();
     watchDisk();
-    restoreSession();
+    session().restore();
     window->show();
     window->raise();
     window->activateWindow();
@@ -66,6 +67,7 @@ void AppDelegate::didFinishLaunching()
         restorePanelAtLaunch();
     });
     isLaunched = true;
+    session().beginPersisting();
     const QList<QUrl> queued = std::exchange(pendingOpens, {});
     if (!queued.isEmpty())
         performDrop(queued);
@@ -74,7 +76,7 @@ void AppDelegate::didFinishLaunching()
     refreshTabStrip();
     updateTitle();
     explorer->setDirtyPaths(dirtyPaths());
-    persistSession();
+    session().persist();
 }
 
 void AppDelegate::openURLs(const QList<QUrl> &urls)

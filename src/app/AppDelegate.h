@@ -70,6 +70,7 @@ class QAction;
 struct MenuCommand;
 class MenuCommands;
 class EditingController;
+class SessionController;
 
 // The application controller: owns the window, its panes, the open documents and the session.
 class AppDelegate : public QObject {
@@ -86,8 +87,12 @@ public:
     bool windowShouldClose(); // the close-window check
     void willTerminate();
 
+    // The session and the journal of unsaved work.
+    SessionController &session() const { return *sessionController; }
+    DocumentPtr openRecovered(const JournalRecord &record);
+    void setRemoteOrigin(const DocumentPtr &document, const RemoteFile &origin);
+
     // Operations used across the application.
-    void persistSession();
     void showNote(const QString &text); // empty clears the note
     // A note from background work: it never hides a note already showing (a failed save, say).
     void showBackgroundNote(const QString &text);
@@ -275,7 +280,6 @@ public:
     QDateTime quickBuiltAt;
     std::optional<QString> quickRoot;
     FileIndexer *quickIndexer = nullptr;
-    std::unique_ptr<JournalKeeper> journal; // unsaved documents, on disk within a second
     DiskWatcher *diskWatcher = nullptr;
 
 private:
@@ -295,13 +299,6 @@ private:
     void showEmptyView();
 
     // Session.
-    void restoreSession();
-    void restoreRemoteOrigin(const QString &path);
-    // Unsaved work kept across crashes and kills.
-    void startJournal();
-    std::map<QString, JournalRecord> takeUnsaved();
-    void openRecovered(const JournalRecord &record);
-    void noteRecovered(const QStringList &paths);
 
     // Documents.
     DocumentPtr makeDocument(const QString &path, TextEncoding encoding);
@@ -344,7 +341,6 @@ private:
     void showBlameHoverCard(const QRect &annotation);
     void setAnnotation(const DocumentPtr &document, std::optional<EditorTextView::Annotation> annotation);
     void trustHost(const HostItemPtr &item);
-    void setRemoteOrigin(const DocumentPtr &document, const RemoteFile &origin);
     void rememberRemoteOrigin(const OpenDocument &document);
     bool saveRemoteDocument(const DocumentPtr &document, bool force, std::function<void(bool)> completion);
     void finishRemoteSave(const DocumentPtr &document, const SaveOutcome &outcome, int editsAtStart,
@@ -387,4 +383,5 @@ private:
     class QMenuBar *menuBar = nullptr;
     MenuCommands *menuCommands = nullptr;
     EditingController *editingController = nullptr;
+    SessionController *sessionController = nullptr;
 };

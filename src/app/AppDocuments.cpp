@@ -5,6 +5,7 @@
 
 #include "EditorHost.h"
 #include "JournalKeeper.h"
+#include "SessionController.h"
 #include "MainWindow.h"
 #include "OpenPanel.h"
 #include "command/OutputPanelView.h"
@@ -240,7 +241,7 @@ void AppDelegate::watchEdits(const DocumentPtr &document)
         if (strong->blame)
             strong->blame->edit(change.firstLine, change.linesAdded, buffer->lineCount(), buffer->length());
         textDidChange(strong.get());
-        journal->edited(strong, change);
+        session().journal().edited(strong, change);
     }, Qt::DirectConnection);
 }
 
@@ -266,11 +267,11 @@ void AppDelegate::documentsChanged()
     refreshTabStrip();
     updateTitle();
     explorer->setDirtyPaths(dirtyPaths());
-    journal->documentsChanged(documents); // saved, reverted and closed documents leave the journal
+    session().journal().documentsChanged(documents); // saved, reverted and closed documents leave the journal
     if (outputPanel)
         outputPanel->refreshFolderLabel(); // a remote document's commands run on its machine
     updateDiskWatches();
-    persistSession();
+    session().persist();
 }
 
 void AppDelegate::promote(int index)
@@ -320,4 +321,40 @@ void AppDelegate::openFolder()
             setWorkspace(url.toLocalFile());
     });
     dialog->open();
+}
+
+// A document whose text came from the journal: dirty, where it was, as it was.
+DocumentPtr AppDelegate::openRecovered(const JournalRecord &record)
+{
+    const JournalState &state = record.state;
+    DocumentPtr document;
+    // The journal keeps the text as the file would hold it, every line with its own break.
+    TextStorage storage = TextStorage::fromFileText(record.text);
+    const bool veryLong = storage.longestLineLength() > TextFile::longLineLimit;
+    LoadedText loaded { std::move(storage), state.encoding, veryLong };
+    if (const int index = indexOfPath(state.path); index >= 0) {
+        document = documents[index];
+        document->stopLoading(); // the file's own text is not wanted any more
+        replacingText = true;
+        fillDocument(*document, std::move(loaded));
+        replacingText = false;
+        if (document->blame)
+            document->blame->reset();
+    } else {
+        document = makeDocument(state.path, state.encoding);
+        fillDocument(*document, std::move(loaded));
+        attachBlame(document);
+        placeDocument(document, false);
+    }
+    restoreBookmarks(*document, storedBookmarkLines(state.path));
+    document->diskDate = state.diskDate;
+    // A file saved by someone else meanwhile gets the usual question at the next save.
+    document->changedOnDisk = changedSinceRead(*document);
+    document->isDirty = true;
+    document->isPreview = false;
+    document->selectedRange = state.selection;
+    document->scrollOrigin = state.scroll;
+    if (state.remote)
+        setRemoteOrigin(document, *state.remote);
+    return document;
 }

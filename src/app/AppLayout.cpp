@@ -4,6 +4,7 @@
 #include "EditorHost.h"
 #include "MainWindow.h"
 #include "MenuCommands.h"
+#include "SessionController.h"
 #include "chrome/ActivityBarView.h"
 #include "chrome/HoverCards.h"
 #include "chrome/TabItemView.h"
@@ -133,9 +134,9 @@ QWidget *AppDelegate::buildSidebar()
     explorer->onReturnToWorkspace = [this] {
         if (workspace)
             explorer->setRoot(*workspace, false, true);
-        persistSession();
+        session().persist();
     };
-    explorer->onChange = [this] { persistSession(); };
+    explorer->onChange = [this] { session().persist(); };
     explorer->contextMenu = [this](const std::optional<QString> &path) { return explorerMenu(path); };
     explorer->onDeleteKey = [this](const QStringList &paths) { trashItems(paths); };
     gitLog = new GitLogView(sidebar);

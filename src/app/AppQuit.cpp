@@ -2,6 +2,7 @@
 #include "AppDelegate.h"
 
 #include "JournalKeeper.h"
+#include "SessionController.h"
 
 #include "MainWindow.h"
 #include "chrome/InlineCard.h"
@@ -85,13 +86,11 @@ void AppDelegate::willTerminate()
         return;
     terminated = true;
     // Whatever is still unsaved now (a signal or a logout ended us) is found again at the next launch.
-    journal->flushNow();
+    session().journal().flushNow();
     if (outputPanel)
         outputPanel->stopForQuit();
     if (remoteHosts)
         remoteHosts->disconnectAll();
     saveWindowFrame();
-    for (const DocumentPtr &document : documents)
-        storeBookmarks(*document);
-    persistSession();
+    session().writeForExit();
 }

@@ -18,7 +18,7 @@ protected:
     QStringList journaled() const
     {
         QStringList texts;
-        Journal &store = app->journal->journal();
+        Journal &store = app->session().journal().journal();
         for (const QString &key : store.keys())
             if (const auto record = store.read(key))
                 texts << record->text;
@@ -33,7 +33,7 @@ protected:
     bool waitForEmptyJournal()
     {
         return testsupport::waitUntil([&] {
-            app->journal->flushNow();
+            app->session().journal().flushNow();
             return QDir(Journal::defaultFolder()).entryList({ "*.json" }, QDir::Files).isEmpty();
         });
     }
