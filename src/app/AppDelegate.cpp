@@ -1,6 +1,9 @@
 #include "AppDelegate.h"
 
+#include "BlameController.h"
+#include "BookmarkController.h"
 #include "EditorHost.h"
+#include "HistoryController.h"
 #include "JournalKeeper.h"
 #include "MainWindow.h"
 #include "chrome/InlineCard.h"
@@ -22,6 +25,9 @@ AppDelegate::AppDelegate(QObject *parent)
 {
     noteTimer->setSingleShot(true);
     painter = new PaintScheduler(this);
+    blameController = std::make_unique<BlameController>(*this);
+    historyController = std::make_unique<HistoryController>(*this);
+    bookmarkController = std::make_unique<BookmarkController>(*this);
     startJournal();
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s == Qt::ApplicationActive)
@@ -77,7 +83,7 @@ void AppDelegate::didBecomeActive()
     if (!isLaunched)
         return;
     checkDocumentsOnDisk();
-    markAllBlameStale();
+    blame().markAllStale();
     updateTitle();
     refreshFileIndexIfOld();
     if (remoteHosts)
@@ -88,6 +94,21 @@ void AppDelegate::didBecomeActive()
         if (const DocumentPtr active = activeDocument())
             revealInExplorer(active->path());
     }
+}
+
+BlameController &AppDelegate::blame() const
+{
+    return *blameController;
+}
+
+HistoryController &AppDelegate::history() const
+{
+    return *historyController;
+}
+
+BookmarkController &AppDelegate::bookmarks() const
+{
+    return *bookmarkController;
 }
 
 DocumentPtr AppDelegate::activeDocument() const

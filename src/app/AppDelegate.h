@@ -28,7 +28,8 @@
 class ActivityBarView;
 class JournalKeeper;
 struct JournalRecord;
-class BlameHoverCard;
+class BlameController;
+class BookmarkController;
 class EditorHost;
 class EditorTextView;
 class FileHoverCard;
@@ -41,9 +42,9 @@ class FileIndexer;
 class DiskWatcher;
 class QuickPickCard;
 class SettingsView;
-class CommitView;
 class GitLogView;
 class GitSource;
+class HistoryController;
 class Place;
 class SSHClient;
 class SSHView;
@@ -148,25 +149,12 @@ public:
     void undoOrRedo(bool redo);
     void holdEditorPlace();
 
-    // Bookmarks.
-    void toggleBookmark();
-    void stepBookmark(bool forward); // Next Bookmark and Previous Bookmark
-    void storeBookmarks(const OpenDocument &document);
-    void restoreBookmarks(OpenDocument &document, const QList<int> &lines);
-    QList<int> storedBookmarkLines(const QString &path) const;
-    bool hasBookmarks() const;
-
-    // Blame of the caret's line.
-    void updateCaretBlame();
-    void showCaretBlame();
-    void clearBlameDisplay();
-    void showBlameDetails();
-    void markAllBlameStale();
-    std::optional<BlameInfo> blameInfo;
-    std::optional<int> blameLine;
-    QPointer<BlameHoverCard> hoverCard;
-    std::unique_ptr<HoverCards::EditorHover> blameHover;
-    QHash<QString, QString> messages; // full commit messages by sha
+    // Blame of the caret's line; older versions of a file and the commit view; bookmarks.
+    BlameController &blame() const;
+    HistoryController &history() const;
+    BookmarkController &bookmarks() const;
+    void validateMenus();
+    void installView(OpenDocument &document);
 
     // Remote machines.
     void connectOverSSH();
@@ -240,18 +228,6 @@ public:
     LineNumberGutter *lineRuler = nullptr;
     StatusBarView *statusBar = nullptr;
     SettingsView *settingsView = nullptr;
-    // File history: older versions of the active file in a view of their own.
-    void stepHistory(int delta);
-    void leaveHistory();
-    QString historyNote(const OpenDocument &document) const;
-    QPointer<EditorTextView> historyView;
-    // The commit over the editor, and which one it shows.
-    CommitView *commitView = nullptr;
-    std::optional<Commit> shownCommit;
-    void showCommitView(const Commit &commit, const GitSource &root);
-    void showCommit(const QString &folder, const QString &sha);
-    void closeCommitView();
-    bool isCommitViewShown() const;
     PaintScheduler *painter = nullptr;
     FindBar *findBar = nullptr;
     TabStripView *tabStrip = nullptr;
@@ -327,7 +303,6 @@ private:
     void checkDocumentsOnDisk();
     // changed: the watched paths that changed; empty when anything may have.
     void diskChanged(const QSet<QString> &changed);
-    void followEditWithBookmarks(OpenDocument &document, int location, int removed, int added);
     void askForName(const QString &title, const QString &detail, const QString &name, const QString &confirm,
                     std::function<std::optional<QString>(const QString &)> apply);
     void trashItem(const QString &path);
@@ -335,18 +310,15 @@ private:
     void watchRemoteHosts();
     void buildRemotePane(QWidget *sidebar);
     void refreshShownPane(bool showing);
-    void showRevision(int index, bool fromLive);
-    void showVersionText(const DocumentPtr &document, int index, const QString &text);
     void removeHost(const HostItemPtr &item);
     void connectFinished(const HostItemPtr &item);
     void hostIDChanged(const QString &oldID, const QString &newID);
     void addFolderToHost(const HostItemPtr &item);
     void renameHost(const HostItemPtr &item);
     void editHost(const HostItemPtr &item);
-    void attachBlame(const DocumentPtr &document);
-    void watchBlameHover();
-    void showBlameHoverCard(const QRect &annotation);
-    void setAnnotation(const DocumentPtr &document, std::optional<EditorTextView::Annotation> annotation);
+    std::unique_ptr<BlameController> blameController;
+    std::unique_ptr<HistoryController> historyController;
+    std::unique_ptr<BookmarkController> bookmarkController;
     void trustHost(const HostItemPtr &item);
     void setRemoteOrigin(const DocumentPtr &document, const RemoteFile &origin);
     void rememberRemoteOrigin(const OpenDocument &document);
@@ -374,7 +346,6 @@ private:
     void hoverTab(std::optional<int> index, QWidget *tab);
     void showLastCommit(const OpenDocument &document, FileHoverCard *card);
     void documentsChanged();
-    void installView(OpenDocument &document);
 
     // Quitting.
     void terminateNow();
@@ -386,7 +357,6 @@ private:
     bool terminated = false;
     bool replacingText = false;
     bool panelSized = false;
-    void validateMenus();
     class QMenuBar *menuBar = nullptr;
     QAction *saveAction = nullptr;
     QAction *saveAllAction = nullptr;

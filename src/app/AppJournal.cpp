@@ -1,6 +1,8 @@
 // Unsaved work kept on disk: starting the journal and bringing its documents back at launch.
 #include "AppDelegate.h"
 
+#include "BlameController.h"
+#include "BookmarkController.h"
 #include "JournalKeeper.h"
 #include "editor/EditorTextView.h"
 #include "git/DocumentBlame.h"
@@ -29,7 +31,7 @@ void AppDelegate::startJournal()
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) {
         journal->flushNow();
         for (const DocumentPtr &document : documents)
-            storeBookmarks(*document);
+            bookmarks().store(*document);
         persistSession();
     }, Qt::DirectConnection);
 }
@@ -66,10 +68,10 @@ void AppDelegate::openRecovered(const JournalRecord &record)
     } else {
         document = makeDocument(state.path, state.encoding);
         fillDocument(*document, std::move(loaded));
-        attachBlame(document);
+        blame().attach(document);
         placeDocument(document, false);
     }
-    restoreBookmarks(*document, storedBookmarkLines(state.path));
+    bookmarks().restore(*document, bookmarks().storedLines(state.path));
     document->diskDate = state.diskDate;
     // A file saved by someone else meanwhile gets the usual question at the next save.
     document->changedOnDisk = changedSinceRead(*document);

@@ -1,7 +1,9 @@
 // The window: toolbar, the two splits and their limits, the sidebar panes and the output panel.
 #include "AppDelegate.h"
 
+#include "BlameController.h"
 #include "EditorHost.h"
+#include "HistoryController.h"
 #include "MainWindow.h"
 #include "chrome/ActivityBarView.h"
 #include "chrome/HoverCards.h"
@@ -62,7 +64,6 @@ void AppDelegate::buildWindow()
     buildToolbar();
     hoverCards = new HoverCards(window, this);
     watchFileIndex();
-    watchBlameHover();
 
     auto *central = new QWidget(window);
     auto *row = new QHBoxLayout(central);
@@ -138,7 +139,7 @@ QWidget *AppDelegate::buildSidebar()
     explorer->contextMenu = [this](const std::optional<QString> &path) { return explorerMenu(path); };
     explorer->onDeleteKey = [this](const QStringList &paths) { trashItems(paths); };
     gitLog = new GitLogView(sidebar);
-    gitLog->onSelect = [this](const Commit &commit, const GitSource &root) { showCommitView(commit, root); };
+    gitLog->onSelect = [this](const Commit &commit, const GitSource &root) { history().showCommitView(commit, root); };
     buildRemotePane(sidebar);
     searchView = new SearchView(sidebar);
     searchView->placeProvider = [this] { return searchPlace(); };
@@ -191,7 +192,7 @@ QWidget *AppDelegate::buildEditorArea()
         return active && !active->historyIndex ? active->bookmarks : std::vector<qsizetype>();
     });
     statusBar = new StatusBarView(editorContainer);
-    statusBar->onBlameClick = [this] { showBlameDetails(); };
+    statusBar->onBlameClick = [this] { blame().showDetails(); };
     statusBar->onRemoteClick = [this] { connectActiveHost(); };
     layout->addWidget(statusBar);
     emptyView = new EditorTextView();
@@ -226,8 +227,8 @@ void AppDelegate::buildToolbar()
             &QAction::triggered, this, [this] { toggleSidebar(); });
     olderItem = item("QuillmarBack", "Older", tip("Older version from git", QKeySequence("Ctrl+[")), "chevron.left");
     newerItem = item("QuillmarForward", "Newer", tip("Newer version", QKeySequence("Ctrl+]")), "chevron.right");
-    connect(olderItem, &QAction::triggered, this, [this] { stepHistory(1); });
-    connect(newerItem, &QAction::triggered, this, [this] { stepHistory(-1); });
+    connect(olderItem, &QAction::triggered, this, [this] { history().step(1); });
+    connect(newerItem, &QAction::triggered, this, [this] { history().step(-1); });
     auto *left = new QWidget(toolbar);
     left->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolbar->addWidget(left);

@@ -1,6 +1,8 @@
 // The menu bar: every command with its title and shortcut, enabled by the current state.
 #include "AppDelegate.h"
 
+#include "BookmarkController.h"
+#include "HistoryController.h"
 #include "MainWindow.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
@@ -142,17 +144,17 @@ void AppDelegate::buildMenus()
 
     QMenu *go = bar->addMenu(QStringLiteral("Go"));
     previousBookmarkAction = add(go, QStringLiteral("Previous Bookmark"), QKeySequence(QStringLiteral("Ctrl+Alt+J")),
-                                 [this] { stepBookmark(false); });
+                                 [this] { bookmarks().step(false); });
     toggleBookmarkAction = add(go, QStringLiteral("Toggle Bookmark"), QKeySequence(QStringLiteral("Ctrl+Alt+K")),
-                               [this] { toggleBookmark(); });
+                               [this] { bookmarks().toggle(); });
     nextBookmarkAction = add(go, QStringLiteral("Next Bookmark"), QKeySequence(QStringLiteral("Ctrl+Alt+L")),
-                             [this] { stepBookmark(true); });
+                             [this] { bookmarks().step(true); });
 
     QMenu *history = bar->addMenu(QStringLiteral("History"));
     olderAction = add(history, QStringLiteral("Older Version"), QKeySequence(QStringLiteral("Ctrl+[")),
-                      [this] { stepHistory(1); });
+                      [this] { this->history().step(1); });
     newerAction = add(history, QStringLiteral("Newer Version"), QKeySequence(QStringLiteral("Ctrl+]")),
-                      [this] { stepHistory(-1); });
+                      [this] { this->history().step(-1); });
 
     QMenu *windowMenu = bar->addMenu(QStringLiteral("Window"));
     add(windowMenu, QStringLiteral("Minimize"), QKeySequence(QStringLiteral("Ctrl+M")), [this] { window->showMinimized(); });
@@ -196,7 +198,7 @@ void AppDelegate::validateMenus()
     }
     for (QAction *item : indentWidthActions)
         item->setChecked(item->data().toInt() == Defaults::indentWidth());
-    const bool anyBookmark = hasBookmarks();
+    const bool anyBookmark = bookmarks().hasAny();
     for (QAction *step : { nextBookmarkAction, previousBookmarkAction })
         if (step)
             step->setEnabled(anyBookmark);

@@ -1,6 +1,7 @@
 // Quitting and closing the window: the unsaved-changes question and the final save of the session.
 #include "AppDelegate.h"
 
+#include "BookmarkController.h"
 #include "JournalKeeper.h"
 
 #include "MainWindow.h"
@@ -92,6 +93,6 @@ void AppDelegate::willTerminate()
         remoteHosts->disconnectAll();
     saveWindowFrame();
     for (const DocumentPtr &document : documents)
-        storeBookmarks(*document);
+        bookmarks().store(*document);
     persistSession();
 }

@@ -1,8 +1,10 @@
 // Which document is on show: activation, remembered places and the tab strip.
 #include "AppDelegate.h"
 
+#include "BlameController.h"
 #include "EditorHost.h"
 #include "FileNames.h"
+#include "HistoryController.h"
 #include "remote/LocalCopies.h"
 #include "chrome/FileCardInfo.h"
 #include "chrome/HoverCards.h"
@@ -31,12 +33,9 @@ void AppDelegate::activateDocument(int index, bool focus)
     if (index < 0 || index >= int(documents.size()))
         return;
     closeSettings();
-    closeCommitView();
+    history().closeCommitView();
     rememberPlace();
-    if (const DocumentPtr previous = shown.lock())
-        setAnnotation(previous, std::nullopt);
-    blameLine.reset();
-    blameHover->hideNow();
+    blame().leaveDocument(shown.lock());
     for (const DocumentPtr &document : documents) {
         if (document->historyIndex) {
             document->historyIndex.reset();
@@ -168,7 +167,7 @@ void AppDelegate::showLine(OpenDocument &document, int line)
 void AppDelegate::editorScrolled()
 {
     hoverCards->hide();
-    blameHover->hideNow();
+    blame().hideHoverCard();
     painter->editorScrolled();
 }
 
