@@ -63,6 +63,23 @@ TEST_F(CaretBlameTest, AnEditedLineIsUncommittedWithoutAnAnnotation)
     EXPECT_EQ(cardTexts().value(0), "Add the tool");
 }
 
+TEST_F(CaretBlameTest, AnotherTabTakesTheAnnotationOffTheOneLeft)
+{
+    file("other.py", "other = 1\n");
+    git({ "add", "other.py" });
+    git({ "commit", "-q", "-m", "Add the other" });
+    AppDelegate &a = launch();
+    ASSERT_TRUE(a.loadDocument(dir.filePath("tool.py"), false, true, true));
+    EditorTextView *left = a.documents[0]->textView;
+    ASSERT_TRUE(testsupport::waitUntil([&] { return left->annotation.has_value(); }, 15000));
+    ASSERT_TRUE(a.loadDocument(dir.filePath("other.py"), false, true, true));
+    EXPECT_FALSE(left->annotation.has_value());
+    EditorTextView *taken = a.activeDocument()->textView;
+    ASSERT_TRUE(testsupport::waitUntil([&] { return taken->annotation.has_value(); }, 15000));
+    EXPECT_EQ(taken->annotation->text, "now Ada Lov… Add the other");
+    EXPECT_EQ(a.blame().caretInfo()->summary, "Add the other");
+}
+
 TEST_F(CaretBlameTest, WithInlineBlameOffOnlyTheStatusBarShowsIt)
 {
     Defaults::set(Defaults::InlineBlame, false);
