@@ -1,6 +1,8 @@
 // Closing tabs singly and in groups, reopening them, moving between and reordering them.
 #include "AppDelegate.h"
+#include "BookmarkController.h"
 #include "FileNames.h"
+#include "HistoryController.h"
 
 #include "remote/RemoteHostList.h"
 
@@ -33,7 +35,7 @@ void AppDelegate::closeDocument(const DocumentPtr &document)
     const int index = indexOfPath(document->path());
     if (index < 0 || documents[index] != document)
         return;
-    storeBookmarks(*document);
+    bookmarks().store(*document);
     if (document->blame)
         document->blame->stop();
     QVariantMap remotes = Defaults::dictionary(Defaults::RemoteFiles);
@@ -157,8 +159,8 @@ void AppDelegate::closeTabOrWindow()
         closeSettings();
         return;
     }
-    if (isCommitViewShown()) {
-        closeCommitView();
+    if (history().isCommitViewShown()) {
+        history().closeCommitView();
         return;
     }
     if (activeDocument()) {

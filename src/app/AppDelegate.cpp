@@ -1,4 +1,7 @@
 #include "AppDelegate.h"
+#include "HistoryController.h"
+#include "BookmarkController.h"
+#include "BlameController.h"
 
 #include "EditingController.h"
 #include "EditorHost.h"
@@ -38,6 +41,9 @@ AppDelegate::AppDelegate(QObject *parent)
     });
     connect(editingController, &EditingController::wrapChangedWithoutDocument, this, [this] { showEmptyView(); });
     sessionController = new SessionController(*this, this);
+    blameController = std::make_unique<BlameController>(*this);
+    historyController = std::make_unique<HistoryController>(*this);
+    bookmarkController = std::make_unique<BookmarkController>(*this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s == Qt::ApplicationActive)
             didBecomeActive();
@@ -93,7 +99,7 @@ void AppDelegate::didBecomeActive()
     if (!isLaunched)
         return;
     checkDocumentsOnDisk();
-    markAllBlameStale();
+    blame().markAllStale();
     updateTitle();
     refreshFileIndexIfOld();
     if (remoteHosts)
@@ -104,6 +110,21 @@ void AppDelegate::didBecomeActive()
         if (const DocumentPtr active = activeDocument())
             revealInExplorer(active->path());
     }
+}
+
+BlameController &AppDelegate::blame() const
+{
+    return *blameController;
+}
+
+HistoryController &AppDelegate::history() const
+{
+    return *historyController;
+}
+
+BookmarkController &AppDelegate::bookmarks() const
+{
+    return *bookmarkController;
 }
 
 DocumentPtr AppDelegate::activeDocument() const

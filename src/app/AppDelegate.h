@@ -28,7 +28,8 @@
 class ActivityBarView;
 class JournalKeeper;
 struct JournalRecord;
-class BlameHoverCard;
+class BlameController;
+class BookmarkController;
 class EditorHost;
 class EditorTextView;
 class FileHoverCard;
@@ -41,7 +42,7 @@ class FileIndexer;
 class DiskWatcher;
 class QuickPickCard;
 class SettingsView;
-class CommitView;
+class HistoryController;
 class GitLogView;
 class GitSource;
 class Place;
@@ -150,25 +151,12 @@ public:
     EditingController &editing() const { return *editingController; }
     void holdEditorPlace();
 
-    // Bookmarks.
-    void toggleBookmark();
-    void stepBookmark(bool forward); // Next Bookmark and Previous Bookmark
-    void storeBookmarks(const OpenDocument &document);
-    void restoreBookmarks(OpenDocument &document, const QList<int> &lines);
-    QList<int> storedBookmarkLines(const QString &path) const;
-    bool hasBookmarks() const;
-
-    // Blame of the caret's line.
-    void updateCaretBlame();
-    void showCaretBlame();
-    void clearBlameDisplay();
-    void showBlameDetails();
-    void markAllBlameStale();
-    std::optional<BlameInfo> blameInfo;
-    std::optional<int> blameLine;
-    QPointer<BlameHoverCard> hoverCard;
-    std::unique_ptr<HoverCards::EditorHover> blameHover;
-    QHash<QString, QString> messages; // full commit messages by sha
+    // Blame of the caret's line; older versions of a file and the commit view; bookmarks.
+    BlameController &blame() const;
+    HistoryController &history() const;
+    BookmarkController &bookmarks() const;
+    void validateMenus();
+    void installView(OpenDocument &document);
 
     // Remote machines.
     void connectOverSSH();
@@ -242,18 +230,6 @@ public:
     LineNumberGutter *lineRuler = nullptr;
     StatusBarView *statusBar = nullptr;
     SettingsView *settingsView = nullptr;
-    // File history: older versions of the active file in a view of their own.
-    void stepHistory(int delta);
-    void leaveHistory();
-    QString historyNote(const OpenDocument &document) const;
-    QPointer<EditorTextView> historyView;
-    // The commit over the editor, and which one it shows.
-    CommitView *commitView = nullptr;
-    std::optional<Commit> shownCommit;
-    void showCommitView(const Commit &commit, const GitSource &root);
-    void showCommit(const QString &folder, const QString &sha);
-    void closeCommitView();
-    bool isCommitViewShown() const;
     PaintScheduler *painter = nullptr;
     FindBar *findBar = nullptr;
     TabStripView *tabStrip = nullptr;
@@ -320,7 +296,6 @@ private:
     void checkDocumentsOnDisk();
     // changed: the watched paths that changed; empty when anything may have.
     void diskChanged(const QSet<QString> &changed);
-    void followEditWithBookmarks(OpenDocument &document, int location, int removed, int added);
     void askForName(const QString &title, const QString &detail, const QString &name, const QString &confirm,
                     std::function<std::optional<QString>(const QString &)> apply);
     void trashItem(const QString &path);
@@ -328,18 +303,15 @@ private:
     void watchRemoteHosts();
     void buildRemotePane(QWidget *sidebar);
     void refreshShownPane(bool showing);
-    void showRevision(int index, bool fromLive);
-    void showVersionText(const DocumentPtr &document, int index, const QString &text);
     void removeHost(const HostItemPtr &item);
     void connectFinished(const HostItemPtr &item);
     void hostIDChanged(const QString &oldID, const QString &newID);
     void addFolderToHost(const HostItemPtr &item);
     void renameHost(const HostItemPtr &item);
     void editHost(const HostItemPtr &item);
-    void attachBlame(const DocumentPtr &document);
-    void watchBlameHover();
-    void showBlameHoverCard(const QRect &annotation);
-    void setAnnotation(const DocumentPtr &document, std::optional<EditorTextView::Annotation> annotation);
+    std::unique_ptr<BlameController> blameController;
+    std::unique_ptr<HistoryController> historyController;
+    std::unique_ptr<BookmarkController> bookmarkController;
     void trustHost(const HostItemPtr &item);
     void rememberRemoteOrigin(const OpenDocument &document);
     bool saveRemoteDocument(const DocumentPtr &document, bool force, std::function<void(bool)> completion);
@@ -362,7 +334,6 @@ private:
     void hoverTab(std::optional<int> index, QWidget *tab);
     void showLastCommit(const OpenDocument &document, FileHoverCard *card);
     void documentsChanged();
-    void installView(OpenDocument &document);
 
     // Quitting.
     void terminateNow();
@@ -379,7 +350,6 @@ private:
     std::vector<MenuCommand> editCommands();
     std::vector<MenuCommand> viewCommands();
     std::vector<MenuCommand> navigationCommands();
-    void validateMenus();
     class QMenuBar *menuBar = nullptr;
     MenuCommands *menuCommands = nullptr;
     EditingController *editingController = nullptr;

@@ -1,5 +1,7 @@
 // Opening documents: loading files, the drop plan, the open panels and the workspace.
 #include "AppDelegate.h"
+#include "BookmarkController.h"
+#include "BlameController.h"
 
 #include "EditingController.h"
 
@@ -66,7 +68,7 @@ bool AppDelegate::loadDocument(const QString &path, bool preview, bool focus, bo
     // The tab is there at once; its text follows.
     rememberPlace();
     const DocumentPtr document = makeDocument(resolved, TextEncoding());
-    attachBlame(document);
+    blame().attach(document);
     startLoading(document, size, true, [this](const DocumentPtr &loaded, FileLoad load) {
         if (const auto note = TextFile::refusalNote(load.outcome, loaded->fileName())) {
             showNote(*note);
@@ -75,7 +77,7 @@ bool AppDelegate::loadDocument(const QString &path, bool preview, bool focus, bo
         }
         fillDocument(*loaded, std::move(load.text));
         noteVeryLongLines(*loaded);
-        restoreBookmarks(*loaded, storedBookmarkLines(loaded->path()));
+        bookmarks().restore(*loaded, bookmarks().storedLines(loaded->path()));
         if (loaded->blame)
             loaded->blame->reset();
         if (loaded == shown.lock())
@@ -107,8 +109,8 @@ bool AppDelegate::openLoaded(const QString &path, LoadedText loaded, bool previe
     rememberPlace();
     const DocumentPtr document = makeDocument(resolved, loaded.encoding);
     fillDocument(*document, std::move(loaded));
-    attachBlame(document);
-    restoreBookmarks(*document, storedBookmarkLines(resolved));
+    blame().attach(document);
+    bookmarks().restore(*document, bookmarks().storedLines(resolved));
     noteVeryLongLines(*document);
     showDocument(document, preview, focus, activate);
     return true;
@@ -186,10 +188,8 @@ DocumentPtr AppDelegate::makeDocument(const QString &path, TextEncoding encoding
     auto *view = new EditorTextView();
     scrollView->add(view);
     editing().watchKeys(view);
-    view->onAnnotationClick = [this] { showBlameDetails(); };
-    view->onAnnotationHover = [this](const std::optional<QRect> &area) {
-        area ? blameHover->pointerEntered(*area) : blameHover->pointerLeft();
-    };
+    view->onAnnotationClick = [this] { blame().showDetails(); };
+    view->onAnnotationHover = [this](const std::optional<QRect> &area) { blame().hoverAnnotation(area); };
     view->onDrop = [this](const QList<QUrl> &urls) { performDrop(urls); };
     auto document = std::make_shared<OpenDocument>(path, view, encoding);
     std::weak_ptr<OpenDocument> weak = document;
@@ -237,7 +237,7 @@ void AppDelegate::watchEdits(const DocumentPtr &document)
         const DocumentPtr strong = weak.lock();
         if (!strong)
             return;
-        followEditWithBookmarks(*strong, int(change.position), int(change.removed), int(change.added));
+        bookmarks().followEdit(*strong, int(change.position), int(change.removed), int(change.added));
         if (strong->blame)
             strong->blame->edit(change.firstLine, change.linesAdded, buffer->lineCount(), buffer->length());
         textDidChange(strong.get());
@@ -248,7 +248,7 @@ void AppDelegate::watchEdits(const DocumentPtr &document)
 void AppDelegate::textDidChange(OpenDocument *document)
 {
     document->editCount += 1;
-    blameHover->hideNow();
+    blame().hideHoverCard();
     const bool wasDirty = document->isDirty;
     const bool wasPreview = document->isPreview;
     document->isDirty = true;
@@ -343,10 +343,10 @@ DocumentPtr AppDelegate::openRecovered(const JournalRecord &record)
     } else {
         document = makeDocument(state.path, state.encoding);
         fillDocument(*document, std::move(loaded));
-        attachBlame(document);
+        blame().attach(document);
         placeDocument(document, false);
     }
-    restoreBookmarks(*document, storedBookmarkLines(state.path));
+    bookmarks().restore(*document, bookmarks().storedLines(state.path));
     document->diskDate = state.diskDate;
     // A file saved by someone else meanwhile gets the usual question at the next save.
     document->changedOnDisk = changedSinceRead(*document);

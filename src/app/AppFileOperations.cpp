@@ -1,6 +1,7 @@
 // The workspace and the file operations of the File menu and the Explorer's context menu.
 #include "AppDelegate.h"
 
+#include "BookmarkController.h"
 #include "FileNames.h"
 #include "MainWindow.h"
 #include "chrome/InlineCard.h"
@@ -169,7 +170,7 @@ void AppDelegate::followRename(const QString &from, const QString &to)
     Defaults::set(Defaults::Bookmarks, stored);
     for (const DocumentPtr &document : documents)
         if (FileNames::isAtOrUnder(document->path(), resolvedTo))
-            storeBookmarks(*document);
+            bookmarks().store(*document);
     if (workspace && FileNames::isAtOrUnder(*workspace, from)) {
         workspace = FileNames::moved(*workspace, from, to);
         Defaults::set(Defaults::Workspace, *workspace);

@@ -1,5 +1,7 @@
 // The window: toolbar, the two splits and their limits, the sidebar panes and the output panel.
 #include "AppDelegate.h"
+#include "HistoryController.h"
+#include "BlameController.h"
 
 #include "EditorHost.h"
 #include "MainWindow.h"
@@ -64,7 +66,6 @@ void AppDelegate::buildWindow()
     buildToolbar();
     hoverCards = new HoverCards(window, this);
     watchFileIndex();
-    watchBlameHover();
 
     auto *central = new QWidget(window);
     auto *row = new QHBoxLayout(central);
@@ -140,7 +141,7 @@ QWidget *AppDelegate::buildSidebar()
     explorer->contextMenu = [this](const std::optional<QString> &path) { return explorerMenu(path); };
     explorer->onDeleteKey = [this](const QStringList &paths) { trashItems(paths); };
     gitLog = new GitLogView(sidebar);
-    gitLog->onSelect = [this](const Commit &commit, const GitSource &root) { showCommitView(commit, root); };
+    gitLog->onSelect = [this](const Commit &commit, const GitSource &root) { history().showCommitView(commit, root); };
     buildRemotePane(sidebar);
     searchView = new SearchView(sidebar);
     searchView->placeProvider = [this] { return searchPlace(); };
@@ -193,7 +194,7 @@ QWidget *AppDelegate::buildEditorArea()
         return active && !active->historyIndex ? active->bookmarks : std::vector<qsizetype>();
     });
     statusBar = new StatusBarView(editorContainer);
-    statusBar->onBlameClick = [this] { showBlameDetails(); };
+    statusBar->onBlameClick = [this] { blame().showDetails(); };
     statusBar->onRemoteClick = [this] { connectActiveHost(); };
     layout->addWidget(statusBar);
     emptyView = new EditorTextView();
@@ -228,8 +229,8 @@ void AppDelegate::buildToolbar()
             &QAction::triggered, this, [this] { toggleSidebar(); });
     QAction *older = item("QuillmarBack", "Older", tip("Older version from git", QKeySequence("Ctrl+[")), "chevron.left");
     QAction *newer = item("QuillmarForward", "Newer", tip("Newer version", QKeySequence("Ctrl+]")), "chevron.right");
-    connect(older, &QAction::triggered, this, [this] { stepHistory(1); });
-    connect(newer, &QAction::triggered, this, [this] { stepHistory(-1); });
+    connect(older, &QAction::triggered, this, [this] { history().step(1); });
+    connect(newer, &QAction::triggered, this, [this] { history().step(-1); });
     menuCommands->enableAlong(older, QStringLiteral("History"), QStringLiteral("Older Version"));
     menuCommands->enableAlong(newer, QStringLiteral("History"), QStringLiteral("Newer Version"));
     auto *left = new QWidget(toolbar);

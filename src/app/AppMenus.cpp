@@ -1,5 +1,7 @@
 // The menu bar: every command with its title and shortcut, enabled by the current state.
 #include "AppDelegate.h"
+#include "HistoryController.h"
+#include "BookmarkController.h"
 
 #include "EditingController.h"
 
@@ -151,18 +153,18 @@ std::vector<MenuCommand> AppDelegate::navigationCommands()
     const QString windowMenu = QStringLiteral("Window");
     const QString help = QStringLiteral("Help");
     const auto keys = [](const char *text) { return QList<QKeySequence> { QKeySequence(QLatin1String(text)) }; };
-    const auto anyBookmark = [this] { return hasBookmarks(); };
+    const auto anyBookmark = [this] { return bookmarks().hasAny(); };
     const auto severalTabs = [this] { return documents.size() > 1; };
     return {
-        { go, QStringLiteral("Previous Bookmark"), keys("Ctrl+Alt+J"), [this] { stepBookmark(false); }, anyBookmark },
-        { go, QStringLiteral("Toggle Bookmark"), keys("Ctrl+Alt+K"), [this] { toggleBookmark(); }, [this] {
+        { go, QStringLiteral("Previous Bookmark"), keys("Ctrl+Alt+J"), [this] { bookmarks().step(false); }, anyBookmark },
+        { go, QStringLiteral("Toggle Bookmark"), keys("Ctrl+Alt+K"), [this] { bookmarks().toggle(); }, [this] {
              const DocumentPtr active = activeDocument();
              return active && !active->historyIndex;
          } },
-        { go, QStringLiteral("Next Bookmark"), keys("Ctrl+Alt+L"), [this] { stepBookmark(true); }, anyBookmark },
-        { history, QStringLiteral("Older Version"), keys("Ctrl+["), [this] { stepHistory(1); },
+        { go, QStringLiteral("Next Bookmark"), keys("Ctrl+Alt+L"), [this] { bookmarks().step(true); }, anyBookmark },
+        { history, QStringLiteral("Older Version"), keys("Ctrl+["), [this] { this->history().step(1); },
           [this] { return activeDocument() != nullptr; } },
-        { history, QStringLiteral("Newer Version"), keys("Ctrl+]"), [this] { stepHistory(-1); }, [this] {
+        { history, QStringLiteral("Newer Version"), keys("Ctrl+]"), [this] { this->history().step(-1); }, [this] {
              const DocumentPtr active = activeDocument();
              return active && active->historyIndex;
          } },

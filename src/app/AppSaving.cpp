@@ -1,6 +1,7 @@
 // Writing documents back and noticing files that changed on disk.
 #include "AppDelegate.h"
 
+#include "BookmarkController.h"
 #include "chrome/InlineCard.h"
 #include "common/SafeSave.h"
 #include "editor/EditorTextView.h"
@@ -155,7 +156,7 @@ void AppDelegate::takeReloaded(const DocumentPtr &document, LoadedText loaded)
     replacingText = false;
     if (document->blame)
         document->blame->reset();
-    restoreBookmarks(*document, bookmarkLines);
+    bookmarks().restore(*document, bookmarkLines);
     view->setCaretPosition(std::min(start, buffer->length()));
     if (document == shown.lock())
         painter->show(view, document->url, document->isPlain);

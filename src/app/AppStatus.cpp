@@ -1,5 +1,7 @@
 // The status bar under the editor and the settings pane over it.
 #include "AppDelegate.h"
+#include "HistoryController.h"
+#include "BlameController.h"
 
 #include "EditingController.h"
 
@@ -57,12 +59,12 @@ void AppDelegate::refreshStatusBar()
     refreshRemoteIndicator(active);
     if (!active || !active->textView) {
         statusBar->setTexts({}, {});
-        clearBlameDisplay();
+        blame().clearDisplay();
         return;
     }
-    updateCaretBlame();
+    blame().updateCaretBlame();
     // An older version shown in place of the text has a caret of its own.
-    const EditorTextView *caretView = active->historyIndex && historyView ? historyView.data() : active->textView.data();
+    const EditorTextView *caretView = active->historyIndex && history().view() ? history().view() : active->textView.data();
     const qsizetype start = caretView->selectionStart();
     statusBar->setTexts(caretText(caretPlace(*caretView->buffer(), start), caretView->selectionEnd() - start),
                         statusRightText(Defaults::indentWidth(), statusEncoding(active->encoding),
@@ -84,9 +86,9 @@ void AppDelegate::toggleSettings()
             editing().followWrapSetting();
             validateMenus();
         };
-        settingsView->onInlineBlame = [this](bool) { showCaretBlame(); };
+        settingsView->onInlineBlame = [this](bool) { blame().showCaretBlame(); };
     }
-    closeCommitView();
+    history().closeCommitView();
     settingsView->present();
 }
 

@@ -1,5 +1,7 @@
 // Which document is on show: activation, remembered places and the tab strip.
 #include "AppDelegate.h"
+#include "HistoryController.h"
+#include "BlameController.h"
 
 #include "EditingController.h"
 
@@ -33,12 +35,9 @@ void AppDelegate::activateDocument(int index, bool focus)
     if (index < 0 || index >= int(documents.size()))
         return;
     closeSettings();
-    closeCommitView();
+    history().closeCommitView();
     rememberPlace();
-    if (const DocumentPtr previous = shown.lock())
-        setAnnotation(previous, std::nullopt);
-    blameLine.reset();
-    blameHover->hideNow();
+    blame().leaveDocument(shown.lock());
     for (const DocumentPtr &document : documents) {
         if (document->historyIndex) {
             document->historyIndex.reset();
@@ -170,7 +169,7 @@ void AppDelegate::showLine(OpenDocument &document, int line)
 void AppDelegate::editorScrolled()
 {
     hoverCards->hide();
-    blameHover->hideNow();
+    blame().hideHoverCard();
     painter->editorScrolled();
 }
 

@@ -1,6 +1,7 @@
 // The window title, its subtitle and the transient status note.
 #include "AppDelegate.h"
 
+#include "HistoryController.h"
 #include "MainWindow.h"
 
 #include <QDir>
@@ -55,7 +56,7 @@ void AppDelegate::updateTitle()
         window->setWindowModified(false);
     } else {
         title = active->fileName();
-        subtitle = statusText ? *statusText : active->historyIndex ? historyNote(*active) : diskNote(*active);
+        subtitle = statusText ? *statusText : active->historyIndex ? history().note(*active) : diskNote(*active);
         window->setWindowModified(active->isDirty);
     }
     // Linux windows have no subtitle: it is shown in the toolbar and after the title.

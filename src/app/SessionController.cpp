@@ -1,6 +1,7 @@
 #include "SessionController.h"
 
 #include "AppDelegate.h"
+#include "BookmarkController.h"
 #include "FileNames.h"
 #include "JournalKeeper.h"
 #include "common/Defaults.h"
@@ -153,7 +154,7 @@ void SessionController::writeForExit()
 {
     keeper->flushNow();
     for (const DocumentPtr &document : app.documents)
-        app.storeBookmarks(*document);
+        app.bookmarks().store(*document);
     persist();
 }
 

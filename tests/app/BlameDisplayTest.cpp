@@ -1,5 +1,7 @@
 #include "AppFixture.h"
 
+#include "app/BlameController.h"
+#include "app/HistoryController.h"
 #include "chrome/BlameButton.h"
 #include "chrome/StatusBarView.h"
 #include "common/Defaults.h"
@@ -56,9 +58,26 @@ TEST_F(CaretBlameTest, AnEditedLineIsUncommittedWithoutAnAnnotation)
     EditorTextView *view = a.documents[0]->textView;
     view->setCaretPosition(view->buffer()->lineStart(1));
     ASSERT_TRUE(testsupport::waitUntil([&] { return shownBlame() == "now Ada Lov…"; }, 15000));
-    a.showBlameDetails();
+    a.blame().showDetails();
     ASSERT_TRUE(a.card);
     EXPECT_EQ(cardTexts().value(0), "Add the tool");
+}
+
+TEST_F(CaretBlameTest, AnotherTabTakesTheAnnotationOffTheOneLeft)
+{
+    file("other.py", "other = 1\n");
+    git({ "add", "other.py" });
+    git({ "commit", "-q", "-m", "Add the other" });
+    AppDelegate &a = launch();
+    ASSERT_TRUE(a.loadDocument(dir.filePath("tool.py"), false, true, true));
+    EditorTextView *left = a.documents[0]->textView;
+    ASSERT_TRUE(testsupport::waitUntil([&] { return left->annotation.has_value(); }, 15000));
+    ASSERT_TRUE(a.loadDocument(dir.filePath("other.py"), false, true, true));
+    EXPECT_FALSE(left->annotation.has_value());
+    EditorTextView *taken = a.activeDocument()->textView;
+    ASSERT_TRUE(testsupport::waitUntil([&] { return taken->annotation.has_value(); }, 15000));
+    EXPECT_EQ(taken->annotation->text, "now Ada Lov… Add the other");
+    EXPECT_EQ(a.blame().caretInfo()->summary, "Add the other");
 }
 
 TEST_F(CaretBlameTest, WithInlineBlameOffOnlyTheStatusBarShowsIt)
@@ -93,13 +112,13 @@ TEST_F(CaretBlameTest, RestingOnTheAnnotationShowsTheHoverCardWithTheFullMessage
     view->setCaretPosition(view->buffer()->lineStart(2));
     ASSERT_TRUE(testsupport::waitUntil([&] { return view->annotation.has_value(); }, 15000));
     view->onAnnotationHover(QRect(200, 40, 120, 16));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.hoverCard.isNull(); }, 3000));
-    EXPECT_EQ(a.hoverCard->info().summary, "Add a third line");
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.messages.contains(a.hoverCard->info().sha); }, 10000));
-    EXPECT_EQ(a.messages.value(a.hoverCard->info().sha), "Add a third line\n\nIt explains itself at length.");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.blame().hoverCard(); }, 3000));
+    EXPECT_EQ(a.blame().hoverCard()->info().summary, "Add a third line");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.blame().knownMessage(a.blame().hoverCard()->info().sha).has_value(); }, 10000));
+    EXPECT_EQ(a.blame().knownMessage(a.blame().hoverCard()->info().sha), "Add a third line\n\nIt explains itself at length.");
     // Leaving the annotation takes the card down a moment later.
     view->onAnnotationHover(std::nullopt);
-    EXPECT_TRUE(testsupport::waitUntil([&] { return a.hoverCard.isNull(); }, 3000));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !a.blame().hoverCard(); }, 3000));
 }
 
 // The commit view over the editor: from the blame card and from the git log pane.
@@ -109,29 +128,29 @@ TEST_F(CaretBlameTest, ShowCommitOpensTheCommitViewAndEscapeCloseTabOrAnotherTab
     ASSERT_TRUE(a.loadDocument(dir.filePath("tool.py"), false, true, true));
     ASSERT_TRUE(testsupport::waitUntil([&] { return !shownBlame().isEmpty(); }, 15000));
     // As the blame hover card's "Show Commit" asks, from the file's own folder.
-    a.showCommit(dir.path(), a.blameInfo->sha);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.isCommitViewShown(); }, 15000));
-    EXPECT_EQ(a.shownCommit->subject, "Add the tool");
+    a.history().showCommit(dir.path(), a.blame().caretInfo()->sha);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.history().isCommitViewShown(); }, 15000));
+    EXPECT_EQ(a.history().shownCommit()->subject, "Add the tool");
     EXPECT_FALSE(a.scrollView->isVisible());
 
-    QTest::keyClick(a.commitView, Qt::Key_Escape);
-    EXPECT_FALSE(a.isCommitViewShown());
+    QTest::keyClick(a.history().commitView(), Qt::Key_Escape);
+    EXPECT_FALSE(a.history().isCommitViewShown());
     EXPECT_TRUE(a.scrollView->isVisible());
 
     // Close Tab closes the view first, then the tab; activating a tab closes it too.
-    a.showCommit(dir.path(), a.blameInfo->sha);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.isCommitViewShown(); }, 15000));
+    a.history().showCommit(dir.path(), a.blame().caretInfo()->sha);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.history().isCommitViewShown(); }, 15000));
     a.closeTabOrWindow();
-    EXPECT_FALSE(a.isCommitViewShown());
+    EXPECT_FALSE(a.history().isCommitViewShown());
     EXPECT_EQ(a.documents.size(), 1u);
-    a.showCommit(dir.path(), a.blameInfo->sha);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.isCommitViewShown(); }, 15000));
+    a.history().showCommit(dir.path(), a.blame().caretInfo()->sha);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.history().isCommitViewShown(); }, 15000));
     a.activateDocument(0, true);
-    EXPECT_FALSE(a.isCommitViewShown());
+    EXPECT_FALSE(a.history().isCommitViewShown());
 
-    a.showCommit(dir.path(), "0123456789abcdef0123456789abcdef01234567");
+    a.history().showCommit(dir.path(), "0123456789abcdef0123456789abcdef01234567");
     EXPECT_TRUE(testsupport::waitUntil([&] { return a.statusText == "Couldn't find that commit"; }, 15000));
-    EXPECT_FALSE(a.isCommitViewShown());
+    EXPECT_FALSE(a.history().isCommitViewShown());
 }
 
 TEST_F(CaretBlameTest, TheGitPaneListsTheWorkspaceAndOpensACommit)
@@ -143,6 +162,6 @@ TEST_F(CaretBlameTest, TheGitPaneListsTheWorkspaceAndOpensACommit)
     ASSERT_TRUE(testsupport::waitUntil([&] { return rows->rowCount() >= 1; }, 15000));
     const QModelIndex first = rows->index(0, 0);
     a.gitLog->table()->setCurrentIndex(first);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.isCommitViewShown(); }, 15000));
-    EXPECT_EQ(a.shownCommit->subject, "Add the tool");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.history().isCommitViewShown(); }, 15000));
+    EXPECT_EQ(a.history().shownCommit()->subject, "Add the tool");
 }

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 
+#include "app/BookmarkController.h"
 #include "app/Bookmarks.h"
 #include "common/Defaults.h"
 
@@ -62,9 +63,9 @@ TEST_F(BookmarksTest, TogglingTwiceRemovesTheStoredEntry)
     const QString path = file("a.txt", lines(10));
     a.loadDocument(path, false, true, true);
     caretToLine(a.documents[0]->textView, 4);
-    a.toggleBookmark();
-    EXPECT_EQ(a.storedBookmarkLines(path), QList<int> { 4 });
-    a.toggleBookmark();
+    a.bookmarks().toggle();
+    EXPECT_EQ(a.bookmarks().storedLines(path), QList<int> { 4 });
+    a.bookmarks().toggle();
     EXPECT_TRUE(a.documents[0]->bookmarks.empty());
     EXPECT_FALSE(Defaults::dictionary(Defaults::Bookmarks).contains(path));
 }
@@ -77,20 +78,20 @@ TEST_F(BookmarksTest, NextOpensTheNextFileAndWraps)
     AppDelegate &a = launch();
     a.loadDocument(first, false, true, true);
     caretToLine(a.documents[0]->textView, 9);
-    a.stepBookmark(true);
+    a.bookmarks().step(true);
     ASSERT_EQ(a.activeDocument()->path(), second);
     EXPECT_EQ(caretLine(a.activeDocument()->textView), 2);
-    a.stepBookmark(true);
+    a.bookmarks().step(true);
     ASSERT_EQ(a.activeDocument()->path(), first);
     EXPECT_EQ(caretLine(a.activeDocument()->textView), 5);
-    a.stepBookmark(false);
+    a.bookmarks().step(false);
     EXPECT_EQ(a.activeDocument()->path(), second);
 }
 
 TEST_F(BookmarksTest, NoBookmarksGivesTheNote)
 {
     AppDelegate &a = launch();
-    a.stepBookmark(true);
+    a.bookmarks().step(true);
     EXPECT_EQ(a.statusText.value_or(""), "No bookmarks. Ctrl+Alt+K adds one.");
 }
 
@@ -100,14 +101,14 @@ TEST_F(BookmarksTest, MarksFollowEditsAndSurviveReopening)
     const QString path = file("a.txt", "one\ntwo\nlast");
     a.loadDocument(path, false, true, true);
     caretToLine(a.documents[0]->textView, 3);
-    a.toggleBookmark();
+    a.bookmarks().toggle();
     // Two new lines above push the mark down with its text.
     caretToLine(a.documents[0]->textView, 1);
     type(a.documents[0], "new\nnewer\n");
     EXPECT_EQ(a.documents[0]->bookmarks, (std::vector<qsizetype> { 18 }));
     a.saveFile(a.documents[0], false);
     a.closeTab(0);
-    EXPECT_EQ(a.storedBookmarkLines(path), QList<int> { 5 });
+    EXPECT_EQ(a.bookmarks().storedLines(path), QList<int> { 5 });
     a.loadDocument(path, false, true, true);
     EXPECT_EQ(a.documents[0]->bookmarks, (std::vector<qsizetype> { 18 }));
 }
@@ -120,5 +121,5 @@ TEST_F(BookmarksTest, StoredLinesPastTheEndAreDropped)
     a.loadDocument(path, false, true, true);
     EXPECT_EQ(a.documents[0]->bookmarks.size(), 1u);
     a.willTerminate();
-    EXPECT_EQ(a.storedBookmarkLines(path), QList<int> { 2 });
+    EXPECT_EQ(a.bookmarks().storedLines(path), QList<int> { 2 });
 }

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 
+#include "app/BookmarkController.h"
 #include "app/EditorHost.h"
 #include "common/Defaults.h"
 #include "common/MainThread.h"
@@ -122,7 +123,7 @@ TEST_F(DocumentLoadingTest, ClosingATabStillLoadingKeepsItsStoredBookmarks)
     ASSERT_TRUE(a.documents[0]->loading.has_value());
     a.closeDocument(a.documents[0]);
     ASSERT_TRUE(readsSettled());
-    EXPECT_EQ(a.storedBookmarkLines(path), (QList<int> { 2, 7 }));
+    EXPECT_EQ(a.bookmarks().storedLines(path), (QList<int> { 2, 7 }));
 
     ASSERT_TRUE(a.loadDocument(path, false, true, true));
     ASSERT_TRUE(loaded(a.documents[0]));

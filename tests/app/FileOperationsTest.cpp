@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 
+#include "app/BookmarkController.h"
 #include "app/FileNames.h"
 #include "common/Defaults.h"
 #include "navigation/ExplorerView.h"
@@ -76,14 +77,14 @@ TEST_F(FileOperationsTest, RenamingAFolderCarriesItsDocumentsAndBookmarks)
     a.loadDocument(file("app/sub/b.txt", "x\ny\n"), false, true, true);
     a.activateDocument(0, true);
     a.documents[0]->textView->setCaretPosition(a.documents[0]->textView->buffer()->lineStart(2));
-    a.toggleBookmark();
+    a.bookmarks().toggle();
     a.renameItem(dir.filePath("app"));
     typeName(a.card, "lib");
     ASSERT_TRUE(pressCardButton("Rename"));
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents[0]->path() == dir.filePath("lib/a.txt"); }));
     EXPECT_EQ(a.documents[1]->path(), dir.filePath("lib/sub/b.txt"));
-    EXPECT_EQ(a.storedBookmarkLines(dir.filePath("lib/a.txt")), QList<int> { 3 });
-    EXPECT_TRUE(a.storedBookmarkLines(dir.filePath("app/a.txt")).isEmpty());
+    EXPECT_EQ(a.bookmarks().storedLines(dir.filePath("lib/a.txt")), QList<int> { 3 });
+    EXPECT_TRUE(a.bookmarks().storedLines(dir.filePath("app/a.txt")).isEmpty());
     EXPECT_TRUE(Defaults::stringList(Defaults::OpenFiles).contains(dir.filePath("lib/sub/b.txt")));
 }
 

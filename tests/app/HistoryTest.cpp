@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 
 #include "app/EditorHost.h"
+#include "app/HistoryController.h"
 #include "chrome/StatusBarView.h"
 #include "editor/EditorTextView.h"
 
@@ -46,15 +47,15 @@ TEST_F(HistoryTest, StepsSkipTheVersionEqualToTheLiveTextAndComeBackToIt)
     ASSERT_TRUE(a.loadDocument(dir.filePath("notes.txt"), false, true, true));
     const DocumentPtr document = a.documents[0];
     document->textView->setCaretPosition(document->textView->buffer()->length()); // the live caret on line 2
-    a.stepHistory(-1); // newer on the live text does nothing
-    a.stepHistory(1);
+    a.history().step(-1); // newer on the live text does nothing
+    a.history().step(1);
     ASSERT_TRUE(waitForIndex(document, 1));
     EXPECT_EQ(shownText(), "two\n");
-    EXPECT_TRUE(a.historyView->isReadOnly());
+    EXPECT_TRUE(a.history().view()->isReadOnly());
     // The edit menu copies from the version on show, not from the live text behind it.
     a.window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(a.window));
-    a.historyView->setFocus();
+    a.history().view()->setFocus();
     for (const QString title : { "Select All", "Copy" })
         for (QAction *action : a.window->findChildren<QAction *>())
             if (action->text() == title)
@@ -63,21 +64,21 @@ TEST_F(HistoryTest, StepsSkipTheVersionEqualToTheLiveTextAndComeBackToIt)
     EXPECT_TRUE(a.subtitleLabel->text().contains(" · just now · Write two  —  Ctrl+] newer · Esc back"))
         << a.subtitleLabel->text().toStdString();
 
-    a.stepHistory(1);
+    a.history().step(1);
     ASSERT_TRUE(waitForIndex(document, 2));
     EXPECT_EQ(shownText(), "one\n");
     // The caret shown is the version's own.
     a.refreshStatusBar();
     EXPECT_TRUE(a.statusBar->leftText().startsWith("Ln 1, Col 1")) << a.statusBar->leftText().toStdString();
-    a.stepHistory(1);
+    a.history().step(1);
     EXPECT_TRUE(testsupport::waitUntil([&] { return a.statusText == "That is the oldest version"; }, 15000));
 
-    a.stepHistory(-1);
+    a.history().step(-1);
     ASSERT_TRUE(waitForIndex(document, 1));
-    a.stepHistory(-1);
+    a.history().step(-1);
     ASSERT_TRUE(waitForIndex(document, 0));
     EXPECT_EQ(shownText(), "three\n");
-    a.stepHistory(-1);
+    a.history().step(-1);
     EXPECT_FALSE(document->historyIndex);
     EXPECT_EQ(a.scrollView->current(), document->textView);
     EXPECT_EQ(document->textView->buffer()->text(), "three\n"); // the live document was never touched
@@ -88,9 +89,9 @@ TEST_F(HistoryTest, EscapeReturnsAndSavingAsksForTheVersionsAgain)
     AppDelegate &a = launch();
     ASSERT_TRUE(a.loadDocument(dir.filePath("notes.txt"), false, true, true));
     const DocumentPtr document = a.documents[0];
-    a.stepHistory(1);
+    a.history().step(1);
     ASSERT_TRUE(waitForIndex(document, 1));
-    QTest::keyClick(a.historyView, Qt::Key_Escape);
+    QTest::keyClick(a.history().view(), Qt::Key_Escape);
     EXPECT_FALSE(document->historyIndex);
     EXPECT_EQ(a.scrollView->current(), document->textView);
 
@@ -100,7 +101,7 @@ TEST_F(HistoryTest, EscapeReturnsAndSavingAsksForTheVersionsAgain)
     ASSERT_TRUE(a.saveFile(document, false));
     EXPECT_FALSE(document->revisions.has_value());
     git({ "commit", "-q", "-am", "Write four" });
-    a.stepHistory(1);
+    a.history().step(1);
     ASSERT_TRUE(waitForIndex(document, 1));
     EXPECT_EQ(shownText(), "three\n");
     EXPECT_EQ(document->revisions->size(), 4);
@@ -112,9 +113,9 @@ TEST_F(HistoryTest, AnotherTabTakenWhileAVersionLoadsStaysAsItIs)
     AppDelegate &a = launch();
     ASSERT_TRUE(a.loadDocument(dir.filePath("notes.txt"), false, true, true));
     const DocumentPtr notes = a.documents[0];
-    a.stepHistory(1);
+    a.history().step(1);
     ASSERT_TRUE(waitForIndex(notes, 1));
-    a.stepHistory(1); // loading version 2 ...
+    a.history().step(1); // loading version 2 ...
     ASSERT_TRUE(a.loadDocument(dir.filePath("plain.txt"), false, true, true)); // ... while another tab opens
     const DocumentPtr plain = a.activeDocument();
     testsupport::waitUntil([] { return false; }, 500);
@@ -122,7 +123,7 @@ TEST_F(HistoryTest, AnotherTabTakenWhileAVersionLoadsStaysAsItIs)
     EXPECT_FALSE(notes->historyIndex);
 
     git({ "add", "plain.txt" });
-    a.stepHistory(1);
+    a.history().step(1);
     EXPECT_TRUE(testsupport::waitUntil([&] { return a.statusText == "No git history for this file"; }, 15000));
     EXPECT_FALSE(plain->historyIndex);
 }

@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 
 #include "../remote/SshServerFixture.h"
+#include "app/BlameController.h"
 #include "common/Defaults.h"
 #include "git/CommitListModel.h"
 #include "git/DocumentBlame.h"
@@ -721,7 +722,7 @@ TEST_F(RemoteDocumentTest, BlameWithoutTheMachinesWordSaysWhy)
     a.remoteHosts->items().front()->client->disconnect();
     ASSERT_TRUE(testsupport::waitUntil([&] { return server.connectionCount() == 0; }, 30000));
     document->blame->reset();
-    a.updateCaretBlame();
+    a.blame().updateCaretBlame();
     EXPECT_TRUE(testsupport::waitUntil(
         [&] {
             return a.statusText.value_or("")

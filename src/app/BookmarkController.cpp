@@ -1,7 +1,8 @@
-// Bookmarks: offsets in open documents that follow edits, line numbers in the settings.
-#include "AppDelegate.h"
+#include "BookmarkController.h"
 
+#include "AppDelegate.h"
 #include "Bookmarks.h"
+#include "HistoryController.h"
 #include "common/Defaults.h"
 #include "common/Shortcuts.h"
 #include "editor/EditorTextView.h"
@@ -20,9 +21,14 @@ QList<int> lineNumbers(const OpenDocument &document)
 
 }
 
-void AppDelegate::toggleBookmark()
+BookmarkController::BookmarkController(AppDelegate &app)
+    : app(app)
 {
-    const DocumentPtr active = activeDocument();
+}
+
+void BookmarkController::toggle()
+{
+    const DocumentPtr active = app.activeDocument();
     if (!active || !active->textView || active->historyIndex)
         return;
     const qsizetype start = active->textView->buffer()->lineStart(active->textView->caretLine());
@@ -31,12 +37,12 @@ void AppDelegate::toggleBookmark()
         marks.erase(found);
     else
         marks.insert(std::upper_bound(marks.begin(), marks.end(), start), start);
-    storeBookmarks(*active);
-    lineRuler->refresh();
-    validateMenus();
+    store(*active);
+    app.lineRuler->refresh();
+    app.validateMenus();
 }
 
-void AppDelegate::storeBookmarks(const OpenDocument &document)
+void BookmarkController::store(const OpenDocument &document)
 {
     // Until its text is in, a document has no lines to mark: what is stored stays.
     if (!document.textView || document.loading)
@@ -50,7 +56,7 @@ void AppDelegate::storeBookmarks(const OpenDocument &document)
     Defaults::set(Defaults::Bookmarks, stored);
 }
 
-void AppDelegate::restoreBookmarks(OpenDocument &document, const QList<int> &lines)
+void BookmarkController::restore(OpenDocument &document, const QList<int> &lines)
 {
     document.bookmarks.clear();
     const TextBuffer *text = document.textView->buffer();
@@ -64,7 +70,7 @@ void AppDelegate::restoreBookmarks(OpenDocument &document, const QList<int> &lin
                              document.bookmarks.end());
 }
 
-QList<int> AppDelegate::storedBookmarkLines(const QString &path) const
+QList<int> BookmarkController::storedLines(const QString &path) const
 {
     QList<int> lines;
     for (const QVariant &value : Defaults::dictionary(Defaults::Bookmarks).value(path).toList()) {
@@ -76,7 +82,7 @@ QList<int> AppDelegate::storedBookmarkLines(const QString &path) const
     return lines;
 }
 
-void AppDelegate::followEditWithBookmarks(OpenDocument &document, int location, int removed, int added)
+void BookmarkController::followEdit(OpenDocument &document, int location, int removed, int added)
 {
     if (document.bookmarks.empty())
         return;
@@ -86,21 +92,21 @@ void AppDelegate::followEditWithBookmarks(OpenDocument &document, int location, 
         [text](qsizetype offset) { return text->lineStart(text->lineAt(offset)); });
 }
 
-bool AppDelegate::hasBookmarks() const
+bool BookmarkController::hasAny() const
 {
-    for (const DocumentPtr &document : documents)
+    for (const DocumentPtr &document : app.documents)
         if (!document->bookmarks.empty())
             return true;
     const QVariantMap stored = Defaults::dictionary(Defaults::Bookmarks);
     return std::any_of(stored.begin(), stored.end(), [](const QVariant &lines) { return !lines.toList().isEmpty(); });
 }
 
-void AppDelegate::stepBookmark(bool forward)
+void BookmarkController::step(bool forward)
 {
     // Open documents count with their current lines, the rest as stored.
     QSet<QString> open;
     std::vector<BookmarkPlace> places;
-    for (const DocumentPtr &document : documents) {
+    for (const DocumentPtr &document : app.documents) {
         if (!document->textView)
             continue;
         open.insert(document->path());
@@ -110,22 +116,22 @@ void AppDelegate::stepBookmark(bool forward)
     const QVariantMap stored = Defaults::dictionary(Defaults::Bookmarks);
     for (auto entry = stored.begin(); entry != stored.end(); ++entry)
         if (!open.contains(entry.key()))
-            for (int line : storedBookmarkLines(entry.key()))
+            for (int line : storedLines(entry.key()))
                 places.push_back({ entry.key(), line });
     std::sort(places.begin(), places.end());
-    const DocumentPtr active = activeDocument();
+    const DocumentPtr active = app.activeDocument();
     const BookmarkPlace current = active && !active->historyIndex ? BookmarkPlace { active->path(), int(active->textView->caretLine()) + 1 }
                                                                    : BookmarkPlace {};
     const auto target = Bookmarks::step(places, current, forward);
     if (!target) {
-        showNote(QStringLiteral("No bookmarks. %1 adds one.").arg(shortcutText(QKeySequence(QStringLiteral("Ctrl+Alt+K")))));
+        app.showNote(QStringLiteral("No bookmarks. %1 adds one.").arg(shortcutText(QKeySequence(QStringLiteral("Ctrl+Alt+K")))));
         return;
     }
-    leaveHistory();
+    app.history().leave();
     if (!active || active->path() != target->path)
-        if (!loadDocument(target->path, false, true, true))
+        if (!app.loadDocument(target->path, false, true, true))
             return;
-    const DocumentPtr shownNow = activeDocument();
+    const DocumentPtr shownNow = app.activeDocument();
     if (!shownNow || shownNow->path() != target->path)
         return;
     if (target->line < 1 || target->line > shownNow->textView->buffer()->lineCount())

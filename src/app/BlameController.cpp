@@ -1,25 +1,38 @@
-// Blame of the caret's line: the status bar text, the dim annotation and the details card.
-#include "AppDelegate.h"
+#include "BlameController.h"
 
+#include "AppDelegate.h"
+#include "HistoryController.h"
 #include "chrome/InlineCard.h"
 #include "chrome/StatusBarView.h"
 #include "chrome/StatusTexts.h"
 #include "common/Defaults.h"
-#include "editor/EditorTextView.h"
-#include "chrome/HoverCards.h"
 #include "git/BlameDisplay.h"
 #include "git/BlameHoverCard.h"
-#include "git/GitQueries.h"
-#include "git/GitSource.h"
 #include "git/DocumentBlame.h"
+#include "git/GitQueries.h"
 #include "git/GitRun.h"
+#include "git/GitSource.h"
 #include "remote/SSHClient.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
 
-void AppDelegate::attachBlame(const DocumentPtr &document)
+BlameController::BlameController(AppDelegate &app)
+    : app(app)
+    , hover([this](const QRect &annotation) { showHoverCard(annotation); },
+            [this] {
+                if (BlameHoverCard *shownCard = m_hoverCard)
+                    shownCard->deleteLater();
+                m_hoverCard = nullptr;
+            },
+            [this] { return !m_hoverCard.isNull(); })
+{
+}
+
+BlameController::~BlameController() = default;
+
+void BlameController::attach(const DocumentPtr &document)
 {
     document->blame = std::make_unique<DocumentBlame>(document->path());
     std::weak_ptr<OpenDocument> weak = document;
@@ -27,35 +40,35 @@ void AppDelegate::attachBlame(const DocumentPtr &document)
         const DocumentPtr strong = weak.lock();
         if (!strong || !strong->remote)
             return std::nullopt;
-        const auto client = clientFor(strong->remote->hostID);
+        const auto client = app.clientFor(strong->remote->hostID);
         if (!client)
             return std::nullopt;
         return DocumentBlame::RemoteTarget { client, strong->remote->path };
     };
     document->blame->onChange = [this, weak] {
-        if (const DocumentPtr strong = weak.lock(); strong && strong == shown.lock())
+        if (const DocumentPtr strong = weak.lock(); strong && strong == app.shown.lock())
             showCaretBlame();
     };
 }
 
-void AppDelegate::updateCaretBlame()
+void BlameController::updateCaretBlame()
 {
-    const DocumentPtr document = shown.lock();
+    const DocumentPtr document = app.shown.lock();
     if (!document || !document->textView || document->historyIndex || !document->blame || document->loading) {
-        clearBlameDisplay();
+        clearDisplay();
         return;
     }
-    const bool reachable = document->remote ? isHostAlive(document->remote->hostID) : gitAvailable();
+    const bool reachable = document->remote ? app.isHostAlive(document->remote->hostID) : gitAvailable();
     const TextBuffer *buffer = document->textView->buffer();
     const qsizetype length = buffer->length();
     if (!reachable || (document->isDirty && length > DocumentBlame::longestDirtyText)) {
-        clearBlameDisplay();
+        clearDisplay();
         return;
     }
-    const int line = int(document->textView->caretLine()) + 1;
-    if (blameLine != line) {
+    const int caretLine = int(document->textView->caretLine()) + 1;
+    if (line != caretLine) {
         setAnnotation(document, std::nullopt);
-        blameLine = line;
+        line = caretLine;
     }
     DocumentBlame &blame = *document->blame;
     if (!blame.isComputing() && !blame.hasFailed() && (!blame.table() || blame.isStale())) {
@@ -68,22 +81,22 @@ void AppDelegate::updateCaretBlame()
     showCaretBlame();
 }
 
-void AppDelegate::showCaretBlame()
+void BlameController::showCaretBlame()
 {
-    const DocumentPtr document = shown.lock();
+    const DocumentPtr document = app.shown.lock();
     if (!document || !document->textView || document->historyIndex || !document->blame)
         return;
     const EditorTextView *view = document->textView;
-    blameInfo = document->blame->lookup(view->caretLine() + 1).shownInfo();
+    m_caretInfo = document->blame->lookup(view->caretLine() + 1).shownInfo();
     const QDateTime now = QDateTime::currentDateTime();
-    statusBar->setBlame(blameInfo ? blameStatusText(*blameInfo, now) : QString());
-    if (blameInfo && !blameInfo->isUncommitted() && Defaults::inlineBlame())
-        setAnnotation(document, EditorTextView::Annotation { blameAnnotationText(*blameInfo, now), view->selectionStart() });
+    app.statusBar->setBlame(m_caretInfo ? blameStatusText(*m_caretInfo, now) : QString());
+    if (m_caretInfo && !m_caretInfo->isUncommitted() && Defaults::inlineBlame())
+        setAnnotation(document, EditorTextView::Annotation { blameAnnotationText(*m_caretInfo, now), view->selectionStart() });
     else
         setAnnotation(document, std::nullopt);
 }
 
-void AppDelegate::setAnnotation(const DocumentPtr &document, std::optional<EditorTextView::Annotation> annotation)
+void BlameController::setAnnotation(const DocumentPtr &document, std::optional<EditorTextView::Annotation> annotation)
 {
     EditorTextView *view = document->textView;
     if (!view)
@@ -96,73 +109,92 @@ void AppDelegate::setAnnotation(const DocumentPtr &document, std::optional<Edito
     view->annotationChanged();
 }
 
-void AppDelegate::clearBlameDisplay()
+void BlameController::clearDisplay()
 {
-    blameInfo.reset();
-    blameLine.reset();
-    statusBar->setBlame({});
-    if (const DocumentPtr document = shown.lock())
+    m_caretInfo.reset();
+    line.reset();
+    app.statusBar->setBlame({});
+    if (const DocumentPtr document = app.shown.lock())
         setAnnotation(document, std::nullopt);
 }
 
-void AppDelegate::showBlameDetails()
+void BlameController::leaveDocument(const DocumentPtr &previous)
 {
-    if (!blameInfo)
+    if (previous)
+        setAnnotation(previous, std::nullopt);
+    line.reset();
+    hover.hideNow();
+}
+
+void BlameController::showDetails()
+{
+    if (!m_caretInfo)
         return;
-    const QStringList titles = blameDetailsButtons(*blameInfo);
-    const QString sha = blameInfo->sha;
+    const QStringList titles = blameDetailsButtons(*m_caretInfo);
+    const QString sha = m_caretInfo->sha;
     QList<Button> buttons;
     buttons << Button { titles.value(0), titles.size() == 1, true, QKeySequence(), [] {} };
     if (titles.size() > 1)
         buttons << Button { titles.value(1), true, true, QKeySequence(), [sha] { QApplication::clipboard()->setText(sha); } };
-    showCard(new InlineCard(blameDetailsTitle(*blameInfo), blameDetailsDetail(*blameInfo), std::nullopt, buttons));
+    app.showCard(new InlineCard(blameDetailsTitle(*m_caretInfo), blameDetailsDetail(*m_caretInfo), std::nullopt, buttons));
 }
 
-void AppDelegate::markAllBlameStale()
+void BlameController::markAllStale()
 {
-    for (const DocumentPtr &document : documents)
+    for (const DocumentPtr &document : app.documents)
         if (document->blame)
             document->blame->markStale();
 }
 
-void AppDelegate::watchBlameHover()
+void BlameController::hoverAnnotation(const std::optional<QRect> &area)
 {
-    blameHover = std::make_unique<HoverCards::EditorHover>(
-        [this](const QRect &annotation) { showBlameHoverCard(annotation); },
-        [this] {
-            if (BlameHoverCard *shownCard = hoverCard)
-                shownCard->deleteLater();
-            hoverCard = nullptr;
-        },
-        [this] { return !hoverCard.isNull(); });
+    area ? hover.pointerEntered(*area) : hover.pointerLeft();
 }
 
-void AppDelegate::showBlameHoverCard(const QRect &annotation)
+void BlameController::hideHoverCard()
 {
-    const DocumentPtr document = shown.lock();
-    if (!blameInfo || !document || !document->textView)
+    hover.hideNow();
+}
+
+BlameHoverCard *BlameController::hoverCard() const
+{
+    return m_hoverCard;
+}
+
+std::optional<QString> BlameController::knownMessage(const QString &sha) const
+{
+    if (!messages.contains(sha))
+        return std::nullopt;
+    return messages.value(sha);
+}
+
+void BlameController::showHoverCard(const QRect &annotation)
+{
+    const DocumentPtr document = app.shown.lock();
+    if (!m_caretInfo || !document || !document->textView)
         return;
-    auto *shownCard = new BlameHoverCard(*blameInfo, QDateTime::currentDateTimeUtc(), editorContainer);
-    hoverCard = shownCard;
-    const QRect anchor(document->textView->viewport()->mapTo(editorContainer, annotation.topLeft()), annotation.size());
-    const auto place = [this, shownCard, anchor] {
-        shownCard->move(blameCardPosition(anchor, shownCard->size(), editorContainer->rect()));
+    QWidget *container = app.editorContainer;
+    auto *shownCard = new BlameHoverCard(*m_caretInfo, QDateTime::currentDateTimeUtc(), container);
+    m_hoverCard = shownCard;
+    const QRect anchor(document->textView->viewport()->mapTo(container, annotation.topLeft()), annotation.size());
+    const auto place = [container, shownCard, anchor] {
+        shownCard->move(blameCardPosition(anchor, shownCard->size(), container->rect()));
     };
     place();
-    shownCard->onEnter = [this] { blameHover->cardEntered(); };
-    shownCard->onExit = [this] { blameHover->cardLeft(); };
-    const QString sha = blameInfo->sha;
+    shownCard->onEnter = [this] { hover.cardEntered(); };
+    shownCard->onExit = [this] { hover.cardLeft(); };
+    const QString sha = m_caretInfo->sha;
     shownCard->onCopy = [sha] { QApplication::clipboard()->setText(sha); };
     shownCard->onShow = [this, sha, folder = QFileInfo(document->path()).absolutePath()] {
-        blameHover->hideNow();
-        showCommit(folder, sha);
+        hover.hideNow();
+        app.history().showCommit(folder, sha);
     };
     shownCard->raise();
     shownCard->show();
-    if (blameInfo->isUncommitted() || document->remote)
+    if (m_caretInfo->isUncommitted() || document->remote)
         return;
     if (messages.contains(sha)) {
-        shownCard->setBody(blameHoverBody(*blameInfo, messages.value(sha)));
+        shownCard->setBody(blameHoverBody(*m_caretInfo, messages.value(sha)));
         place();
         return;
     }
