@@ -1,5 +1,6 @@
 // Blame of the caret's line: the status bar text, the dim annotation and the details card.
 #include "AppDelegate.h"
+#include "RemoteController.h"
 
 #include "chrome/InlineCard.h"
 #include "chrome/StatusBarView.h"
@@ -27,7 +28,7 @@ void AppDelegate::attachBlame(const DocumentPtr &document)
         const DocumentPtr strong = weak.lock();
         if (!strong || !strong->remote)
             return std::nullopt;
-        const auto client = clientFor(strong->remote->hostID);
+        const auto client = remote().clientFor(strong->remote->hostID);
         if (!client)
             return std::nullopt;
         return DocumentBlame::RemoteTarget { client, strong->remote->path };
@@ -45,7 +46,7 @@ void AppDelegate::updateCaretBlame()
         clearBlameDisplay();
         return;
     }
-    const bool reachable = document->remote ? isHostAlive(document->remote->hostID) : gitAvailable();
+    const bool reachable = document->remote ? remote().isHostAlive(document->remote->hostID) : gitAvailable();
     const TextBuffer *buffer = document->textView->buffer();
     const qsizetype length = buffer->length();
     if (!reachable || (document->isDirty && length > DocumentBlame::longestDirtyText)) {

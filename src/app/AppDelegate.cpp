@@ -3,12 +3,15 @@
 #include "EditorHost.h"
 #include "JournalKeeper.h"
 #include "MainWindow.h"
+#include "RemoteController.h"
+#include "RemoteDocumentController.h"
 #include "chrome/InlineCard.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
 #include "editor/PaintScheduler.h"
 #include "navigation/ExplorerView.h"
 #include "navigation/QuickPickCard.h"
+#include "remote/CardText.h"
 #include "remote/RemoteHostList.h"
 
 #include <QApplication>
@@ -19,6 +22,8 @@
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
     , noteTimer(new QTimer(this))
+    , remoteController(std::make_unique<RemoteController>(*this))
+    , remoteDocumentController(std::make_unique<RemoteDocumentController>(*this))
 {
     noteTimer->setSingleShot(true);
     painter = new PaintScheduler(this);
@@ -37,7 +42,7 @@ AppDelegate::~AppDelegate()
 
 void AppDelegate::didFinishLaunching()
 {
-    watchRemoteHosts();
+    remoteController->watchHosts();
     buildMenus();
     buildWindow();
     watchDisk();
@@ -80,14 +85,23 @@ void AppDelegate::didBecomeActive()
     markAllBlameStale();
     updateTitle();
     refreshFileIndexIfOld();
-    if (remoteHosts)
-        remoteHosts->checkEveryHost();
+    remoteController->hosts().checkEveryHost();
     refreshShownPane(false);
     if (explorer) {
         explorer->reload();
         if (const DocumentPtr active = activeDocument())
             revealInExplorer(active->path());
     }
+}
+
+RemoteController &AppDelegate::remote() const
+{
+    return *remoteController;
+}
+
+RemoteDocumentController &AppDelegate::remoteDocuments() const
+{
+    return *remoteDocumentController;
 }
 
 DocumentPtr AppDelegate::activeDocument() const
@@ -152,4 +166,22 @@ void AppDelegate::dismissCard()
     if (QuickPickCard *picker = quickPick)
         picker->dismiss(false);
     quickPick = nullptr;
+}
+
+InlineCard *AppDelegate::cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions,
+                                      int keepsOpen)
+{
+    auto holder = std::make_shared<QPointer<InlineCard>>();
+    QList<Button> buttons;
+    for (int i = 0; i < text.buttons.size(); ++i) {
+        auto action = actions.value(i);
+        buttons << Button { text.buttons[i], i == text.primary, i != keepsOpen, QKeySequence(), [holder, action] {
+                               if (action)
+                                   action(*holder);
+                           } };
+    }
+    auto *newCard = new InlineCard(text.title, text.message, text.field, buttons);
+    *holder = newCard;
+    showCard(newCard);
+    return newCard;
 }

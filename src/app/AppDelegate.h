@@ -46,15 +46,10 @@ class GitLogView;
 class GitSource;
 class Place;
 class SSHClient;
-class SSHView;
-struct RemoteContext;
-struct RemoteRead;
-class RemoteHostList;
 struct HostItem;
 using HostItemPtr = std::shared_ptr<HostItem>;
 struct CardText;
 struct RemoteHost;
-struct SaveOutcome;
 class StatusBarView;
 class ExplorerView;
 class InlineCard;
@@ -67,6 +62,8 @@ class QTimer;
 class QWidget;
 class QMenu;
 class QAction;
+class RemoteController;
+class RemoteDocumentController;
 
 // The application controller: owns the window, its panes, the open documents and the session.
 class AppDelegate : public QObject {
@@ -100,6 +97,7 @@ public:
     void confirmUnsaved(const std::vector<DocumentPtr> &dirty, std::function<void()> continuation);
     void showCard(InlineCard *newCard);
     void dismissCard();
+    InlineCard *cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions, int keepsOpen);
 
     bool loadDocument(const QString &path, bool preview, bool focus, bool activate);
     bool openLoaded(const QString &path, LoadedText loaded, bool preview, bool focus, bool activate);
@@ -169,20 +167,11 @@ public:
     QHash<QString, QString> messages; // full commit messages by sha
 
     // Remote machines.
-    void connectOverSSH();
-    void openRemoteFilePrompt(const HostItemPtr &item = nullptr);
-    void openRemoteFile(const std::shared_ptr<SSHClient> &client, const QString &path, bool preview,
-                        std::optional<int> line = std::nullopt);
-    void finishRemoteOpen(const std::shared_ptr<SSHClient> &client, const QString &path, const RemoteRead &read,
-                          LoadedText loaded, bool preview, std::optional<int> line);
+    RemoteController &remote() const;
+    RemoteDocumentController &remoteDocuments() const;
     void showLine(OpenDocument &document, int line);
     std::optional<SearchPlace> searchPlace() const;
     std::optional<Place> gitPlace() const;
-    std::shared_ptr<SSHClient> clientFor(const QString &hostID) const;
-    bool isHostAlive(const QString &hostID) const;
-    void connectHost(const HostItemPtr &item);
-    void connectActiveHost();
-    std::optional<RemoteContext> commandContext() const;
     // The remote folder that stands for the workspace while a remote file is active.
     struct RemotePlace {
         HostItemPtr item;
@@ -205,9 +194,6 @@ public:
     void fillRemotePicker(QuickPickCard *picker, const RemoteFileList &list, const QString &label,
                           const std::shared_ptr<SSHClient> &client, const QString &root);
     QHash<QString, CachedRemoteIndex> remoteIndexes; // by host, ":" and root
-    void fillConnectionsMenu(QMenu *menu);
-    void fillHostMenu(QMenu *menu, const HostItemPtr &item);
-    std::unique_ptr<RemoteHostList> remoteHosts;
 
     // Saving and changes on disk.
     bool saveFile(const DocumentPtr &document, bool force, std::function<void(bool)> completion = {});
@@ -221,6 +207,7 @@ public:
     int indexOfPath(const QString &path) const;
     QSet<QString> dirtyPaths() const;
     std::vector<DocumentPtr> dirtyDocuments() const;
+    void documentsChanged();
     QString diskNote(const OpenDocument &document) const;
     bool isSidebarHidden() const;
     bool isPanelHidden() const;
@@ -230,7 +217,6 @@ public:
     QSplitter *split = nullptr;
     ExplorerView *explorer = nullptr;
     GitLogView *gitLog = nullptr;
-    SSHView *sshView = nullptr;
     SearchView *searchView = nullptr;
     QWidget *sidebar = nullptr;
     QWidget *editorContainer = nullptr;
@@ -331,39 +317,13 @@ private:
     void askForName(const QString &title, const QString &detail, const QString &name, const QString &confirm,
                     std::function<std::optional<QString>(const QString &)> apply);
     void trashItem(const QString &path);
-    InlineCard *cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions, int keepsOpen);
-    void watchRemoteHosts();
-    void buildRemotePane(QWidget *sidebar);
     void refreshShownPane(bool showing);
     void showRevision(int index, bool fromLive);
     void showVersionText(const DocumentPtr &document, int index, const QString &text);
-    void removeHost(const HostItemPtr &item);
-    void connectFinished(const HostItemPtr &item);
-    void hostIDChanged(const QString &oldID, const QString &newID);
-    void addFolderToHost(const HostItemPtr &item);
-    void renameHost(const HostItemPtr &item);
-    void editHost(const HostItemPtr &item);
     void attachBlame(const DocumentPtr &document);
     void watchBlameHover();
     void showBlameHoverCard(const QRect &annotation);
     void setAnnotation(const DocumentPtr &document, std::optional<EditorTextView::Annotation> annotation);
-    void trustHost(const HostItemPtr &item);
-    void setRemoteOrigin(const DocumentPtr &document, const RemoteFile &origin);
-    void rememberRemoteOrigin(const OpenDocument &document);
-    bool saveRemoteDocument(const DocumentPtr &document, bool force, std::function<void(bool)> completion);
-    void finishRemoteSave(const DocumentPtr &document, const SaveOutcome &outcome, int editsAtStart,
-                          std::function<void(bool)> completion);
-    void showRemoteConflict(const DocumentPtr &document, std::function<void(bool)> completion);
-    void runNextRemoteSave(const OpenDocument *document);
-    // Saves of one remote document run one after another, each comparing with the time the
-    // one before it left; the queue of a document with a save in flight.
-    struct RemoteSaveTurns {
-        bool busy = false;
-        QList<std::function<void()>> waiting;
-    };
-    QHash<const OpenDocument *, RemoteSaveTurns> remoteSaveTurns;
-    void reloadRemoteDocument(const DocumentPtr &document);
-    void refreshRemoteIndicator(const DocumentPtr &active);
     void insertNewline(EditorTextView *view);
     bool outdentCloser(EditorTextView *view, QChar closer);
     void applyFontSize();
@@ -373,7 +333,6 @@ private:
     void editorScrolled();
     void hoverTab(std::optional<int> index, QWidget *tab);
     void showLastCommit(const OpenDocument &document, FileHoverCard *card);
-    void documentsChanged();
     void installView(OpenDocument &document);
 
     // Quitting.
@@ -408,4 +367,6 @@ private:
     QAction *previousTabAction = nullptr;
     QAction *toggleSidebarAction = nullptr;
     QAction *togglePanelAction = nullptr;
+    std::unique_ptr<RemoteController> remoteController;
+    std::unique_ptr<RemoteDocumentController> remoteDocumentController;
 };

@@ -1,5 +1,6 @@
 // Unsaved work kept on disk: starting the journal and bringing its documents back at launch.
 #include "AppDelegate.h"
+#include "RemoteDocumentController.h"
 
 #include "JournalKeeper.h"
 #include "editor/EditorTextView.h"
@@ -78,7 +79,7 @@ void AppDelegate::openRecovered(const JournalRecord &record)
     document->selectedRange = state.selection;
     document->scrollOrigin = state.scroll;
     if (state.remote)
-        setRemoteOrigin(document, *state.remote);
+        remoteDocuments().setRemoteOrigin(document, *state.remote);
     journal->adopt(document, record);
 }
 

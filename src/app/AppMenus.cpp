@@ -1,5 +1,7 @@
 // The menu bar: every command with its title and shortcut, enabled by the current state.
 #include "AppDelegate.h"
+#include "RemoteController.h"
+#include "RemoteDocumentController.h"
 
 #include "MainWindow.h"
 #include "common/Defaults.h"
@@ -64,10 +66,10 @@ void AppDelegate::buildMenus()
     add(file, QStringLiteral("New File…"), QKeySequence::New, [this] { newItem(false); });
     add(file, QStringLiteral("Open…"), QKeySequence::Open, [this] { openDocument(); });
     add(file, QStringLiteral("Open Folder…"), QKeySequence(QStringLiteral("Ctrl+Shift+O")), [this] { openFolder(); });
-    add(file, QStringLiteral("Connect over ssh…"), QKeySequence(), [this] { connectOverSSH(); });
+    add(file, QStringLiteral("Connect over ssh…"), QKeySequence(), [this] { remote().connectOverSSH(); });
     QMenu *connections = file->addMenu(QStringLiteral("Saved Connections"));
-    connect(connections, &QMenu::aboutToShow, this, [this, connections] { fillConnectionsMenu(connections); });
-    add(file, QStringLiteral("Open Remote File…"), QKeySequence(), [this] { openRemoteFilePrompt(); });
+    connect(connections, &QMenu::aboutToShow, this, [this, connections] { remote().fillConnectionsMenu(connections); });
+    add(file, QStringLiteral("Open Remote File…"), QKeySequence(), [this] { remoteDocuments().openRemoteFilePrompt(); });
     file->addSeparator();
     add(file, QStringLiteral("Close Tab"), QKeySequence(QStringLiteral("Ctrl+W")), [this] { closeTabOrWindow(); });
     reopenAction = add(file, QStringLiteral("Reopen Closed Tab"), QKeySequence(QStringLiteral("Ctrl+Shift+T")),

@@ -1,5 +1,6 @@
 // Quitting and closing the window: the unsaved-changes question and the final save of the session.
 #include "AppDelegate.h"
+#include "RemoteController.h"
 
 #include "JournalKeeper.h"
 
@@ -88,8 +89,7 @@ void AppDelegate::willTerminate()
     journal->flushNow();
     if (outputPanel)
         outputPanel->stopForQuit();
-    if (remoteHosts)
-        remoteHosts->disconnectAll();
+    remote().hosts().disconnectAll();
     saveWindowFrame();
     for (const DocumentPtr &document : documents)
         storeBookmarks(*document);

@@ -1,5 +1,6 @@
 // Session state: what is restored at launch and written back after every change.
 #include "AppDelegate.h"
+#include "RemoteDocumentController.h"
 
 #include "FileNames.h"
 #include "JournalKeeper.h"
@@ -90,7 +91,7 @@ void AppDelegate::restoreRemoteOrigin(const QString &path)
         return;
     for (const DocumentPtr &document : documents)
         if (document->path() == path)
-            setRemoteOrigin(document, *remote);
+            remoteDocuments().setRemoteOrigin(document, *remote);
 }
 
 void AppDelegate::persistSession()
