@@ -6,6 +6,8 @@
 #include "BenchMain.h"
 #include "BenchText.h"
 #include "app/AppDelegate.h"
+#include "app/RemoteController.h"
+#include "app/RemoteDocumentController.h"
 #include "editor/EditorTextView.h"
 #include "remote/RemoteHostList.h"
 #include "remote/RemoteHostsFile.h"
@@ -55,7 +57,7 @@ void BM_OpenRemoteFileToShown(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         auto app = launchedEditor();
-        const auto client = app->remoteHosts->items().front()->client;
+        const auto client = app->remote().hosts().items().front()->client;
         if (masterUp)
             runTrue(*client);
         else
@@ -75,7 +77,7 @@ void BM_OpenRemoteFileToShown(benchmark::State &state)
         ticks.start(1);
         clock.start();
         state.ResumeTiming();
-        app->openRemoteFile(client, path, false);
+        app->remoteDocuments().openRemoteFile(client, path, false);
         waitForEvents([&] { return !app->documents.empty() && app->documents.back()->remote.has_value(); });
         const DocumentPtr shown = app->activeDocument();
         if (shown && shown->textView)

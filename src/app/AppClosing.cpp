@@ -1,5 +1,6 @@
 // Closing tabs singly and in groups, reopening them, moving between and reordering them.
 #include "AppDelegate.h"
+#include "RemoteController.h"
 #include "BookmarkController.h"
 #include "FileNames.h"
 #include "HistoryController.h"
@@ -176,7 +177,7 @@ QString AppDelegate::relativePath(const OpenDocument &document) const
     if (document.remote) {
         // Relative to the machine's folder, as the Remote pane shows it, that holds the file.
         QStringList folders;
-        if (const HostItemPtr item = remoteHosts->itemFor(document.remote->hostID))
+        if (const HostItemPtr item = remote().hosts().itemFor(document.remote->hostID))
             for (const ResolvedFolder &root : item->roots)
                 if (root.found)
                     folders << root.path;

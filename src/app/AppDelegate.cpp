@@ -6,6 +6,9 @@
 #include "EditingController.h"
 #include "EditorHost.h"
 #include "SessionController.h"
+#include "RemoteController.h"
+#include "RemoteDocumentController.h"
+#include "remote/CardText.h"
 #include "JournalKeeper.h"
 #include "MainWindow.h"
 #include "chrome/InlineCard.h"
@@ -26,6 +29,8 @@
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
     , noteTimer(new QTimer(this))
+    , remoteController(std::make_unique<RemoteController>(*this))
+    , remoteDocumentController(std::make_unique<RemoteDocumentController>(*this))
 {
     noteTimer->setSingleShot(true);
     painter = new PaintScheduler(this);
@@ -58,7 +63,7 @@ AppDelegate::~AppDelegate()
 
 void AppDelegate::didFinishLaunching()
 {
-    watchRemoteHosts();
+    remoteController->watchHosts();
     buildMenus();
     buildWindow();
     watchDisk();
@@ -102,8 +107,7 @@ void AppDelegate::didBecomeActive()
     blame().markAllStale();
     updateTitle();
     refreshFileIndexIfOld();
-    if (remoteHosts)
-        remoteHosts->checkEveryHost();
+    remoteController->hosts().checkEveryHost();
     refreshShownPane(false);
     if (explorer) {
         explorer->reload();
@@ -125,6 +129,16 @@ HistoryController &AppDelegate::history() const
 BookmarkController &AppDelegate::bookmarks() const
 {
     return *bookmarkController;
+}
+
+RemoteController &AppDelegate::remote() const
+{
+    return *remoteController;
+}
+
+RemoteDocumentController &AppDelegate::remoteDocuments() const
+{
+    return *remoteDocumentController;
 }
 
 DocumentPtr AppDelegate::activeDocument() const
@@ -189,4 +203,22 @@ void AppDelegate::dismissCard()
     if (QuickPickCard *picker = quickPick)
         picker->dismiss(false);
     quickPick = nullptr;
+}
+
+InlineCard *AppDelegate::cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions,
+                                      int keepsOpen)
+{
+    auto holder = std::make_shared<QPointer<InlineCard>>();
+    QList<Button> buttons;
+    for (int i = 0; i < text.buttons.size(); ++i) {
+        auto action = actions.value(i);
+        buttons << Button { text.buttons[i], i == text.primary, i != keepsOpen, QKeySequence(), [holder, action] {
+                               if (action)
+                                   action(*holder);
+                           } };
+    }
+    auto *newCard = new InlineCard(text.title, text.message, text.field, buttons);
+    *holder = newCard;
+    showCard(newCard);
+    return newCard;
 }

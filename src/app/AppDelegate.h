@@ -47,15 +47,10 @@ class GitLogView;
 class GitSource;
 class Place;
 class SSHClient;
-class SSHView;
-struct RemoteContext;
-struct RemoteRead;
-class RemoteHostList;
 struct HostItem;
 using HostItemPtr = std::shared_ptr<HostItem>;
 struct CardText;
 struct RemoteHost;
-struct SaveOutcome;
 class StatusBarView;
 class ExplorerView;
 class InlineCard;
@@ -72,6 +67,8 @@ struct MenuCommand;
 class MenuCommands;
 class EditingController;
 class SessionController;
+class RemoteController;
+class RemoteDocumentController;
 
 // The application controller: owns the window, its panes, the open documents and the session.
 class AppDelegate : public QObject {
@@ -91,7 +88,6 @@ public:
     // The session and the journal of unsaved work.
     SessionController &session() const { return *sessionController; }
     DocumentPtr openRecovered(const JournalRecord &record);
-    void setRemoteOrigin(const DocumentPtr &document, const RemoteFile &origin);
 
     // Operations used across the application.
     void showNote(const QString &text); // empty clears the note
@@ -109,6 +105,7 @@ public:
     void confirmUnsaved(const std::vector<DocumentPtr> &dirty, std::function<void()> continuation);
     void showCard(InlineCard *newCard);
     void dismissCard();
+    InlineCard *cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions, int keepsOpen);
 
     bool loadDocument(const QString &path, bool preview, bool focus, bool activate);
     bool openLoaded(const QString &path, LoadedText loaded, bool preview, bool focus, bool activate);
@@ -159,20 +156,11 @@ public:
     void installView(OpenDocument &document);
 
     // Remote machines.
-    void connectOverSSH();
-    void openRemoteFilePrompt(const HostItemPtr &item = nullptr);
-    void openRemoteFile(const std::shared_ptr<SSHClient> &client, const QString &path, bool preview,
-                        std::optional<int> line = std::nullopt);
-    void finishRemoteOpen(const std::shared_ptr<SSHClient> &client, const QString &path, const RemoteRead &read,
-                          LoadedText loaded, bool preview, std::optional<int> line);
+    RemoteController &remote() const;
+    RemoteDocumentController &remoteDocuments() const;
     void showLine(OpenDocument &document, int line);
     std::optional<SearchPlace> searchPlace() const;
     std::optional<Place> gitPlace() const;
-    std::shared_ptr<SSHClient> clientFor(const QString &hostID) const;
-    bool isHostAlive(const QString &hostID) const;
-    void connectHost(const HostItemPtr &item);
-    void connectActiveHost();
-    std::optional<RemoteContext> commandContext() const;
     // The remote folder that stands for the workspace while a remote file is active.
     struct RemotePlace {
         HostItemPtr item;
@@ -195,9 +183,6 @@ public:
     void fillRemotePicker(QuickPickCard *picker, const RemoteFileList &list, const QString &label,
                           const std::shared_ptr<SSHClient> &client, const QString &root);
     QHash<QString, CachedRemoteIndex> remoteIndexes; // by host, ":" and root
-    void fillConnectionsMenu(QMenu *menu);
-    void fillHostMenu(QMenu *menu, const HostItemPtr &item);
-    std::unique_ptr<RemoteHostList> remoteHosts;
 
     // Saving and changes on disk.
     bool saveFile(const DocumentPtr &document, bool force, std::function<void(bool)> completion = {});
@@ -211,6 +196,7 @@ public:
     int indexOfPath(const QString &path) const;
     QSet<QString> dirtyPaths() const;
     std::vector<DocumentPtr> dirtyDocuments() const;
+    void documentsChanged();
     QString diskNote(const OpenDocument &document) const;
     bool isSidebarHidden() const;
     bool isPanelHidden() const;
@@ -220,7 +206,6 @@ public:
     QSplitter *split = nullptr;
     ExplorerView *explorer = nullptr;
     GitLogView *gitLog = nullptr;
-    SSHView *sshView = nullptr;
     SearchView *searchView = nullptr;
     QWidget *sidebar = nullptr;
     QWidget *editorContainer = nullptr;
@@ -299,41 +284,15 @@ private:
     void askForName(const QString &title, const QString &detail, const QString &name, const QString &confirm,
                     std::function<std::optional<QString>(const QString &)> apply);
     void trashItem(const QString &path);
-    InlineCard *cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions, int keepsOpen);
-    void watchRemoteHosts();
-    void buildRemotePane(QWidget *sidebar);
     void refreshShownPane(bool showing);
-    void removeHost(const HostItemPtr &item);
-    void connectFinished(const HostItemPtr &item);
-    void hostIDChanged(const QString &oldID, const QString &newID);
-    void addFolderToHost(const HostItemPtr &item);
-    void renameHost(const HostItemPtr &item);
-    void editHost(const HostItemPtr &item);
     std::unique_ptr<BlameController> blameController;
     std::unique_ptr<HistoryController> historyController;
     std::unique_ptr<BookmarkController> bookmarkController;
-    void trustHost(const HostItemPtr &item);
-    void rememberRemoteOrigin(const OpenDocument &document);
-    bool saveRemoteDocument(const DocumentPtr &document, bool force, std::function<void(bool)> completion);
-    void finishRemoteSave(const DocumentPtr &document, const SaveOutcome &outcome, int editsAtStart,
-                          std::function<void(bool)> completion);
-    void showRemoteConflict(const DocumentPtr &document, std::function<void(bool)> completion);
-    void runNextRemoteSave(const OpenDocument *document);
-    // Saves of one remote document run one after another, each comparing with the time the
-    // one before it left; the queue of a document with a save in flight.
-    struct RemoteSaveTurns {
-        bool busy = false;
-        QList<std::function<void()>> waiting;
-    };
-    QHash<const OpenDocument *, RemoteSaveTurns> remoteSaveTurns;
-    void reloadRemoteDocument(const DocumentPtr &document);
-    void refreshRemoteIndicator(const DocumentPtr &active);
     void textDidChange(OpenDocument *document);
     void refreshTabStrip();
     void editorScrolled();
     void hoverTab(std::optional<int> index, QWidget *tab);
     void showLastCommit(const OpenDocument &document, FileHoverCard *card);
-    void documentsChanged();
 
     // Quitting.
     void terminateNow();
@@ -354,4 +313,6 @@ private:
     MenuCommands *menuCommands = nullptr;
     EditingController *editingController = nullptr;
     SessionController *sessionController = nullptr;
+    std::unique_ptr<RemoteController> remoteController;
+    std::unique_ptr<RemoteDocumentController> remoteDocumentController;
 };

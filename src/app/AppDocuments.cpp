@@ -1,5 +1,6 @@
 // Opening documents: loading files, the drop plan, the open panels and the workspace.
 #include "AppDelegate.h"
+#include "RemoteDocumentController.h"
 #include "BookmarkController.h"
 #include "BlameController.h"
 
@@ -355,6 +356,6 @@ DocumentPtr AppDelegate::openRecovered(const JournalRecord &record)
     document->selectedRange = state.selection;
     document->scrollOrigin = state.scroll;
     if (state.remote)
-        setRemoteOrigin(document, *state.remote);
+        remoteDocuments().setRemoteOrigin(document, *state.remote);
     return document;
 }

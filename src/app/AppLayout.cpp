@@ -1,5 +1,7 @@
 // The window: toolbar, the two splits and their limits, the sidebar panes and the output panel.
 #include "AppDelegate.h"
+#include "RemoteDocumentController.h"
+#include "RemoteController.h"
 #include "HistoryController.h"
 #include "BlameController.h"
 
@@ -87,7 +89,7 @@ void AppDelegate::buildWindow()
     outputPanel->setMinimumHeight(panelMinimumHeight);
     outputPanel->onClose = [this] { setPanelHidden(true); };
     outputPanel->workingDirectory = [this] { return workspace.value_or(QDir::homePath()); };
-    outputPanel->remoteContext = [this] { return commandContext(); };
+    outputPanel->remoteContext = [this] { return remote().commandContext(); };
     outputPanel->onFocusEditor = [this] {
         if (const DocumentPtr active = activeDocument(); active && active->textView)
             active->textView->setFocus();
@@ -142,7 +144,7 @@ QWidget *AppDelegate::buildSidebar()
     explorer->onDeleteKey = [this](const QStringList &paths) { trashItems(paths); };
     gitLog = new GitLogView(sidebar);
     gitLog->onSelect = [this](const Commit &commit, const GitSource &root) { history().showCommitView(commit, root); };
-    buildRemotePane(sidebar);
+    remote().buildPane(sidebar);
     searchView = new SearchView(sidebar);
     searchView->placeProvider = [this] { return searchPlace(); };
     searchView->onOpen = [this](const SearchPlace &place, const QString &path, int line) {
@@ -150,17 +152,17 @@ QWidget *AppDelegate::buildSidebar()
             openAtLine(QDir(place.folder).filePath(path), line, true);
             return;
         }
-        if (const HostItemPtr item = remoteHosts->itemFor(place.remote->machine))
-            openRemoteFile(item->client, childPath(place.folder, path), true, line);
+        if (const HostItemPtr item = remote().hosts().itemFor(place.remote->machine))
+            remoteDocuments().openRemoteFile(item->client, childPath(place.folder, path), true, line);
         else
             showNote(hostGoneNote());
     };
-    for (QWidget *pane : std::initializer_list<QWidget *> { explorer, gitLog, sshView, searchView })
+    for (QWidget *pane : std::initializer_list<QWidget *> { explorer, gitLog, remote().pane(), searchView })
         layout->addWidget(pane);
     const QString mode = Defaults::sidebarMode();
     explorer->setVisible(mode == QLatin1String("explorer"));
     gitLog->setVisible(mode == QLatin1String("git"));
-    sshView->setVisible(mode == QLatin1String("ssh"));
+    remote().pane()->setVisible(mode == QLatin1String("ssh"));
     searchView->setVisible(mode == QLatin1String("search"));
     return sidebar;
 }
@@ -195,7 +197,7 @@ QWidget *AppDelegate::buildEditorArea()
     });
     statusBar = new StatusBarView(editorContainer);
     statusBar->onBlameClick = [this] { blame().showDetails(); };
-    statusBar->onRemoteClick = [this] { connectActiveHost(); };
+    statusBar->onRemoteClick = [this] { remote().connectActiveHost(); };
     layout->addWidget(statusBar);
     emptyView = new EditorTextView();
     emptyView->setReadOnly(true);
@@ -346,7 +348,7 @@ void AppDelegate::showPane(const QString &mode)
     Defaults::set(Defaults::SidebarMode, mode);
     explorer->setVisible(mode == QLatin1String("explorer"));
     gitLog->setVisible(mode == QLatin1String("git"));
-    sshView->setVisible(mode == QLatin1String("ssh"));
+    remote().pane()->setVisible(mode == QLatin1String("ssh"));
     searchView->setVisible(mode == QLatin1String("search"));
     if (sidebar->isHidden()) {
         sidebar->show();
@@ -380,7 +382,7 @@ void AppDelegate::refreshShownPane(bool showing)
     if (mode == QLatin1String("git"))
         gitLog->load(gitPlace());
     else if (mode == QLatin1String("ssh") && showing)
-        remoteHosts->checkEveryHost();
+        remote().hosts().checkEveryHost();
 }
 
 void AppDelegate::setPanelHidden(bool hidden)

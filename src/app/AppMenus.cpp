@@ -1,5 +1,7 @@
 // The menu bar: every command with its title and shortcut, enabled by the current state.
 #include "AppDelegate.h"
+#include "RemoteDocumentController.h"
+#include "RemoteController.h"
 #include "HistoryController.h"
 #include "BookmarkController.h"
 
@@ -55,9 +57,9 @@ std::vector<MenuCommand> AppDelegate::fileCommands()
         { file, QStringLiteral("New File…"), { QKeySequence::New }, [this] { newItem(false); } },
         { file, QStringLiteral("Open…"), { QKeySequence::Open }, [this] { openDocument(); } },
         { file, QStringLiteral("Open Folder…"), keys("Ctrl+Shift+O"), [this] { openFolder(); } },
-        { file, QStringLiteral("Connect over ssh…"), {}, [this] { connectOverSSH(); } },
-        { .menu = file, .title = QStringLiteral("Saved Connections"), .fill = [this](QMenu *menu) { fillConnectionsMenu(menu); } },
-        { file, QStringLiteral("Open Remote File…"), {}, [this] { openRemoteFilePrompt(); } },
+        { file, QStringLiteral("Connect over ssh…"), {}, [this] { remote().connectOverSSH(); } },
+        { .menu = file, .title = QStringLiteral("Saved Connections"), .fill = [this](QMenu *menu) { remote().fillConnectionsMenu(menu); } },
+        { file, QStringLiteral("Open Remote File…"), {}, [this] { remoteDocuments().openRemoteFilePrompt(); } },
         { file, {} },
         { file, QStringLiteral("Close Tab"), keys("Ctrl+W"), [this] { closeTabOrWindow(); } },
         { file, QStringLiteral("Reopen Closed Tab"), keys("Ctrl+Shift+T"), [this] { reopenClosedTab(); }, [this] {

@@ -1,6 +1,7 @@
 // Where the workspace commands act: the local workspace folder, or, while a remote file is
 // active, the place of that file on its machine.
 #include "AppDelegate.h"
+#include "RemoteController.h"
 
 #include "git/GitSource.h"
 #include "git/Place.h"
@@ -40,7 +41,7 @@ std::optional<AppDelegate::RemotePlace> AppDelegate::remotePlace() const
 void AppDelegate::followRemotePlace()
 {
     const auto place = remotePlace();
-    if (!place || place->resolved || !isHostAlive(hostID(place->item->host)))
+    if (!place || place->resolved || !remote().isHostAlive(hostID(place->item->host)))
         return;
     const QString key = rootKey(hostID(place->item->host), activeDocument()->remote->path);
     if (remoteRootsAsked.contains(key))
@@ -82,7 +83,7 @@ void AppDelegate::resolveRemotePlace(std::function<void(const RemotePlace &place
                           if (const auto output = confirmedOutput(result)) {
                               place = RemotePlace { strong, remoteRoot(path, *output, folders) };
                               remoteRoots.insert(key, place.folder);
-                              remoteHosts->markAnswered(hostID(strong->host));
+                              remote().hosts().markAnswered(hostID(strong->host));
                           }
                           then(place);
                       });
@@ -92,9 +93,9 @@ void AppDelegate::resolveRemotePlace(std::function<void(const RemotePlace &place
 HostItemPtr AppDelegate::activeRemoteHost() const
 {
     const DocumentPtr active = activeDocument();
-    if (!active || !active->remote || !remoteHosts)
+    if (!active || !active->remote)
         return nullptr;
-    return remoteHosts->itemFor(active->remote->hostID);
+    return remote().hosts().itemFor(active->remote->hostID);
 }
 
 // Search in files follows the same place.

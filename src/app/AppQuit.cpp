@@ -1,5 +1,6 @@
 // Quitting and closing the window: the unsaved-changes question and the final save of the session.
 #include "AppDelegate.h"
+#include "RemoteController.h"
 
 #include "JournalKeeper.h"
 #include "SessionController.h"
@@ -89,8 +90,7 @@ void AppDelegate::willTerminate()
     session().journal().flushNow();
     if (outputPanel)
         outputPanel->stopForQuit();
-    if (remoteHosts)
-        remoteHosts->disconnectAll();
+    remote().hosts().disconnectAll();
     saveWindowFrame();
     session().writeForExit();
 }

@@ -2,6 +2,8 @@
 // listed once over ssh and kept for two minutes; a list cut at its limit asks the machine itself
 // as the user types.
 #include "AppDelegate.h"
+#include "RemoteController.h"
+#include "RemoteDocumentController.h"
 
 #include "navigation/QuickPickCard.h"
 #include "remote/RemoteFileOutcomes.h"
@@ -35,7 +37,7 @@ void AppDelegate::goToRemoteFile(const HostItemPtr &item)
     auto *picker = new QuickPickCard({}, QStringLiteral("Reading the files of ") + label + QStringLiteral("…"));
     quickPick = picker;
     const std::shared_ptr<SSHClient> client = item->client;
-    picker->onChoose = [this, client](const IndexedFile &chosen) { openRemoteFile(client, chosen.url, false); };
+    picker->onChoose = [this, client](const IndexedFile &chosen) { remoteDocuments().openRemoteFile(client, chosen.url, false); };
     picker->onDismiss = [this, picker] {
         if (quickPick == picker)
             quickPick = nullptr;
@@ -74,7 +76,7 @@ void AppDelegate::listRemoteFiles(QuickPickCard *picker, const RemotePlace &plac
                                  + (failure ? failure->text() : unconfirmedReason(result)));
                         return;
                     }
-                    remoteHosts->markAnswered(hostID(client->host));
+                    remote().hosts().markAnswered(hostID(client->host));
                     const RemoteFileList list = parseRemoteFileList(*output, root, fileIndexLimit);
                     remoteIndexes.insert(key, CachedRemoteIndex { QDateTime::currentDateTimeUtc(), list });
                     if (guarded && quickPick == guarded)

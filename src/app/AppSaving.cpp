@@ -1,5 +1,6 @@
 // Writing documents back and noticing files that changed on disk.
 #include "AppDelegate.h"
+#include "RemoteDocumentController.h"
 
 #include "BookmarkController.h"
 #include "chrome/InlineCard.h"
@@ -30,7 +31,7 @@ bool AppDelegate::saveFile(const DocumentPtr &document, bool force, std::functio
     if (!document->isDirty && exists)
         return finish(true);
     if (document->remote)
-        return saveRemoteDocument(document, force, std::move(completion));
+        return remoteDocuments().saveRemoteDocument(document, force, std::move(completion));
     if (!force && exists && changedSinceRead(*document)) {
         showChangedOnDiskCard(document);
         return finish(false);

@@ -1,5 +1,6 @@
 // The status bar under the editor and the settings pane over it.
 #include "AppDelegate.h"
+#include "RemoteDocumentController.h"
 #include "HistoryController.h"
 #include "BlameController.h"
 
@@ -53,10 +54,18 @@ void AppDelegate::scheduleStatusRefresh()
         statusWork->start(delay);
 }
 
+// A note that stays until the next one: for work that always ends with a note of its own, such
+// as a save waiting on a machine that may take a while to answer or to be found dead.
+void AppDelegate::showLastingNote(const QString &text)
+{
+    showNote(text);
+    statusToken += 1; // the clearing timer of this note no longer matches
+}
+
 void AppDelegate::refreshStatusBar()
 {
     const DocumentPtr active = activeDocument();
-    refreshRemoteIndicator(active);
+    remoteDocuments().refreshRemoteIndicator(active);
     if (!active || !active->textView) {
         statusBar->setTexts({}, {});
         blame().clearDisplay();

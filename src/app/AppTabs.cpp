@@ -1,5 +1,6 @@
 // Which document is on show: activation, remembered places and the tab strip.
 #include "AppDelegate.h"
+#include "RemoteController.h"
 #include "HistoryController.h"
 #include "BlameController.h"
 
@@ -128,8 +129,8 @@ void AppDelegate::showLastCommit(const OpenDocument &document, FileHoverCard *ca
     std::optional<GitSource> source;
     if (!document.remote && gitAvailable())
         source = GitSource::local(QFileInfo(document.path()).absolutePath());
-    else if (document.remote && isHostAlive(document.remote->hostID))
-        if (const auto client = clientFor(document.remote->hostID))
+    else if (document.remote && remote().isHostAlive(document.remote->hostID))
+        if (const auto client = remote().clientFor(document.remote->hostID))
             source = GitSource::remote(RemoteRepo { client, remoteFolderOf(document.remote->path) });
     if (!source || !card)
         return;

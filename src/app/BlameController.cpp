@@ -1,6 +1,7 @@
 #include "BlameController.h"
 
 #include "AppDelegate.h"
+#include "RemoteController.h"
 #include "HistoryController.h"
 #include "chrome/InlineCard.h"
 #include "chrome/StatusBarView.h"
@@ -40,7 +41,7 @@ void BlameController::attach(const DocumentPtr &document)
         const DocumentPtr strong = weak.lock();
         if (!strong || !strong->remote)
             return std::nullopt;
-        const auto client = app.clientFor(strong->remote->hostID);
+        const auto client = app.remote().clientFor(strong->remote->hostID);
         if (!client)
             return std::nullopt;
         return DocumentBlame::RemoteTarget { client, strong->remote->path };
@@ -58,7 +59,7 @@ void BlameController::updateCaretBlame()
         clearDisplay();
         return;
     }
-    const bool reachable = document->remote ? app.isHostAlive(document->remote->hostID) : gitAvailable();
+    const bool reachable = document->remote ? app.remote().isHostAlive(document->remote->hostID) : gitAvailable();
     const TextBuffer *buffer = document->textView->buffer();
     const qsizetype length = buffer->length();
     if (!reachable || (document->isDirty && length > DocumentBlame::longestDirtyText)) {

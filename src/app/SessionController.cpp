@@ -1,6 +1,7 @@
 #include "SessionController.h"
 
 #include "AppDelegate.h"
+#include "RemoteDocumentController.h"
 #include "BookmarkController.h"
 #include "FileNames.h"
 #include "JournalKeeper.h"
@@ -123,7 +124,7 @@ void SessionController::restoreRemoteOrigin(const QString &path)
         return;
     for (const DocumentPtr &document : app.documents)
         if (document->path() == path)
-            app.setRemoteOrigin(document, *remote);
+            app.remoteDocuments().setRemoteOrigin(document, *remote);
 }
 
 void SessionController::beginPersisting()

@@ -2,6 +2,8 @@
 
 #include "../remote/SshServerFixture.h"
 #include "app/BlameController.h"
+#include "app/RemoteController.h"
+#include "app/RemoteDocumentController.h"
 #include "common/Defaults.h"
 #include "git/CommitListModel.h"
 #include "git/DocumentBlame.h"
@@ -59,7 +61,7 @@ protected:
 
     DocumentPtr openRemote(const QString &relative)
     {
-        app->openRemoteFile(app->remoteHosts->items().front()->client, server.path(relative), false);
+        app->remoteDocuments().openRemoteFile(app->remote().hosts().items().front()->client, server.path(relative), false);
         if (!testsupport::waitUntil([&] { return !app->documents.empty() && app->documents.back()->remote; }, 30000))
             return nullptr;
         return app->documents.back();
@@ -75,7 +77,7 @@ TEST_F(RemoteDocumentTest, OpensEditsAndSavesBack)
 {
     server.writeFile("notes.txt", "hello\n");
     AppDelegate &a = launch();
-    ASSERT_EQ(a.remoteHosts->items().size(), 1u);
+    ASSERT_EQ(a.remote().hosts().items().size(), 1u);
     const DocumentPtr document = openRemote("notes.txt");
     ASSERT_TRUE(document);
     EXPECT_EQ(document->textView->buffer()->text(), "hello\n");
@@ -139,7 +141,7 @@ TEST_F(RemoteDocumentTest, AMachineNoLongerSavedRefusesTheSave)
     // closes its connection, which may cut the upload off.
     std::optional<bool> inFlight;
     a.saveFile(document, false, [&](bool ok) { inFlight = ok; });
-    a.remoteHosts->remove(a.remoteHosts->items().front());
+    a.remote().hosts().remove(a.remote().hosts().items().front());
     ASSERT_TRUE(testsupport::waitUntil([&] { return inFlight.has_value(); }, 30000));
     EXPECT_EQ(remoteBytes("gone.txt"), *inFlight ? "yx\n" : "x\n");
     EXPECT_EQ(document->isDirty, !*inFlight);
@@ -181,10 +183,10 @@ TEST_F(RemoteDocumentTest, TheIndicatorFollowsTheConnectionAndAClickConnects)
     const auto indicator = [&] { return a.statusBar->remoteItem()->text(); };
     EXPECT_TRUE(testsupport::waitUntil([&] { return indicator() == "127.0.0.1 — connected"; }, 10000)) << indicator().toStdString();
 
-    const HostItemPtr item = a.remoteHosts->items().front();
+    const HostItemPtr item = a.remote().hosts().items().front();
     item->client->disconnect();
     ASSERT_TRUE(testsupport::waitUntil([&] { return server.connectionCount() == 0; }, 10000));
-    a.remoteHosts->checkLiveness(hostID(item->host), true);
+    a.remote().hosts().checkLiveness(hostID(item->host), true);
     EXPECT_TRUE(testsupport::waitUntil(
         [&] { return indicator() == "127.0.0.1 — not connected. Click to connect; saving does it too."; }, 10000))
         << indicator().toStdString();
@@ -201,7 +203,7 @@ protected:
     void choose(const QString &action)
     {
         QMenu menu;
-        app->fillConnectionsMenu(&menu);
+        app->remote().fillConnectionsMenu(&menu);
         QMenu *host = menu.actions().front()->menu();
         ASSERT_TRUE(host);
         for (QAction *item : host->actions())
@@ -266,7 +268,7 @@ TEST_F(ConnectionsMenuTest, RenamingAndAddingAFolderChangeOnlyTheList)
     server.giveToUser(server.path("code"));
     choose("Add Folder…");
     answerCard("code", "Add");
-    const HostItemPtr item = a.remoteHosts->items().front();
+    const HostItemPtr item = a.remote().hosts().items().front();
     ASSERT_TRUE(testsupport::waitUntil([&] { return item->state == HostItem::State::connected; }, 30000));
     const QList<RemoteHost> saved = loadHosts();
     ASSERT_EQ(saved.size(), 1);
@@ -284,7 +286,7 @@ TEST_F(RemoteDocumentTest, BlameOfACommittedFileComesFromTheMachine)
     AppDelegate &a = launch();
     // The repository belongs to the account, as on a real server.
     std::optional<SSHResult> made;
-    a.remoteHosts->items().front()->client->run(
+    a.remote().hosts().items().front()->client->run(
         "mkdir proj && cd proj && git init -q && printf 'first = 1\\nsecond = 2\\n' > tool.py && git add tool.py"
         " && git -c user.name='Ada Lovelace' -c user.email=ada@example.org commit -q -m 'Add the tool'",
         std::nullopt, 4096, [&](const SSHResult &result) { made = result; });
@@ -308,9 +310,9 @@ TEST_F(RemoteDocumentTest, TheRemotePaneOpensAFileOfTheMachine)
     server.writeFile("site/index.html", "<p>hi</p>\n");
     AppDelegate &a = launch();
     a.showPane("ssh");
-    ASSERT_TRUE(a.sshView->isVisible());
-    RemoteTreeModel *model = a.sshView->model();
-    RemoteOutline *outline = a.sshView->outline();
+    ASSERT_TRUE(a.remote().pane()->isVisible());
+    RemoteTreeModel *model = a.remote().pane()->model();
+    RemoteOutline *outline = a.remote().pane()->outline();
     const auto click = [&](const QModelIndex &row) {
         outline->scrollTo(row);
         QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(row).center());
@@ -340,12 +342,12 @@ TEST_F(RemoteDocumentTest, TheRemotePaneOpensAFileOfTheMachine)
 
     // Removing the machine from its menu empties the pane and the saved list.
     QMenu menu;
-    a.fillHostMenu(&menu, a.remoteHosts->items().front());
+    a.remote().fillHostMenu(&menu, a.remote().hosts().items().front());
     for (QAction *action : menu.actions())
         if (action->text() == "Remove")
             action->trigger();
     EXPECT_EQ(model->rowCount(), 0);
-    EXPECT_FALSE(a.sshView->notice()->isHidden());
+    EXPECT_FALSE(a.remote().pane()->notice()->isHidden());
     EXPECT_TRUE(loadHosts().isEmpty());
 }
 
@@ -419,7 +421,7 @@ protected:
         if (!QFileInfo(QStringLiteral("/usr/bin/git")).isExecutable())
             return false;
         std::optional<SSHResult> made;
-        a.remoteHosts->items().front()->client->run(
+        a.remote().hosts().items().front()->client->run(
             "mkdir -p proj/src notes && cd proj && git init -q && echo a > src/a.txt && echo b > b.txt && git add ."
             " && git -c user.name=Ada -c user.email=ada@example.org commit -q -m 'First' && echo n > ../notes/n.txt",
             std::nullopt, 4096, [&](const SSHResult &result) { made = result; });
@@ -434,7 +436,7 @@ TEST_F(RemotePlaceTest, GoToFileListsTheRepositoryWhetherOrNotThePaneIsConnected
         GTEST_SKIP() << "no git on the test machine";
     ASSERT_TRUE(openRemote("proj/src/a.txt"));
     // Not connected in the pane: the repository, not the file's own folder.
-    ASSERT_EQ(a.remoteHosts->items().front()->state, HostItem::State::idle);
+    ASSERT_EQ(a.remote().hosts().items().front()->state, HostItem::State::idle);
     ASSERT_TRUE(a.quickPick == nullptr);
     a.goToFile();
     ASSERT_TRUE(testsupport::waitUntil(
@@ -445,9 +447,9 @@ TEST_F(RemotePlaceTest, GoToFileListsTheRepositoryWhetherOrNotThePaneIsConnected
     QApplication::processEvents();
 
     // Connected, with the home folder as the machine's folder: still the repository.
-    a.connectHost(a.remoteHosts->items().front());
+    a.remote().connectHost(a.remote().hosts().items().front());
     ASSERT_TRUE(testsupport::waitUntil(
-        [&] { return a.remoteHosts->items().front()->state == HostItem::State::connected; }, 30000));
+        [&] { return a.remote().hosts().items().front()->state == HostItem::State::connected; }, 30000));
     a.remoteIndexes.clear();
     a.goToFile();
     ASSERT_TRUE(testsupport::waitUntil(
@@ -479,8 +481,8 @@ TEST_F(RemotePlaceTest, ARestoredFileTakesItsPlaceOnceItsMachineIsConnected)
     EXPECT_EQ(a.searchPlace()->folder, server.path("proj/src"));
     EXPECT_EQ(a.searchPlace()->label, "127.0.0.1:src · own folder");
 
-    const HostItemPtr item = a.remoteHosts->items().front();
-    a.connectHost(item);
+    const HostItemPtr item = a.remote().hosts().items().front();
+    a.remote().connectHost(item);
     const QString repository = QDir(server.path("proj")).canonicalPath();
     EXPECT_TRUE(testsupport::waitUntil([&] { return a.searchPlace()->folder == repository; }, 30000))
         << a.searchPlace()->folder.toStdString();
@@ -506,8 +508,8 @@ TEST_F(RemotePlaceTest, TheGitLogFindsTheRepositoryOfTheRemoteFileWhileConnected
     AppDelegate &a = launch();
     if (!makeRepository(a))
         GTEST_SKIP() << "no git on the test machine";
-    const HostItemPtr item = a.remoteHosts->items().front();
-    a.connectHost(item);
+    const HostItemPtr item = a.remote().hosts().items().front();
+    a.remote().connectHost(item);
     ASSERT_TRUE(testsupport::waitUntil([&] { return item->state == HostItem::State::connected; }, 30000));
     ASSERT_TRUE(openRemote("proj/src/a.txt"));
     a.showPane("git");
@@ -526,7 +528,7 @@ TEST_F(RemoteDocumentTest, TheCommandLabelFollowsTheMachinesRemoval)
     ASSERT_TRUE(label);
     EXPECT_TRUE(label->text().startsWith(server.destination() + ':'));
     QMenu menu;
-    a.fillHostMenu(&menu, a.remoteHosts->items().front());
+    a.remote().fillHostMenu(&menu, a.remote().hosts().items().front());
     for (QAction *action : menu.actions())
         if (action->text() == "Remove")
             action->trigger();
@@ -549,7 +551,7 @@ TEST_F(RemoteDocumentTest, StopEndsTheRemoteCommandAndItsChildrenOnTheMachine)
     server.writeFile("work/notes.txt", "x\n");
     AppDelegate &a = launch();
     ASSERT_TRUE(openRemote("work/notes.txt"));
-    const auto client = a.remoteHosts->items().front()->client;
+    const auto client = a.remote().hosts().items().front()->client;
     const auto sleepers = [&] {
         std::optional<SSHResult> listed;
         client->run("ps -A -o args= | grep -c '^sleep 4321'", std::nullopt, 4096,
@@ -573,12 +575,12 @@ TEST_F(RemoteDocumentTest, ADoubleClickKeepsTheTab)
 {
     server.writeFile("kept.txt", "k\n");
     AppDelegate &a = launch();
-    const auto client = a.remoteHosts->items().front()->client;
+    const auto client = a.remote().hosts().items().front()->client;
     const QString path = QDir(server.home()).canonicalPath() + "/kept.txt";
-    a.openRemoteFile(client, path, true); // the click
+    a.remoteDocuments().openRemoteFile(client, path, true); // the click
     ASSERT_TRUE(testsupport::waitUntil([&] { return !a.documents.empty() && a.documents.back()->remote; }, 30000));
     EXPECT_TRUE(a.documents.back()->isPreview);
-    a.openRemoteFile(client, path, false); // the double click
+    a.remoteDocuments().openRemoteFile(client, path, false); // the double click
     EXPECT_FALSE(a.documents.back()->isPreview);
     EXPECT_EQ(a.documents.size(), 1u);
 }
@@ -586,7 +588,7 @@ TEST_F(RemoteDocumentTest, ADoubleClickKeepsTheTab)
 TEST_F(RemoteDocumentTest, OpenFileFromTheHostMenuSelectsNothingOfTheName)
 {
     AppDelegate &a = launch();
-    a.openRemoteFilePrompt(a.remoteHosts->items().front());
+    a.remoteDocuments().openRemoteFilePrompt(a.remote().hosts().items().front());
     ASSERT_TRUE(a.card && a.card->field());
     QApplication::processEvents();
     EXPECT_EQ(a.card->field()->text(), "box:~/");
@@ -605,7 +607,7 @@ TEST_F(RemoteDocumentTest, TheCutListPromptFitsInTheField)
         [&] { return a.quickPick && a.quickPick->field()->placeholderText().startsWith("Go to file in"); }, 30000));
     RemoteFileList list;
     list.truncated = true;
-    a.fillRemotePicker(a.quickPick, list, "127.0.0.1:proj", a.remoteHosts->items().front()->client, "/p");
+    a.fillRemotePicker(a.quickPick, list, "127.0.0.1:proj", a.remote().hosts().items().front()->client, "/p");
     QLineEdit *field = a.quickPick->field();
     const int room = field->width() - 12;
     EXPECT_LE(field->fontMetrics().horizontalAdvance(field->placeholderText()), room) << field->placeholderText().toStdString();
@@ -661,7 +663,7 @@ TEST_F(RemoteDocumentTest, NothingOpensOrSavesWithoutTheMachinesWord)
     AppDelegate &a = launch();
     const DocumentPtr document = openRemote("kept.txt");
     ASSERT_TRUE(document);
-    a.openRemoteFile(a.remoteHosts->items().front()->client, server.path("folder"), false);
+    a.remoteDocuments().openRemoteFile(a.remote().hosts().items().front()->client, server.path("folder"), false);
     ASSERT_TRUE(testsupport::waitUntil(
         [&] { return a.statusText.value_or("") == "Couldn't read folder: This is a folder, not a file"; }, 30000))
         << a.statusText.value_or("").toStdString();
@@ -691,10 +693,10 @@ TEST_F(RemoteDocumentTest, GoToFileUnderAShellThatRunsNothingSaysSo)
     AppDelegate &a = launch();
     ASSERT_TRUE(openRemote("proj/kept.txt"));
     ASSERT_TRUE(server.setLoginShell(server.silentShell()));
-    const HostItemPtr item = a.remoteHosts->items().front();
+    const HostItemPtr item = a.remote().hosts().items().front();
     item->client->disconnect();
     ASSERT_TRUE(testsupport::waitUntil([&] { return server.connectionCount() == 0; }, 30000));
-    a.remoteHosts->checkLiveness(hostID(item->host), true);
+    a.remote().hosts().checkLiveness(hostID(item->host), true);
     ASSERT_TRUE(testsupport::waitUntil([&] { return item->alive == false; }, 30000));
     a.remoteRoots.clear();
     a.goToFile();
@@ -719,7 +721,7 @@ TEST_F(RemoteDocumentTest, BlameWithoutTheMachinesWordSaysWhy)
     EXPECT_FALSE(a.statusText.value_or("").startsWith("Couldn't blame")) << a.statusText.value_or("").toStdString();
 
     ASSERT_TRUE(server.setLoginShell(server.silentShell()));
-    a.remoteHosts->items().front()->client->disconnect();
+    a.remote().hosts().items().front()->client->disconnect();
     ASSERT_TRUE(testsupport::waitUntil([&] { return server.connectionCount() == 0; }, 30000));
     document->blame->reset();
     a.blame().updateCaretBlame();
