@@ -1,14 +1,15 @@
 #include "AppDelegate.h"
 
 #include "EditorHost.h"
+#include "FileOperationsController.h"
 #include "JournalKeeper.h"
 #include "MainWindow.h"
+#include "PlacesController.h"
 #include "chrome/InlineCard.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
 #include "editor/PaintScheduler.h"
 #include "navigation/ExplorerView.h"
-#include "navigation/QuickPickCard.h"
 #include "remote/RemoteHostList.h"
 
 #include <QApplication>
@@ -19,6 +20,8 @@
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
     , noteTimer(new QTimer(this))
+    , placesController(std::make_unique<PlacesController>(*this))
+    , fileOperationsController(std::make_unique<FileOperationsController>(*this))
 {
     noteTimer->setSingleShot(true);
     painter = new PaintScheduler(this);
@@ -79,7 +82,7 @@ void AppDelegate::didBecomeActive()
     checkDocumentsOnDisk();
     markAllBlameStale();
     updateTitle();
-    refreshFileIndexIfOld();
+    places().refreshFileIndexIfOld();
     if (remoteHosts)
         remoteHosts->checkEveryHost();
     refreshShownPane(false);
@@ -149,7 +152,15 @@ void AppDelegate::dismissCard()
     if (InlineCard *shownCard = card)
         shownCard->dismiss(false);
     card = nullptr;
-    if (QuickPickCard *picker = quickPick)
-        picker->dismiss(false);
-    quickPick = nullptr;
+    places().dismissPicker();
+}
+
+PlacesController &AppDelegate::places() const
+{
+    return *placesController;
+}
+
+FileOperationsController &AppDelegate::fileOperations() const
+{
+    return *fileOperationsController;
 }

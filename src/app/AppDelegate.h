@@ -6,9 +6,6 @@
 #include "chrome/HoverCards.h"
 #include "git/BlameInfo.h"
 #include "git/Commit.h"
-#include "navigation/IndexedFile.h"
-#include "navigation/RemoteIndex.h"
-#include "navigation/SearchPlace.h"
 
 #include <QDateTime>
 #include <QList>
@@ -37,14 +34,11 @@ class LineNumberGutter;
 class PaintScheduler;
 class SearchView;
 class FindBar;
-class FileIndexer;
 class DiskWatcher;
-class QuickPickCard;
 class SettingsView;
 class CommitView;
 class GitLogView;
 class GitSource;
-class Place;
 class SSHClient;
 class SSHView;
 struct RemoteContext;
@@ -57,6 +51,8 @@ struct RemoteHost;
 struct SaveOutcome;
 class StatusBarView;
 class ExplorerView;
+class FileOperationsController;
+class PlacesController;
 class InlineCard;
 class MainWindow;
 class OutputPanelView;
@@ -100,6 +96,13 @@ public:
     void confirmUnsaved(const std::vector<DocumentPtr> &dirty, std::function<void()> continuation);
     void showCard(InlineCard *newCard);
     void dismissCard();
+    // Tabs, title, Explorer marks, journal and session follow a change in the open documents.
+    void documentsChanged();
+    // The side pane shows the active place again; showing: it was just brought up.
+    void refreshShownPane(bool showing);
+
+    PlacesController &places() const;
+    FileOperationsController &fileOperations() const;
 
     bool loadDocument(const QString &path, bool preview, bool focus, bool activate);
     bool openLoaded(const QString &path, LoadedText loaded, bool preview, bool focus, bool activate);
@@ -122,19 +125,9 @@ public:
     QString relativePath(const OpenDocument &document) const;
     void revealInFileManager(const QString &path);
     void revealInExplorer(const QString &path);
-    void goToFile();
-    void refreshFileIndexIfOld();
-    void showFindBar(bool replace);
     bool openAtLine(const QString &path, int line, bool preview);
-    void setWorkspace(const QString &folder);
 
     // File operations.
-    std::optional<QString> newItemFolder() const;
-    void newItem(bool folder, std::optional<QString> target = std::nullopt);
-    void renameItem(const QString &path);
-    void followRename(const QString &from, const QString &to);
-    void trashItems(const QStringList &paths);
-    QMenu *explorerMenu(const std::optional<QString> &clicked);
     void openDocument();
     void openFolder();
 
@@ -176,35 +169,11 @@ public:
     void finishRemoteOpen(const std::shared_ptr<SSHClient> &client, const QString &path, const RemoteRead &read,
                           LoadedText loaded, bool preview, std::optional<int> line);
     void showLine(OpenDocument &document, int line);
-    std::optional<SearchPlace> searchPlace() const;
-    std::optional<Place> gitPlace() const;
     std::shared_ptr<SSHClient> clientFor(const QString &hostID) const;
     bool isHostAlive(const QString &hostID) const;
     void connectHost(const HostItemPtr &item);
     void connectActiveHost();
     std::optional<RemoteContext> commandContext() const;
-    // The remote folder that stands for the workspace while a remote file is active.
-    struct RemotePlace {
-        HostItemPtr item;
-        QString folder;
-        bool resolved = true; // false: the file's own folder, until the machine answers
-    };
-    std::optional<RemotePlace> remotePlace() const;
-    // Finds the active remote file's place on its machine once, then hands it over; at once
-    // when it is known.
-    void resolveRemotePlace(std::function<void(const RemotePlace &place)> then);
-    // Once the active remote file's machine answers, its place is found and the labels follow.
-    void followRemotePlace();
-    // How the go-to-file card and the search panel name a place.
-    QString remotePlaceLabel(const RemotePlace &place) const;
-    QHash<QString, QString> remoteRoots; // the place of a remote folder, by host, ":" and folder
-    QSet<QString> remoteRootsAsked; // keys of remoteRoots being found for followRemotePlace
-    HostItemPtr activeRemoteHost() const;
-    void goToRemoteFile(const HostItemPtr &item);
-    void listRemoteFiles(QuickPickCard *picker, const RemotePlace &place);
-    void fillRemotePicker(QuickPickCard *picker, const RemoteFileList &list, const QString &label,
-                          const std::shared_ptr<SSHClient> &client, const QString &root);
-    QHash<QString, CachedRemoteIndex> remoteIndexes; // by host, ":" and root
     void fillConnectionsMenu(QMenu *menu);
     void fillHostMenu(QMenu *menu, const HostItemPtr &item);
     std::unique_ptr<RemoteHostList> remoteHosts;
@@ -273,11 +242,6 @@ public:
     int statusToken = 0;
     bool isLaunched = false;
     QList<QUrl> pendingOpens;
-    QPointer<QuickPickCard> quickPick;
-    QList<IndexedFile> quickIndex;
-    QDateTime quickBuiltAt;
-    std::optional<QString> quickRoot;
-    FileIndexer *quickIndexer = nullptr;
     std::unique_ptr<JournalKeeper> journal; // unsaved documents, on disk within a second
     DiskWatcher *diskWatcher = nullptr;
 
@@ -319,7 +283,6 @@ private:
     void placeDocument(const DocumentPtr &document, bool preview);
     void watchEdits(const DocumentPtr &document);
     void watchEditingKeys(EditorTextView *view);
-    void watchFileIndex();
     // Changes on disk.
     void watchDisk();
     void updateDiskWatches();
@@ -328,13 +291,9 @@ private:
     // changed: the watched paths that changed; empty when anything may have.
     void diskChanged(const QSet<QString> &changed);
     void followEditWithBookmarks(OpenDocument &document, int location, int removed, int added);
-    void askForName(const QString &title, const QString &detail, const QString &name, const QString &confirm,
-                    std::function<std::optional<QString>(const QString &)> apply);
-    void trashItem(const QString &path);
     InlineCard *cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions, int keepsOpen);
     void watchRemoteHosts();
     void buildRemotePane(QWidget *sidebar);
-    void refreshShownPane(bool showing);
     void showRevision(int index, bool fromLive);
     void showVersionText(const DocumentPtr &document, int index, const QString &text);
     void removeHost(const HostItemPtr &item);
@@ -373,7 +332,6 @@ private:
     void editorScrolled();
     void hoverTab(std::optional<int> index, QWidget *tab);
     void showLastCommit(const OpenDocument &document, FileHoverCard *card);
-    void documentsChanged();
     void installView(OpenDocument &document);
 
     // Quitting.
@@ -408,4 +366,6 @@ private:
     QAction *previousTabAction = nullptr;
     QAction *toggleSidebarAction = nullptr;
     QAction *togglePanelAction = nullptr;
+    std::unique_ptr<PlacesController> placesController;
+    std::unique_ptr<FileOperationsController> fileOperationsController;
 };

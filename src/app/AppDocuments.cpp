@@ -2,6 +2,7 @@
 #include "AppDelegate.h"
 
 #include "EditorHost.h"
+#include "FileOperationsController.h"
 #include "JournalKeeper.h"
 #include "MainWindow.h"
 #include "OpenPanel.h"
@@ -288,7 +289,7 @@ void AppDelegate::performDrop(const QList<QUrl> &urls)
             loadDocument(step.url.toLocalFile(), false, true, true);
             break;
         case DropPlan::Action::setWorkspace:
-            setWorkspace(step.url.toLocalFile());
+            fileOperations().setWorkspace(step.url.toLocalFile());
             break;
         }
     }
@@ -315,7 +316,7 @@ void AppDelegate::openFolder()
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         const QUrl url = dialog->selectedUrls().value(0);
         if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir())
-            setWorkspace(url.toLocalFile());
+            fileOperations().setWorkspace(url.toLocalFile());
     });
     dialog->open();
 }

@@ -2,7 +2,9 @@
 #include "AppDelegate.h"
 
 #include "EditorHost.h"
+#include "FileOperationsController.h"
 #include "MainWindow.h"
+#include "PlacesController.h"
 #include "chrome/ActivityBarView.h"
 #include "chrome/HoverCards.h"
 #include "chrome/TabItemView.h"
@@ -61,7 +63,6 @@ void AppDelegate::buildWindow()
     window->onPaletteChange = [this] { painter->paletteChanged(); };
     buildToolbar();
     hoverCards = new HoverCards(window, this);
-    watchFileIndex();
     watchBlameHover();
 
     auto *central = new QWidget(window);
@@ -135,13 +136,13 @@ QWidget *AppDelegate::buildSidebar()
         persistSession();
     };
     explorer->onChange = [this] { persistSession(); };
-    explorer->contextMenu = [this](const std::optional<QString> &path) { return explorerMenu(path); };
-    explorer->onDeleteKey = [this](const QStringList &paths) { trashItems(paths); };
+    explorer->contextMenu = [this](const std::optional<QString> &path) { return fileOperations().explorerMenu(path); };
+    explorer->onDeleteKey = [this](const QStringList &paths) { fileOperations().trashItems(paths); };
     gitLog = new GitLogView(sidebar);
     gitLog->onSelect = [this](const Commit &commit, const GitSource &root) { showCommitView(commit, root); };
     buildRemotePane(sidebar);
     searchView = new SearchView(sidebar);
-    searchView->placeProvider = [this] { return searchPlace(); };
+    searchView->placeProvider = [this] { return places().searchPlace(); };
     searchView->onOpen = [this](const SearchPlace &place, const QString &path, int line) {
         if (!place.remote) {
             openAtLine(QDir(place.folder).filePath(path), line, true);
@@ -241,11 +242,11 @@ void AppDelegate::buildToolbar()
     right->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolbar->addWidget(right);
     connect(item("QuillmarNew", "New", tip("New file", QKeySequence::New), "square.and.pencil"), &QAction::triggered,
-            this, [this] { newItem(false); });
+            this, [this] { fileOperations().newItem(false); });
     connect(item("QuillmarOpen", "Open", tip("Open a file or folder", QKeySequence::Open), "folder"),
             &QAction::triggered, this, [this] { openDocument(); });
     connect(item("QuillmarFind", "Find", tip("Find in this file", QKeySequence::Find), "magnifyingglass"),
-            &QAction::triggered, this, [this] { showFindBar(false); });
+            &QAction::triggered, this, [this] { places().showFindBar(false); });
     window->addToolBar(Qt::TopToolBarArea, toolbar);
 }
 
@@ -373,7 +374,7 @@ void AppDelegate::refreshShownPane(bool showing)
         return;
     const QString mode = Defaults::sidebarMode();
     if (mode == QLatin1String("git"))
-        gitLog->load(gitPlace());
+        gitLog->load(places().gitPlace());
     else if (mode == QLatin1String("ssh") && showing)
         remoteHosts->checkEveryHost();
 }

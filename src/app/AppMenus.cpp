@@ -1,7 +1,9 @@
 // The menu bar: every command with its title and shortcut, enabled by the current state.
 #include "AppDelegate.h"
 
+#include "FileOperationsController.h"
 #include "MainWindow.h"
+#include "PlacesController.h"
 #include "common/Defaults.h"
 #include "editor/EditorTextView.h"
 #include "editor/FindBar.h"
@@ -61,7 +63,7 @@ void AppDelegate::buildMenus()
     QMenu *file = bar->addMenu(QStringLiteral("File"));
     // Files of closed tabs come and go while the menu is closed.
     connect(file, &QMenu::aboutToShow, this, [this] { validateMenus(); });
-    add(file, QStringLiteral("New File…"), QKeySequence::New, [this] { newItem(false); });
+    add(file, QStringLiteral("New File…"), QKeySequence::New, [this] { fileOperations().newItem(false); });
     add(file, QStringLiteral("Open…"), QKeySequence::Open, [this] { openDocument(); });
     add(file, QStringLiteral("Open Folder…"), QKeySequence(QStringLiteral("Ctrl+Shift+O")), [this] { openFolder(); });
     add(file, QStringLiteral("Connect over ssh…"), QKeySequence(), [this] { connectOverSSH(); });
@@ -100,8 +102,8 @@ void AppDelegate::buildMenus()
 
     edit->addSeparator();
     QMenu *find = edit->addMenu(QStringLiteral("Find"));
-    add(find, QStringLiteral("Find…"), QKeySequence(QStringLiteral("Ctrl+F")), [this] { showFindBar(false); });
-    add(find, QStringLiteral("Find and Replace…"), QKeySequence(QStringLiteral("Ctrl+Alt+F")), [this] { showFindBar(true); });
+    add(find, QStringLiteral("Find…"), QKeySequence(QStringLiteral("Ctrl+F")), [this] { places().showFindBar(false); });
+    add(find, QStringLiteral("Find and Replace…"), QKeySequence(QStringLiteral("Ctrl+Alt+F")), [this] { places().showFindBar(true); });
     add(find, QStringLiteral("Find Next"), QKeySequence(QStringLiteral("Ctrl+G")), [this] { findBar->findNext(); });
     add(find, QStringLiteral("Find Previous"), QKeySequence(QStringLiteral("Ctrl+Shift+G")), [this] { findBar->findPrevious(); });
     add(find, QStringLiteral("Use Selection for Find"), QKeySequence(QStringLiteral("Ctrl+E")),
@@ -116,7 +118,7 @@ void AppDelegate::buildMenus()
     add(view, QStringLiteral("Git Log"), QKeySequence(QStringLiteral("Ctrl+Meta+G")), [this] { showPane(QStringLiteral("git")); });
     add(view, QStringLiteral("Remote"), QKeySequence(QStringLiteral("Ctrl+Meta+R")), [this] { showPane(QStringLiteral("ssh")); });
     add(view, QStringLiteral("Search in Files"), QKeySequence(QStringLiteral("Ctrl+Shift+F")), [this] { showPane(QStringLiteral("search")); });
-    add(view, QStringLiteral("Go to File…"), QKeySequence(QStringLiteral("Ctrl+P")), [this] { goToFile(); });
+    add(view, QStringLiteral("Go to File…"), QKeySequence(QStringLiteral("Ctrl+P")), [this] { places().goToFile(); });
     togglePanelAction = add(view, QStringLiteral("Show Output"), QKeySequence(QStringLiteral("Ctrl+J")), [this] { setPanelHidden(!isPanelHidden()); });
     view->addSeparator();
     wrapAction = add(view, QStringLiteral("Word Wrap"), QKeySequence(QStringLiteral("Ctrl+Alt+Z")),

@@ -1,6 +1,7 @@
 // Remote files: opening a file of a saved machine into a local copy, saving it back, and the
 // status bar's word on its machine.
 #include "AppDelegate.h"
+#include "PlacesController.h"
 
 #include "chrome/InlineCard.h"
 #include "chrome/StatusBarView.h"
@@ -129,7 +130,7 @@ void AppDelegate::finishRemoteOpen(const std::shared_ptr<SSHClient> &client, con
     showNote({});
     documentsChanged();
     // Go to file and search find the file's place without waiting, next time.
-    resolveRemotePlace([](const RemotePlace &) {});
+    places().resolveRemotePlace([](const PlacesController::RemotePlace &) {});
 }
 
 // The document is now a copy of that remote file: its blame comes from the machine from now on.
@@ -304,7 +305,7 @@ void AppDelegate::refreshRemoteIndicator(const DocumentPtr &active)
     const QString destination = client ? client->host.destination : active->remote->hostID;
     remoteHosts->checkLiveness(active->remote->hostID, false);
     const bool alive = isHostAlive(active->remote->hostID);
-    followRemotePlace();
+    places().followRemotePlace();
     statusBar->setRemote(remoteIndicatorText(destination, alive), alive, destination + u':' + active->remote->path);
 }
 
@@ -323,7 +324,7 @@ void AppDelegate::connectActiveHost()
 // Commands typed in the output panel run in the active remote file's folder on its machine.
 std::optional<RemoteContext> AppDelegate::commandContext() const
 {
-    const HostItemPtr item = activeRemoteHost();
+    const HostItemPtr item = places().activeRemoteHost();
     if (!item)
         return std::nullopt;
     const QString folder = remoteFolderOf(activeDocument()->remote->path);

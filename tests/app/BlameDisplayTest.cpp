@@ -1,5 +1,7 @@
 #include "AppFixture.h"
 
+#include "app/FileOperationsController.h"
+
 #include "chrome/BlameButton.h"
 #include "chrome/StatusBarView.h"
 #include "common/Defaults.h"
@@ -137,7 +139,7 @@ TEST_F(CaretBlameTest, ShowCommitOpensTheCommitViewAndEscapeCloseTabOrAnotherTab
 TEST_F(CaretBlameTest, TheGitPaneListsTheWorkspaceAndOpensACommit)
 {
     AppDelegate &a = launch();
-    a.setWorkspace(dir.path());
+    a.fileOperations().setWorkspace(dir.path());
     a.showPane("git");
     CommitListModel *rows = a.gitLog->model();
     ASSERT_TRUE(testsupport::waitUntil([&] { return rows->rowCount() >= 1; }, 15000));
