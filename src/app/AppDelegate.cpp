@@ -1,4 +1,6 @@
 #include "AppDelegate.h"
+#include "FileOperationsController.h"
+#include "PlacesController.h"
 #include "HistoryController.h"
 #include "BookmarkController.h"
 #include "BlameController.h"
@@ -18,7 +20,6 @@
 #include "editor/LineNumberGutter.h"
 #include "editor/PaintScheduler.h"
 #include "navigation/ExplorerView.h"
-#include "navigation/QuickPickCard.h"
 #include "remote/RemoteHostList.h"
 
 #include <QApplication>
@@ -31,6 +32,8 @@ AppDelegate::AppDelegate(QObject *parent)
     , noteTimer(new QTimer(this))
     , remoteController(std::make_unique<RemoteController>(*this))
     , remoteDocumentController(std::make_unique<RemoteDocumentController>(*this))
+    , placesController(std::make_unique<PlacesController>(*this))
+    , fileOperationsController(std::make_unique<FileOperationsController>(*this))
 {
     noteTimer->setSingleShot(true);
     painter = new PaintScheduler(this);
@@ -106,7 +109,7 @@ void AppDelegate::didBecomeActive()
     checkDocumentsOnDisk();
     blame().markAllStale();
     updateTitle();
-    refreshFileIndexIfOld();
+    places().refreshFileIndexIfOld();
     remoteController->hosts().checkEveryHost();
     refreshShownPane(false);
     if (explorer) {
@@ -139,6 +142,16 @@ RemoteController &AppDelegate::remote() const
 RemoteDocumentController &AppDelegate::remoteDocuments() const
 {
     return *remoteDocumentController;
+}
+
+PlacesController &AppDelegate::places() const
+{
+    return *placesController;
+}
+
+FileOperationsController &AppDelegate::fileOperations() const
+{
+    return *fileOperationsController;
 }
 
 DocumentPtr AppDelegate::activeDocument() const
@@ -200,9 +213,7 @@ void AppDelegate::dismissCard()
     if (InlineCard *shownCard = card)
         shownCard->dismiss(false);
     card = nullptr;
-    if (QuickPickCard *picker = quickPick)
-        picker->dismiss(false);
-    quickPick = nullptr;
+    places().dismissPicker();
 }
 
 InlineCard *AppDelegate::cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions,

@@ -6,9 +6,6 @@
 #include "chrome/HoverCards.h"
 #include "git/BlameInfo.h"
 #include "git/Commit.h"
-#include "navigation/IndexedFile.h"
-#include "navigation/RemoteIndex.h"
-#include "navigation/SearchPlace.h"
 
 #include <QDateTime>
 #include <QList>
@@ -38,14 +35,11 @@ class LineNumberGutter;
 class PaintScheduler;
 class SearchView;
 class FindBar;
-class FileIndexer;
 class DiskWatcher;
-class QuickPickCard;
 class SettingsView;
 class HistoryController;
 class GitLogView;
 class GitSource;
-class Place;
 class SSHClient;
 struct HostItem;
 using HostItemPtr = std::shared_ptr<HostItem>;
@@ -53,6 +47,8 @@ struct CardText;
 struct RemoteHost;
 class StatusBarView;
 class ExplorerView;
+class FileOperationsController;
+class PlacesController;
 class InlineCard;
 class MainWindow;
 class OutputPanelView;
@@ -105,6 +101,11 @@ public:
     void confirmUnsaved(const std::vector<DocumentPtr> &dirty, std::function<void()> continuation);
     void showCard(InlineCard *newCard);
     void dismissCard();
+    // The side pane shows the active place again; showing: it was just brought up.
+    void refreshShownPane(bool showing);
+
+    PlacesController &places() const;
+    FileOperationsController &fileOperations() const;
     InlineCard *cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions, int keepsOpen);
 
     bool loadDocument(const QString &path, bool preview, bool focus, bool activate);
@@ -128,19 +129,9 @@ public:
     QString relativePath(const OpenDocument &document) const;
     void revealInFileManager(const QString &path);
     void revealInExplorer(const QString &path);
-    void goToFile();
-    void refreshFileIndexIfOld();
-    void showFindBar(bool replace);
     bool openAtLine(const QString &path, int line, bool preview);
-    void setWorkspace(const QString &folder);
 
     // File operations.
-    std::optional<QString> newItemFolder() const;
-    void newItem(bool folder, std::optional<QString> target = std::nullopt);
-    void renameItem(const QString &path);
-    void followRename(const QString &from, const QString &to);
-    void trashItems(const QStringList &paths);
-    QMenu *explorerMenu(const std::optional<QString> &clicked);
     void openDocument();
     void openFolder();
 
@@ -159,30 +150,6 @@ public:
     RemoteController &remote() const;
     RemoteDocumentController &remoteDocuments() const;
     void showLine(OpenDocument &document, int line);
-    std::optional<SearchPlace> searchPlace() const;
-    std::optional<Place> gitPlace() const;
-    // The remote folder that stands for the workspace while a remote file is active.
-    struct RemotePlace {
-        HostItemPtr item;
-        QString folder;
-        bool resolved = true; // false: the file's own folder, until the machine answers
-    };
-    std::optional<RemotePlace> remotePlace() const;
-    // Finds the active remote file's place on its machine once, then hands it over; at once
-    // when it is known.
-    void resolveRemotePlace(std::function<void(const RemotePlace &place)> then);
-    // Once the active remote file's machine answers, its place is found and the labels follow.
-    void followRemotePlace();
-    // How the go-to-file card and the search panel name a place.
-    QString remotePlaceLabel(const RemotePlace &place) const;
-    QHash<QString, QString> remoteRoots; // the place of a remote folder, by host, ":" and folder
-    QSet<QString> remoteRootsAsked; // keys of remoteRoots being found for followRemotePlace
-    HostItemPtr activeRemoteHost() const;
-    void goToRemoteFile(const HostItemPtr &item);
-    void listRemoteFiles(QuickPickCard *picker, const RemotePlace &place);
-    void fillRemotePicker(QuickPickCard *picker, const RemoteFileList &list, const QString &label,
-                          const std::shared_ptr<SSHClient> &client, const QString &root);
-    QHash<QString, CachedRemoteIndex> remoteIndexes; // by host, ":" and root
 
     // Saving and changes on disk.
     bool saveFile(const DocumentPtr &document, bool force, std::function<void(bool)> completion = {});
@@ -236,11 +203,6 @@ public:
     int statusToken = 0;
     bool isLaunched = false;
     QList<QUrl> pendingOpens;
-    QPointer<QuickPickCard> quickPick;
-    QList<IndexedFile> quickIndex;
-    QDateTime quickBuiltAt;
-    std::optional<QString> quickRoot;
-    FileIndexer *quickIndexer = nullptr;
     DiskWatcher *diskWatcher = nullptr;
 
 private:
@@ -273,7 +235,6 @@ private:
     void takeReloaded(const DocumentPtr &document, LoadedText loaded);
     void placeDocument(const DocumentPtr &document, bool preview);
     void watchEdits(const DocumentPtr &document);
-    void watchFileIndex();
     // Changes on disk.
     void watchDisk();
     void updateDiskWatches();
@@ -281,10 +242,6 @@ private:
     void checkDocumentsOnDisk();
     // changed: the watched paths that changed; empty when anything may have.
     void diskChanged(const QSet<QString> &changed);
-    void askForName(const QString &title, const QString &detail, const QString &name, const QString &confirm,
-                    std::function<std::optional<QString>(const QString &)> apply);
-    void trashItem(const QString &path);
-    void refreshShownPane(bool showing);
     std::unique_ptr<BlameController> blameController;
     std::unique_ptr<HistoryController> historyController;
     std::unique_ptr<BookmarkController> bookmarkController;
@@ -315,4 +272,6 @@ private:
     SessionController *sessionController = nullptr;
     std::unique_ptr<RemoteController> remoteController;
     std::unique_ptr<RemoteDocumentController> remoteDocumentController;
+    std::unique_ptr<PlacesController> placesController;
+    std::unique_ptr<FileOperationsController> fileOperationsController;
 };

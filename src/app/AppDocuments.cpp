@@ -7,6 +7,7 @@
 #include "EditingController.h"
 
 #include "EditorHost.h"
+#include "FileOperationsController.h"
 #include "JournalKeeper.h"
 #include "SessionController.h"
 #include "MainWindow.h"
@@ -292,7 +293,7 @@ void AppDelegate::performDrop(const QList<QUrl> &urls)
             loadDocument(step.url.toLocalFile(), false, true, true);
             break;
         case DropPlan::Action::setWorkspace:
-            setWorkspace(step.url.toLocalFile());
+            fileOperations().setWorkspace(step.url.toLocalFile());
             break;
         }
     }
@@ -319,7 +320,7 @@ void AppDelegate::openFolder()
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         const QUrl url = dialog->selectedUrls().value(0);
         if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir())
-            setWorkspace(url.toLocalFile());
+            fileOperations().setWorkspace(url.toLocalFile());
     });
     dialog->open();
 }

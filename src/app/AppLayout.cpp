@@ -1,5 +1,7 @@
 // The window: toolbar, the two splits and their limits, the sidebar panes and the output panel.
 #include "AppDelegate.h"
+#include "FileOperationsController.h"
+#include "PlacesController.h"
 #include "RemoteDocumentController.h"
 #include "RemoteController.h"
 #include "HistoryController.h"
@@ -67,7 +69,6 @@ void AppDelegate::buildWindow()
     window->onPaletteChange = [this] { painter->paletteChanged(); };
     buildToolbar();
     hoverCards = new HoverCards(window, this);
-    watchFileIndex();
 
     auto *central = new QWidget(window);
     auto *row = new QHBoxLayout(central);
@@ -140,13 +141,13 @@ QWidget *AppDelegate::buildSidebar()
         session().persist();
     };
     explorer->onChange = [this] { session().persist(); };
-    explorer->contextMenu = [this](const std::optional<QString> &path) { return explorerMenu(path); };
-    explorer->onDeleteKey = [this](const QStringList &paths) { trashItems(paths); };
+    explorer->contextMenu = [this](const std::optional<QString> &path) { return fileOperations().explorerMenu(path); };
+    explorer->onDeleteKey = [this](const QStringList &paths) { fileOperations().trashItems(paths); };
     gitLog = new GitLogView(sidebar);
     gitLog->onSelect = [this](const Commit &commit, const GitSource &root) { history().showCommitView(commit, root); };
     remote().buildPane(sidebar);
     searchView = new SearchView(sidebar);
-    searchView->placeProvider = [this] { return searchPlace(); };
+    searchView->placeProvider = [this] { return places().searchPlace(); };
     searchView->onOpen = [this](const SearchPlace &place, const QString &path, int line) {
         if (!place.remote) {
             openAtLine(QDir(place.folder).filePath(path), line, true);
@@ -248,11 +249,11 @@ void AppDelegate::buildToolbar()
     right->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolbar->addWidget(right);
     connect(item("QuillmarNew", "New", tip("New file", QKeySequence::New), "square.and.pencil"), &QAction::triggered,
-            this, [this] { newItem(false); });
+            this, [this] { fileOperations().newItem(false); });
     connect(item("QuillmarOpen", "Open", tip("Open a file or folder", QKeySequence::Open), "folder"),
             &QAction::triggered, this, [this] { openDocument(); });
     connect(item("QuillmarFind", "Find", tip("Find in this file", QKeySequence::Find), "magnifyingglass"),
-            &QAction::triggered, this, [this] { showFindBar(false); });
+            &QAction::triggered, this, [this] { places().showFindBar(false); });
     window->addToolBar(Qt::TopToolBarArea, toolbar);
 }
 
@@ -380,7 +381,7 @@ void AppDelegate::refreshShownPane(bool showing)
         return;
     const QString mode = Defaults::sidebarMode();
     if (mode == QLatin1String("git"))
-        gitLog->load(gitPlace());
+        gitLog->load(places().gitPlace());
     else if (mode == QLatin1String("ssh") && showing)
         remote().hosts().checkEveryHost();
 }

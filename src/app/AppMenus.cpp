@@ -1,5 +1,7 @@
 // The menu bar: every command with its title and shortcut, enabled by the current state.
 #include "AppDelegate.h"
+#include "FileOperationsController.h"
+#include "PlacesController.h"
 #include "RemoteDocumentController.h"
 #include "RemoteController.h"
 #include "HistoryController.h"
@@ -54,7 +56,7 @@ std::vector<MenuCommand> AppDelegate::fileCommands()
     const QString file = QStringLiteral("File");
     const auto keys = [](const char *text) { return QList<QKeySequence> { QKeySequence(QLatin1String(text)) }; };
     return {
-        { file, QStringLiteral("New File…"), { QKeySequence::New }, [this] { newItem(false); } },
+        { file, QStringLiteral("New File…"), { QKeySequence::New }, [this] { fileOperations().newItem(false); } },
         { file, QStringLiteral("Open…"), { QKeySequence::Open }, [this] { openDocument(); } },
         { file, QStringLiteral("Open Folder…"), keys("Ctrl+Shift+O"), [this] { openFolder(); } },
         { file, QStringLiteral("Connect over ssh…"), {}, [this] { remote().connectOverSSH(); } },
@@ -101,8 +103,8 @@ std::vector<MenuCommand> AppDelegate::editCommands()
         { edit, QStringLiteral("Indent"), keys("Ctrl+Alt+]"), [this, activeView] { editing().indentLines(activeView(), false); }, liveText },
         { edit, QStringLiteral("Outdent"), keys("Ctrl+Alt+["), [this, activeView] { editing().indentLines(activeView(), true); }, liveText },
         { edit, {} },
-        { find, QStringLiteral("Find…"), keys("Ctrl+F"), [this] { showFindBar(false); } },
-        { find, QStringLiteral("Find and Replace…"), keys("Ctrl+Alt+F"), [this] { showFindBar(true); } },
+        { find, QStringLiteral("Find…"), keys("Ctrl+F"), [this] { places().showFindBar(false); } },
+        { find, QStringLiteral("Find and Replace…"), keys("Ctrl+Alt+F"), [this] { places().showFindBar(true); } },
         { find, QStringLiteral("Find Next"), keys("Ctrl+G"), [this] { findBar->findNext(); } },
         { find, QStringLiteral("Find Previous"), keys("Ctrl+Shift+G"), [this] { findBar->findPrevious(); } },
         { find, QStringLiteral("Use Selection for Find"), keys("Ctrl+E"), [this] { findBar->useSelectionForFind(); } },
@@ -125,7 +127,7 @@ std::vector<MenuCommand> AppDelegate::viewCommands()
         { view, QStringLiteral("Git Log"), keys("Ctrl+Meta+G"), [this] { showPane(QStringLiteral("git")); } },
         { view, QStringLiteral("Remote"), keys("Ctrl+Meta+R"), [this] { showPane(QStringLiteral("ssh")); } },
         { view, QStringLiteral("Search in Files"), keys("Ctrl+Shift+F"), [this] { showPane(QStringLiteral("search")); } },
-        { view, QStringLiteral("Go to File…"), keys("Ctrl+P"), [this] { goToFile(); } },
+        { view, QStringLiteral("Go to File…"), keys("Ctrl+P"), [this] { places().goToFile(); } },
         { .menu = view, .title = QStringLiteral("Show Output"), .keys = keys("Ctrl+J"), .run = [this] { setPanelHidden(!isPanelHidden()); },
           .titleWhen = [this] { return outputPanel && !isPanelHidden() ? QStringLiteral("Hide Output") : QStringLiteral("Show Output"); } },
         { view, {} },

@@ -3,6 +3,7 @@
 #include "AppDelegate.h"
 
 #include "DiskWatcher.h"
+#include "PlacesController.h"
 #include "command/OutputPanelView.h"
 #include "navigation/ExplorerView.h"
 
@@ -59,7 +60,5 @@ void AppDelegate::diskChanged(const QSet<QString> &changed)
         return;
     explorer->reload();
     // Go to file lists the new files from now on: the index is built again.
-    quickRoot.reset();
-    quickBuiltAt = QDateTime();
-    refreshFileIndexIfOld();
+    places().rebuildFileIndex();
 }

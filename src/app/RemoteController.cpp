@@ -3,6 +3,7 @@
 #include "RemoteController.h"
 
 #include "AppDelegate.h"
+#include "PlacesController.h"
 #include "RemoteDocumentController.h"
 #include "chrome/InlineCard.h"
 #include "command/OutputPanelView.h"
@@ -318,7 +319,7 @@ void RemoteController::connectActiveHost()
 // Commands typed in the output panel run in the active remote file's folder on its machine.
 std::optional<RemoteContext> RemoteController::commandContext() const
 {
-    const HostItemPtr item = app.activeRemoteHost();
+    const HostItemPtr item = app.places().activeRemoteHost();
     if (!item)
         return std::nullopt;
     const QString folder = remoteFolderOf(app.activeDocument()->remote->path);

@@ -3,6 +3,7 @@
 #include "RemoteDocumentController.h"
 
 #include "AppDelegate.h"
+#include "PlacesController.h"
 #include "RemoteController.h"
 #include "chrome/InlineCard.h"
 #include "chrome/StatusBarView.h"
@@ -139,7 +140,7 @@ void RemoteDocumentController::finishRemoteOpen(const std::shared_ptr<SSHClient>
     app.showNote({});
     app.documentsChanged();
     // Go to file and search find the file's place without waiting, next time.
-    app.resolveRemotePlace([](const AppDelegate::RemotePlace &) {});
+    app.places().resolveRemotePlace([](const PlacesController::RemotePlace &) {});
 }
 
 // The document is now a copy of that remote file: its blame comes from the machine from now on.
@@ -322,7 +323,7 @@ void RemoteDocumentController::refreshRemoteIndicator(const DocumentPtr &active)
     const QString destination = client ? client->host.destination : active->remote->hostID;
     app.remote().hosts().checkLiveness(active->remote->hostID, false);
     const bool alive = app.remote().isHostAlive(active->remote->hostID);
-    app.followRemotePlace();
+    app.places().followRemotePlace();
     app.statusBar->setRemote(
         remoteIndicatorText(destination, alive), alive, destination + u':' + active->remote->path);
 }

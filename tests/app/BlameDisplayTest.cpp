@@ -2,6 +2,8 @@
 
 #include "app/BlameController.h"
 #include "app/HistoryController.h"
+#include "app/FileOperationsController.h"
+
 #include "chrome/BlameButton.h"
 #include "chrome/StatusBarView.h"
 #include "common/Defaults.h"
@@ -156,7 +158,7 @@ TEST_F(CaretBlameTest, ShowCommitOpensTheCommitViewAndEscapeCloseTabOrAnotherTab
 TEST_F(CaretBlameTest, TheGitPaneListsTheWorkspaceAndOpensACommit)
 {
     AppDelegate &a = launch();
-    a.setWorkspace(dir.path());
+    a.fileOperations().setWorkspace(dir.path());
     a.showPane("git");
     CommitListModel *rows = a.gitLog->model();
     ASSERT_TRUE(testsupport::waitUntil([&] { return rows->rowCount() >= 1; }, 15000));

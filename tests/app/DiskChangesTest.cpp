@@ -1,5 +1,8 @@
 #include "AppFixture.h"
 
+#include "app/FileOperationsController.h"
+#include "app/PlacesController.h"
+
 #include "command/OutputPanelView.h"
 #include "navigation/ExplorerView.h"
 #include "navigation/FileTreeModel.h"
@@ -24,7 +27,7 @@ void rewrite(const QString &path, const QByteArray &bytes)
 
 bool indexHolds(const AppDelegate &a, const QString &relative)
 {
-    return std::any_of(a.quickIndex.begin(), a.quickIndex.end(),
+    return std::any_of(a.places().fileIndex().begin(), a.places().fileIndex().end(),
                        [&](const IndexedFile &file) { return file.path == relative; });
 }
 
@@ -59,7 +62,7 @@ TEST_F(DiskChangesTest, TheExplorerAndGoToFileSeeFilesMadeAndRemovedElsewhere)
 {
     AppDelegate &a = launch();
     file("ws/kept.txt");
-    a.setWorkspace(dir.filePath("ws"));
+    a.fileOperations().setWorkspace(dir.filePath("ws"));
     const QString made = file("ws/made.txt");
     ASSERT_TRUE(testsupport::waitUntil([&] { return explorerShows(a, made); }, patience));
     ASSERT_TRUE(testsupport::waitUntil([&] { return indexHolds(a, "made.txt"); }, patience));
@@ -72,7 +75,7 @@ TEST_F(DiskChangesTest, ACommandOfTheOutputPanelRefreshesWhatNobodyWatches)
 {
     AppDelegate &a = launch();
     file("ws/closed/old.txt");
-    a.setWorkspace(dir.filePath("ws"));
+    a.fileOperations().setWorkspace(dir.filePath("ws"));
     // The folder is not open in the Explorer, so only the end of the command tells.
     auto *field = a.outputPanel->findChild<QLineEdit *>();
     ASSERT_NE(field, nullptr);

@@ -1,6 +1,8 @@
 #include "AppFixture.h"
 
 #include "app/BookmarkController.h"
+#include "app/FileOperationsController.h"
+
 #include "app/FileNames.h"
 #include "common/Defaults.h"
 #include "navigation/ExplorerView.h"
@@ -41,7 +43,7 @@ TEST(FileNameRules, MessagesAndComponentWiseFolders)
 TEST_F(FileOperationsTest, NewFileNeedsAFolderFirst)
 {
     AppDelegate &a = launch();
-    a.newItem(false);
+    a.fileOperations().newItem(false);
     EXPECT_EQ(a.statusText.value_or(""), "Open a folder first (Ctrl+O)");
     EXPECT_FALSE(a.card);
 }
@@ -49,9 +51,9 @@ TEST_F(FileOperationsTest, NewFileNeedsAFolderFirst)
 TEST_F(FileOperationsTest, NewFileChecksTheNameAndOpensTheFile)
 {
     AppDelegate &a = launch();
-    a.setWorkspace(testsupport::makeFolder(dir, "ws"));
+    a.fileOperations().setWorkspace(testsupport::makeFolder(dir, "ws"));
     file("ws/taken.txt");
-    a.newItem(false);
+    a.fileOperations().newItem(false);
     ASSERT_TRUE(a.card);
     EXPECT_EQ(cardTexts().value(0), "New File");
     EXPECT_EQ(cardTexts().value(1), "In ws");
@@ -72,13 +74,13 @@ TEST_F(FileOperationsTest, NewFileChecksTheNameAndOpensTheFile)
 TEST_F(FileOperationsTest, RenamingAFolderCarriesItsDocumentsAndBookmarks)
 {
     AppDelegate &a = launch();
-    a.setWorkspace(dir.path());
+    a.fileOperations().setWorkspace(dir.path());
     a.loadDocument(file("app/a.txt", "1\n2\n3\n"), false, true, true);
     a.loadDocument(file("app/sub/b.txt", "x\ny\n"), false, true, true);
     a.activateDocument(0, true);
     a.documents[0]->textView->setCaretPosition(a.documents[0]->textView->buffer()->lineStart(2));
     a.bookmarks().toggle();
-    a.renameItem(dir.filePath("app"));
+    a.fileOperations().renameItem(dir.filePath("app"));
     typeName(a.card, "lib");
     ASSERT_TRUE(pressCardButton("Rename"));
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents[0]->path() == dir.filePath("lib/a.txt"); }));
@@ -92,8 +94,8 @@ TEST_F(FileOperationsTest, RenameCanChangeOnlyTheCaseAndMovesTheWorkspace)
 {
     AppDelegate &a = launch();
     const QString ws = testsupport::makeFolder(dir, "proj");
-    a.setWorkspace(ws);
-    a.renameItem(ws);
+    a.fileOperations().setWorkspace(ws);
+    a.fileOperations().renameItem(ws);
     typeName(a.card, "PROJ");
     ASSERT_TRUE(pressCardButton("Rename"));
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.workspace.value_or("") == dir.filePath("PROJ"); }));
@@ -104,11 +106,11 @@ TEST_F(FileOperationsTest, RenameCanChangeOnlyTheCaseAndMovesTheWorkspace)
 TEST_F(FileOperationsTest, TrashingAFolderWarnsAndClosesItsDirtyTab)
 {
     AppDelegate &a = launch();
-    a.setWorkspace(dir.path());
+    a.fileOperations().setWorkspace(dir.path());
     a.loadDocument(file("old/draft.txt"), false, true, true);
     a.loadDocument(file("keep.txt"), false, true, true);
     type(a.documents[0], "unsaved ");
-    a.trashItems({ dir.filePath("old") });
+    a.fileOperations().trashItems({ dir.filePath("old") });
     ASSERT_TRUE(a.card);
     EXPECT_EQ(cardTexts().value(0), "Move old to the Trash?");
     EXPECT_EQ(cardTexts().value(1), "Unsaved changes in open tabs will be lost.");
@@ -120,7 +122,7 @@ TEST_F(FileOperationsTest, TrashingAFolderWarnsAndClosesItsDirtyTab)
     EXPECT_FALSE(QFileInfo::exists(QDir::current().filePath("files/old")));
     ASSERT_EQ(a.documents.size(), 1u);
     EXPECT_EQ(a.documents[0]->fileName(), "keep.txt");
-    a.trashItems({ dir.filePath("keep.txt"), dir.filePath("missing.txt") });
+    a.fileOperations().trashItems({ dir.filePath("keep.txt"), dir.filePath("missing.txt") });
     EXPECT_EQ(cardTexts().value(0), "Move 2 items to the Trash?");
 }
 
@@ -131,7 +133,7 @@ TEST_F(FileOperationsTest, AWorkspaceReachedThroughALinkKeepsItsFilesInside)
     file("real/src/a.txt", "a\n");
     const QString link = dir.filePath("link");
     ASSERT_TRUE(QFile::link(real, link));
-    a.setWorkspace(link);
+    a.fileOperations().setWorkspace(link);
     const QString shown = link + "/src/a.txt";
     a.explorer->onOpen(shown, true); // a double click on its row
     ASSERT_EQ(a.documents.size(), 1u);
@@ -143,14 +145,14 @@ TEST_F(FileOperationsTest, AWorkspaceReachedThroughALinkKeepsItsFilesInside)
     EXPECT_TRUE(a.explorer->dirtyPaths().contains(shown));
 
     // Renamed through the link, the folder takes its open document along.
-    a.renameItem(link + "/src");
+    a.fileOperations().renameItem(link + "/src");
     typeName(a.card, "lib");
     ASSERT_TRUE(pressCardButton("Rename"));
     const QString moved = QFileInfo(real).canonicalFilePath() + "/lib/a.txt";
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents[0]->path() == moved; }));
 
     // Trashed through the link, it closes the tab.
-    a.trashItems({ link + "/lib" });
+    a.fileOperations().trashItems({ link + "/lib" });
     ASSERT_TRUE(pressCardButton("Move to Trash"));
     EXPECT_TRUE(a.documents.empty());
 }
@@ -158,16 +160,16 @@ TEST_F(FileOperationsTest, AWorkspaceReachedThroughALinkKeepsItsFilesInside)
 TEST_F(FileOperationsTest, AFailedRenameOrNewFolderSaysWhy)
 {
     AppDelegate &a = launch();
-    a.setWorkspace(dir.path());
+    a.fileOperations().setWorkspace(dir.path());
     const QString gone = file("gone.txt");
-    a.renameItem(gone);
+    a.fileOperations().renameItem(gone);
     QFile::remove(gone);
     typeName(a.card, "still.txt");
     ASSERT_TRUE(pressCardButton("Rename"));
     EXPECT_TRUE(cardTexts().contains("Couldn't rename gone.txt: No such file or directory")) << cardTexts().join('|').toStdString();
 
     const QString parent = testsupport::makeFolder(dir, "parent");
-    a.newItem(true, parent);
+    a.fileOperations().newItem(true, parent);
     QDir(parent).removeRecursively();
     typeName(a.card, "child");
     ASSERT_TRUE(pressCardButton("Create"));

@@ -1,5 +1,8 @@
 #include "AppFixture.h"
 
+#include "app/FileOperationsController.h"
+#include "app/PlacesController.h"
+
 #include "navigation/ExplorerView.h"
 #include "navigation/QuickPickCard.h"
 
@@ -14,12 +17,13 @@ namespace {
 // The rows of the open go-to-file card after typing the query, as whole paths.
 QStringList pickRows(AppDelegate &a, const QString &query)
 {
-    a.goToFile();
+    PlacesController &places = a.places();
+    places.goToFile();
     QStringList rows;
-    if (!a.quickPick)
+    if (!places.picker())
         return rows;
-    QTest::keyClicks(a.quickPick->field(), query);
-    const QAbstractItemModel *model = a.quickPick->table()->model();
+    QTest::keyClicks(places.picker()->field(), query);
+    const QAbstractItemModel *model = places.picker()->table()->model();
     for (int r = 0; r < model->rowCount(); ++r)
         rows << model->index(r, 0).data(Qt::ToolTipRole).toString();
     return rows;
@@ -40,9 +44,33 @@ TEST_F(GoToFileTest, ListsTheWorkspaceWhereverTheExplorerIs)
     EXPECT_EQ(pickRows(a, "nearby"), QStringList({ "nearby.txt" }));
     a.dismissCard();
 
-    a.setWorkspace(dir.filePath("ws"));
+    a.fileOperations().setWorkspace(dir.filePath("ws"));
     a.loadDocument(outside, false, true, true);
     ASSERT_EQ(a.explorer->root(), dir.filePath("elsewhere"));
     EXPECT_EQ(pickRows(a, "inside"), QStringList({ "src/inside.cpp" }));
     EXPECT_TRUE(pickRows(a, "nearby").isEmpty());
+}
+
+// One card over the editor at a time: the go-to-file card and the others push each other out.
+TEST_F(GoToFileTest, TakesTurnsWithTheOtherCards)
+{
+    AppDelegate &a = launch();
+    PlacesController &places = a.places();
+    places.goToFile();
+    EXPECT_FALSE(places.picker());
+    EXPECT_EQ(a.statusText.value_or(""), "Open a folder or file first (Ctrl+O)");
+
+    file("ws/kept.txt");
+    a.fileOperations().setWorkspace(dir.filePath("ws"));
+    places.goToFile();
+    ASSERT_TRUE(places.picker());
+    a.fileOperations().newItem(false);
+    EXPECT_TRUE(a.card);
+    EXPECT_FALSE(places.picker());
+
+    places.goToFile();
+    EXPECT_TRUE(places.picker());
+    EXPECT_FALSE(a.card);
+    a.dismissCard();
+    EXPECT_FALSE(places.picker());
 }

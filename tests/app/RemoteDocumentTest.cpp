@@ -1,5 +1,7 @@
 #include "AppFixture.h"
 
+#include "app/PlacesController.h"
+
 #include "../remote/SshServerFixture.h"
 #include "app/BlameController.h"
 #include "app/RemoteController.h"
@@ -374,21 +376,22 @@ TEST_F(RemoteDocumentTest, GoToFileListsTheFilesOfTheRemoteFilesPlace)
     server.writeFile("proj/a.txt", "a\n");
     server.writeFile("proj/src/deep.txt", "deep\n");
     AppDelegate &a = launch();
+    PlacesController &places = a.places();
     ASSERT_TRUE(openRemote("proj/a.txt"));
-    a.goToFile();
-    ASSERT_TRUE(a.quickPick);
-    EXPECT_EQ(a.quickPick->field()->placeholderText(), "Reading the files of 127.0.0.1…");
+    places.goToFile();
+    ASSERT_TRUE(places.picker());
+    EXPECT_EQ(places.picker()->field()->placeholderText(), "Reading the files of 127.0.0.1…");
     // No repository: the machine's folder that holds the file, its home here.
     const QString home = QDir(server.home()).canonicalPath().section('/', -1);
     ASSERT_TRUE(testsupport::waitUntil(
-        [&] { return a.quickPick && a.quickPick->field()->placeholderText() == "Go to file in 127.0.0.1:" + home; },
+        [&] { return places.picker() && places.picker()->field()->placeholderText() == "Go to file in 127.0.0.1:" + home; },
         30000));
-    EXPECT_EQ(a.quickPick->table()->model()->rowCount(), 2);
-    QTest::keyClicks(a.quickPick->field(), "deep");
-    QTest::keyClick(a.quickPick->field(), Qt::Key_Return);
+    EXPECT_EQ(places.picker()->table()->model()->rowCount(), 2);
+    QTest::keyClicks(places.picker()->field(), "deep");
+    QTest::keyClick(places.picker()->field(), Qt::Key_Return);
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents.size() == 2 && a.documents.back()->remote; }, 30000));
     EXPECT_EQ(a.documents.back()->remote->path, server.path("proj/src/deep.txt"));
-    EXPECT_EQ(a.remoteIndexes.size(), 1);
+    EXPECT_EQ(places.knownRemoteListings(), 1);
 }
 
 TEST_F(RemoteDocumentTest, SearchInFilesRunsOnTheMachineAndOpensItsHits)
@@ -432,32 +435,33 @@ protected:
 TEST_F(RemotePlaceTest, GoToFileListsTheRepositoryWhetherOrNotThePaneIsConnected)
 {
     AppDelegate &a = launch();
+    PlacesController &places = a.places();
     if (!makeRepository(a))
         GTEST_SKIP() << "no git on the test machine";
     ASSERT_TRUE(openRemote("proj/src/a.txt"));
     // Not connected in the pane: the repository, not the file's own folder.
     ASSERT_EQ(a.remote().hosts().items().front()->state, HostItem::State::idle);
-    ASSERT_TRUE(a.quickPick == nullptr);
-    a.goToFile();
+    ASSERT_TRUE(places.picker() == nullptr);
+    places.goToFile();
     ASSERT_TRUE(testsupport::waitUntil(
-        [&] { return a.quickPick && a.quickPick->field()->placeholderText() == "Go to file in 127.0.0.1:proj"; },
+        [&] { return places.picker() && places.picker()->field()->placeholderText() == "Go to file in 127.0.0.1:proj"; },
         30000));
-    EXPECT_EQ(a.quickPick->table()->model()->rowCount(), 2); // b.txt and src/a.txt
-    a.quickPick->dismiss(false);
+    EXPECT_EQ(places.picker()->table()->model()->rowCount(), 2); // b.txt and src/a.txt
+    places.picker()->dismiss(false);
     QApplication::processEvents();
 
     // Connected, with the home folder as the machine's folder: still the repository.
     a.remote().connectHost(a.remote().hosts().items().front());
     ASSERT_TRUE(testsupport::waitUntil(
         [&] { return a.remote().hosts().items().front()->state == HostItem::State::connected; }, 30000));
-    a.remoteIndexes.clear();
-    a.goToFile();
+    places.forgetRemoteListings();
+    places.goToFile();
     ASSERT_TRUE(testsupport::waitUntil(
-        [&] { return a.quickPick && a.quickPick->field()->placeholderText() == "Go to file in 127.0.0.1:proj"; },
+        [&] { return places.picker() && places.picker()->field()->placeholderText() == "Go to file in 127.0.0.1:proj"; },
         30000));
-    EXPECT_EQ(a.quickPick->table()->model()->rowCount(), 2);
-    ASSERT_TRUE(a.searchPlace());
-    EXPECT_EQ(a.searchPlace()->folder, QDir(server.path("proj")).canonicalPath());
+    EXPECT_EQ(places.picker()->table()->model()->rowCount(), 2);
+    ASSERT_TRUE(places.searchPlace());
+    EXPECT_EQ(places.searchPlace()->folder, QDir(server.path("proj")).canonicalPath());
 }
 
 // A file back from the last session uses its own folder, and says so, until its machine
@@ -474,32 +478,34 @@ TEST_F(RemotePlaceTest, ARestoredFileTakesItsPlaceOnceItsMachineIsConnected)
     app.reset();
     ASSERT_TRUE(testsupport::waitUntil([&] { return server.connectionCount() == 0; }, 30000));
     AppDelegate &a = launch();
+    PlacesController &places = a.places();
     ASSERT_EQ(a.documents.size(), 1u);
     ASSERT_TRUE(a.documents[0]->remote);
     a.showPane("search");
-    ASSERT_TRUE(a.searchPlace());
-    EXPECT_EQ(a.searchPlace()->folder, server.path("proj/src"));
-    EXPECT_EQ(a.searchPlace()->label, "127.0.0.1:src · own folder");
+    ASSERT_TRUE(places.searchPlace());
+    EXPECT_EQ(places.searchPlace()->folder, server.path("proj/src"));
+    EXPECT_EQ(places.searchPlace()->label, "127.0.0.1:src · own folder");
 
     const HostItemPtr item = a.remote().hosts().items().front();
     a.remote().connectHost(item);
     const QString repository = QDir(server.path("proj")).canonicalPath();
-    EXPECT_TRUE(testsupport::waitUntil([&] { return a.searchPlace()->folder == repository; }, 30000))
-        << a.searchPlace()->folder.toStdString();
-    EXPECT_EQ(a.searchPlace()->label, "127.0.0.1:proj");
+    EXPECT_TRUE(testsupport::waitUntil([&] { return places.searchPlace()->folder == repository; }, 30000))
+        << places.searchPlace()->folder.toStdString();
+    EXPECT_EQ(places.searchPlace()->label, "127.0.0.1:proj");
     EXPECT_EQ(a.searchView->scopeLabel()->text(), "127.0.0.1:proj");
 }
 
 TEST_F(RemotePlaceTest, AFileOutsideARepositoryUsesTheSavedFolderThatHoldsIt)
 {
     AppDelegate &a = launch();
+    PlacesController &places = a.places();
     if (!makeRepository(a))
         GTEST_SKIP() << "no git on the test machine";
     ASSERT_TRUE(openRemote("notes/n.txt"));
-    a.goToFile();
+    places.goToFile();
     ASSERT_TRUE(testsupport::waitUntil(
-        [&] { return a.quickPick && a.quickPick->field()->placeholderText().startsWith("Go to file in"); }, 30000));
-    EXPECT_EQ(a.quickPick->field()->placeholderText(),
+        [&] { return places.picker() && places.picker()->field()->placeholderText().startsWith("Go to file in"); }, 30000));
+    EXPECT_EQ(places.picker()->field()->placeholderText(),
               "Go to file in 127.0.0.1:" + QDir(server.home()).canonicalPath().section('/', -1));
 }
 
@@ -601,17 +607,18 @@ TEST_F(RemoteDocumentTest, TheCutListPromptFitsInTheField)
 {
     server.writeFile("proj/a.txt", "a\n");
     AppDelegate &a = launch();
+    PlacesController &places = a.places();
     ASSERT_TRUE(openRemote("proj/a.txt"));
-    a.goToFile();
+    places.goToFile();
     ASSERT_TRUE(testsupport::waitUntil(
-        [&] { return a.quickPick && a.quickPick->field()->placeholderText().startsWith("Go to file in"); }, 30000));
+        [&] { return places.picker() && places.picker()->field()->placeholderText().startsWith("Go to file in"); }, 30000));
     RemoteFileList list;
     list.truncated = true;
-    a.fillRemotePicker(a.quickPick, list, "127.0.0.1:proj", a.remote().hosts().items().front()->client, "/p");
-    QLineEdit *field = a.quickPick->field();
+    places.fillRemotePicker(places.picker(), list, "127.0.0.1:proj", a.remote().hosts().items().front()->client, "/p");
+    QLineEdit *field = places.picker()->field();
     const int room = field->width() - 12;
     EXPECT_LE(field->fontMetrics().horizontalAdvance(field->placeholderText()), room) << field->placeholderText().toStdString();
-    EXPECT_EQ(a.quickPick->note(), "The first 50,000 are listed; typing searches them all");
+    EXPECT_EQ(places.picker()->note(), "The first 50,000 are listed; typing searches them all");
 }
 
 // A save that waits on a machine keeps saying so past the five seconds of an ordinary note;
@@ -691,6 +698,7 @@ TEST_F(RemoteDocumentTest, GoToFileUnderAShellThatRunsNothingSaysSo)
 {
     server.writeFile("proj/kept.txt", "kept\n");
     AppDelegate &a = launch();
+    PlacesController &places = a.places();
     ASSERT_TRUE(openRemote("proj/kept.txt"));
     ASSERT_TRUE(server.setLoginShell(server.silentShell()));
     const HostItemPtr item = a.remote().hosts().items().front();
@@ -698,13 +706,13 @@ TEST_F(RemoteDocumentTest, GoToFileUnderAShellThatRunsNothingSaysSo)
     ASSERT_TRUE(testsupport::waitUntil([&] { return server.connectionCount() == 0; }, 30000));
     a.remote().hosts().checkLiveness(hostID(item->host), true);
     ASSERT_TRUE(testsupport::waitUntil([&] { return item->alive == false; }, 30000));
-    a.remoteRoots.clear();
-    a.goToFile();
+    places.forgetRemotePlaces();
+    places.goToFile();
     const QString note = "Couldn't list the files of 127.0.0.1:proj · own folder: "
                          "the machine's shell ran nothing (status 0, no answer)";
     EXPECT_TRUE(testsupport::waitUntil([&] { return a.statusText.value_or("") == note; }, 30000))
         << a.statusText.value_or("").toStdString();
-    EXPECT_TRUE(a.remoteRoots.isEmpty());
+    EXPECT_EQ(places.knownRemotePlaces(), 0);
     EXPECT_NE(item->alive, true);
 }
 

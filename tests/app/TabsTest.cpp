@@ -1,5 +1,7 @@
 #include "AppFixture.h"
 
+#include "app/FileOperationsController.h"
+
 #include "app/EditorHost.h"
 #include "chrome/TabStripView.h"
 #include "common/Defaults.h"
@@ -150,7 +152,7 @@ TEST_F(TabsTest, TabMenuItemsAreEnabledByPosition)
 TEST_F(TabsTest, CopyRelativePathUsesTheWorkspaceThenTheExplorerRoot)
 {
     AppDelegate &a = launch();
-    a.setWorkspace(testsupport::makeFolder(dir, "ws"));
+    a.fileOperations().setWorkspace(testsupport::makeFolder(dir, "ws"));
     a.loadDocument(file("ws/src/deep/x.cpp"), false, true, true);
     EXPECT_EQ(a.relativePath(*a.documents[0]), "src/deep/x.cpp");
     a.loadDocument(file("elsewhere/y.txt"), false, true, true);

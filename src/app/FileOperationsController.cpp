@@ -1,6 +1,7 @@
 // The workspace and the file operations of the File menu and the Explorer's context menu.
-#include "AppDelegate.h"
+#include "FileOperationsController.h"
 
+#include "AppDelegate.h"
 #include "BookmarkController.h"
 #include "FileNames.h"
 #include "MainWindow.h"
@@ -49,40 +50,45 @@ bool holds(const QString &item, const QString &documentPath)
 
 }
 
-void AppDelegate::setWorkspace(const QString &folder)
+FileOperationsController::FileOperationsController(AppDelegate &app)
+    : app(app)
 {
-    workspace = QDir::cleanPath(folder);
-    Defaults::set(Defaults::Workspace, *workspace);
-    explorer->setRoot(*workspace, false, true);
-    explorer->reload();
-    if (const DocumentPtr active = activeDocument(); active && holds(*workspace, active->path()))
-        revealInExplorer(active->path());
-    outputPanel->refreshFolderLabel();
-    refreshShownPane(false);
-    showNote(QStringLiteral("Workspace: ") + QFileInfo(*workspace).fileName());
-    documentsChanged();
 }
 
-std::optional<QString> AppDelegate::newItemFolder() const
+void FileOperationsController::setWorkspace(const QString &folder)
 {
-    const QStringList selected = explorer->selectedPaths();
+    app.workspace = QDir::cleanPath(folder);
+    Defaults::set(Defaults::Workspace, *app.workspace);
+    app.explorer->setRoot(*app.workspace, false, true);
+    app.explorer->reload();
+    if (const DocumentPtr active = app.activeDocument(); active && holds(*app.workspace, active->path()))
+        app.revealInExplorer(active->path());
+    app.outputPanel->refreshFolderLabel();
+    app.refreshShownPane(false);
+    app.showNote(QStringLiteral("Workspace: ") + QFileInfo(*app.workspace).fileName());
+    app.documentsChanged();
+}
+
+std::optional<QString> FileOperationsController::newItemFolder() const
+{
+    const QStringList selected = app.explorer->selectedPaths();
     if (!selected.isEmpty())
         return folderOf(selected.front());
-    if (!explorer->root().isEmpty())
-        return explorer->root();
-    if (workspace)
-        return *workspace;
-    if (const DocumentPtr active = activeDocument())
+    if (!app.explorer->root().isEmpty())
+        return app.explorer->root();
+    if (app.workspace)
+        return *app.workspace;
+    if (const DocumentPtr active = app.activeDocument())
         return QFileInfo(active->path()).absolutePath();
     return std::nullopt;
 }
 
-void AppDelegate::newItem(bool folder, std::optional<QString> target)
+void FileOperationsController::newItem(bool folder, std::optional<QString> target)
 {
     if (!target)
         target = newItemFolder();
     if (!target) {
-        showNote(QStringLiteral("Open a folder first (%1)").arg(shortcutText(QKeySequence::Open)));
+        app.showNote(QStringLiteral("Open a folder first (%1)").arg(shortcutText(QKeySequence::Open)));
         return;
     }
     const QString parent = *target;
@@ -101,17 +107,18 @@ void AppDelegate::newItem(bool folder, std::optional<QString> target)
                            return QStringLiteral("Couldn't create %1: %2").arg(name, created.errorString());
                    }
                    QTimer::singleShot(0, this, [this, path, folder] {
-                       explorer->reload();
-                       explorer->revealFile(path);
+                       app.explorer->reload();
+                       app.explorer->revealFile(path);
                        if (!folder)
-                           loadDocument(path, false, true, true);
+                           app.loadDocument(path, false, true, true);
                    });
                    return std::nullopt;
                });
 }
 
-void AppDelegate::askForName(const QString &title, const QString &detail, const QString &name,
-                             const QString &confirm, std::function<std::optional<QString>(const QString &)> apply)
+void FileOperationsController::askForName(const QString &title, const QString &detail, const QString &name,
+                                          const QString &confirm,
+                                          std::function<std::optional<QString>(const QString &)> apply)
 {
     auto holder = std::make_shared<QPointer<InlineCard>>();
     QList<Button> buttons;
@@ -131,10 +138,10 @@ void AppDelegate::askForName(const QString &title, const QString &detail, const 
                        } };
     auto *newCard = new InlineCard(title, detail, name, buttons);
     *holder = newCard;
-    showCard(newCard);
+    app.showCard(newCard);
 }
 
-void AppDelegate::renameItem(const QString &path)
+void FileOperationsController::renameItem(const QString &path)
 {
     const QString oldName = QFileInfo(path).fileName();
     askForName(QStringLiteral("Rename"), QString(), oldName, QStringLiteral("Rename"),
@@ -151,13 +158,13 @@ void AppDelegate::renameItem(const QString &path)
                });
 }
 
-void AppDelegate::followRename(const QString &from, const QString &to)
+void FileOperationsController::followRename(const QString &from, const QString &to)
 {
     // Only the last component changed, so the old path still resolves through its folder.
     const QString resolvedFrom = canonicalPath(from);
     const QString resolvedTo = canonicalPath(to);
     QVariantMap stored = Defaults::dictionary(Defaults::Bookmarks);
-    for (const DocumentPtr &document : documents) {
+    for (const DocumentPtr &document : app.documents) {
         if (!FileNames::isAtOrUnder(document->path(), resolvedFrom))
             continue;
         stored.remove(document->path());
@@ -168,29 +175,30 @@ void AppDelegate::followRename(const QString &from, const QString &to)
         }
     }
     Defaults::set(Defaults::Bookmarks, stored);
-    for (const DocumentPtr &document : documents)
+    for (const DocumentPtr &document : app.documents)
         if (FileNames::isAtOrUnder(document->path(), resolvedTo))
-            bookmarks().store(*document);
-    if (workspace && FileNames::isAtOrUnder(*workspace, from)) {
-        workspace = FileNames::moved(*workspace, from, to);
-        Defaults::set(Defaults::Workspace, *workspace);
-        explorer->setRoot(*workspace, false, true);
-    } else if (!explorer->root().isEmpty() && FileNames::isAtOrUnder(explorer->root(), from)) {
-        explorer->setRoot(FileNames::moved(explorer->root(), from, to), bool(workspace), bool(workspace));
+            app.bookmarks().store(*document);
+    if (app.workspace && FileNames::isAtOrUnder(*app.workspace, from)) {
+        app.workspace = FileNames::moved(*app.workspace, from, to);
+        Defaults::set(Defaults::Workspace, *app.workspace);
+        app.explorer->setRoot(*app.workspace, false, true);
+    } else if (!app.explorer->root().isEmpty() && FileNames::isAtOrUnder(app.explorer->root(), from)) {
+        app.explorer->setRoot(FileNames::moved(app.explorer->root(), from, to), bool(app.workspace),
+                              bool(app.workspace));
     }
-    explorer->reload();
-    explorer->revealFile(to);
-    if (const DocumentPtr active = activeDocument(); active && active->textView)
-        painter->show(active->textView, active->url, active->isPlain);
-    documentsChanged();
+    app.explorer->reload();
+    app.explorer->revealFile(to);
+    if (const DocumentPtr active = app.activeDocument(); active && active->textView)
+        app.painter->show(active->textView, active->url, active->isPlain);
+    app.documentsChanged();
 }
 
-void AppDelegate::trashItems(const QStringList &paths)
+void FileOperationsController::trashItems(const QStringList &paths)
 {
     if (paths.isEmpty())
         return;
     bool losesEdits = false;
-    for (const DocumentPtr &document : documents)
+    for (const DocumentPtr &document : app.documents)
         for (const QString &path : paths)
             losesEdits |= document->isDirty && holds(path, document->path());
     const QString what = paths.size() == 1 ? QFileInfo(paths.front()).fileName()
@@ -200,40 +208,40 @@ void AppDelegate::trashItems(const QStringList &paths)
     buttons << Button { QStringLiteral("Move to Trash"), true, true, QKeySequence(), [this, paths] {
                            for (const QString &path : paths)
                                trashItem(path);
-                           explorer->reload();
+                           app.explorer->reload();
                        } };
-    showCard(new InlineCard(QStringLiteral("Move %1 to the Trash?").arg(what),
-                            losesEdits ? QStringLiteral("Unsaved changes in open tabs will be lost.") : QString(),
-                            std::nullopt, buttons));
+    app.showCard(new InlineCard(QStringLiteral("Move %1 to the Trash?").arg(what),
+                                losesEdits ? QStringLiteral("Unsaved changes in open tabs will be lost.") : QString(),
+                                std::nullopt, buttons));
 }
 
-void AppDelegate::trashItem(const QString &path)
+void FileOperationsController::trashItem(const QString &path)
 {
     // Without its data folder Qt 6.4 "trashes" into the working folder: make sure it exists.
     QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     const QString resolved = canonicalPath(path); // the item is gone once trashed
     QFile item(path);
     if (!item.moveToTrash()) {
-        showNote(QStringLiteral("Couldn't trash %1: %2").arg(QFileInfo(path).fileName(), item.errorString()));
+        app.showNote(QStringLiteral("Couldn't trash %1: %2").arg(QFileInfo(path).fileName(), item.errorString()));
         return;
     }
     if (QFileInfo(item.fileName()).isRelative()) {
         QFile::rename(item.fileName(), path);
-        showNote(QStringLiteral("Couldn't trash %1: no Trash folder").arg(QFileInfo(path).fileName()));
+        app.showNote(QStringLiteral("Couldn't trash %1: no Trash folder").arg(QFileInfo(path).fileName()));
         return;
     }
     std::vector<DocumentPtr> inside;
-    for (const DocumentPtr &document : documents)
+    for (const DocumentPtr &document : app.documents)
         if (FileNames::isAtOrUnder(document->path(), resolved))
             inside.push_back(document);
     for (const DocumentPtr &document : inside)
-        closeDocument(document);
+        app.closeDocument(document);
 }
 
-QMenu *AppDelegate::explorerMenu(const std::optional<QString> &clicked)
+QMenu *FileOperationsController::explorerMenu(const std::optional<QString> &clicked)
 {
-    auto *menu = new QMenu(window);
-    const QString target = clicked ? folderOf(*clicked) : explorer->root();
+    auto *menu = new QMenu(app.window);
+    const QString target = clicked ? folderOf(*clicked) : app.explorer->root();
     if (target.isEmpty() && !clicked)
         return menu;
     menu->addAction(QStringLiteral("New File…"), this, [this, target] { newItem(false, target); });
@@ -244,11 +252,11 @@ QMenu *AppDelegate::explorerMenu(const std::optional<QString> &clicked)
     menu->addSeparator();
     menu->addAction(QStringLiteral("Rename…"), this, [this, item] { renameItem(item); });
     menu->addAction(QStringLiteral("Move to Trash"), this, [this, item] {
-        const QStringList selected = explorer->selectedPaths();
+        const QStringList selected = app.explorer->selectedPaths();
         trashItems(selected.contains(item) ? selected : QStringList { item });
     });
     menu->addSeparator();
-    menu->addAction(QStringLiteral("Reveal in File Manager"), this, [this, item] { revealInFileManager(item); });
+    menu->addAction(QStringLiteral("Reveal in File Manager"), this, [this, item] { app.revealInFileManager(item); });
     menu->addAction(QStringLiteral("Copy Path"), this, [item] { QApplication::clipboard()->setText(item); });
     return menu;
 }
