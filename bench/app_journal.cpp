@@ -131,12 +131,18 @@ void BM_MainThreadStallWhileJournaling64MB(benchmark::State &state)
         bool keyInGap = false;
         double lastCpu = threadCpuSeconds();
         double longestWork = 0;
+        double longestWorkWithoutKey = 0;
+        qint64 longestWorkWithoutKeyAt = 0;
         QTimer ticks;
         QObject::connect(&ticks, &QTimer::timeout, [&] {
             const qint64 gap = clock.elapsed() - last;
             longest = std::max(longest, gap);
             const double cpu = threadCpuSeconds();
             longestWork = std::max(longestWork, cpu - lastCpu);
+            if (!keyInGap && cpu - lastCpu > longestWorkWithoutKey) {
+                longestWorkWithoutKey = cpu - lastCpu;
+                longestWorkWithoutKeyAt = clock.elapsed();
+            }
             lastCpu = cpu;
             if (!keyInGap)
                 longestOther = std::max(longestOther, gap);
@@ -161,6 +167,8 @@ void BM_MainThreadStallWhileJournaling64MB(benchmark::State &state)
         state.counters["longest_keystroke_ms"] = double(longestKey);
         state.counters["longest_stall_without_key_ms"] = double(longestOther);
         state.counters["longest_work_in_a_gap_ms"] = longestWork * 1000;
+        state.counters["longest_work_without_key_ms"] = longestWorkWithoutKey * 1000;
+        state.counters["longest_work_without_key_at_ms"] = double(longestWorkWithoutKeyAt);
         state.counters["keys"] = typed;
     }
     app->journal->flushNow();
