@@ -151,12 +151,16 @@ TEST_F(RecoveryKillTest, TypingEditor)
         GTEST_SKIP() << "started by EditsOlderThanASecondComeBackAfterSigkill only";
     qputenv("XDG_STATE_HOME", qgetenv(typingStateVariable));
     AppDelegate &a = launch();
-    for (const QString &name : names)
+    std::vector<EditorTextView *> views;
+    for (const QString &name : names) {
         ASSERT_TRUE(a.loadDocument(folder + "/" + name, false, false, true));
-    ASSERT_EQ(a.documents.size(), 3u);
-    for (const DocumentPtr &document : a.documents) {
+        const auto found = std::find_if(a.documents.begin(), a.documents.end(),
+                                        [&](const DocumentPtr &document) { return document->path() == folder + "/" + name; });
+        ASSERT_NE(found, a.documents.end());
+        const DocumentPtr document = *found;
         ASSERT_TRUE(loaded(document));
         document->textView->setCaretPosition(typingPlace(document->text()));
+        views.push_back(document->textView.data());
     }
     QFile log(typingLog(folder));
     ASSERT_TRUE(log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered));
@@ -165,11 +169,8 @@ TEST_F(RecoveryKillTest, TypingEditor)
     // Until the test kills it; a typist left alone stops after two minutes.
     for (int n = 0; clock.elapsed() < 120000; ++n) {
         for (int index = 0; index < 3; ++index) {
-            QTest::keyClicks(a.documents[size_t(index)]->textView.data(), word(n).trimmed());
-            if (word(n).endsWith(u'\n'))
-                QTest::keyClick(a.documents[size_t(index)]->textView.data(), Qt::Key_Return);
-            else
-                QTest::keyClick(a.documents[size_t(index)]->textView.data(), Qt::Key_Space);
+            QTest::keyClicks(views[size_t(index)], word(n).trimmed());
+            QTest::keyClick(views[size_t(index)], word(n).endsWith(u'\n') ? Qt::Key_Return : Qt::Key_Space);
             log.write(QStringLiteral("%1 %2 %3\n").arg(index).arg(n).arg(QDateTime::currentMSecsSinceEpoch()).toUtf8());
         }
         QTest::qWait(50);
