@@ -24,6 +24,12 @@ struct RoundTrip {
     QString text;
 };
 
+// A failing case names itself and its bytes, not a dump of the struct.
+void PrintTo(const RoundTrip &c, std::ostream *out)
+{
+    *out << c.name << " (" << c.bytes.toHex(' ').toStdString() << ")";
+}
+
 class DecodeOrder : public ::testing::TestWithParam<RoundTrip> {};
 
 TEST_P(DecodeOrder, PicksTheEncodingAndWritesTheSameBytesBack)
@@ -57,6 +63,11 @@ struct Awkward {
     QByteArray bytes;
     TextEncoding::Kind kind;
 };
+
+void PrintTo(const Awkward &c, std::ostream *out)
+{
+    *out << c.name << " (" << c.bytes.toHex(' ').toStdString() << ")";
+}
 
 class AwkwardBytes : public ::testing::TestWithParam<Awkward> {};
 
