@@ -1,11 +1,9 @@
 // Quitting and closing the window: the unsaved-changes question and the final save of the session.
 #include "AppDelegate.h"
-#include "RemoteController.h"
-
-#include "JournalKeeper.h"
-#include "SessionController.h"
 
 #include "MainWindow.h"
+#include "RemoteController.h"
+#include "SessionController.h"
 #include "chrome/InlineCard.h"
 #include "common/Defaults.h"
 #include "command/OutputPanelView.h"
@@ -87,10 +85,9 @@ void AppDelegate::willTerminate()
         return;
     terminated = true;
     // Whatever is still unsaved now (a signal or a logout ended us) is found again at the next launch.
-    session().journal().flushNow();
+    session().writeForExit();
     if (outputPanel)
         outputPanel->stopForQuit();
     remote().hosts().disconnectAll();
     saveWindowFrame();
-    session().writeForExit();
 }
