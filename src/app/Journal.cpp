@@ -1,5 +1,7 @@
 #include "Journal.h"
 
+#include "editor/buffer/TextLoader.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +10,7 @@
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QSaveFile>
+#include <QStringEncoder>
 
 #include <algorithm>
 #include <array>
@@ -284,6 +287,31 @@ std::optional<QString> fileBase(const JournalState &state, qsizetype length)
     return std::move(decoded->text);
 }
 
+// Copies the file's text, as UTF-8, to path, provided the file is unchanged as for fileBase. The
+// text passes through in small pieces: a worker that read and freed a whole long file at once
+// would hold up the main thread while the kernel took the memory back.
+bool copyFileText(const JournalState &state, qsizetype length, const QString &path)
+{
+    const auto unchanged = [&state] { return state.diskDate && QFileInfo(state.path).lastModified() == *state.diskDate; };
+    QFile file(state.path);
+    if (!unchanged() || !file.open(QIODevice::ReadOnly))
+        return false;
+    const std::atomic_bool never = false;
+    const TextLoader::Result loaded = TextLoader::load(file, never);
+    if (loaded.outcome != TextLoader::Outcome::loaded || loaded.storage.length() != length || !unchanged())
+        return false;
+    QSaveFile out(path);
+    bool ok = out.open(QIODevice::WriteOnly);
+    QStringEncoder toUtf8(QStringEncoder::Utf8); // keeps a surrogate pair split between pieces
+    loaded.storage.forEachFileChunk([&](QStringView piece) {
+        if (ok) {
+            const QByteArray bytes = toUtf8(piece);
+            ok = out.write(bytes) == bytes.size();
+        }
+    });
+    return ok && out.commit();
+}
+
 }
 
 QString replayEdits(const QString &base, const std::vector<JournalEdit> &edits, bool *consistent)
@@ -460,9 +488,8 @@ void Journal::writeFromFile(const QString &key, const JournalState &state, qsize
 
 void Journal::copyBase(const QString &key, qint64 generation, const JournalState &state, qsizetype baseLength)
 {
-    const std::optional<QString> base = fileBase(state, baseLength);
     const QString path = filePath(key, generation, "text");
-    const bool copied = base && writeAtomically(path, base->toUtf8());
+    const bool copied = copyFileText(state, baseLength, path);
     post([this, key, generation, copied, path] {
         const auto found = entries.find(key);
         if (found == entries.end() || found->generation != generation) {

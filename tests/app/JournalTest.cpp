@@ -1,4 +1,5 @@
 #include "app/Journal.h"
+#include "app/TextFile.h"
 
 #include "TestSupport.h"
 
@@ -109,6 +110,32 @@ TEST_F(JournalTest, EditsReplayOnTheFileAsTheEditorReadIt)
     journal.wait();
     EXPECT_EQ(journal.read("k")->text, withCrLf(text));
     EXPECT_TRUE(journal.read("k")->complete);
+}
+
+TEST_F(JournalTest, TheCopyOfALongFileOutlivesTheFile)
+{
+    // Longer than a piece of the copy, in UTF-16 with its mark, a pair of surrogates and every
+    // kind of break scattered through it: the copy is the text as the editor read it.
+    QString fileText;
+    for (int line = 0; fileText.size() < 1500000; ++line)
+        fileText += QStringLiteral("line %1 é😀%2").arg(line).arg(line % 3 == 0 ? "\r\n" : line % 3 == 1 ? "\n" : "\r");
+    const TextEncoding utf16 { TextEncoding::Kind::Utf16LE, true };
+    const QString path = testsupport::writeFile(dir, "long.txt", TextFile::encode(fileText, utf16));
+    const qsizetype length = fileText.size() - fileText.count(u"\r\n");
+    Journal journal(folder.path());
+    journal.writeFromFile("k", stateFor(path), length, { editOf(TextStorage::normalized(fileText), 0, 0, "new ") });
+    const auto copied = [&] {
+        QFile header(folder.filePath("k.json"));
+        return header.open(QIODevice::ReadOnly) && !header.readAll().contains("baseLength");
+    };
+    ASSERT_TRUE(testsupport::waitUntil(copied, 60000));
+    journal.wait();
+    // The file changes afterwards; the entry no longer needs it.
+    ASSERT_FALSE(testsupport::writeFile(dir, "long.txt", "other\n").isEmpty());
+    const auto record = journal.read("k");
+    ASSERT_TRUE(record.has_value());
+    EXPECT_TRUE(record->complete);
+    EXPECT_TRUE(record->text == "new " + fileText) << record->text.size() << " " << fileText.size();
 }
 
 TEST_F(JournalTest, AFileChangedSinceItWasReadIsNoBase)
