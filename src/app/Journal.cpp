@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 #include <tuple>
 #include <utility>
@@ -287,6 +288,9 @@ std::optional<QString> fileBase(const JournalState &state, qsizetype length)
     return std::move(decoded->text);
 }
 
+// How much of a copy is written before the disk is told to start on it.
+constexpr qint64 writeBackBytes = 4 * 1024 * 1024;
+
 // Copies the file's text, as UTF-8, to path, provided the file is unchanged as for fileBase. The
 // text passes through in small pieces: a worker that read and freed a whole long file at once
 // would hold up the main thread while the kernel took the memory back.
@@ -303,10 +307,19 @@ bool copyFileText(const JournalState &state, qsizetype length, const QString &pa
     QSaveFile out(path);
     bool ok = out.open(QIODevice::WriteOnly);
     QStringEncoder toUtf8(QStringEncoder::Utf8); // keeps a surrogate pair split between pieces
+    qint64 written = 0;
+    qint64 sent = 0;
     loaded.storage.forEachFileChunk([&](QStringView piece) {
-        if (ok) {
-            const QByteArray bytes = toUtf8(piece);
-            ok = out.write(bytes) == bytes.size();
+        if (!ok)
+            return;
+        const QByteArray bytes = toUtf8(piece);
+        ok = out.write(bytes) == bytes.size();
+        written += bytes.size();
+        // Sent to the disk a few megabytes at a time: the final sync then finds little left,
+        // and the disk's answers come in small batches rather than one long one.
+        if (ok && written - sent >= writeBackBytes && out.flush()) {
+            ::sync_file_range(out.handle(), sent, written - sent, SYNC_FILE_RANGE_WRITE);
+            sent = written;
         }
     });
     return ok && out.commit();
