@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppDelegate.h"
+#include "app/DocumentController.h"
 #include "app/EditingController.h"
 #include "app/SessionController.h"
 
@@ -13,7 +14,7 @@
 inline void waitForLoads(AppDelegate &app)
 {
     const auto loading = [&app] {
-        for (const DocumentPtr &document : app.documents)
+        for (const DocumentPtr &document : app.documents())
             if (document->loading)
                 return true;
         return false;

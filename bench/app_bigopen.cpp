@@ -60,9 +60,9 @@ private:
 // Opens the file and runs the event loop until its text is painted.
 EditorTextView *openAndPaint(AppDelegate &app, const QString &path)
 {
-    app.loadDocument(path, false, true, true);
+    app.documents().loadDocument(path, false, true, true);
     waitForLoads(app);
-    const DocumentPtr active = app.activeDocument();
+    const DocumentPtr active = app.documents().activeDocument();
     if (!active || !active->textView || active->textView->buffer()->length() == 0)
         return nullptr;
     active->textView->viewport()->repaint();

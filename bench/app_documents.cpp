@@ -70,7 +70,7 @@ QStringList sessionOfTenFiles()
 
 void paintNow(AppDelegate &app)
 {
-    if (const DocumentPtr active = app.activeDocument())
+    if (const DocumentPtr active = app.documents().activeDocument())
         active->textView->viewport()->repaint();
     QApplication::processEvents();
 }
@@ -104,7 +104,7 @@ void BM_LoadAndPaint(benchmark::State &state)
         state.PauseTiming();
         auto app = launchedEditor();
         state.ResumeTiming();
-        app->loadDocument(path, false, true, true);
+        app->documents().loadDocument(path, false, true, true);
         waitForLoads(*app);
         paintNow(*app);
         state.PauseTiming();

@@ -47,7 +47,7 @@ std::unique_ptr<AppDelegate> editorWith(const QStringList &paths)
     QDir(Journal::defaultFolder()).removeRecursively();
     auto app = launchedEditor();
     for (const QString &path : paths)
-        app->loadDocument(path, false, true, true);
+        app->documents().loadDocument(path, false, true, true);
     waitForLoads(*app);
     QApplication::processEvents();
     return app;
@@ -64,7 +64,7 @@ void BM_WholeTextCopy(benchmark::State &state)
 {
     const QString path = makeFile(QStringLiteral("copy%1.txt").arg(state.range(0)), state.range(0) * 1024 * 1024);
     auto app = editorWith({ path });
-    const DocumentPtr document = app->documents[0];
+    const DocumentPtr document = app->documents()[0];
     for (auto _ : state)
         benchmark::DoNotOptimize(document->text());
     state.counters["chars"] = double(document->textView->buffer()->length());
@@ -75,7 +75,7 @@ BENCHMARK(BM_WholeTextCopy)->Arg(1)->Arg(2)->Arg(8)->Arg(64)->Unit(benchmark::kM
 void BM_KeystrokeIn64MB(benchmark::State &state)
 {
     auto app = editorWith({ makeFile(QStringLiteral("keys.txt"), 64 * 1024 * 1024) });
-    const DocumentPtr document = app->documents[0];
+    const DocumentPtr document = app->documents()[0];
     typeAt(document, 5000, QStringLiteral("x"));
     for (auto _ : state)
         document->textView->insertText(QStringLiteral("y"));
@@ -126,7 +126,7 @@ double threadCpuSeconds()
 void BM_MainThreadStallWhileJournaling64MB(benchmark::State &state)
 {
     auto app = editorWith({ makeFile(QStringLiteral("stall.txt"), 64 * 1024 * 1024) });
-    const DocumentPtr document = app->documents[0];
+    const DocumentPtr document = app->documents()[0];
     for (auto _ : state) {
         QElapsedTimer clock;
         clock.start();
@@ -229,7 +229,7 @@ BENCHMARK(BM_MachineFloorWhileCopying64MB)->Unit(benchmark::kMillisecond)->Itera
 void BM_MainThreadCostOfAFlush64MB(benchmark::State &state)
 {
     auto app = editorWith({ makeFile(QStringLiteral("flush.txt"), 64 * 1024 * 1024) });
-    const DocumentPtr document = app->documents[0];
+    const DocumentPtr document = app->documents()[0];
     typeAt(document, 100000, QStringLiteral("k"));
     app->session().journal().flushNow();
     int typed = 1;
@@ -248,7 +248,7 @@ BENCHMARK(BM_MainThreadCostOfAFlush64MB)->UseManualTime()->Unit(benchmark::kMicr
 void BM_EditToDisk(benchmark::State &state)
 {
     auto app = editorWith({ makeFile(QStringLiteral("disk%1.txt").arg(state.range(0)), state.range(0) * 1024 * 1024) });
-    const DocumentPtr document = app->documents[0];
+    const DocumentPtr document = app->documents()[0];
     const QString folder = Journal::defaultFolder();
     double first = 0;
     int round = 0;
@@ -277,7 +277,7 @@ BENCHMARK(BM_EditToDisk)->Arg(1)->Arg(20)->Arg(64)->UseManualTime()->Unit(benchm
 void BM_ReadBack20MB(benchmark::State &state)
 {
     auto app = editorWith({ makeFile(QStringLiteral("read.txt"), 20 * 1024 * 1024) });
-    const DocumentPtr document = app->documents[0];
+    const DocumentPtr document = app->documents()[0];
     const int length = int(document->textView->buffer()->length());
     for (int i = 0; i < 1000; ++i)
         typeAt(document, (i * 7919 * 13) % length, QStringLiteral("r"));

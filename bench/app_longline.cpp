@@ -51,9 +51,9 @@ void BM_OneLineFileAnswersKeys(benchmark::State &state)
         auto app = launchedEditor();
         QElapsedTimer shown;
         shown.start();
-        app->loadDocument(path, false, true, true);
+        app->documents().loadDocument(path, false, true, true);
         waitForLoads(*app);
-        const DocumentPtr document = app->activeDocument();
+        const DocumentPtr document = app->documents().activeDocument();
         EditorTextView *view = document->textView;
         view->viewport()->repaint();
         QApplication::processEvents();

@@ -78,8 +78,8 @@ void BM_OpenRemoteFileToShown(benchmark::State &state)
         clock.start();
         state.ResumeTiming();
         app->remoteDocuments().openRemoteFile(client, path, false);
-        waitForEvents([&] { return !app->documents.empty() && app->documents.back()->remote.has_value(); });
-        const DocumentPtr shown = app->activeDocument();
+        waitForEvents([&] { return !app->documents().empty() && app->documents().back()->remote.has_value(); });
+        const DocumentPtr shown = app->documents().activeDocument();
         if (shown && shown->textView)
             shown->textView->viewport()->repaint();
         QCoreApplication::processEvents();

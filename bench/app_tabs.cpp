@@ -32,14 +32,14 @@ QString writeLines(const QString &name, int count, int width)
 
 void paintShown(AppDelegate &app)
 {
-    app.activeDocument()->textView->viewport()->repaint();
+    app.documents().activeDocument()->textView->viewport()->repaint();
 }
 
 void BM_SwitchBetweenTwoLargeDocuments(benchmark::State &state)
 {
     auto app = launchedEditor();
-    app->loadDocument(writeLines("first.cpp", 100000, 40), false, true, true);
-    app->loadDocument(writeLines("second.cpp", 100000, 40), false, true, true);
+    app->documents().loadDocument(writeLines("first.cpp", 100000, 40), false, true, true);
+    app->documents().loadDocument(writeLines("second.cpp", 100000, 40), false, true, true);
     waitForLoads(*app);
     QApplication::processEvents();
     int next = 0;
@@ -55,14 +55,14 @@ void BM_SaveTenMegabytes(benchmark::State &state)
 {
     auto app = launchedEditor();
     const QString path = writeLines("large.txt", 10 * 1024 * 1024 / 64, 63);
-    app->loadDocument(path, false, true, true);
+    app->documents().loadDocument(path, false, true, true);
     waitForLoads(*app);
-    const DocumentPtr document = app->activeDocument();
+    const DocumentPtr document = app->documents().activeDocument();
     for (auto _ : state) {
         state.PauseTiming();
         document->textView->insertText(QStringLiteral("x"));
         state.ResumeTiming();
-        app->saveFile(document, false);
+        app->documents().saveFile(document, false);
     }
     state.SetBytesProcessed(state.iterations() * QFileInfo(path).size());
 }

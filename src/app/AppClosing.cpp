@@ -1,5 +1,6 @@
 // Closing tabs singly and in groups, reopening them, moving between and reordering them.
 #include "AppDelegate.h"
+#include "DocumentController.h"
 #include "RemoteController.h"
 #include "BookmarkController.h"
 #include "FileNames.h"
@@ -33,8 +34,8 @@ constexpr size_t closedTabsLimit = 20;
 
 void AppDelegate::closeDocument(const DocumentPtr &document)
 {
-    const int index = indexOfPath(document->path());
-    if (index < 0 || documents[index] != document)
+    const int index = documents().indexOfPath(document->path());
+    if (index < 0 || documents()[index] != document)
         return;
     bookmarks().store(*document);
     if (document->blame)
@@ -46,30 +47,26 @@ void AppDelegate::closeDocument(const DocumentPtr &document)
     closedTabs.push_back(document->url);
     if (closedTabs.size() > closedTabsLimit)
         closedTabs.erase(closedTabs.begin(), closedTabs.end() - closedTabsLimit);
-    const bool wasActive = index == activeIndex;
+    const bool wasActive = index == documents().activeIndex();
     if (document->textView)
         scrollView->remove(document->textView);
-    documents.erase(documents.begin() + index);
-    if (documents.empty()) {
-        activeIndex = 0;
-        shown.reset();
+    documents().removeAt(index);
+    if (documents().empty()) {
         showEmptyView();
-        documentsChanged();
+        documents().documentsChanged();
         return;
     }
-    if (index < activeIndex)
-        activeIndex -= 1;
     if (wasActive)
-        activateDocument(std::min(index, int(documents.size()) - 1), true);
+        activateDocument(std::min(index, int(documents().size()) - 1), true);
     else
-        documentsChanged();
+        documents().documentsChanged();
 }
 
 void AppDelegate::closeTab(int index)
 {
-    if (index < 0 || index >= int(documents.size()))
+    if (index < 0 || index >= int(documents().size()))
         return;
-    const DocumentPtr document = documents[index];
+    const DocumentPtr document = documents()[index];
     if (!document->isDirty) {
         closeDocument(document);
         return;
@@ -83,7 +80,7 @@ void AppDelegate::closeTab(int index)
                        } };
     buttons << Button { QStringLiteral("Save"), true, true, QKeySequence(), [this, weak] {
                            if (const DocumentPtr strong = weak.lock())
-                               saveFile(strong, false, [this, weak](bool ok) {
+                               documents().saveFile(strong, false, [this, weak](bool ok) {
                                    if (const DocumentPtr saved = weak.lock(); ok && saved)
                                        closeDocument(saved);
                                });
@@ -95,13 +92,13 @@ void AppDelegate::closeTab(int index)
 
 void AppDelegate::closeGroup(const DocumentPtr &anchor, bool onlyToTheRight)
 {
-    const int index = indexOfPath(anchor->path());
+    const int index = documents().indexOfPath(anchor->path());
     if (index < 0)
         return;
     std::vector<DocumentPtr> group;
-    for (int i = 0; i < int(documents.size()); ++i)
+    for (int i = 0; i < int(documents().size()); ++i)
         if (onlyToTheRight ? i > index : i != index)
-            group.push_back(documents[i]);
+            group.push_back(documents()[i]);
     const auto closeAll = [this, group] {
         for (const DocumentPtr &document : group)
             closeDocument(document);
@@ -121,7 +118,7 @@ void AppDelegate::reopenClosedTab()
     while (!closedTabs.empty()) {
         const QUrl url = closedTabs.back();
         closedTabs.pop_back();
-        if (QFileInfo::exists(url.toLocalFile()) && loadDocument(url.toLocalFile(), false, true, true))
+        if (QFileInfo::exists(url.toLocalFile()) && documents().loadDocument(url.toLocalFile(), false, true, true))
             return;
     }
     validateMenus();
@@ -129,29 +126,16 @@ void AppDelegate::reopenClosedTab()
 
 void AppDelegate::stepTab(int delta)
 {
-    const int count = int(documents.size());
+    const int count = int(documents().size());
     if (count <= 1)
         return;
-    activateDocument(((activeIndex + delta) % count + count) % count, true);
+    activateDocument(((documents().activeIndex() + delta) % count + count) % count, true);
 }
 
 void AppDelegate::onReorderOrder(const QList<int> &order)
 {
-    const int count = int(documents.size());
-    if (order.size() != count)
-        return;
-    QList<int> sorted = order;
-    std::sort(sorted.begin(), sorted.end());
-    for (int i = 0; i < count; ++i)
-        if (sorted[i] != i)
-            return;
-    const DocumentPtr active = activeDocument();
-    std::vector<DocumentPtr> reordered;
-    for (int old : order)
-        reordered.push_back(documents[old]);
-    documents = std::move(reordered);
-    activeIndex = active ? indexOfPath(active->path()) : 0;
-    documentsChanged();
+    if (documents().reorder(order))
+        documents().documentsChanged();
 }
 
 void AppDelegate::closeTabOrWindow()
@@ -164,8 +148,8 @@ void AppDelegate::closeTabOrWindow()
         history().closeCommitView();
         return;
     }
-    if (activeDocument()) {
-        closeTab(activeIndex);
+    if (documents().activeDocument()) {
+        closeTab(documents().activeIndex());
         return;
     }
     if (window)
@@ -199,9 +183,9 @@ void AppDelegate::revealInFileManager(const QString &path)
 
 QMenu *AppDelegate::menuForTab(int index)
 {
-    if (index < 0 || index >= int(documents.size()))
+    if (index < 0 || index >= int(documents().size()))
         return nullptr;
-    const DocumentPtr document = documents[index];
+    const DocumentPtr document = documents()[index];
     std::weak_ptr<OpenDocument> weak = document;
     auto *menu = new QMenu(window);
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -211,11 +195,11 @@ QMenu *AppDelegate::menuForTab(int index)
                 action(strong);
         };
     };
-    menu->addAction(QStringLiteral("Close"), this, withDocument([this](const DocumentPtr &d) { closeTab(indexOfPath(d->path())); }));
+    menu->addAction(QStringLiteral("Close"), this, withDocument([this](const DocumentPtr &d) { closeTab(documents().indexOfPath(d->path())); }));
     menu->addAction(QStringLiteral("Close Others"), this, withDocument([this](const DocumentPtr &d) { closeGroup(d, false); }))
-        ->setEnabled(documents.size() > 1);
+        ->setEnabled(documents().size() > 1);
     menu->addAction(QStringLiteral("Close to the Right"), this, withDocument([this](const DocumentPtr &d) { closeGroup(d, true); }))
-        ->setEnabled(index < int(documents.size()) - 1);
+        ->setEnabled(index < int(documents().size()) - 1);
     menu->addSeparator();
     menu->addAction(QStringLiteral("Copy Path"), this, withDocument([](const DocumentPtr &d) {
         QApplication::clipboard()->setText(d->remote ? d->remote->path : d->path());

@@ -1,4 +1,5 @@
 #include "AppDelegate.h"
+#include "DocumentController.h"
 
 #include "BlameController.h"
 #include "BookmarkController.h"
@@ -30,6 +31,7 @@
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
     , noteTimer(new QTimer(this))
+    , documentController(std::make_unique<DocumentController>(*this))
     , remoteController(std::make_unique<RemoteController>(*this))
     , remoteDocumentController(std::make_unique<RemoteDocumentController>(*this))
     , placesController(std::make_unique<PlacesController>(*this))
@@ -60,7 +62,7 @@ AppDelegate::AppDelegate(QObject *parent)
 
 AppDelegate::~AppDelegate()
 {
-    documents.clear();
+    documentController->clear();
     delete window;
 }
 
@@ -69,7 +71,7 @@ void AppDelegate::didFinishLaunching()
     remoteController->watchHosts();
     buildMenus();
     buildWindow();
-    watchDisk();
+    documents().watchDisk();
     session().restore();
     window->show();
     window->raise();
@@ -85,11 +87,11 @@ void AppDelegate::didFinishLaunching()
     const QList<QUrl> queued = std::exchange(pendingOpens, {});
     if (!queued.isEmpty())
         performDrop(queued);
-    if (documents.empty())
+    if (documents().empty())
         showEmptyView();
     refreshTabStrip();
     updateTitle();
-    explorer->setDirtyPaths(dirtyPaths());
+    explorer->setDirtyPaths(documents().dirtyPaths());
     session().persist();
 }
 
@@ -106,7 +108,7 @@ void AppDelegate::didBecomeActive()
 {
     if (!isLaunched)
         return;
-    checkDocumentsOnDisk();
+    documents().checkDocumentsOnDisk();
     blame().markAllStale();
     updateTitle();
     places().refreshFileIndexIfOld();
@@ -114,7 +116,7 @@ void AppDelegate::didBecomeActive()
     refreshShownPane(false);
     if (explorer) {
         explorer->reload();
-        if (const DocumentPtr active = activeDocument())
+        if (const DocumentPtr active = documents().activeDocument())
             revealInExplorer(active->path());
     }
 }
@@ -149,42 +151,14 @@ PlacesController &AppDelegate::places() const
     return *placesController;
 }
 
+DocumentController &AppDelegate::documents() const
+{
+    return *documentController;
+}
+
 FileOperationsController &AppDelegate::fileOperations() const
 {
     return *fileOperationsController;
-}
-
-DocumentPtr AppDelegate::activeDocument() const
-{
-    if (activeIndex < 0 || activeIndex >= int(documents.size()))
-        return nullptr;
-    return documents[activeIndex];
-}
-
-int AppDelegate::indexOfPath(const QString &path) const
-{
-    for (size_t i = 0; i < documents.size(); ++i)
-        if (documents[i]->path() == path)
-            return int(i);
-    return -1;
-}
-
-QSet<QString> AppDelegate::dirtyPaths() const
-{
-    QSet<QString> paths;
-    for (const DocumentPtr &document : documents)
-        if (document->isDirty)
-            paths.insert(QDir::cleanPath(document->path()));
-    return paths;
-}
-
-std::vector<DocumentPtr> AppDelegate::dirtyDocuments() const
-{
-    std::vector<DocumentPtr> dirty;
-    for (const DocumentPtr &document : documents)
-        if (document->isDirty)
-            dirty.push_back(document);
-    return dirty;
 }
 
 QString AppDelegate::diskNote(const OpenDocument &document) const

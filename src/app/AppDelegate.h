@@ -35,7 +35,7 @@ class LineNumberGutter;
 class PaintScheduler;
 class SearchView;
 class FindBar;
-class DiskWatcher;
+class DocumentController;
 class SettingsView;
 class HistoryController;
 class GitLogView;
@@ -81,9 +81,10 @@ public:
     bool windowShouldClose(); // the close-window check
     void willTerminate();
 
+    // The open documents and the active one.
+    DocumentController &documents() const;
     // The session and the journal of unsaved work.
     SessionController &session() const { return *sessionController; }
-    DocumentPtr openRecovered(const JournalRecord &record);
 
     // Operations used across the application.
     void showNote(const QString &text); // empty clears the note
@@ -108,20 +109,15 @@ public:
     FileOperationsController &fileOperations() const;
     InlineCard *cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions, int keepsOpen);
 
-    bool loadDocument(const QString &path, bool preview, bool focus, bool activate);
-    bool openLoaded(const QString &path, LoadedText loaded, bool preview, bool focus, bool activate);
-    // A file's text as a document gets it; without it, the note that says why.
-    static std::optional<LoadedText> readText(const QString &path, QString *failureNote);
-    // Stops the document's running read; a tab still waiting for its first text closes.
-    void cancelLoading(const DocumentPtr &document);
     void performDrop(const QList<QUrl> &urls);
-    void promote(int index);
     void activateDocument(int index, bool focus);
     void rememberPlace();
     void closeDocument(const DocumentPtr &document);
     void closeTab(int index);
     void closeGroup(const DocumentPtr &anchor, bool onlyToTheRight);
     void reopenClosedTab();
+    void refreshTabStrip();
+    void editorScrolled();
     void stepTab(int delta); // Next Tab (+1) and Previous Tab (-1), wrapping around
     void onReorderOrder(const QList<int> &order);
     void closeTabOrWindow();
@@ -151,19 +147,6 @@ public:
     RemoteDocumentController &remoteDocuments() const;
     void showLine(OpenDocument &document, int line);
 
-    // Saving and changes on disk.
-    bool saveFile(const DocumentPtr &document, bool force, std::function<void(bool)> completion = {});
-    void saveInTurn(std::vector<DocumentPtr> pending, std::function<void(bool)> done);
-    void saveDocument();
-    void saveAll();
-    void reloadDocument(const DocumentPtr &document);
-    bool changedSinceRead(const OpenDocument &document) const;
-
-    DocumentPtr activeDocument() const;
-    int indexOfPath(const QString &path) const;
-    QSet<QString> dirtyPaths() const;
-    std::vector<DocumentPtr> dirtyDocuments() const;
-    void documentsChanged();
     QString diskNote(const OpenDocument &document) const;
     bool isSidebarHidden() const;
     bool isPanelHidden() const;
@@ -191,9 +174,6 @@ public:
     QLabel *subtitleLabel = nullptr;
 
     // The model.
-    std::vector<DocumentPtr> documents;
-    int activeIndex = -1;
-    std::weak_ptr<OpenDocument> shown;
     std::optional<QString> workspace;
     std::vector<QUrl> closedTabs;
     QPointer<InlineCard> card;
@@ -203,7 +183,6 @@ public:
     int statusToken = 0;
     bool isLaunched = false;
     QList<QUrl> pendingOpens;
-    DiskWatcher *diskWatcher = nullptr;
 
 private:
     // Window layout.
@@ -221,45 +200,18 @@ private:
     void raisePanelIfShorter();
     void showEmptyView();
 
-    // Session.
-
-    // Documents.
-    DocumentPtr makeDocument(const QString &path, TextEncoding encoding);
-    void fillDocument(OpenDocument &document, LoadedText loaded);
-    void noteVeryLongLines(const OpenDocument &document);
-    void showDocument(const DocumentPtr &document, bool preview, bool focus, bool activate);
-    // Reads the file on a worker while the view shows how far it got; then runs on the main
-    // thread unless the document was closed, cancelled or read again meanwhile.
-    void startLoading(const DocumentPtr &document, qint64 size, bool opening,
-                      std::function<void(const DocumentPtr &, FileLoad)> then);
-    void takeReloaded(const DocumentPtr &document, LoadedText loaded);
-    void placeDocument(const DocumentPtr &document, bool preview);
-    void watchEdits(const DocumentPtr &document);
-    // Changes on disk.
-    void watchDisk();
-    void updateDiskWatches();
-    // Reloads clean documents whose files changed; marks dirty ones changed on disk.
-    void checkDocumentsOnDisk();
-    // changed: the watched paths that changed; empty when anything may have.
-    void diskChanged(const QSet<QString> &changed);
     std::unique_ptr<BlameController> blameController;
     std::unique_ptr<HistoryController> historyController;
     std::unique_ptr<BookmarkController> bookmarkController;
-    void textDidChange(OpenDocument *document);
-    void refreshTabStrip();
-    void editorScrolled();
     void hoverTab(std::optional<int> index, QWidget *tab);
     void showLastCommit(const OpenDocument &document, FileHoverCard *card);
 
     // Quitting.
     void terminateNow();
-    bool writeLocally(OpenDocument &document, QString *error);
-    void showChangedOnDiskCard(const DocumentPtr &document);
 
     QTimer *noteTimer = nullptr;
     QTimer *statusWork = nullptr;
     bool terminated = false;
-    bool replacingText = false;
     bool panelSized = false;
     // The menu bar, as a table of commands with their rules.
     std::vector<MenuCommand> fileCommands();
@@ -270,6 +222,7 @@ private:
     MenuCommands *menuCommands = nullptr;
     EditingController *editingController = nullptr;
     SessionController *sessionController = nullptr;
+    std::unique_ptr<DocumentController> documentController;
     std::unique_ptr<RemoteController> remoteController;
     std::unique_ptr<RemoteDocumentController> remoteDocumentController;
     std::unique_ptr<PlacesController> placesController;

@@ -1,5 +1,6 @@
 // The window: toolbar, the two splits and their limits, the sidebar panes and the output panel.
 #include "AppDelegate.h"
+#include "DocumentController.h"
 #include "FileOperationsController.h"
 #include "PlacesController.h"
 #include "RemoteDocumentController.h"
@@ -92,7 +93,7 @@ void AppDelegate::buildWindow()
     outputPanel->workingDirectory = [this] { return workspace.value_or(QDir::homePath()); };
     outputPanel->remoteContext = [this] { return remote().commandContext(); };
     outputPanel->onFocusEditor = [this] {
-        if (const DocumentPtr active = activeDocument(); active && active->textView)
+        if (const DocumentPtr active = documents().activeDocument(); active && active->textView)
             active->textView->setFocus();
     };
     rightSplit->addWidget(outputPanel);
@@ -133,7 +134,7 @@ QWidget *AppDelegate::buildSidebar()
     explorer = new ExplorerView(sidebar);
     explorer->resize(180, 600);
     explorer->onOpen = [this](const QString &path, bool permanent) {
-        loadDocument(path, !permanent, permanent, true);
+        documents().loadDocument(path, !permanent, permanent, true);
     };
     explorer->onReturnToWorkspace = [this] {
         if (workspace)
@@ -178,7 +179,7 @@ QWidget *AppDelegate::buildEditorArea()
     tabStrip = new TabStripView(editorContainer);
     tabStrip->onSelect = [this](int index) { activateDocument(index, true); };
     tabStrip->onClose = [this](int index) { closeTab(index); };
-    tabStrip->onPromote = [this](int index) { promote(index); };
+    tabStrip->onPromote = [this](int index) { documents().promote(index); };
     tabStrip->onReorderOrder = [this](const QList<int> &order) { onReorderOrder(order); };
     tabStrip->menuForTab = [this](int index) { return menuForTab(index); };
     tabStrip->onHover = [this](std::optional<int> index, TabItemView *tab) { hoverTab(index, tab); };
@@ -193,7 +194,7 @@ QWidget *AppDelegate::buildEditorArea()
     gutterLayout->addWidget(lineRuler);
     lineRuler->setFontSize(Defaults::fontSize());
     lineRuler->setBookmarkProvider([this] {
-        const DocumentPtr active = activeDocument();
+        const DocumentPtr active = documents().activeDocument();
         return active && !active->historyIndex ? active->bookmarks : std::vector<qsizetype>();
     });
     statusBar = new StatusBarView(editorContainer);
@@ -396,7 +397,7 @@ void AppDelegate::setPanelHidden(bool hidden)
         outputPanel->prepare();
         return;
     }
-    if (const DocumentPtr active = activeDocument(); active && active->textView)
+    if (const DocumentPtr active = documents().activeDocument(); active && active->textView)
         active->textView->setFocus();
 }
 

@@ -1,5 +1,6 @@
 // The menu bar: every command with its title and shortcut, enabled by the current state.
 #include "AppDelegate.h"
+#include "DocumentController.h"
 #include "FileOperationsController.h"
 #include "PlacesController.h"
 #include "RemoteDocumentController.h"
@@ -69,8 +70,8 @@ std::vector<MenuCommand> AppDelegate::fileCommands()
                                 [](const QUrl &url) { return QFileInfo::exists(url.toLocalFile()); });
          } },
         { file, {} },
-        { file, QStringLiteral("Save"), { QKeySequence::Save }, [this] { saveDocument(); }, [this] { return activeDocument() != nullptr; } },
-        { file, QStringLiteral("Save All"), keys("Ctrl+Alt+S"), [this] { saveAll(); }, [this] { return !documents.empty(); } },
+        { file, QStringLiteral("Save"), { QKeySequence::Save }, [this] { documents().saveDocument(); }, [this] { return documents().activeDocument() != nullptr; } },
+        { file, QStringLiteral("Save All"), keys("Ctrl+Alt+S"), [this] { documents().saveAll(); }, [this] { return !documents().empty(); } },
         { file, {} },
         { .menu = file, .title = QStringLiteral("Quit Quillmar"), .keys = keys("Ctrl+Q"), .run = [this] { requestQuit(); },
           .role = QAction::QuitRole },
@@ -83,11 +84,11 @@ std::vector<MenuCommand> AppDelegate::editCommands()
     const QString find = QStringLiteral("Edit/Find");
     const auto keys = [](const char *text) { return QList<QKeySequence> { QKeySequence(QLatin1String(text)) }; };
     const auto activeView = [this]() -> EditorTextView * {
-        const DocumentPtr active = activeDocument();
+        const DocumentPtr active = documents().activeDocument();
         return active ? active->textView.data() : nullptr;
     };
     const auto liveText = [this] {
-        const DocumentPtr active = activeDocument();
+        const DocumentPtr active = documents().activeDocument();
         return active && !active->historyIndex;
     };
     return {
@@ -158,18 +159,18 @@ std::vector<MenuCommand> AppDelegate::navigationCommands()
     const QString help = QStringLiteral("Help");
     const auto keys = [](const char *text) { return QList<QKeySequence> { QKeySequence(QLatin1String(text)) }; };
     const auto anyBookmark = [this] { return bookmarks().hasAny(); };
-    const auto severalTabs = [this] { return documents.size() > 1; };
+    const auto severalTabs = [this] { return documents().size() > 1; };
     return {
         { go, QStringLiteral("Previous Bookmark"), keys("Ctrl+Alt+J"), [this] { bookmarks().step(false); }, anyBookmark },
         { go, QStringLiteral("Toggle Bookmark"), keys("Ctrl+Alt+K"), [this] { bookmarks().toggle(); }, [this] {
-             const DocumentPtr active = activeDocument();
+             const DocumentPtr active = documents().activeDocument();
              return active && !active->historyIndex;
          } },
         { go, QStringLiteral("Next Bookmark"), keys("Ctrl+Alt+L"), [this] { bookmarks().step(true); }, anyBookmark },
         { history, QStringLiteral("Older Version"), keys("Ctrl+["), [this] { this->history().step(1); },
-          [this] { return activeDocument() != nullptr; } },
+          [this] { return documents().activeDocument() != nullptr; } },
         { history, QStringLiteral("Newer Version"), keys("Ctrl+]"), [this] { this->history().step(-1); }, [this] {
-             const DocumentPtr active = activeDocument();
+             const DocumentPtr active = documents().activeDocument();
              return active && active->historyIndex;
          } },
         { windowMenu, QStringLiteral("Minimize"), keys("Ctrl+M"), [this] { window->showMinimized(); } },

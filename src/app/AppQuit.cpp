@@ -1,5 +1,6 @@
 // Quitting and closing the window: the unsaved-changes question and the final save of the session.
 #include "AppDelegate.h"
+#include "DocumentController.h"
 
 #include "MainWindow.h"
 #include "RemoteController.h"
@@ -14,7 +15,7 @@
 
 void AppDelegate::requestQuit()
 {
-    const auto dirty = dirtyDocuments();
+    const auto dirty = documents().dirtyDocuments();
     if (dirty.empty()) {
         terminateNow();
         return;
@@ -26,7 +27,7 @@ bool AppDelegate::windowShouldClose()
 {
     if (terminated)
         return true;
-    const auto dirty = dirtyDocuments();
+    const auto dirty = documents().dirtyDocuments();
     if (dirty.empty()) {
         willTerminate();
         return true;
@@ -65,12 +66,12 @@ void AppDelegate::confirmUnsaved(const std::vector<DocumentPtr> &dirty, std::fun
                         [this, alive, continuation] {
                             for (const DocumentPtr &document : alive())
                                 document->isDirty = false;
-                            documentsChanged();
+                            documents().documentsChanged();
                             continuation();
                         } };
     buttons << Button { QStringLiteral("Save All"), true, true, QKeySequence(),
                         [this, alive, continuation] {
-                            saveInTurn(alive(), [continuation](bool ok) {
+                            documents().saveInTurn(alive(), [continuation](bool ok) {
                                 if (ok)
                                     continuation();
                             });

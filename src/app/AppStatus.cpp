@@ -1,5 +1,6 @@
 // The status bar under the editor and the settings pane over it.
 #include "AppDelegate.h"
+#include "DocumentController.h"
 #include "RemoteDocumentController.h"
 #include "HistoryController.h"
 #include "BlameController.h"
@@ -45,7 +46,7 @@ void AppDelegate::scheduleStatusRefresh()
         connect(statusWork, &QTimer::timeout, this, [this] { refreshStatusBar(); });
     }
     statusWork->stop();
-    const DocumentPtr active = activeDocument();
+    const DocumentPtr active = documents().activeDocument();
     const qsizetype length = active && active->textView ? active->textView->buffer()->length() : 0;
     const auto delay = statusRefreshDelay(length);
     if (delay.count() == 0)
@@ -64,7 +65,7 @@ void AppDelegate::showLastingNote(const QString &text)
 
 void AppDelegate::refreshStatusBar()
 {
-    const DocumentPtr active = activeDocument();
+    const DocumentPtr active = documents().activeDocument();
     remoteDocuments().refreshRemoteIndicator(active);
     if (!active || !active->textView) {
         statusBar->setTexts({}, {});
@@ -106,6 +107,6 @@ void AppDelegate::closeSettings()
     if (!settingsView || !settingsView->isVisible())
         return;
     settingsView->hide();
-    if (const DocumentPtr active = activeDocument(); active && active->textView)
+    if (const DocumentPtr active = documents().activeDocument(); active && active->textView)
         active->textView->setFocus();
 }

@@ -1,5 +1,6 @@
 // Which document is on show: activation, remembered places and the tab strip.
 #include "AppDelegate.h"
+#include "DocumentController.h"
 #include "RemoteController.h"
 #include "HistoryController.h"
 #include "BlameController.h"
@@ -33,29 +34,28 @@
 
 void AppDelegate::activateDocument(int index, bool focus)
 {
-    if (index < 0 || index >= int(documents.size()))
+    if (index < 0 || index >= int(documents().size()))
         return;
     closeSettings();
     history().closeCommitView();
     rememberPlace();
-    blame().leaveDocument(shown.lock());
-    for (const DocumentPtr &document : documents) {
+    blame().leaveDocument(documents().shown());
+    for (const DocumentPtr &document : documents()) {
         if (document->historyIndex) {
             document->historyIndex.reset();
             document->historyGeneration += 1;
         }
     }
-    activeIndex = index;
-    const DocumentPtr document = documents[index];
+    documents().setActive(index);
+    const DocumentPtr document = documents()[size_t(index)];
     document->revisions.reset();
-    shown = document;
     installView(*document);
     if (focus)
         document->textView->setFocus();
     settleOrigin = document->scrollOrigin;
     settleUntil = QDateTime::currentDateTime().addSecs(3);
     revealInExplorer(document->path());
-    documentsChanged();
+    documents().documentsChanged();
 }
 
 void AppDelegate::installView(OpenDocument &document)
@@ -77,7 +77,7 @@ void AppDelegate::installView(OpenDocument &document)
 
 void AppDelegate::rememberPlace()
 {
-    const DocumentPtr document = shown.lock();
+    const DocumentPtr document = documents().shown();
     if (!document || !document->textView || document->historyIndex)
         return;
     const EditorTextView *view = document->textView;
@@ -107,9 +107,9 @@ void AppDelegate::revealInExplorer(const QString &path)
 void AppDelegate::hoverTab(std::optional<int> index, QWidget *tab)
 {
     hoverCards->hide();
-    if (!index || *index < 0 || *index >= int(documents.size()))
+    if (!index || *index < 0 || *index >= int(documents().size()))
         return;
-    std::weak_ptr<OpenDocument> weak = documents[*index];
+    std::weak_ptr<OpenDocument> weak = documents()[*index];
     QPointer<QWidget> anchor = tab;
     hoverCards->scheduleShow(HoverCards::tabShowDelayMs, [this, weak, anchor] {
         const DocumentPtr document = weak.lock();
@@ -151,9 +151,9 @@ void AppDelegate::showLastCommit(const OpenDocument &document, FileHoverCard *ca
 
 bool AppDelegate::openAtLine(const QString &path, int line, bool preview)
 {
-    if (!loadDocument(path, preview, true, true))
+    if (!documents().loadDocument(path, preview, true, true))
         return false;
-    const DocumentPtr active = activeDocument();
+    const DocumentPtr active = documents().activeDocument();
     if (!active || !active->textView)
         return false;
     showLine(*active, line);
@@ -180,16 +180,16 @@ void AppDelegate::refreshTabStrip()
     QStringList titles;
     QList<bool> dirty;
     QList<bool> preview;
-    for (const DocumentPtr &document : documents) {
+    for (const DocumentPtr &document : documents()) {
         titles << document->fileName();
         dirty << document->isDirty;
         preview << document->isPreview;
     }
-    tabStrip->setTabs(titles, dirty, preview, documents.empty() ? -1 : activeIndex);
+    tabStrip->setTabs(titles, dirty, preview, documents().empty() ? -1 : documents().activeIndex());
 }
 void AppDelegate::holdEditorPlace()
 {
-    const DocumentPtr active = activeDocument();
+    const DocumentPtr active = documents().activeDocument();
     if (!active || !active->textView || QDateTime::currentDateTime() >= settleUntil)
         return;
     QScrollBar *bar = active->textView->horizontalScrollBar();

@@ -1,5 +1,6 @@
 // The window title, its subtitle and the transient status note.
 #include "AppDelegate.h"
+#include "DocumentController.h"
 
 #include "HistoryController.h"
 #include "MainWindow.h"
@@ -46,7 +47,7 @@ void AppDelegate::updateTitle()
     scheduleStatusRefresh();
     QString title;
     QString subtitle;
-    const DocumentPtr active = activeDocument();
+    const DocumentPtr active = documents().activeDocument();
     if (!active) {
         title = QStringLiteral("Quillmar");
         if (statusText)

@@ -1,6 +1,7 @@
 #include "BlameController.h"
 
 #include "AppDelegate.h"
+#include "DocumentController.h"
 #include "RemoteController.h"
 #include "HistoryController.h"
 #include "chrome/InlineCard.h"
@@ -47,14 +48,14 @@ void BlameController::attach(const DocumentPtr &document)
         return DocumentBlame::RemoteTarget { client, strong->remote->path };
     };
     document->blame->onChange = [this, weak] {
-        if (const DocumentPtr strong = weak.lock(); strong && strong == app.shown.lock())
+        if (const DocumentPtr strong = weak.lock(); strong && strong == app.documents().shown())
             showCaretBlame();
     };
 }
 
 void BlameController::updateCaretBlame()
 {
-    const DocumentPtr document = app.shown.lock();
+    const DocumentPtr document = app.documents().shown();
     if (!document || !document->textView || document->historyIndex || !document->blame || document->loading) {
         clearDisplay();
         return;
@@ -84,7 +85,7 @@ void BlameController::updateCaretBlame()
 
 void BlameController::showCaretBlame()
 {
-    const DocumentPtr document = app.shown.lock();
+    const DocumentPtr document = app.documents().shown();
     if (!document || !document->textView || document->historyIndex || !document->blame)
         return;
     const EditorTextView *view = document->textView;
@@ -115,7 +116,7 @@ void BlameController::clearDisplay()
     m_caretInfo.reset();
     line.reset();
     app.statusBar->setBlame({});
-    if (const DocumentPtr document = app.shown.lock())
+    if (const DocumentPtr document = app.documents().shown())
         setAnnotation(document, std::nullopt);
 }
 
@@ -142,7 +143,7 @@ void BlameController::showDetails()
 
 void BlameController::markAllStale()
 {
-    for (const DocumentPtr &document : app.documents)
+    for (const DocumentPtr &document : app.documents())
         if (document->blame)
             document->blame->markStale();
 }
@@ -171,7 +172,7 @@ std::optional<QString> BlameController::knownMessage(const QString &sha) const
 
 void BlameController::showHoverCard(const QRect &annotation)
 {
-    const DocumentPtr document = app.shown.lock();
+    const DocumentPtr document = app.documents().shown();
     if (!m_caretInfo || !document || !document->textView)
         return;
     QWidget *container = app.editorContainer;

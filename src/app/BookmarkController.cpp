@@ -1,6 +1,7 @@
 #include "BookmarkController.h"
 
 #include "AppDelegate.h"
+#include "DocumentController.h"
 #include "Bookmarks.h"
 #include "HistoryController.h"
 #include "common/Defaults.h"
@@ -28,7 +29,7 @@ BookmarkController::BookmarkController(AppDelegate &app)
 
 void BookmarkController::toggle()
 {
-    const DocumentPtr active = app.activeDocument();
+    const DocumentPtr active = app.documents().activeDocument();
     if (!active || !active->textView || active->historyIndex)
         return;
     const qsizetype start = active->textView->buffer()->lineStart(active->textView->caretLine());
@@ -94,7 +95,7 @@ void BookmarkController::followEdit(OpenDocument &document, int location, int re
 
 bool BookmarkController::hasAny() const
 {
-    for (const DocumentPtr &document : app.documents)
+    for (const DocumentPtr &document : app.documents())
         if (!document->bookmarks.empty())
             return true;
     const QVariantMap stored = Defaults::dictionary(Defaults::Bookmarks);
@@ -106,7 +107,7 @@ void BookmarkController::step(bool forward)
     // Open documents count with their current lines, the rest as stored.
     QSet<QString> open;
     std::vector<BookmarkPlace> places;
-    for (const DocumentPtr &document : app.documents) {
+    for (const DocumentPtr &document : app.documents()) {
         if (!document->textView)
             continue;
         open.insert(document->path());
@@ -119,7 +120,7 @@ void BookmarkController::step(bool forward)
             for (int line : storedLines(entry.key()))
                 places.push_back({ entry.key(), line });
     std::sort(places.begin(), places.end());
-    const DocumentPtr active = app.activeDocument();
+    const DocumentPtr active = app.documents().activeDocument();
     const BookmarkPlace current = active && !active->historyIndex ? BookmarkPlace { active->path(), int(active->textView->caretLine()) + 1 }
                                                                    : BookmarkPlace {};
     const auto target = Bookmarks::step(places, current, forward);
@@ -129,9 +130,9 @@ void BookmarkController::step(bool forward)
     }
     app.history().leave();
     if (!active || active->path() != target->path)
-        if (!app.loadDocument(target->path, false, true, true))
+        if (!app.documents().loadDocument(target->path, false, true, true))
             return;
-    const DocumentPtr shownNow = app.activeDocument();
+    const DocumentPtr shownNow = app.documents().activeDocument();
     if (!shownNow || shownNow->path() != target->path)
         return;
     if (target->line < 1 || target->line > shownNow->textView->buffer()->lineCount())

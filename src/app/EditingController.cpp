@@ -1,6 +1,7 @@
 #include "EditingController.h"
 
 #include "AppDelegate.h"
+#include "DocumentController.h"
 
 #include "EditorKeys.h"
 #include "common/Defaults.h"
@@ -159,7 +160,7 @@ void EditingController::setFontSize(double size)
     size = std::clamp(size, Defaults::minimumFontSize, Defaults::maximumFontSize);
     Defaults::set(Defaults::FontSize, size);
     const QFont font = editorFont();
-    for (const DocumentPtr &document : app.documents)
+    for (const DocumentPtr &document : app.documents())
         if (document->textView)
             document->textView->setFont(font);
     emit fontChanged(font);
@@ -194,7 +195,7 @@ void EditingController::toggleSetting(const char *key, bool fallback)
 
 void EditingController::followWrapSetting()
 {
-    if (const DocumentPtr active = app.activeDocument())
+    if (const DocumentPtr active = app.documents().activeDocument())
         applyWrap(*active);
     else
         emit wrapChangedWithoutDocument();
@@ -219,7 +220,7 @@ void EditingController::undoOrRedo(bool redo)
     }
     auto *view = qobject_cast<TextArea *>(focus);
     if (!view) {
-        const DocumentPtr active = app.activeDocument();
+        const DocumentPtr active = app.documents().activeDocument();
         view = active ? active->textView.data() : nullptr;
     }
     if (!view)

@@ -2,6 +2,7 @@
 #include "FileOperationsController.h"
 
 #include "AppDelegate.h"
+#include "DocumentController.h"
 #include "BookmarkController.h"
 #include "FileNames.h"
 #include "MainWindow.h"
@@ -61,12 +62,12 @@ void FileOperationsController::setWorkspace(const QString &folder)
     Defaults::set(Defaults::Workspace, *app.workspace);
     app.explorer->setRoot(*app.workspace, false, true);
     app.explorer->reload();
-    if (const DocumentPtr active = app.activeDocument(); active && holds(*app.workspace, active->path()))
+    if (const DocumentPtr active = app.documents().activeDocument(); active && holds(*app.workspace, active->path()))
         app.revealInExplorer(active->path());
     app.outputPanel->refreshFolderLabel();
     app.refreshShownPane(false);
     app.showNote(QStringLiteral("Workspace: ") + QFileInfo(*app.workspace).fileName());
-    app.documentsChanged();
+    app.documents().documentsChanged();
 }
 
 std::optional<QString> FileOperationsController::newItemFolder() const
@@ -78,7 +79,7 @@ std::optional<QString> FileOperationsController::newItemFolder() const
         return app.explorer->root();
     if (app.workspace)
         return *app.workspace;
-    if (const DocumentPtr active = app.activeDocument())
+    if (const DocumentPtr active = app.documents().activeDocument())
         return QFileInfo(active->path()).absolutePath();
     return std::nullopt;
 }
@@ -110,7 +111,7 @@ void FileOperationsController::newItem(bool folder, std::optional<QString> targe
                        app.explorer->reload();
                        app.explorer->revealFile(path);
                        if (!folder)
-                           app.loadDocument(path, false, true, true);
+                           app.documents().loadDocument(path, false, true, true);
                    });
                    return std::nullopt;
                });
@@ -164,7 +165,7 @@ void FileOperationsController::followRename(const QString &from, const QString &
     const QString resolvedFrom = canonicalPath(from);
     const QString resolvedTo = canonicalPath(to);
     QVariantMap stored = Defaults::dictionary(Defaults::Bookmarks);
-    for (const DocumentPtr &document : app.documents) {
+    for (const DocumentPtr &document : app.documents()) {
         if (!FileNames::isAtOrUnder(document->path(), resolvedFrom))
             continue;
         stored.remove(document->path());
@@ -175,7 +176,7 @@ void FileOperationsController::followRename(const QString &from, const QString &
         }
     }
     Defaults::set(Defaults::Bookmarks, stored);
-    for (const DocumentPtr &document : app.documents)
+    for (const DocumentPtr &document : app.documents())
         if (FileNames::isAtOrUnder(document->path(), resolvedTo))
             app.bookmarks().store(*document);
     if (app.workspace && FileNames::isAtOrUnder(*app.workspace, from)) {
@@ -188,9 +189,9 @@ void FileOperationsController::followRename(const QString &from, const QString &
     }
     app.explorer->reload();
     app.explorer->revealFile(to);
-    if (const DocumentPtr active = app.activeDocument(); active && active->textView)
+    if (const DocumentPtr active = app.documents().activeDocument(); active && active->textView)
         app.painter->show(active->textView, active->url, active->isPlain);
-    app.documentsChanged();
+    app.documents().documentsChanged();
 }
 
 void FileOperationsController::trashItems(const QStringList &paths)
@@ -198,7 +199,7 @@ void FileOperationsController::trashItems(const QStringList &paths)
     if (paths.isEmpty())
         return;
     bool losesEdits = false;
-    for (const DocumentPtr &document : app.documents)
+    for (const DocumentPtr &document : app.documents())
         for (const QString &path : paths)
             losesEdits |= document->isDirty && holds(path, document->path());
     const QString what = paths.size() == 1 ? QFileInfo(paths.front()).fileName()
@@ -231,7 +232,7 @@ void FileOperationsController::trashItem(const QString &path)
         return;
     }
     std::vector<DocumentPtr> inside;
-    for (const DocumentPtr &document : app.documents)
+    for (const DocumentPtr &document : app.documents())
         if (FileNames::isAtOrUnder(document->path(), resolved))
             inside.push_back(document);
     for (const DocumentPtr &document : inside)

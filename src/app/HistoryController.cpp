@@ -1,6 +1,7 @@
 #include "HistoryController.h"
 
 #include "AppDelegate.h"
+#include "DocumentController.h"
 #include "EditorHost.h"
 #include "common/Defaults.h"
 #include "common/RelativeTime.h"
@@ -40,7 +41,7 @@ HistoryController::~HistoryController() = default;
 
 void HistoryController::step(int delta)
 {
-    const DocumentPtr document = app.activeDocument();
+    const DocumentPtr document = app.documents().activeDocument();
     if (!document)
         return;
     if (!gitAvailable()) {
@@ -57,11 +58,11 @@ void HistoryController::step(int delta)
                 const DocumentPtr strong = weak.lock();
                 if (!self || !strong)
                     return;
-                const std::vector<DocumentPtr> &documents = self->app.documents;
+                const std::vector<DocumentPtr> &documents = self->app.documents().all();
                 if (std::find(documents.begin(), documents.end(), strong) == documents.end())
                     return;
                 strong->revisions = revisions;
-                if (strong == self->app.activeDocument())
+                if (strong == self->app.documents().activeDocument())
                     self->step(delta);
             }, Qt::QueuedConnection);
         });
@@ -87,7 +88,7 @@ void HistoryController::step(int delta)
 
 void HistoryController::showRevision(int index, bool fromLive)
 {
-    const DocumentPtr document = app.activeDocument();
+    const DocumentPtr document = app.documents().activeDocument();
     if (!document || !document->revisions || index < 0 || index >= document->revisions->size())
         return;
     const int generation = ++document->historyGeneration;
@@ -99,7 +100,7 @@ void HistoryController::showRevision(int index, bool fromLive)
         const std::optional<QString> text = GitQueries::fileAtRevision(path, revision);
         QMetaObject::invokeMethod(self, [self, weak, text, index, fromLive, generation] {
             const DocumentPtr strong = weak.lock();
-            if (!self || !strong || strong->historyGeneration != generation || strong != self->app.activeDocument())
+            if (!self || !strong || strong->historyGeneration != generation || strong != self->app.documents().activeDocument())
                 return;
             if (!text) {
                 self->app.showNote(QStringLiteral("Couldn't read that version"));
@@ -142,12 +143,12 @@ void HistoryController::showVersionText(const DocumentPtr &document, int index, 
 
 void HistoryController::leave()
 {
-    const DocumentPtr document = app.activeDocument();
+    const DocumentPtr document = app.documents().activeDocument();
     if (!document || !document->historyIndex)
         return;
     document->historyIndex.reset();
     document->historyGeneration += 1;
-    app.shown = document;
+    app.documents().setActive(app.documents().activeIndex()); // the active document is shown again
     app.installView(*document);
     document->textView->setFocus();
     app.updateTitle();
@@ -197,7 +198,7 @@ void HistoryController::closeCommitView()
     m_commitView->hide();
     app.scrollView->show();
     m_shownCommit.reset();
-    if (const DocumentPtr active = app.activeDocument(); active && active->textView)
+    if (const DocumentPtr active = app.documents().activeDocument(); active && active->textView)
         active->textView->setFocus();
 }
 

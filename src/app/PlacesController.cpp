@@ -4,6 +4,7 @@
 #include "PlacesController.h"
 
 #include "AppDelegate.h"
+#include "DocumentController.h"
 #include "RemoteDocumentController.h"
 #include "RemoteController.h"
 #include "common/Shortcuts.h"
@@ -104,7 +105,7 @@ void PlacesController::goToFile()
     app.dismissCard();
     const QList<IndexedFile> files = quickRoot == root ? quickIndex : buildLocalIndex(root);
     auto *picker = new QuickPickCard(files, QStringLiteral("Go to file by name or path"));
-    picker->onChoose = [this](const IndexedFile &chosen) { app.loadDocument(chosen.url, false, true, true); };
+    picker->onChoose = [this](const IndexedFile &chosen) { app.documents().loadDocument(chosen.url, false, true, true); };
     showPicker(picker);
 }
 
@@ -146,7 +147,7 @@ std::optional<PlacesController::RemotePlace> PlacesController::remotePlace() con
     const HostItemPtr item = activeRemoteHost();
     if (!item)
         return std::nullopt;
-    const QString path = app.activeDocument()->remote->path;
+    const QString path = app.documents().activeDocument()->remote->path;
     const auto found = remoteRoots.constFind(rootKey(hostID(item->host), path));
     if (found == remoteRoots.cend())
         return RemotePlace { item, remoteFolderOf(path), false };
@@ -158,7 +159,7 @@ void PlacesController::followRemotePlace()
     const auto place = remotePlace();
     if (!place || place->resolved || !app.remote().isHostAlive(hostID(place->item->host)))
         return;
-    const QString key = rootKey(hostID(place->item->host), app.activeDocument()->remote->path);
+    const QString key = rootKey(hostID(place->item->host), app.documents().activeDocument()->remote->path);
     if (remoteRootsAsked.contains(key))
         return;
     remoteRootsAsked.insert(key);
@@ -180,7 +181,7 @@ void PlacesController::resolveRemotePlace(std::function<void(const RemotePlace &
     const HostItemPtr item = activeRemoteHost();
     if (!item)
         return;
-    const QString path = app.activeDocument()->remote->path;
+    const QString path = app.documents().activeDocument()->remote->path;
     const QString key = rootKey(hostID(item->host), path);
     if (remoteRoots.contains(key)) {
         then(RemotePlace { item, remoteRoots.value(key) });
@@ -206,7 +207,7 @@ void PlacesController::resolveRemotePlace(std::function<void(const RemotePlace &
 
 HostItemPtr PlacesController::activeRemoteHost() const
 {
-    const DocumentPtr active = app.activeDocument();
+    const DocumentPtr active = app.documents().activeDocument();
     if (!active || !active->remote)
         return nullptr;
     return app.remote().hosts().itemFor(active->remote->hostID);
@@ -228,7 +229,7 @@ std::optional<SearchPlace> PlacesController::searchPlace() const
 std::optional<Place> PlacesController::gitPlace() const
 {
     if (const HostItemPtr item = activeRemoteHost())
-        return Place::remote(item->client, remoteFolderOf(app.activeDocument()->remote->path));
+        return Place::remote(item->client, remoteFolderOf(app.documents().activeDocument()->remote->path));
     return app.workspace ? std::optional(Place::local(*app.workspace)) : std::nullopt;
 }
 

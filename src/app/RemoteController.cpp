@@ -3,6 +3,7 @@
 #include "RemoteController.h"
 
 #include "AppDelegate.h"
+#include "DocumentController.h"
 #include "PlacesController.h"
 #include "RemoteDocumentController.h"
 #include "chrome/InlineCard.h"
@@ -187,7 +188,7 @@ void RemoteController::removeHost(const HostItemPtr &item)
 void RemoteController::hostIDChanged(const QString &oldID, const QString &newID)
 {
     sshView->carryExpansion(oldID, newID);
-    for (const DocumentPtr &document : app.documents) {
+    for (const DocumentPtr &document : app.documents()) {
         if (!document->remote || document->remote->hostID != oldID)
             continue;
         RemoteFile moved = *document->remote;
@@ -307,7 +308,7 @@ void RemoteController::fillHostMenu(QMenu *menu, const HostItemPtr &item)
 // Clicking the indicator connects the active document's machine.
 void RemoteController::connectActiveHost()
 {
-    const DocumentPtr active = app.activeDocument();
+    const DocumentPtr active = app.documents().activeDocument();
     if (!active || !active->remote)
         return;
     if (const HostItemPtr item = remoteHosts->itemFor(active->remote->hostID))
@@ -322,7 +323,7 @@ std::optional<RemoteContext> RemoteController::commandContext() const
     const HostItemPtr item = app.places().activeRemoteHost();
     if (!item)
         return std::nullopt;
-    const QString folder = remoteFolderOf(app.activeDocument()->remote->path);
+    const QString folder = remoteFolderOf(app.documents().activeDocument()->remote->path);
     const std::shared_ptr<SSHClient> client = item->client;
     return RemoteContext { item->host.destination + u':' + folder, sshPrograms().ssh,
         [client, folder](const QString &line) {

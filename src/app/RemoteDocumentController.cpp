@@ -3,6 +3,7 @@
 #include "RemoteDocumentController.h"
 
 #include "AppDelegate.h"
+#include "DocumentController.h"
 #include "PlacesController.h"
 #include "RemoteController.h"
 #include "chrome/InlineCard.h"
@@ -80,15 +81,15 @@ void RemoteDocumentController::openRemoteFilePrompt(const HostItemPtr &item)
 void RemoteDocumentController::openRemoteFile(const std::shared_ptr<SSHClient> &client,
     const QString &path, bool preview, std::optional<int> line)
 {
-    for (int i = 0; i < int(app.documents.size()); ++i) {
-        const auto &remote = app.documents[i]->remote;
+    for (int i = 0; i < int(app.documents().size()); ++i) {
+        const auto &remote = app.documents()[i]->remote;
         if (remote && remote->hostID == hostID(client->host) && remote->path == path) {
             // A double click after the click's preview keeps the tab.
             if (!preview)
-                app.promote(i);
+                app.documents().promote(i);
             app.activateDocument(i, true);
             if (line)
-                app.showLine(*app.documents[i], *line);
+                app.showLine(*app.documents()[i], *line);
             return;
         }
     }
@@ -107,7 +108,7 @@ void RemoteDocumentController::openRemoteFile(const std::shared_ptr<SSHClient> &
         QThreadPool::globalInstance()->start([self, weak, path, preview, line, read] {
             QString note;
             auto loaded = std::make_shared<std::optional<LoadedText>>(
-                AppDelegate::readText(read.localCopy, &note));
+                DocumentController::readText(read.localCopy, &note));
             MainThread::post([self, weak, path, preview, line, read, note, loaded] {
                 const auto strong = weak.lock();
                 if (!self || !strong)
@@ -125,12 +126,12 @@ void RemoteDocumentController::finishRemoteOpen(const std::shared_ptr<SSHClient>
     const QString &path, const RemoteRead &read, LoadedText loaded, bool preview,
     std::optional<int> line)
 {
-    if (!app.openLoaded(read.localCopy, std::move(loaded), preview, true, true))
+    if (!app.documents().openLoaded(read.localCopy, std::move(loaded), preview, true, true))
         return;
-    const int index = app.indexOfPath(QFileInfo(read.localCopy).canonicalFilePath());
+    const int index = app.documents().indexOfPath(QFileInfo(read.localCopy).canonicalFilePath());
     if (index < 0)
         return;
-    const DocumentPtr document = app.documents[index];
+    const DocumentPtr document = app.documents()[index];
     setRemoteOrigin(document,
         RemoteFile { hostID(client->host), path,
             read.modified ? std::optional<qint64>(qint64(*read.modified)) : std::nullopt });
@@ -138,7 +139,7 @@ void RemoteDocumentController::finishRemoteOpen(const std::shared_ptr<SSHClient>
     if (line)
         app.showLine(*document, *line);
     app.showNote({});
-    app.documentsChanged();
+    app.documents().documentsChanged();
     // Go to file and search find the file's place without waiting, next time.
     app.places().resolveRemotePlace([](const PlacesController::RemotePlace &) {});
 }
@@ -152,7 +153,7 @@ void RemoteDocumentController::setRemoteOrigin(
         std::weak_ptr<OpenDocument> weak = document;
         document->blame->onMachineFailure = [this, weak](const QString &message) {
             const DocumentPtr strong = weak.lock();
-            if (strong && strong == app.activeDocument() && strong->remote)
+            if (strong && strong == app.documents().activeDocument() && strong->remote)
                 app.showBackgroundNote(QStringLiteral("Couldn't blame ")
                     + remoteFileName(strong->remote->path) + QStringLiteral(": ") + message);
         };
@@ -187,7 +188,7 @@ bool RemoteDocumentController::saveRemoteDocument(
         std::weak_ptr<OpenDocument> weak = document;
         turns.waiting.append([this, weak, force, completion] {
             if (const DocumentPtr strong = weak.lock())
-                app.saveFile(strong, force, completion);
+                app.documents().saveFile(strong, force, completion);
             else if (completion)
                 completion(false);
         });
@@ -268,7 +269,7 @@ void RemoteDocumentController::finishRemoteSave(const DocumentPtr &document,
     if (document->remote)
         app.remote().hosts().markAnswered(document->remote->hostID);
     app.showNote(outcome.message);
-    app.documentsChanged();
+    app.documents().documentsChanged();
     report(true);
 }
 
@@ -286,7 +287,7 @@ void RemoteDocumentController::showRemoteConflict(
         },
         [this, weak, completion](InlineCard *) {
             if (const DocumentPtr strong = weak.lock())
-                app.saveFile(strong, true, completion);
+                app.documents().saveFile(strong, true, completion);
         } };
     app.cardFromText(conflictCard(document->fileName()), actions, -1);
 }
@@ -308,7 +309,7 @@ void RemoteDocumentController::reloadRemoteDocument(const DocumentPtr &document)
         strong->remote->modified
             = read.modified ? std::optional<qint64>(qint64(*read.modified)) : std::nullopt;
         app.remote().hosts().markAnswered(strong->remote->hostID);
-        app.reloadDocument(strong);
+        app.documents().reloadDocument(strong);
         rememberRemoteOrigin(*strong);
     });
 }

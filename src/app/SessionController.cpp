@@ -1,6 +1,7 @@
 #include "SessionController.h"
 
 #include "AppDelegate.h"
+#include "DocumentController.h"
 #include "RemoteDocumentController.h"
 #include "BookmarkController.h"
 #include "FileNames.h"
@@ -55,7 +56,7 @@ SessionController::SessionController(AppDelegate &app, QObject *parent)
         return TextRange { view->selectionStart(), view->selectionEnd() - view->selectionStart() };
     };
     keeper->scrollOf = [&app](const OpenDocument &document) {
-        if (app.shown.lock().get() != &document || !document.textView)
+        if (app.documents().shown().get() != &document || !document.textView)
             return document.scrollOrigin;
         return QPoint(document.textView->horizontalScrollBar()->value(), document.textView->verticalScrollBar()->value());
     };
@@ -85,7 +86,7 @@ void SessionController::restore()
         }
         if (!QFileInfo(path).isFile())
             continue;
-        app.loadDocument(path, false, false, false);
+        app.documents().loadDocument(path, false, false, false);
         restoreRemoteOrigin(path);
     }
     for (const auto &[path, record] : unsaved) {
@@ -93,12 +94,12 @@ void SessionController::restore()
         recovered << path;
     }
     noteRecovered(recovered);
-    if (app.documents.empty())
+    if (app.documents().empty())
         return;
     const auto active = Defaults::string(Defaults::ActiveFile);
-    int index = active ? app.indexOfPath(*active) : -1;
+    int index = active ? app.documents().indexOfPath(*active) : -1;
     if (index < 0)
-        index = int(app.documents.size()) - 1;
+        index = int(app.documents().size()) - 1;
     app.activateDocument(index, true);
 }
 
@@ -122,7 +123,7 @@ void SessionController::restoreRemoteOrigin(const QString &path)
     const auto remote = storedRemoteOrigin(path);
     if (!remote)
         return;
-    for (const DocumentPtr &document : app.documents)
+    for (const DocumentPtr &document : app.documents())
         if (document->path() == path)
             app.remoteDocuments().setRemoteOrigin(document, *remote);
 }
@@ -137,10 +138,10 @@ void SessionController::persist()
     if (!persisting)
         return;
     QStringList open;
-    for (const DocumentPtr &document : app.documents)
+    for (const DocumentPtr &document : app.documents())
         open << document->path();
     Defaults::set(Defaults::OpenFiles, open);
-    if (const DocumentPtr active = app.activeDocument())
+    if (const DocumentPtr active = app.documents().activeDocument())
         Defaults::set(Defaults::ActiveFile, active->path());
     else
         Defaults::remove(Defaults::ActiveFile);
@@ -154,7 +155,7 @@ void SessionController::persist()
 void SessionController::writeForExit()
 {
     keeper->flushNow();
-    for (const DocumentPtr &document : app.documents)
+    for (const DocumentPtr &document : app.documents())
         app.bookmarks().store(*document);
     persist();
 }
@@ -174,7 +175,7 @@ std::map<QString, JournalRecord> SessionController::takeUnsaved()
 
 void SessionController::reopen(const JournalRecord &record)
 {
-    const DocumentPtr document = app.openRecovered(record);
+    const DocumentPtr document = app.documents().openRecovered(record);
     keeper->adopt(document, record);
 }
 

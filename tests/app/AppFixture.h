@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppDelegate.h"
+#include "app/DocumentController.h"
 #include "app/EditingController.h"
 #include "app/SessionController.h"
 #include "app/MainWindow.h"

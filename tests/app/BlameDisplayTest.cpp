@@ -40,10 +40,10 @@ protected:
 TEST_F(CaretBlameTest, TheCaretLineShowsWhoChangedItAndTheSummary)
 {
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(dir.filePath("tool.py"), false, true, true));
+    ASSERT_TRUE(a.documents().loadDocument(dir.filePath("tool.py"), false, true, true));
     ASSERT_TRUE(testsupport::waitUntil([&] { return !shownBlame().isEmpty(); }, 15000));
     EXPECT_EQ(shownBlame(), "now Ada Lov…");
-    EditorTextView *view = a.documents[0]->textView;
+    EditorTextView *view = a.documents()[0]->textView;
     ASSERT_TRUE(view->annotation.has_value());
     EXPECT_EQ(view->annotation->text, "now Ada Lov… Add the tool");
 }
@@ -51,13 +51,13 @@ TEST_F(CaretBlameTest, TheCaretLineShowsWhoChangedItAndTheSummary)
 TEST_F(CaretBlameTest, AnEditedLineIsUncommittedWithoutAnAnnotation)
 {
     AppDelegate &a = launch();
-    a.loadDocument(dir.filePath("tool.py"), false, true, true);
+    a.documents().loadDocument(dir.filePath("tool.py"), false, true, true);
     ASSERT_TRUE(testsupport::waitUntil([&] { return !shownBlame().isEmpty(); }, 15000));
-    type(a.documents[0], "changed ");
+    type(a.documents()[0], "changed ");
     ASSERT_TRUE(testsupport::waitUntil([&] { return shownBlame() == "Uncommitted"; }, 15000));
-    EXPECT_FALSE(a.documents[0]->textView->annotation.has_value());
+    EXPECT_FALSE(a.documents()[0]->textView->annotation.has_value());
     // The line below keeps its commit.
-    EditorTextView *view = a.documents[0]->textView;
+    EditorTextView *view = a.documents()[0]->textView;
     view->setCaretPosition(view->buffer()->lineStart(1));
     ASSERT_TRUE(testsupport::waitUntil([&] { return shownBlame() == "now Ada Lov…"; }, 15000));
     a.blame().showDetails();
@@ -71,12 +71,12 @@ TEST_F(CaretBlameTest, AnotherTabTakesTheAnnotationOffTheOneLeft)
     git({ "add", "other.py" });
     git({ "commit", "-q", "-m", "Add the other" });
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(dir.filePath("tool.py"), false, true, true));
-    EditorTextView *left = a.documents[0]->textView;
+    ASSERT_TRUE(a.documents().loadDocument(dir.filePath("tool.py"), false, true, true));
+    EditorTextView *left = a.documents()[0]->textView;
     ASSERT_TRUE(testsupport::waitUntil([&] { return left->annotation.has_value(); }, 15000));
-    ASSERT_TRUE(a.loadDocument(dir.filePath("other.py"), false, true, true));
+    ASSERT_TRUE(a.documents().loadDocument(dir.filePath("other.py"), false, true, true));
     EXPECT_FALSE(left->annotation.has_value());
-    EditorTextView *taken = a.activeDocument()->textView;
+    EditorTextView *taken = a.documents().activeDocument()->textView;
     ASSERT_TRUE(testsupport::waitUntil([&] { return taken->annotation.has_value(); }, 15000));
     EXPECT_EQ(taken->annotation->text, "now Ada Lov… Add the other");
     EXPECT_EQ(a.blame().caretInfo()->summary, "Add the other");
@@ -86,9 +86,9 @@ TEST_F(CaretBlameTest, WithInlineBlameOffOnlyTheStatusBarShowsIt)
 {
     Defaults::set(Defaults::InlineBlame, false);
     AppDelegate &a = launch();
-    a.loadDocument(dir.filePath("tool.py"), false, true, true);
+    a.documents().loadDocument(dir.filePath("tool.py"), false, true, true);
     ASSERT_TRUE(testsupport::waitUntil([&] { return !shownBlame().isEmpty(); }, 15000));
-    EXPECT_FALSE(a.documents[0]->textView->annotation.has_value());
+    EXPECT_FALSE(a.documents()[0]->textView->annotation.has_value());
 }
 
 TEST_F(CaretBlameTest, AFileOutsideAnyRepositoryShowsNothing)
@@ -96,12 +96,12 @@ TEST_F(CaretBlameTest, AFileOutsideAnyRepositoryShowsNothing)
     QTemporaryDir elsewhere;
     const QString loose = testsupport::writeFile(elsewhere, "loose.txt", "x\n");
     AppDelegate &a = launch();
-    a.loadDocument(loose, false, true, true);
+    a.documents().loadDocument(loose, false, true, true);
     QElapsedTimer clock;
     clock.start();
     testsupport::waitUntil([&] { return clock.elapsed() > 1500; }, 3000);
     EXPECT_TRUE(shownBlame().isEmpty());
-    EXPECT_TRUE(a.documents[0]->blame->hasFailed());
+    EXPECT_TRUE(a.documents()[0]->blame->hasFailed());
 }
 
 TEST_F(CaretBlameTest, RestingOnTheAnnotationShowsTheHoverCardWithTheFullMessage)
@@ -109,8 +109,8 @@ TEST_F(CaretBlameTest, RestingOnTheAnnotationShowsTheHoverCardWithTheFullMessage
     file("tool.py", "first = 1\nsecond = 2\nthird = 3\n");
     git({ "commit", "-q", "-a", "-m", "Add a third line\n\nIt explains itself at length." });
     AppDelegate &a = launch();
-    a.loadDocument(dir.filePath("tool.py"), false, true, true);
-    EditorTextView *view = a.documents[0]->textView;
+    a.documents().loadDocument(dir.filePath("tool.py"), false, true, true);
+    EditorTextView *view = a.documents()[0]->textView;
     view->setCaretPosition(view->buffer()->lineStart(2));
     ASSERT_TRUE(testsupport::waitUntil([&] { return view->annotation.has_value(); }, 15000));
     view->onAnnotationHover(QRect(200, 40, 120, 16));
@@ -127,7 +127,7 @@ TEST_F(CaretBlameTest, RestingOnTheAnnotationShowsTheHoverCardWithTheFullMessage
 TEST_F(CaretBlameTest, ShowCommitOpensTheCommitViewAndEscapeCloseTabOrAnotherTabClosesIt)
 {
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(dir.filePath("tool.py"), false, true, true));
+    ASSERT_TRUE(a.documents().loadDocument(dir.filePath("tool.py"), false, true, true));
     ASSERT_TRUE(testsupport::waitUntil([&] { return !shownBlame().isEmpty(); }, 15000));
     // As the blame hover card's "Show Commit" asks, from the file's own folder.
     a.history().showCommit(dir.path(), a.blame().caretInfo()->sha);
@@ -144,7 +144,7 @@ TEST_F(CaretBlameTest, ShowCommitOpensTheCommitViewAndEscapeCloseTabOrAnotherTab
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.history().isCommitViewShown(); }, 15000));
     a.closeTabOrWindow();
     EXPECT_FALSE(a.history().isCommitViewShown());
-    EXPECT_EQ(a.documents.size(), 1u);
+    EXPECT_EQ(a.documents().size(), 1u);
     a.history().showCommit(dir.path(), a.blame().caretInfo()->sha);
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.history().isCommitViewShown(); }, 15000));
     a.activateDocument(0, true);

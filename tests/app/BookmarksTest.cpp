@@ -61,12 +61,12 @@ TEST_F(BookmarksTest, TogglingTwiceRemovesTheStoredEntry)
 {
     AppDelegate &a = launch();
     const QString path = file("a.txt", lines(10));
-    a.loadDocument(path, false, true, true);
-    caretToLine(a.documents[0]->textView, 4);
+    a.documents().loadDocument(path, false, true, true);
+    caretToLine(a.documents()[0]->textView, 4);
     a.bookmarks().toggle();
     EXPECT_EQ(a.bookmarks().storedLines(path), QList<int> { 4 });
     a.bookmarks().toggle();
-    EXPECT_TRUE(a.documents[0]->bookmarks.empty());
+    EXPECT_TRUE(a.documents()[0]->bookmarks.empty());
     EXPECT_FALSE(Defaults::dictionary(Defaults::Bookmarks).contains(path));
 }
 
@@ -76,16 +76,16 @@ TEST_F(BookmarksTest, NextOpensTheNextFileAndWraps)
     const QString second = file("b.txt", lines(3));
     Defaults::set(Defaults::Bookmarks, QVariantMap { { first, QVariantList { 5 } }, { second, QVariantList { 2 } } });
     AppDelegate &a = launch();
-    a.loadDocument(first, false, true, true);
-    caretToLine(a.documents[0]->textView, 9);
+    a.documents().loadDocument(first, false, true, true);
+    caretToLine(a.documents()[0]->textView, 9);
     a.bookmarks().step(true);
-    ASSERT_EQ(a.activeDocument()->path(), second);
-    EXPECT_EQ(caretLine(a.activeDocument()->textView), 2);
+    ASSERT_EQ(a.documents().activeDocument()->path(), second);
+    EXPECT_EQ(caretLine(a.documents().activeDocument()->textView), 2);
     a.bookmarks().step(true);
-    ASSERT_EQ(a.activeDocument()->path(), first);
-    EXPECT_EQ(caretLine(a.activeDocument()->textView), 5);
+    ASSERT_EQ(a.documents().activeDocument()->path(), first);
+    EXPECT_EQ(caretLine(a.documents().activeDocument()->textView), 5);
     a.bookmarks().step(false);
-    EXPECT_EQ(a.activeDocument()->path(), second);
+    EXPECT_EQ(a.documents().activeDocument()->path(), second);
 }
 
 TEST_F(BookmarksTest, NoBookmarksGivesTheNote)
@@ -99,18 +99,18 @@ TEST_F(BookmarksTest, MarksFollowEditsAndSurviveReopening)
 {
     AppDelegate &a = launch();
     const QString path = file("a.txt", "one\ntwo\nlast");
-    a.loadDocument(path, false, true, true);
-    caretToLine(a.documents[0]->textView, 3);
+    a.documents().loadDocument(path, false, true, true);
+    caretToLine(a.documents()[0]->textView, 3);
     a.bookmarks().toggle();
     // Two new lines above push the mark down with its text.
-    caretToLine(a.documents[0]->textView, 1);
-    type(a.documents[0], "new\nnewer\n");
-    EXPECT_EQ(a.documents[0]->bookmarks, (std::vector<qsizetype> { 18 }));
-    a.saveFile(a.documents[0], false);
+    caretToLine(a.documents()[0]->textView, 1);
+    type(a.documents()[0], "new\nnewer\n");
+    EXPECT_EQ(a.documents()[0]->bookmarks, (std::vector<qsizetype> { 18 }));
+    a.documents().saveFile(a.documents()[0], false);
     a.closeTab(0);
     EXPECT_EQ(a.bookmarks().storedLines(path), QList<int> { 5 });
-    a.loadDocument(path, false, true, true);
-    EXPECT_EQ(a.documents[0]->bookmarks, (std::vector<qsizetype> { 18 }));
+    a.documents().loadDocument(path, false, true, true);
+    EXPECT_EQ(a.documents()[0]->bookmarks, (std::vector<qsizetype> { 18 }));
 }
 
 TEST_F(BookmarksTest, StoredLinesPastTheEndAreDropped)
@@ -118,8 +118,8 @@ TEST_F(BookmarksTest, StoredLinesPastTheEndAreDropped)
     const QString path = file("short.txt", lines(3));
     Defaults::set(Defaults::Bookmarks, QVariantMap { { path, QVariantList { 0, 2, 40 } } });
     AppDelegate &a = launch();
-    a.loadDocument(path, false, true, true);
-    EXPECT_EQ(a.documents[0]->bookmarks.size(), 1u);
+    a.documents().loadDocument(path, false, true, true);
+    EXPECT_EQ(a.documents()[0]->bookmarks.size(), 1u);
     a.willTerminate();
     EXPECT_EQ(a.bookmarks().storedLines(path), QList<int> { 2 });
 }

@@ -46,16 +46,16 @@ TEST_F(DiskChangesTest, ACleanDocumentReloadsAndADirtyOneIsMarkedWithoutTheWindo
     AppDelegate &a = launch();
     const QString clean = file("clean.txt", "old\n");
     const QString dirty = file("dirty.txt", "base\n");
-    a.loadDocument(clean, false, true, true);
-    a.loadDocument(dirty, false, true, true);
-    type(a.documents[1], "mine ");
+    a.documents().loadDocument(clean, false, true, true);
+    a.documents().loadDocument(dirty, false, true, true);
+    type(a.documents()[1], "mine ");
     rewrite(clean, "theirs\n");
     rewrite(dirty, "theirs\n");
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents[0]->text() == "theirs\n"; }, patience));
-    EXPECT_FALSE(a.documents[0]->isDirty);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents[1]->changedOnDisk; }, patience));
-    EXPECT_EQ(a.documents[1]->text(), "mine base\n");
-    EXPECT_EQ(a.diskNote(*a.documents[1]), "Changed on disk — saving will ask what to do");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents()[0]->text() == "theirs\n"; }, patience));
+    EXPECT_FALSE(a.documents()[0]->isDirty);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents()[1]->changedOnDisk; }, patience));
+    EXPECT_EQ(a.documents()[1]->text(), "mine base\n");
+    EXPECT_EQ(a.diskNote(*a.documents()[1]), "Changed on disk — saving will ask what to do");
 }
 
 TEST_F(DiskChangesTest, TheExplorerAndGoToFileSeeFilesMadeAndRemovedElsewhere)

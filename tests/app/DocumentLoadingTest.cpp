@@ -61,11 +61,11 @@ TEST_F(DocumentLoadingTest, ABigFileOpensInItsTabWhileTheWindowKeepsAnswering)
 {
     const QString path = bigTextFile(dir.filePath("big.log"), 48);
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(path, false, true, true));
+    ASSERT_TRUE(a.documents().loadDocument(path, false, true, true));
     // The tab is there at once, showing that its text is on the way.
-    ASSERT_EQ(a.documents.size(), 1u);
-    const DocumentPtr document = a.documents[0];
-    EXPECT_EQ(a.activeDocument(), document);
+    ASSERT_EQ(a.documents().size(), 1u);
+    const DocumentPtr document = a.documents()[0];
+    EXPECT_EQ(a.documents().activeDocument(), document);
     EXPECT_TRUE(document->loading.has_value());
     EXPECT_TRUE(document->textView->isLoading());
     EXPECT_TRUE(document->textView->isReadOnly());
@@ -92,22 +92,22 @@ TEST_F(DocumentLoadingTest, EscapeOrClosingStopsALoadAndTheTabClosesCleanly)
     const QString path = bigTextFile(dir.filePath("big.log"), 48);
     const QString other = file("other.txt", "stays\n");
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(other, false, true, true));
+    ASSERT_TRUE(a.documents().loadDocument(other, false, true, true));
 
-    ASSERT_TRUE(a.loadDocument(path, false, true, true));
-    ASSERT_EQ(a.documents.size(), 2u);
-    std::weak_ptr<OpenDocument> escaped = a.documents[1];
-    press(a.documents[1], Qt::Key_Escape);
-    EXPECT_EQ(a.documents.size(), 1u);
-    EXPECT_EQ(a.activeDocument()->path(), other);
+    ASSERT_TRUE(a.documents().loadDocument(path, false, true, true));
+    ASSERT_EQ(a.documents().size(), 2u);
+    std::weak_ptr<OpenDocument> escaped = a.documents()[1];
+    press(a.documents()[1], Qt::Key_Escape);
+    EXPECT_EQ(a.documents().size(), 1u);
+    EXPECT_EQ(a.documents().activeDocument()->path(), other);
 
-    ASSERT_TRUE(a.loadDocument(path, false, true, true));
-    ASSERT_EQ(a.documents.size(), 2u);
-    a.closeDocument(a.documents[1]);
+    ASSERT_TRUE(a.documents().loadDocument(path, false, true, true));
+    ASSERT_EQ(a.documents().size(), 2u);
+    a.closeDocument(a.documents()[1]);
     ASSERT_TRUE(readsSettled());
     // Nothing of either read comes back: no tab, no document kept alive, no note of a failure.
-    ASSERT_EQ(a.documents.size(), 1u);
-    EXPECT_EQ(a.documents[0]->textView->buffer()->text(), "stays\n");
+    ASSERT_EQ(a.documents().size(), 1u);
+    EXPECT_EQ(a.documents()[0]->textView->buffer()->text(), "stays\n");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(escaped.expired());
     EXPECT_FALSE(a.statusText.value_or("").contains("big.log"));
@@ -119,28 +119,28 @@ TEST_F(DocumentLoadingTest, ClosingATabStillLoadingKeepsItsStoredBookmarks)
     const QString path = bigTextFile(dir.filePath("big.log"), 48);
     Defaults::set(Defaults::Bookmarks, QVariantMap { { path, QVariantList { 2, 7 } } });
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(path, false, true, true));
-    ASSERT_TRUE(a.documents[0]->loading.has_value());
-    a.closeDocument(a.documents[0]);
+    ASSERT_TRUE(a.documents().loadDocument(path, false, true, true));
+    ASSERT_TRUE(a.documents()[0]->loading.has_value());
+    a.closeDocument(a.documents()[0]);
     ASSERT_TRUE(readsSettled());
     EXPECT_EQ(a.bookmarks().storedLines(path), (QList<int> { 2, 7 }));
 
-    ASSERT_TRUE(a.loadDocument(path, false, true, true));
-    ASSERT_TRUE(loaded(a.documents[0]));
-    EXPECT_EQ(a.documents[0]->bookmarks.size(), 2u);
+    ASSERT_TRUE(a.documents().loadDocument(path, false, true, true));
+    ASSERT_TRUE(loaded(a.documents()[0]));
+    EXPECT_EQ(a.documents()[0]->bookmarks.size(), 2u);
 }
 
 TEST_F(DocumentLoadingTest, AReadOvertakenByANewerOneIsDropped)
 {
     const QString path = bigTextFile(dir.filePath("big.log"), 48);
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(path, false, true, true));
-    const DocumentPtr document = a.documents[0];
+    ASSERT_TRUE(a.documents().loadDocument(path, false, true, true));
+    const DocumentPtr document = a.documents()[0];
     ASSERT_TRUE(document->loading.has_value());
     // The file is replaced by a small one, read again at once, before the first read ends.
     ASSERT_TRUE(QFile::remove(path));
     file("big.log", "short now\n");
-    a.reloadDocument(document);
+    a.documents().reloadDocument(document);
     EXPECT_EQ(document->textView->buffer()->text(), "short now\n");
     ASSERT_TRUE(readsSettled());
     EXPECT_EQ(document->textView->buffer()->text(), "short now\n");
@@ -153,9 +153,9 @@ TEST_F(DocumentLoadingTest, SizeLimitIsSixtyFourMegabytesInclusive)
 {
     AppDelegate &a = launch();
     const QString over = sparseTextFile(dir.filePath("over.log"), TextFile::maxOpenBytes + 1);
-    EXPECT_FALSE(a.loadDocument(over, false, true, true));
+    EXPECT_FALSE(a.documents().loadDocument(over, false, true, true));
     EXPECT_EQ(a.statusText.value_or(""), "over.log is too large to open here (limit 64 MB)");
-    EXPECT_TRUE(a.documents.empty());
+    EXPECT_TRUE(a.documents().empty());
 
     // Exactly the limit opens (real text, so it is read and shown whole).
     QByteArray line(1023, 'x');
@@ -166,31 +166,31 @@ TEST_F(DocumentLoadingTest, SizeLimitIsSixtyFourMegabytesInclusive)
         exact.write(line);
     exact.close();
     ASSERT_EQ(QFileInfo(exact.fileName()).size(), TextFile::maxOpenBytes);
-    EXPECT_TRUE(a.loadDocument(exact.fileName(), false, true, true));
-    ASSERT_EQ(a.documents.size(), 1u);
-    ASSERT_TRUE(loaded(a.documents[0]));
-    EXPECT_EQ(a.documents[0]->textView->buffer()->length(), TextFile::maxOpenBytes);
+    EXPECT_TRUE(a.documents().loadDocument(exact.fileName(), false, true, true));
+    ASSERT_EQ(a.documents().size(), 1u);
+    ASSERT_TRUE(loaded(a.documents()[0]));
+    EXPECT_EQ(a.documents()[0]->textView->buffer()->length(), TextFile::maxOpenBytes);
 }
 
 TEST_F(DocumentLoadingTest, TextTestUsesTheByteOrderMark)
 {
     AppDelegate &a = launch();
-    EXPECT_TRUE(a.loadDocument(file("wide.txt", QByteArray("\xFF\xFEh\0i\0\n\0", 8)), false, true, true));
-    EXPECT_EQ(a.documents.back()->textView->buffer()->text(), "hi\n");
-    EXPECT_FALSE(a.loadDocument(file("blob.bin", QByteArray("ab\0cd", 5)), false, true, true));
+    EXPECT_TRUE(a.documents().loadDocument(file("wide.txt", QByteArray("\xFF\xFEh\0i\0\n\0", 8)), false, true, true));
+    EXPECT_EQ(a.documents().back()->textView->buffer()->text(), "hi\n");
+    EXPECT_FALSE(a.documents().loadDocument(file("blob.bin", QByteArray("ab\0cd", 5)), false, true, true));
     EXPECT_EQ(a.statusText.value_or(""), "blob.bin isn't a text file");
-    EXPECT_EQ(a.documents.size(), 1u);
+    EXPECT_EQ(a.documents().size(), 1u);
 }
 
 TEST_F(DocumentLoadingTest, VeryLongLinesTurnWrappingAndColoursOff)
 {
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(file("edge.txt", QByteArray(20000, 'a') + "\n"), false, true, true));
-    EXPECT_FALSE(a.documents.back()->isPlain);
-    EXPECT_TRUE(a.documents.back()->textView->wordWrap());
-    ASSERT_TRUE(a.loadDocument(file("long.txt", "short\n" + QByteArray(20001, 'a')), false, true, true));
-    EXPECT_TRUE(a.documents.back()->isPlain);
-    EXPECT_FALSE(a.documents.back()->textView->wordWrap());
+    ASSERT_TRUE(a.documents().loadDocument(file("edge.txt", QByteArray(20000, 'a') + "\n"), false, true, true));
+    EXPECT_FALSE(a.documents().back()->isPlain);
+    EXPECT_TRUE(a.documents().back()->textView->wordWrap());
+    ASSERT_TRUE(a.documents().loadDocument(file("long.txt", "short\n" + QByteArray(20001, 'a')), false, true, true));
+    EXPECT_TRUE(a.documents().back()->isPlain);
+    EXPECT_FALSE(a.documents().back()->textView->wordWrap());
     EXPECT_EQ(a.statusText.value_or(""), "Very long lines: wrapping and colors are off for long.txt");
 }
 
@@ -200,37 +200,37 @@ TEST_F(DocumentLoadingTest, SymbolicLinkAndTargetShareOneTab)
     const QString target = file("real.txt");
     const QString link = dir.filePath("link.txt");
     ASSERT_EQ(::symlink(target.toLocal8Bit().constData(), link.toLocal8Bit().constData()), 0);
-    EXPECT_TRUE(a.loadDocument(link, true, false, true));
-    EXPECT_TRUE(a.loadDocument(target, false, true, true));
-    ASSERT_EQ(a.documents.size(), 1u);
-    EXPECT_EQ(a.documents[0]->path(), target);
+    EXPECT_TRUE(a.documents().loadDocument(link, true, false, true));
+    EXPECT_TRUE(a.documents().loadDocument(target, false, true, true));
+    ASSERT_EQ(a.documents().size(), 1u);
+    EXPECT_EQ(a.documents()[0]->path(), target);
     // Opening it kept turns the preview into a kept tab.
-    EXPECT_FALSE(a.documents[0]->isPreview);
+    EXPECT_FALSE(a.documents()[0]->isPreview);
 }
 
 TEST_F(DocumentLoadingTest, APreviewReplacesThePreviewInPlace)
 {
     AppDelegate &a = launch();
-    a.loadDocument(file("kept1.txt"), false, true, true);
-    a.loadDocument(file("p1.txt"), true, false, true);
-    a.loadDocument(file("kept2.txt"), false, true, true);
-    a.loadDocument(file("p2.txt"), true, false, true);
-    ASSERT_EQ(a.documents.size(), 3u);
-    EXPECT_EQ(a.documents[1]->fileName(), "p2.txt");
-    EXPECT_TRUE(a.documents[1]->isPreview);
-    EXPECT_EQ(a.activeIndex, 1);
+    a.documents().loadDocument(file("kept1.txt"), false, true, true);
+    a.documents().loadDocument(file("p1.txt"), true, false, true);
+    a.documents().loadDocument(file("kept2.txt"), false, true, true);
+    a.documents().loadDocument(file("p2.txt"), true, false, true);
+    ASSERT_EQ(a.documents().size(), 3u);
+    EXPECT_EQ(a.documents()[1]->fileName(), "p2.txt");
+    EXPECT_TRUE(a.documents()[1]->isPreview);
+    EXPECT_EQ(a.documents().activeIndex(), 1);
 }
 
 TEST_F(DocumentLoadingTest, AnEditPromotesThePreview)
 {
     AppDelegate &a = launch();
-    a.loadDocument(file("p.txt"), true, false, true);
-    type(a.documents[0], "x");
-    EXPECT_FALSE(a.documents[0]->isPreview);
-    EXPECT_TRUE(a.documents[0]->isDirty);
-    EXPECT_EQ(a.documents[0]->editCount, 1);
-    a.loadDocument(file("q.txt"), true, false, true);
-    EXPECT_EQ(a.documents.size(), 2u);
+    a.documents().loadDocument(file("p.txt"), true, false, true);
+    type(a.documents()[0], "x");
+    EXPECT_FALSE(a.documents()[0]->isPreview);
+    EXPECT_TRUE(a.documents()[0]->isDirty);
+    EXPECT_EQ(a.documents()[0]->editCount, 1);
+    a.documents().loadDocument(file("q.txt"), true, false, true);
+    EXPECT_EQ(a.documents().size(), 2u);
 }
 
 TEST_F(DocumentLoadingTest, DroppingFilesAndFoldersOpensFilesAndTakesTheLastFolder)
@@ -247,9 +247,9 @@ TEST_F(DocumentLoadingTest, DroppingFilesAndFoldersOpensFilesAndTakesTheLastFold
     ASSERT_EQ(plan.size(), 4u);
     EXPECT_EQ(plan[3], (DropPlan { DropPlan::Action::setWorkspace, QUrl::fromLocalFile(two) }));
     a.performDrop(urls);
-    ASSERT_EQ(a.documents.size(), 2u);
-    EXPECT_EQ(a.documents[0]->fileName(), "x.txt");
-    EXPECT_EQ(a.documents[1]->fileName(), "y.txt");
+    ASSERT_EQ(a.documents().size(), 2u);
+    EXPECT_EQ(a.documents()[0]->fileName(), "x.txt");
+    EXPECT_EQ(a.documents()[1]->fileName(), "y.txt");
     EXPECT_EQ(a.workspace.value_or(""), two);
     EXPECT_EQ(Defaults::string(Defaults::Workspace).value_or(""), two);
 }
@@ -259,13 +259,13 @@ TEST_F(DocumentLoadingTest, Latin1FileRoundTripsByteForByte)
     const QByteArray bytes("na\xEFve caf\xE9\nend \xFF\n");
     const QString path = file("latin.txt", bytes);
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(path, false, true, true));
-    const DocumentPtr document = a.documents[0];
+    ASSERT_TRUE(a.documents().loadDocument(path, false, true, true));
+    const DocumentPtr document = a.documents()[0];
     EXPECT_EQ(document->encoding.kind, TextEncoding::Kind::Latin1);
     type(document, "!");
     press(document, Qt::Key_Backspace);
     ASSERT_TRUE(document->isDirty);
-    EXPECT_TRUE(a.saveFile(document, false));
+    EXPECT_TRUE(a.documents().saveFile(document, false));
     EXPECT_EQ(testsupport::readFile(path), bytes);
 }
 
@@ -276,11 +276,11 @@ TEST_F(DocumentLoadingTest, LineBreaksAndNoBreakSpacesAreWrittenBack)
     const QByteArray cr("old\rmac\r");
     for (const auto &[name, bytes] : { std::pair { "crlf.txt", crlf }, std::pair { "cr.txt", cr } }) {
         const QString path = file(name, bytes);
-        ASSERT_TRUE(a.loadDocument(path, false, true, true));
-        const DocumentPtr document = a.documents.back();
+        ASSERT_TRUE(a.documents().loadDocument(path, false, true, true));
+        const DocumentPtr document = a.documents().back();
         type(document, "!");
         press(document, Qt::Key_Backspace);
-        ASSERT_TRUE(a.saveFile(document, false));
+        ASSERT_TRUE(a.documents().saveFile(document, false));
         EXPECT_EQ(testsupport::readFile(path), bytes) << name;
     }
 }
@@ -290,9 +290,9 @@ TEST_F(DocumentLoadingTest, ByteOrderMarkIsWrittenBack)
     const QByteArray bytes("\xEF\xBB\xBFkeep the mark\n");
     const QString path = file("bom.txt", bytes);
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(path, false, true, true));
-    type(a.documents[0], "x");
-    ASSERT_TRUE(a.saveFile(a.documents[0], false));
+    ASSERT_TRUE(a.documents().loadDocument(path, false, true, true));
+    type(a.documents()[0], "x");
+    ASSERT_TRUE(a.documents().saveFile(a.documents()[0], false));
     EXPECT_EQ(testsupport::readFile(path), QByteArray("\xEF\xBB\xBFxkeep the mark\n"));
 }
 
@@ -302,15 +302,15 @@ TEST_F(DocumentLoadingTest, SavingKeepsPermissionsAndRefusesUnwritableCharacters
     QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner);
     const QString latin = file("old.txt", QByteArray("caf\xE9\n"));
     AppDelegate &a = launch();
-    a.loadDocument(script, false, true, true);
-    type(a.documents[0], "# ");
-    ASSERT_TRUE(a.saveFile(a.documents[0], false));
+    a.documents().loadDocument(script, false, true, true);
+    type(a.documents()[0], "# ");
+    ASSERT_TRUE(a.documents().saveFile(a.documents()[0], false));
     EXPECT_TRUE(QFile::permissions(script) & QFileDevice::ExeOwner);
 
-    a.loadDocument(latin, false, true, true);
-    type(a.documents[1], QString::fromUtf8("€"));
-    EXPECT_FALSE(a.saveFile(a.documents[1], false));
-    EXPECT_TRUE(a.documents[1]->isDirty);
+    a.documents().loadDocument(latin, false, true, true);
+    type(a.documents()[1], QString::fromUtf8("€"));
+    EXPECT_FALSE(a.documents().saveFile(a.documents()[1], false));
+    EXPECT_TRUE(a.documents()[1]->isDirty);
     EXPECT_TRUE(a.statusText.value_or("").startsWith("Save failed: "));
     EXPECT_EQ(testsupport::readFile(latin), QByteArray("caf\xE9\n"));
 }
@@ -337,9 +337,9 @@ TEST_F(DocumentLoadingTest, WhatCannotOpenSaysWhyAndNeverWaits)
             continue; // root reads a file whatever its mode
         a.performDrop({ QUrl::fromLocalFile(c.path) });
         EXPECT_EQ(a.statusText.value_or(""), c.note);
-        EXPECT_FALSE(a.loadDocument(c.path, true, false, true));
+        EXPECT_FALSE(a.documents().loadDocument(c.path, true, false, true));
     }
-    EXPECT_TRUE(a.documents.empty());
+    EXPECT_TRUE(a.documents().empty());
 }
 
 TEST_F(DocumentLoadingTest, AVeryLongLineIsNeverLaidOutWrapped)
@@ -368,12 +368,12 @@ TEST_F(DocumentLoadingTest, AVeryLongLineIsNeverLaidOutWrapped)
     QByteArray line;
     while (line.size() < 100 * 1024)
         line += "value = compute(values) + 42; ";
-    ASSERT_TRUE(a.loadDocument(file("one-line.txt", line), false, true, true));
+    ASSERT_TRUE(a.documents().loadDocument(file("one-line.txt", line), false, true, true));
     ASSERT_TRUE(wrapWhenSet.has_value());
     EXPECT_FALSE(*wrapWhenSet);
 
     // The window answers keys: the caret moves and a letter goes in.
-    EditorTextView *view = a.documents.back()->textView;
+    EditorTextView *view = a.documents().back()->textView;
     QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
     QApplication::sendEvent(view, &right);
     QKeyEvent letter(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
@@ -415,8 +415,8 @@ TEST_F(DocumentLoadingTest, ATwentyMegabyteLineAnswersKeysLayingOutOnlyWhatIsSho
     while (line.size() < 20 * 1024 * 1024)
         line += "value = compute(values) + 42; ";
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(file("long.txt", line), false, true, true));
-    const DocumentPtr document = a.documents.back();
+    ASSERT_TRUE(a.documents().loadDocument(file("long.txt", line), false, true, true));
+    const DocumentPtr document = a.documents().back();
     ASSERT_TRUE(loaded(document));
     EditorTextView *view = document->textView;
     ASSERT_EQ(view->buffer()->length(), line.size());
@@ -449,8 +449,8 @@ TEST_F(DocumentLoadingTest, TheOpenPanelOpensTypedFilesAndTakesAFolderAsTheWorks
     EXPECT_EQ(dialog->windowTitle(), "Choose files to open, or a folder to use as the workspace");
     EXPECT_NE(dialog->labelText(QFileDialog::LookIn), dialog->windowTitle());
     answer(dialog, path);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.documents.empty(); }));
-    EXPECT_EQ(a.activeDocument()->path(), path);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.documents().empty(); }));
+    EXPECT_EQ(a.documents().activeDocument()->path(), path);
 
     a.openDocument();
     dialog = shownDialog(a);

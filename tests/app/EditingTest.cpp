@@ -36,8 +36,8 @@ TEST_F(EditingTest, ReturnBetweenBracesOpensAnIndentedLine)
 {
     Defaults::set(Defaults::IndentWidth, 4);
     AppDelegate &a = launch();
-    a.loadDocument(file("x.c", "    if x {}\n"), false, true, true);
-    EditorTextView *view = a.documents[0]->textView;
+    a.documents().loadDocument(file("x.c", "    if x {}\n"), false, true, true);
+    EditorTextView *view = a.documents()[0]->textView;
     placeCaret(view, 10);
     QTest::keyClick(view, Qt::Key_Return);
     EXPECT_EQ(textOf(view), "    if x {\n        \n    }\n");
@@ -50,8 +50,8 @@ TEST_F(EditingTest, ReturnBetweenBracesOpensAnIndentedLine)
 TEST_F(EditingTest, ReturnAfterAParenthesisIndentsOneUnitDeeper)
 {
     AppDelegate &a = launch();
-    a.loadDocument(file("x.py", "  call("), false, true, true);
-    EditorTextView *view = a.documents[0]->textView;
+    a.documents().loadDocument(file("x.py", "  call("), false, true, true);
+    EditorTextView *view = a.documents()[0]->textView;
     placeCaret(view, 7);
     QTest::keyClick(view, Qt::Key_Return);
     EXPECT_EQ(textOf(view), "  call(\n    ");
@@ -64,8 +64,8 @@ TEST_F(EditingTest, TypedCloserOutdentsABlankLine)
 {
     Defaults::set(Defaults::IndentWidth, 4);
     AppDelegate &a = launch();
-    a.loadDocument(file("x.c", "        \n\t\n"), false, true, true);
-    EditorTextView *view = a.documents[0]->textView;
+    a.documents().loadDocument(file("x.c", "        \n\t\n"), false, true, true);
+    EditorTextView *view = a.documents()[0]->textView;
     placeCaret(view, 8);
     QTest::keyClicks(view, "}");
     EXPECT_EQ(textOf(view), "    }\n\t\n");
@@ -81,8 +81,8 @@ TEST_F(EditingTest, TabAndShiftTabOverLines)
 {
     Defaults::set(Defaults::IndentWidth, 4);
     AppDelegate &a = launch();
-    a.loadDocument(file("x.txt", "one\n\nthree\n  four\n\tfive\n"), false, true, true);
-    EditorTextView *view = a.documents[0]->textView;
+    a.documents().loadDocument(file("x.txt", "one\n\nthree\n  four\n\tfive\n"), false, true, true);
+    EditorTextView *view = a.documents()[0]->textView;
     placeCaret(view, 11, 0); // "one\n\nthree\n" with the final line break selected
     QTest::keyClick(view, Qt::Key_Tab);
     EXPECT_EQ(textOf(view), "    one\n\n    three\n  four\n\tfive\n");
@@ -107,8 +107,8 @@ TEST_F(EditingTest, ReturnOnAVeryLongLineKeepsItsIndentAndBrace)
     // Only the ends of a long line are read: the indent at its start, the brace far from it,
     // with blanks after the brace longer than one read.
     const QByteArray line = "  " + QByteArray(20000, 'x') + "{" + QByteArray(5000, ' ');
-    a.loadDocument(file("long.c", line), false, true, true);
-    EditorTextView *view = a.documents[0]->textView;
+    a.documents().loadDocument(file("long.c", line), false, true, true);
+    EditorTextView *view = a.documents()[0]->textView;
     placeCaret(view, int(line.size()));
     QTest::keyClick(view, Qt::Key_Return);
     EXPECT_EQ(textOf(view), QString::fromLatin1(line) + "\n      ");
@@ -133,41 +133,41 @@ TEST_F(EditingTest, FontSizeStaysWithinItsBounds)
 TEST_F(EditingTest, WordWrapStaysOffForVeryLongLines)
 {
     AppDelegate &a = launch();
-    a.loadDocument(file("long.txt", QByteArray(20001, 'x')), false, true, true);
-    a.loadDocument(file("short.txt"), false, true, true);
+    a.documents().loadDocument(file("long.txt", QByteArray(20001, 'x')), false, true, true);
+    a.documents().loadDocument(file("short.txt"), false, true, true);
     a.editing().toggleSetting(Defaults::Wrap, true);
     EXPECT_FALSE(Defaults::wrap());
-    EXPECT_FALSE(a.documents[1]->textView->wordWrap());
+    EXPECT_FALSE(a.documents()[1]->textView->wordWrap());
     a.editing().toggleSetting(Defaults::Wrap, true);
-    EXPECT_TRUE(a.documents[1]->textView->wordWrap());
+    EXPECT_TRUE(a.documents()[1]->textView->wordWrap());
     a.activateDocument(0, true);
-    EXPECT_FALSE(a.documents[0]->textView->wordWrap());
+    EXPECT_FALSE(a.documents()[0]->textView->wordWrap());
 }
 
 TEST_F(EditingTest, UndoStaysInItsOwnTabAndCollapsesTheSelection)
 {
     AppDelegate &a = launch();
-    a.loadDocument(file("a.txt", "aaa"), false, true, true);
-    a.loadDocument(file("b.txt", "bbb"), false, true, true);
-    type(a.documents[0], "1");
-    type(a.documents[1], "2");
+    a.documents().loadDocument(file("a.txt", "aaa"), false, true, true);
+    a.documents().loadDocument(file("b.txt", "bbb"), false, true, true);
+    type(a.documents()[0], "1");
+    type(a.documents()[1], "2");
     a.activateDocument(1, true);
     a.editing().undoOrRedo(false);
-    EXPECT_EQ(textOf(a.documents[1]->textView), "bbb");
-    EXPECT_EQ(textOf(a.documents[0]->textView), "1aaa");
+    EXPECT_EQ(textOf(a.documents()[1]->textView), "bbb");
+    EXPECT_EQ(textOf(a.documents()[0]->textView), "1aaa");
     a.editing().undoOrRedo(true);
-    EXPECT_EQ(textOf(a.documents[1]->textView), "2bbb");
-    EXPECT_FALSE(a.documents[1]->textView->hasSelection());
+    EXPECT_EQ(textOf(a.documents()[1]->textView), "2bbb");
+    EXPECT_FALSE(a.documents()[1]->textView->hasSelection());
 }
 
 TEST_F(EditingTest, EditMenuActsOnTheFocusedText)
 {
     AppDelegate &a = launch();
-    a.loadDocument(file("a.txt", "one two"), false, true, true);
+    a.documents().loadDocument(file("a.txt", "one two"), false, true, true);
     a.setPanelHidden(false);
     a.window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(a.window));
-    EditorTextView *view = a.documents[0]->textView;
+    EditorTextView *view = a.documents()[0]->textView;
     view->setFocus();
     trigger(a, "Select All");
     trigger(a, "Cut");

@@ -66,8 +66,8 @@ TEST_F(FileOperationsTest, NewFileChecksTheNameAndOpensTheFile)
     EXPECT_EQ(cardTexts().value(1), "That name isn't allowed");
     typeName(a.card, "fresh.txt");
     pressCardButton("Create");
-    EXPECT_TRUE(testsupport::waitUntil([&] { return !a.documents.empty(); }));
-    EXPECT_EQ(a.activeDocument()->path(), dir.filePath("ws/fresh.txt"));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !a.documents().empty(); }));
+    EXPECT_EQ(a.documents().activeDocument()->path(), dir.filePath("ws/fresh.txt"));
     EXPECT_FALSE(a.card);
 }
 
@@ -75,16 +75,16 @@ TEST_F(FileOperationsTest, RenamingAFolderCarriesItsDocumentsAndBookmarks)
 {
     AppDelegate &a = launch();
     a.fileOperations().setWorkspace(dir.path());
-    a.loadDocument(file("app/a.txt", "1\n2\n3\n"), false, true, true);
-    a.loadDocument(file("app/sub/b.txt", "x\ny\n"), false, true, true);
+    a.documents().loadDocument(file("app/a.txt", "1\n2\n3\n"), false, true, true);
+    a.documents().loadDocument(file("app/sub/b.txt", "x\ny\n"), false, true, true);
     a.activateDocument(0, true);
-    a.documents[0]->textView->setCaretPosition(a.documents[0]->textView->buffer()->lineStart(2));
+    a.documents()[0]->textView->setCaretPosition(a.documents()[0]->textView->buffer()->lineStart(2));
     a.bookmarks().toggle();
     a.fileOperations().renameItem(dir.filePath("app"));
     typeName(a.card, "lib");
     ASSERT_TRUE(pressCardButton("Rename"));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents[0]->path() == dir.filePath("lib/a.txt"); }));
-    EXPECT_EQ(a.documents[1]->path(), dir.filePath("lib/sub/b.txt"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents()[0]->path() == dir.filePath("lib/a.txt"); }));
+    EXPECT_EQ(a.documents()[1]->path(), dir.filePath("lib/sub/b.txt"));
     EXPECT_EQ(a.bookmarks().storedLines(dir.filePath("lib/a.txt")), QList<int> { 3 });
     EXPECT_TRUE(a.bookmarks().storedLines(dir.filePath("app/a.txt")).isEmpty());
     EXPECT_TRUE(Defaults::stringList(Defaults::OpenFiles).contains(dir.filePath("lib/sub/b.txt")));
@@ -107,9 +107,9 @@ TEST_F(FileOperationsTest, TrashingAFolderWarnsAndClosesItsDirtyTab)
 {
     AppDelegate &a = launch();
     a.fileOperations().setWorkspace(dir.path());
-    a.loadDocument(file("old/draft.txt"), false, true, true);
-    a.loadDocument(file("keep.txt"), false, true, true);
-    type(a.documents[0], "unsaved ");
+    a.documents().loadDocument(file("old/draft.txt"), false, true, true);
+    a.documents().loadDocument(file("keep.txt"), false, true, true);
+    type(a.documents()[0], "unsaved ");
     a.fileOperations().trashItems({ dir.filePath("old") });
     ASSERT_TRUE(a.card);
     EXPECT_EQ(cardTexts().value(0), "Move old to the Trash?");
@@ -120,8 +120,8 @@ TEST_F(FileOperationsTest, TrashingAFolderWarnsAndClosesItsDirtyTab)
     const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash";
     EXPECT_TRUE(QFileInfo::exists(trash + "/files/old/draft.txt"));
     EXPECT_FALSE(QFileInfo::exists(QDir::current().filePath("files/old")));
-    ASSERT_EQ(a.documents.size(), 1u);
-    EXPECT_EQ(a.documents[0]->fileName(), "keep.txt");
+    ASSERT_EQ(a.documents().size(), 1u);
+    EXPECT_EQ(a.documents()[0]->fileName(), "keep.txt");
     a.fileOperations().trashItems({ dir.filePath("keep.txt"), dir.filePath("missing.txt") });
     EXPECT_EQ(cardTexts().value(0), "Move 2 items to the Trash?");
 }
@@ -136,12 +136,12 @@ TEST_F(FileOperationsTest, AWorkspaceReachedThroughALinkKeepsItsFilesInside)
     a.fileOperations().setWorkspace(link);
     const QString shown = link + "/src/a.txt";
     a.explorer->onOpen(shown, true); // a double click on its row
-    ASSERT_EQ(a.documents.size(), 1u);
+    ASSERT_EQ(a.documents().size(), 1u);
     EXPECT_EQ(a.explorer->root(), link);
     EXPECT_TRUE(a.explorer->noteLabel()->isHidden());
     EXPECT_EQ(a.explorer->selectedPaths(), QStringList { shown });
     EXPECT_EQ(Defaults::string(Defaults::Workspace).value_or(""), link);
-    type(a.documents[0], "x");
+    type(a.documents()[0], "x");
     EXPECT_TRUE(a.explorer->dirtyPaths().contains(shown));
 
     // Renamed through the link, the folder takes its open document along.
@@ -149,12 +149,12 @@ TEST_F(FileOperationsTest, AWorkspaceReachedThroughALinkKeepsItsFilesInside)
     typeName(a.card, "lib");
     ASSERT_TRUE(pressCardButton("Rename"));
     const QString moved = QFileInfo(real).canonicalFilePath() + "/lib/a.txt";
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents[0]->path() == moved; }));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents()[0]->path() == moved; }));
 
     // Trashed through the link, it closes the tab.
     a.fileOperations().trashItems({ link + "/lib" });
     ASSERT_TRUE(pressCardButton("Move to Trash"));
-    EXPECT_TRUE(a.documents.empty());
+    EXPECT_TRUE(a.documents().empty());
 }
 
 TEST_F(FileOperationsTest, AFailedRenameOrNewFolderSaysWhy)

@@ -39,13 +39,13 @@ TEST_F(GoToFileTest, ListsTheWorkspaceWhereverTheExplorerIs)
     file("elsewhere/nearby.txt");
     const QString outside = file("elsewhere/outside.txt");
     AppDelegate &a = launch();
-    a.loadDocument(outside, false, true, true);
+    a.documents().loadDocument(outside, false, true, true);
     ASSERT_EQ(a.explorer->root(), dir.filePath("elsewhere"));
     EXPECT_EQ(pickRows(a, "nearby"), QStringList({ "nearby.txt" }));
     a.dismissCard();
 
     a.fileOperations().setWorkspace(dir.filePath("ws"));
-    a.loadDocument(outside, false, true, true);
+    a.documents().loadDocument(outside, false, true, true);
     ASSERT_EQ(a.explorer->root(), dir.filePath("elsewhere"));
     EXPECT_EQ(pickRows(a, "inside"), QStringList({ "src/inside.cpp" }));
     EXPECT_TRUE(pickRows(a, "nearby").isEmpty());

@@ -44,8 +44,8 @@ protected:
 TEST_F(HistoryTest, StepsSkipTheVersionEqualToTheLiveTextAndComeBackToIt)
 {
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(dir.filePath("notes.txt"), false, true, true));
-    const DocumentPtr document = a.documents[0];
+    ASSERT_TRUE(a.documents().loadDocument(dir.filePath("notes.txt"), false, true, true));
+    const DocumentPtr document = a.documents()[0];
     document->textView->setCaretPosition(document->textView->buffer()->length()); // the live caret on line 2
     a.history().step(-1); // newer on the live text does nothing
     a.history().step(1);
@@ -87,8 +87,8 @@ TEST_F(HistoryTest, StepsSkipTheVersionEqualToTheLiveTextAndComeBackToIt)
 TEST_F(HistoryTest, EscapeReturnsAndSavingAsksForTheVersionsAgain)
 {
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(dir.filePath("notes.txt"), false, true, true));
-    const DocumentPtr document = a.documents[0];
+    ASSERT_TRUE(a.documents().loadDocument(dir.filePath("notes.txt"), false, true, true));
+    const DocumentPtr document = a.documents()[0];
     a.history().step(1);
     ASSERT_TRUE(waitForIndex(document, 1));
     QTest::keyClick(a.history().view(), Qt::Key_Escape);
@@ -98,7 +98,7 @@ TEST_F(HistoryTest, EscapeReturnsAndSavingAsksForTheVersionsAgain)
     // A new commit after a save is found: the list of versions is read again.
     ASSERT_TRUE(document->revisions.has_value());
     type(document, "four ");
-    ASSERT_TRUE(a.saveFile(document, false));
+    ASSERT_TRUE(a.documents().saveFile(document, false));
     EXPECT_FALSE(document->revisions.has_value());
     git({ "commit", "-q", "-am", "Write four" });
     a.history().step(1);
@@ -111,13 +111,13 @@ TEST_F(HistoryTest, AnotherTabTakenWhileAVersionLoadsStaysAsItIs)
 {
     file("plain.txt", "not in git\n");
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(dir.filePath("notes.txt"), false, true, true));
-    const DocumentPtr notes = a.documents[0];
+    ASSERT_TRUE(a.documents().loadDocument(dir.filePath("notes.txt"), false, true, true));
+    const DocumentPtr notes = a.documents()[0];
     a.history().step(1);
     ASSERT_TRUE(waitForIndex(notes, 1));
     a.history().step(1); // loading version 2 ...
-    ASSERT_TRUE(a.loadDocument(dir.filePath("plain.txt"), false, true, true)); // ... while another tab opens
-    const DocumentPtr plain = a.activeDocument();
+    ASSERT_TRUE(a.documents().loadDocument(dir.filePath("plain.txt"), false, true, true)); // ... while another tab opens
+    const DocumentPtr plain = a.documents().activeDocument();
     testsupport::waitUntil([] { return false; }, 500);
     EXPECT_EQ(a.scrollView->current(), plain->textView);
     EXPECT_FALSE(notes->historyIndex);

@@ -141,9 +141,9 @@ TEST_F(MenuBarTest, EditingCommandsNeedADocumentAndTabCommandsTwoTabs)
         ASSERT_NE(item(title), nullptr) << title;
         EXPECT_FALSE(item(title)->isEnabled()) << title;
     }
-    a.loadDocument(file("one.txt"), false, true, true);
-    a.loadDocument(file("two.txt"), false, true, true);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents.size() == 2 && !a.documents[1]->loading; }, 60000));
+    a.documents().loadDocument(file("one.txt"), false, true, true);
+    a.documents().loadDocument(file("two.txt"), false, true, true);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents().size() == 2 && !a.documents()[1]->loading; }, 60000));
     for (QMenu *menu : a.window->menuBar()->findChildren<QMenu *>())
         emit menu->aboutToShow();
     for (const char *title : { "Save", "Save All", "Indent", "Toggle Bookmark", "Next Tab", "Older Version" })

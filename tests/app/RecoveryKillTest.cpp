@@ -107,9 +107,9 @@ protected:
     std::optional<qint64> checkRecovered(int index, const std::vector<qint64> &times, qint64 killed)
     {
         const QString path = dir.filePath(names[index]);
-        const auto found = std::find_if(app->documents.begin(), app->documents.end(),
+        const auto found = std::find_if(app->documents().begin(), app->documents().end(),
                                         [&](const DocumentPtr &document) { return document->path() == path; });
-        if (found == app->documents.end()) {
+        if (found == app->documents().end()) {
             ADD_FAILURE() << names[index].toStdString() << " did not come back";
             return std::nullopt;
         }
@@ -153,10 +153,10 @@ TEST_F(RecoveryKillTest, TypingEditor)
     AppDelegate &a = launch();
     std::vector<EditorTextView *> views;
     for (const QString &name : names) {
-        ASSERT_TRUE(a.loadDocument(folder + "/" + name, false, false, true));
-        const auto found = std::find_if(a.documents.begin(), a.documents.end(),
+        ASSERT_TRUE(a.documents().loadDocument(folder + "/" + name, false, false, true));
+        const auto found = std::find_if(a.documents().begin(), a.documents().end(),
                                         [&](const DocumentPtr &document) { return document->path() == folder + "/" + name; });
-        ASSERT_NE(found, a.documents.end());
+        ASSERT_NE(found, a.documents().end());
         const DocumentPtr document = *found;
         ASSERT_TRUE(loaded(document));
         document->textView->setCaretPosition(typingPlace(document->text()));
@@ -193,7 +193,7 @@ TEST_F(RecoveryKillTest, EditsOlderThanASecondComeBackAfterSigkill)
         ASSERT_EQ(times.size(), 3u);
 
         launch();
-        ASSERT_EQ(app->documents.size(), 3u);
+        ASSERT_EQ(app->documents().size(), 3u);
         qint64 oldestLost = 0;
         for (int index = 0; index < 3; ++index) {
             const auto lost = checkRecovered(index, times.at(index), killed);

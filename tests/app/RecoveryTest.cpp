@@ -60,8 +60,8 @@ TEST_F(RecoveryTest, UnsavedTextComesBackDirtyWithItsCaretEncodingAndLineBreaks)
     const QString path = file("notes.txt", "caf\xe9\r\nline two\r\n");
     Defaults::set(Defaults::OpenFiles, QStringList { path });
     AppDelegate &a = launch();
-    ASSERT_EQ(a.documents.size(), 1u);
-    DocumentPtr document = a.documents[0];
+    ASSERT_EQ(a.documents().size(), 1u);
+    DocumentPtr document = a.documents()[0];
     ASSERT_EQ(document->encoding.kind, TextEncoding::Kind::Latin1);
     moveCaret(document, 4, 4);
     type(document, " au lait");
@@ -69,8 +69,8 @@ TEST_F(RecoveryTest, UnsavedTextComesBackDirtyWithItsCaretEncodingAndLineBreaks)
     ASSERT_TRUE(waitForJournal("café au lait\r\nline two\r\n"));
 
     relaunch();
-    ASSERT_EQ(app->documents.size(), 1u);
-    document = app->documents[0];
+    ASSERT_EQ(app->documents().size(), 1u);
+    document = app->documents()[0];
     EXPECT_TRUE(document->isDirty);
     EXPECT_EQ(document->text(), "café au lait\nline two\n");
     EXPECT_EQ(document->encoding.kind, TextEncoding::Kind::Latin1);
@@ -82,12 +82,12 @@ TEST_F(RecoveryTest, UnsavedTextComesBackDirtyWithItsCaretEncodingAndLineBreaks)
 
     // Saving writes the recovered text in the file's own encoding and line breaks, and the
     // journal lets go of it.
-    ASSERT_TRUE(app->saveFile(document, false));
+    ASSERT_TRUE(app->documents().saveFile(document, false));
     EXPECT_EQ(testsupport::readFile(path), QByteArray("caf\xe9 au lait\r\nline two\r\n"));
     EXPECT_TRUE(waitForEmptyJournal());
     relaunch();
-    ASSERT_EQ(app->documents.size(), 1u);
-    EXPECT_FALSE(app->documents[0]->isDirty);
+    ASSERT_EQ(app->documents().size(), 1u);
+    EXPECT_FALSE(app->documents()[0]->isDirty);
 }
 
 TEST_F(RecoveryTest, AMixedBreakDocumentComesBackWithEveryLinesOwnBreak)
@@ -96,7 +96,7 @@ TEST_F(RecoveryTest, AMixedBreakDocumentComesBackWithEveryLinesOwnBreak)
     const QString path = file("mixed.txt", bytes);
     Defaults::set(Defaults::OpenFiles, QStringList { path });
     AppDelegate &a = launch();
-    DocumentPtr document = a.documents[0];
+    DocumentPtr document = a.documents()[0];
     // The line with the odd break goes and comes back by undo; a new line takes the usual one.
     moveCaret(document, 2, 4);
     type(document, "");
@@ -107,11 +107,11 @@ TEST_F(RecoveryTest, AMixedBreakDocumentComesBackWithEveryLinesOwnBreak)
     ASSERT_TRUE(waitForJournal(QString::fromLatin1(expected)));
 
     relaunch();
-    ASSERT_EQ(app->documents.size(), 1u);
-    document = app->documents[0];
+    ASSERT_EQ(app->documents().size(), 1u);
+    document = app->documents()[0];
     EXPECT_TRUE(document->isDirty);
     EXPECT_EQ(document->fileText(), QString::fromLatin1(expected));
-    ASSERT_TRUE(app->saveFile(document, false));
+    ASSERT_TRUE(app->documents().saveFile(document, false));
     EXPECT_EQ(testsupport::readFile(path), expected);
 }
 
@@ -122,16 +122,16 @@ TEST_F(RecoveryTest, EveryDirtyTabComesBackInItsPlaceEvenWithoutASession)
     const QString three = file("three.txt", "3\n");
     AppDelegate &a = launch();
     for (const QString &path : { one, two, three })
-        ASSERT_TRUE(a.loadDocument(path, false, true, true));
-    type(a.documents[0], "first ");
-    type(a.documents[2], "third ");
+        ASSERT_TRUE(a.documents().loadDocument(path, false, true, true));
+    type(a.documents()[0], "first ");
+    type(a.documents()[2], "third ");
     ASSERT_TRUE(waitForJournal("first 1\n") && waitForJournal("third 3\n"));
     // The stored session is lost too: the journal alone brings the documents back.
     app.reset();
     QSettings().clear();
     launch();
     QStringList texts;
-    for (const DocumentPtr &document : app->documents) {
+    for (const DocumentPtr &document : app->documents()) {
         EXPECT_TRUE(document->isDirty);
         texts << document->text();
     }
@@ -146,15 +146,15 @@ TEST_F(RecoveryTest, SessionOrderIsKeptAndCleanTabsStayClean)
     const QString two = file("two.txt", "2\n");
     Defaults::set(Defaults::OpenFiles, QStringList { one, two });
     AppDelegate &a = launch();
-    type(a.documents[1], "edited ");
+    type(a.documents()[1], "edited ");
     ASSERT_TRUE(waitForJournal("edited 2\n"));
     relaunch();
-    ASSERT_EQ(app->documents.size(), 2u);
-    EXPECT_EQ(app->documents[0]->path(), one);
-    EXPECT_FALSE(app->documents[0]->isDirty);
-    EXPECT_EQ(app->documents[1]->path(), two);
-    EXPECT_TRUE(app->documents[1]->isDirty);
-    EXPECT_EQ(app->documents[1]->text(), "edited 2\n");
+    ASSERT_EQ(app->documents().size(), 2u);
+    EXPECT_EQ(app->documents()[0]->path(), one);
+    EXPECT_FALSE(app->documents()[0]->isDirty);
+    EXPECT_EQ(app->documents()[1]->path(), two);
+    EXPECT_TRUE(app->documents()[1]->isDirty);
+    EXPECT_EQ(app->documents()[1]->text(), "edited 2\n");
 }
 
 TEST_F(RecoveryTest, DontSaveRevertAndCloseLetGoOfTheJournal)
@@ -164,19 +164,19 @@ TEST_F(RecoveryTest, DontSaveRevertAndCloseLetGoOfTheJournal)
     Defaults::set(Defaults::OpenFiles, QStringList { one, two });
     AppDelegate &a = launch();
     // Closing a tab without saving.
-    type(a.documents[0], "x");
+    type(a.documents()[0], "x");
     ASSERT_TRUE(waitForJournal("x1\n"));
     a.closeTab(0);
     ASSERT_TRUE(pressCardButton("Don't Save"));
     EXPECT_TRUE(waitForEmptyJournal());
     // Reverting to the file's text.
-    type(a.documents[0], "y");
+    type(a.documents()[0], "y");
     ASSERT_TRUE(waitForJournal("y2\n"));
-    a.reloadDocument(a.documents[0]);
+    a.documents().reloadDocument(a.documents()[0]);
     EXPECT_TRUE(waitForEmptyJournal());
     // Quitting without saving.
-    type(a.documents[0], "z");
-    ASSERT_TRUE(waitForJournal(a.documents[0]->text()));
+    type(a.documents()[0], "z");
+    ASSERT_TRUE(waitForJournal(a.documents()[0]->text()));
     a.requestQuit();
     ASSERT_TRUE(pressCardButton("Don't Save"));
     EXPECT_TRUE(waitForEmptyJournal());
@@ -187,7 +187,7 @@ TEST_F(RecoveryTest, AFileChangedOnDiskMeanwhileAsksBeforeItIsOverwritten)
     const QString path = file("shared.txt", "theirs\n");
     Defaults::set(Defaults::OpenFiles, QStringList { path });
     AppDelegate &a = launch();
-    type(a.documents[0], "mine ");
+    type(a.documents()[0], "mine ");
     ASSERT_TRUE(waitForJournal("mine theirs\n"));
     app.reset();
     QFile changed(path);
@@ -197,10 +197,10 @@ TEST_F(RecoveryTest, AFileChangedOnDiskMeanwhileAsksBeforeItIsOverwritten)
     ASSERT_TRUE(changed.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
     changed.close();
     launch();
-    const DocumentPtr document = app->documents[0];
+    const DocumentPtr document = app->documents()[0];
     EXPECT_EQ(document->text(), "mine theirs\n");
     EXPECT_TRUE(document->changedOnDisk);
-    EXPECT_FALSE(app->saveFile(document, false));
+    EXPECT_FALSE(app->documents().saveFile(document, false));
     EXPECT_TRUE(cardTexts().contains("shared.txt changed on disk")) << cardTexts().join('|').toStdString();
     EXPECT_EQ(testsupport::readFile(path), "someone else's\n");
 }
@@ -212,15 +212,15 @@ TEST_F(RecoveryTest, ADeletedFileComesBackFromTheJournalWithItsRemoteOrigin)
     Defaults::set(Defaults::RemoteFiles,
                   QVariantMap { { path, QStringList { "me@box:22", "/srv/copy.txt", "1700000000" } } });
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.documents[0]->remote.has_value());
-    type(a.documents[0], "more ");
+    ASSERT_TRUE(a.documents()[0]->remote.has_value());
+    type(a.documents()[0], "more ");
     ASSERT_TRUE(waitForJournal("more remote text\n"));
     app.reset();
     QFile::remove(path);
     Defaults::remove(Defaults::RemoteFiles);
     launch();
-    ASSERT_EQ(app->documents.size(), 1u);
-    const DocumentPtr document = app->documents[0];
+    ASSERT_EQ(app->documents().size(), 1u);
+    const DocumentPtr document = app->documents()[0];
     EXPECT_EQ(document->text(), "more remote text\n");
     EXPECT_TRUE(document->isDirty);
     ASSERT_TRUE(document->remote.has_value());
@@ -238,7 +238,7 @@ TEST_F(RecoveryTest, ALongDocumentIsJournaledAsEditsAgainstItsFile)
     const QString path = file("long.txt", bytes);
     Defaults::set(Defaults::OpenFiles, QStringList { path });
     AppDelegate &a = launch();
-    DocumentPtr document = a.documents[0];
+    DocumentPtr document = a.documents()[0];
     moveCaret(document, 0, 0);
     type(document, "top\n");
     EditorTextView *view = document->textView;
@@ -257,7 +257,7 @@ TEST_F(RecoveryTest, ALongDocumentIsJournaledAsEditsAgainstItsFile)
     ASSERT_TRUE(waitForJournal(later));
 
     relaunch();
-    document = app->documents[0];
+    document = app->documents()[0];
     EXPECT_TRUE(document->isDirty);
     EXPECT_EQ(document->text(), later);
     // Typing on after the recovery keeps appending to the same journal.
@@ -269,16 +269,16 @@ TEST_F(RecoveryTest, ASecondEditorNeverRestoresTheSameJournal)
 {
     const QString path = file("one.txt", "1\n");
     Defaults::set(Defaults::OpenFiles, QStringList { path });
-    type(launch().documents[0], "unsaved ");
+    type(launch().documents()[0], "unsaved ");
     ASSERT_TRUE(waitForJournal("unsaved 1\n"));
     relaunch();
-    ASSERT_TRUE(app->documents[0]->isDirty);
+    ASSERT_TRUE(app->documents()[0]->isDirty);
 
     // The first editor owns the entry now; a second one started beside it leaves it alone.
     AppDelegate second;
     second.didFinishLaunching();
-    ASSERT_EQ(second.documents.size(), 1u);
-    EXPECT_FALSE(second.documents[0]->isDirty);
-    EXPECT_EQ(second.documents[0]->text(), "1\n");
+    ASSERT_EQ(second.documents().size(), 1u);
+    EXPECT_FALSE(second.documents()[0]->isDirty);
+    EXPECT_EQ(second.documents()[0]->text(), "1\n");
     EXPECT_EQ(journaled(), QStringList { "unsaved 1\n" });
 }

@@ -64,9 +64,9 @@ protected:
     DocumentPtr openRemote(const QString &relative)
     {
         app->remoteDocuments().openRemoteFile(app->remote().hosts().items().front()->client, server.path(relative), false);
-        if (!testsupport::waitUntil([&] { return !app->documents.empty() && app->documents.back()->remote; }, 30000))
+        if (!testsupport::waitUntil([&] { return !app->documents().empty() && app->documents().back()->remote; }, 30000))
             return nullptr;
-        return app->documents.back();
+        return app->documents().back();
     }
 
     QByteArray remoteBytes(const QString &relative) { return testsupport::readFile(server.path(relative)); }
@@ -86,7 +86,7 @@ TEST_F(RemoteDocumentTest, OpensEditsAndSavesBack)
     EXPECT_EQ(document->remote->path, server.path("notes.txt"));
     type(document, "edited ");
     bool saved = false;
-    a.saveFile(document, false, [&](bool ok) { saved = ok; });
+    a.documents().saveFile(document, false, [&](bool ok) { saved = ok; });
     ASSERT_TRUE(testsupport::waitUntil([&] { return saved; }, 30000));
     EXPECT_EQ(remoteBytes("notes.txt"), "edited hello\n");
     EXPECT_FALSE(document->isDirty);
@@ -107,7 +107,7 @@ TEST_F(RemoteDocumentTest, AFileChangedOnTheMachineAsksBeforeOverwriting)
     touched.setFileTime(QDateTime::currentDateTime().addSecs(30), QFileDevice::FileModificationTime);
     touched.close();
     std::optional<bool> result;
-    a.saveFile(document, false, [&](bool ok) { result = ok; });
+    a.documents().saveFile(document, false, [&](bool ok) { result = ok; });
     ASSERT_TRUE(testsupport::waitUntil([&] { return bool(a.card); }, 30000));
     EXPECT_EQ(cardTexts().value(0), "shared.txt changed on the machine");
     EXPECT_EQ(remoteBytes("shared.txt"), "theirs\n");
@@ -126,10 +126,10 @@ TEST_F(RemoteDocumentTest, RemoteDocumentsComeBackAfterARestart)
     }
     app.reset();
     AppDelegate &a = launch();
-    ASSERT_EQ(a.documents.size(), 1u);
-    ASSERT_TRUE(a.documents[0]->remote.has_value());
-    EXPECT_EQ(a.documents[0]->remote->path, server.path("kept.txt"));
-    EXPECT_EQ(a.documents[0]->textView->buffer()->text(), "kept\n");
+    ASSERT_EQ(a.documents().size(), 1u);
+    ASSERT_TRUE(a.documents()[0]->remote.has_value());
+    EXPECT_EQ(a.documents()[0]->remote->path, server.path("kept.txt"));
+    EXPECT_EQ(a.documents()[0]->textView->buffer()->text(), "kept\n");
 }
 
 TEST_F(RemoteDocumentTest, AMachineNoLongerSavedRefusesTheSave)
@@ -142,14 +142,14 @@ TEST_F(RemoteDocumentTest, AMachineNoLongerSavedRefusesTheSave)
     // A save already on its way still ends and reports truly how it went: removing the machine
     // closes its connection, which may cut the upload off.
     std::optional<bool> inFlight;
-    a.saveFile(document, false, [&](bool ok) { inFlight = ok; });
+    a.documents().saveFile(document, false, [&](bool ok) { inFlight = ok; });
     a.remote().hosts().remove(a.remote().hosts().items().front());
     ASSERT_TRUE(testsupport::waitUntil([&] { return inFlight.has_value(); }, 30000));
     EXPECT_EQ(remoteBytes("gone.txt"), *inFlight ? "yx\n" : "x\n");
     EXPECT_EQ(document->isDirty, !*inFlight);
 
     type(document, "z");
-    EXPECT_FALSE(a.saveFile(document, false));
+    EXPECT_FALSE(a.documents().saveFile(document, false));
     EXPECT_TRUE(document->isDirty);
     EXPECT_EQ(a.statusText.value_or(""), "That machine isn't in the Remote pane any more. Add it there to save.");
     EXPECT_TRUE(loadHosts().isEmpty());
@@ -164,7 +164,7 @@ TEST_F(RemoteDocumentTest, AReadOnlyFileKeepsTheTabUnsaved)
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     type(document, "mine ");
     std::optional<bool> result;
-    a.saveFile(document, false, [&](bool ok) { result = ok; });
+    a.documents().saveFile(document, false, [&](bool ok) { result = ok; });
     ASSERT_TRUE(testsupport::waitUntil([&] { return result.has_value(); }, 30000));
     EXPECT_FALSE(*result);
     EXPECT_TRUE(document->isDirty);
@@ -250,7 +250,7 @@ TEST_F(ConnectionsMenuTest, EditingMovesTheOpenDocumentsToTheNewPlace)
     // The document still saves, now through the second port.
     type(document, "y");
     bool saved2 = false;
-    a.saveFile(document, false, [&](bool ok) { saved2 = ok; });
+    a.documents().saveFile(document, false, [&](bool ok) { saved2 = ok; });
     ASSERT_TRUE(testsupport::waitUntil([&] { return saved2; }, 30000));
     EXPECT_EQ(remoteBytes("moved.txt"), "yx\n");
 }
@@ -335,8 +335,8 @@ TEST_F(RemoteDocumentTest, TheRemotePaneOpensAFileOfTheMachine)
     outline->expand(site);
     ASSERT_TRUE(testsupport::waitUntil([&] { return childNamed(site, "index.html").isValid(); }, 30000));
     click(childNamed(site, "index.html"));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.documents.empty() && a.documents.back()->remote; }, 30000));
-    const DocumentPtr document = a.documents.back();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.documents().empty() && a.documents().back()->remote; }, 30000));
+    const DocumentPtr document = a.documents().back();
     EXPECT_TRUE(document->isPreview);
     EXPECT_EQ(document->remote->path, QDir(server.home()).canonicalPath() + "/site/index.html");
     EXPECT_EQ(document->textView->buffer()->text(), "<p>hi</p>\n");
@@ -389,8 +389,8 @@ TEST_F(RemoteDocumentTest, GoToFileListsTheFilesOfTheRemoteFilesPlace)
     EXPECT_EQ(places.picker()->table()->model()->rowCount(), 2);
     QTest::keyClicks(places.picker()->field(), "deep");
     QTest::keyClick(places.picker()->field(), Qt::Key_Return);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents.size() == 2 && a.documents.back()->remote; }, 30000));
-    EXPECT_EQ(a.documents.back()->remote->path, server.path("proj/src/deep.txt"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents().size() == 2 && a.documents().back()->remote; }, 30000));
+    EXPECT_EQ(a.documents().back()->remote->path, server.path("proj/src/deep.txt"));
     EXPECT_EQ(places.knownRemoteListings(), 1);
 }
 
@@ -410,8 +410,8 @@ TEST_F(RemoteDocumentTest, SearchInFilesRunsOnTheMachineAndOpensItsHits)
     EXPECT_EQ(file->text(0), "lib/b.txt");
     tree->scrollToItem(file->child(0));
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(file->child(0)).center());
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents.size() == 2 && a.documents.back()->remote; }, 30000));
-    const DocumentPtr opened = a.documents.back();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents().size() == 2 && a.documents().back()->remote; }, 30000));
+    const DocumentPtr opened = a.documents().back();
     EXPECT_EQ(opened->remote->path, server.path("proj/lib/b.txt"));
     EXPECT_EQ(opened->textView->caretLine(), 1); // the hit's line
 }
@@ -479,8 +479,8 @@ TEST_F(RemotePlaceTest, ARestoredFileTakesItsPlaceOnceItsMachineIsConnected)
     ASSERT_TRUE(testsupport::waitUntil([&] { return server.connectionCount() == 0; }, 30000));
     AppDelegate &a = launch();
     PlacesController &places = a.places();
-    ASSERT_EQ(a.documents.size(), 1u);
-    ASSERT_TRUE(a.documents[0]->remote);
+    ASSERT_EQ(a.documents().size(), 1u);
+    ASSERT_TRUE(a.documents()[0]->remote);
     a.showPane("search");
     ASSERT_TRUE(places.searchPlace());
     EXPECT_EQ(places.searchPlace()->folder, server.path("proj/src"));
@@ -584,11 +584,11 @@ TEST_F(RemoteDocumentTest, ADoubleClickKeepsTheTab)
     const auto client = a.remote().hosts().items().front()->client;
     const QString path = QDir(server.home()).canonicalPath() + "/kept.txt";
     a.remoteDocuments().openRemoteFile(client, path, true); // the click
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.documents.empty() && a.documents.back()->remote; }, 30000));
-    EXPECT_TRUE(a.documents.back()->isPreview);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.documents().empty() && a.documents().back()->remote; }, 30000));
+    EXPECT_TRUE(a.documents().back()->isPreview);
     a.remoteDocuments().openRemoteFile(client, path, false); // the double click
-    EXPECT_FALSE(a.documents.back()->isPreview);
-    EXPECT_EQ(a.documents.size(), 1u);
+    EXPECT_FALSE(a.documents().back()->isPreview);
+    EXPECT_EQ(a.documents().size(), 1u);
 }
 
 TEST_F(RemoteDocumentTest, OpenFileFromTheHostMenuSelectsNothingOfTheName)
@@ -649,9 +649,9 @@ TEST_F(RemoteDocumentTest, ASecondSaveDuringTheFirstWaitsAndSeesNoConflict)
     type(document, "1");
     std::optional<bool> first;
     std::optional<bool> second;
-    a.saveFile(document, false, [&](bool ok) { first = ok; });
+    a.documents().saveFile(document, false, [&](bool ok) { first = ok; });
     type(document, "2");
-    a.saveFile(document, false, [&](bool ok) { second = ok; });
+    a.documents().saveFile(document, false, [&](bool ok) { second = ok; });
     ASSERT_TRUE(testsupport::waitUntil([&] { return first && second; }, 60000));
     EXPECT_TRUE(*first);
     EXPECT_TRUE(*second);
@@ -674,7 +674,7 @@ TEST_F(RemoteDocumentTest, NothingOpensOrSavesWithoutTheMachinesWord)
     ASSERT_TRUE(testsupport::waitUntil(
         [&] { return a.statusText.value_or("") == "Couldn't read folder: This is a folder, not a file"; }, 30000))
         << a.statusText.value_or("").toStdString();
-    EXPECT_EQ(a.documents.size(), 1u);
+    EXPECT_EQ(a.documents().size(), 1u);
 
     // The shell is chosen when a connection logs in: a new one takes the silent shell.
     ASSERT_TRUE(server.setLoginShell(server.silentShell()));
@@ -683,7 +683,7 @@ TEST_F(RemoteDocumentTest, NothingOpensOrSavesWithoutTheMachinesWord)
     ASSERT_TRUE(testsupport::waitUntil([&] { return runSSH(check, std::nullopt, 4096).status != 0; }, 30000));
     type(document, "mine ");
     std::optional<bool> saved;
-    a.saveFile(document, false, [&](bool ok) { saved = ok; });
+    a.documents().saveFile(document, false, [&](bool ok) { saved = ok; });
     ASSERT_TRUE(testsupport::waitUntil([&] { return saved.has_value(); }, 30000));
     EXPECT_FALSE(*saved);
     EXPECT_TRUE(document->isDirty);

@@ -28,46 +28,46 @@ TEST_F(SavingTest, CleanDocumentWritesNothingUnlessItsFileWasDeleted)
 {
     AppDelegate &a = launch();
     const QString path = file("same.txt", "same\n");
-    a.loadDocument(path, false, true, true);
+    a.documents().loadDocument(path, false, true, true);
     const QDateTime before = QFileInfo(path).lastModified();
     bool reported = false;
-    EXPECT_TRUE(a.saveFile(a.documents[0], false, [&](bool ok) { reported = ok; }));
+    EXPECT_TRUE(a.documents().saveFile(a.documents()[0], false, [&](bool ok) { reported = ok; }));
     EXPECT_TRUE(reported);
     EXPECT_EQ(QFileInfo(path).lastModified(), before);
     QFile::remove(path);
-    EXPECT_TRUE(a.saveFile(a.documents[0], false));
+    EXPECT_TRUE(a.documents().saveFile(a.documents()[0], false));
     EXPECT_EQ(testsupport::readFile(path), "same\n");
-    EXPECT_EQ(a.diskNote(*a.documents[0]), "");
+    EXPECT_EQ(a.diskNote(*a.documents()[0]), "");
 }
 
 TEST_F(SavingTest, FileChangedElsewhereAsksAndOverwriteWrites)
 {
     AppDelegate &a = launch();
     const QString path = file("shared.txt", "base\n");
-    a.loadDocument(path, false, true, true);
-    type(a.documents[0], "mine ");
+    a.documents().loadDocument(path, false, true, true);
+    type(a.documents()[0], "mine ");
     touchLater(path, "theirs\n");
-    EXPECT_FALSE(a.saveFile(a.documents[0], false));
+    EXPECT_FALSE(a.documents().saveFile(a.documents()[0], false));
     ASSERT_TRUE(a.card);
     EXPECT_EQ(cardTexts().value(0), "shared.txt changed on disk");
     EXPECT_EQ(testsupport::readFile(path), "theirs\n");
     ASSERT_TRUE(pressCardButton("Overwrite"));
     EXPECT_EQ(testsupport::readFile(path), "mine base\n");
-    EXPECT_FALSE(a.documents[0]->isDirty);
+    EXPECT_FALSE(a.documents()[0]->isDirty);
 }
 
 TEST_F(SavingTest, ReloadDiscardsEditsAndClearsTheUndoHistory)
 {
     AppDelegate &a = launch();
     const QString path = file("shared.txt", "base\n");
-    a.loadDocument(path, false, true, true);
-    type(a.documents[0], "mine ");
+    a.documents().loadDocument(path, false, true, true);
+    type(a.documents()[0], "mine ");
     touchLater(path, "theirs\n");
-    a.saveFile(a.documents[0], false);
+    a.documents().saveFile(a.documents()[0], false);
     ASSERT_TRUE(pressCardButton("Reload"));
-    EXPECT_EQ(a.documents[0]->textView->buffer()->text(), "theirs\n");
-    EXPECT_FALSE(a.documents[0]->isDirty);
-    EXPECT_FALSE(a.documents[0]->textView->buffer()->canUndo());
+    EXPECT_EQ(a.documents()[0]->textView->buffer()->text(), "theirs\n");
+    EXPECT_FALSE(a.documents()[0]->isDirty);
+    EXPECT_FALSE(a.documents()[0]->textView->buffer()->canUndo());
 }
 
 // Whatever took the file's place is read as opening reads it: a FIFO would block a plain read
@@ -76,51 +76,51 @@ TEST_F(SavingTest, ReloadRefusesWhatIsNoLongerARegularTextFileAndKeepsTheEdits)
 {
     AppDelegate &a = launch();
     const QString path = file("shared.txt", "base\n");
-    a.loadDocument(path, false, true, true);
-    type(a.documents[0], "mine ");
+    a.documents().loadDocument(path, false, true, true);
+    type(a.documents()[0], "mine ");
     ASSERT_TRUE(QFile::remove(path));
     ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    a.reloadDocument(a.documents[0]);
+    a.documents().reloadDocument(a.documents()[0]);
     EXPECT_EQ(a.statusText.value_or(""), "shared.txt isn't a regular file");
-    EXPECT_EQ(a.documents[0]->textView->buffer()->text(), "mine base\n");
-    EXPECT_TRUE(a.documents[0]->isDirty);
+    EXPECT_EQ(a.documents()[0]->textView->buffer()->text(), "mine base\n");
+    EXPECT_TRUE(a.documents()[0]->isDirty);
 
     ASSERT_TRUE(QFile::remove(path));
     ASSERT_TRUE(QDir().mkdir(path));
-    a.reloadDocument(a.documents[0]);
-    EXPECT_EQ(a.documents[0]->textView->buffer()->text(), "mine base\n");
-    EXPECT_TRUE(a.documents[0]->isDirty);
+    a.documents().reloadDocument(a.documents()[0]);
+    EXPECT_EQ(a.documents()[0]->textView->buffer()->text(), "mine base\n");
+    EXPECT_TRUE(a.documents()[0]->isDirty);
 }
 
 TEST_F(SavingTest, SaveAllSavesEveryDirtyDocument)
 {
     AppDelegate &a = launch();
-    a.loadDocument(file("a.txt"), false, true, true);
-    a.loadDocument(file("b.txt"), false, true, true);
-    a.loadDocument(file("c.txt"), false, true, true);
-    type(a.documents[0], "1");
-    type(a.documents[2], "3");
-    a.saveAll();
+    a.documents().loadDocument(file("a.txt"), false, true, true);
+    a.documents().loadDocument(file("b.txt"), false, true, true);
+    a.documents().loadDocument(file("c.txt"), false, true, true);
+    type(a.documents()[0], "1");
+    type(a.documents()[2], "3");
+    a.documents().saveAll();
     EXPECT_EQ(testsupport::readFile(dir.filePath("a.txt")), "1text\n");
     EXPECT_EQ(testsupport::readFile(dir.filePath("c.txt")), "3text\n");
-    EXPECT_TRUE(a.dirtyDocuments().empty());
+    EXPECT_TRUE(a.documents().dirtyDocuments().empty());
 }
 
 TEST_F(SavingTest, QuitSaveAllStopsAtTheFirstFailure)
 {
     AppDelegate &a = launch();
     const QString locked = testsupport::makeFolder(dir, "locked");
-    a.loadDocument(file("locked/a.txt"), false, true, true);
-    a.loadDocument(file("b.txt"), false, true, true);
-    type(a.documents[0], "1");
-    type(a.documents[1], "2");
+    a.documents().loadDocument(file("locked/a.txt"), false, true, true);
+    a.documents().loadDocument(file("b.txt"), false, true, true);
+    type(a.documents()[0], "1");
+    type(a.documents()[1], "2");
     // A folder that is gone cannot take the temporary file of the write.
     QDir(locked).removeRecursively();
     a.requestQuit();
     ASSERT_TRUE(pressCardButton("Save All"));
     EXPECT_TRUE(a.statusText.value_or("").startsWith("Save failed: "));
-    EXPECT_TRUE(a.documents[0]->isDirty);
-    EXPECT_TRUE(a.documents[1]->isDirty);
+    EXPECT_TRUE(a.documents()[0]->isDirty);
+    EXPECT_TRUE(a.documents()[1]->isDirty);
     EXPECT_TRUE(a.window->isVisible());
 }
 
@@ -138,17 +138,17 @@ TEST_F(SavingTest, AFailedWriteLeavesTheOldFileByteForByte)
 {
     AppDelegate &a = launch();
     const QString path = file("keep.txt", "precious\n");
-    a.loadDocument(path, false, true, true);
-    type(a.documents[0], "edit ");
+    a.documents().loadDocument(path, false, true, true);
+    type(a.documents()[0], "edit ");
     if (!lock(path, true))
         GTEST_SKIP() << "this file system cannot lock a file";
-    const bool saved = a.saveFile(a.documents[0], false);
+    const bool saved = a.documents().saveFile(a.documents()[0], false);
     const QStringList entries = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
     lock(path, false);
     EXPECT_FALSE(saved);
     EXPECT_EQ(testsupport::readFile(path), "precious\n");
     EXPECT_EQ(entries, QStringList { "keep.txt" });
-    EXPECT_TRUE(a.documents[0]->isDirty);
+    EXPECT_TRUE(a.documents()[0]->isDirty);
     EXPECT_TRUE(a.statusText.value_or("").startsWith("Save failed: "));
 }
 
@@ -157,15 +157,15 @@ TEST_F(SavingTest, AWritableFileInAFolderThatTakesNoNewFilesIsSaved)
     AppDelegate &a = launch();
     const QString folder = testsupport::makeFolder(dir, "locked");
     const QString path = file("locked/notes.txt", "old\n");
-    a.loadDocument(path, false, true, true);
-    type(a.documents[0], "new ");
+    a.documents().loadDocument(path, false, true, true);
+    type(a.documents()[0], "new ");
     if (!lock(folder, true))
         GTEST_SKIP() << "this file system cannot lock a folder";
-    const bool saved = a.saveFile(a.documents[0], false);
+    const bool saved = a.documents().saveFile(a.documents()[0], false);
     lock(folder, false);
     EXPECT_TRUE(saved) << a.statusText.value_or("").toStdString();
     EXPECT_EQ(testsupport::readFile(path), "new old\n");
-    EXPECT_FALSE(a.documents[0]->isDirty);
+    EXPECT_FALSE(a.documents()[0]->isDirty);
 }
 
 TEST_F(SavingTest, AFileWithTwoNamesStaysOneFile)
@@ -174,9 +174,9 @@ TEST_F(SavingTest, AFileWithTwoNamesStaysOneFile)
     const QString path = file("one.txt", "old\n");
     const QString second = dir.filePath("two.txt");
     ASSERT_TRUE(::link(QFile::encodeName(path).constData(), QFile::encodeName(second).constData()) == 0);
-    a.loadDocument(path, false, true, true);
-    type(a.documents[0], "new ");
-    ASSERT_TRUE(a.saveFile(a.documents[0], false));
+    a.documents().loadDocument(path, false, true, true);
+    type(a.documents()[0], "new ");
+    ASSERT_TRUE(a.documents().saveFile(a.documents()[0], false));
     EXPECT_EQ(testsupport::readFile(second), "new old\n");
 }
 
@@ -190,13 +190,13 @@ TEST_F(SavingTest, AFullDiskKeepsTheOldFileShowsWhyAndTheTabStaysDirty)
     const QByteArray old(600 * 1024, 'o');
     const QString path = file("small/big.txt", old);
     ASSERT_EQ(testsupport::readFile(path).size(), old.size());
-    a.loadDocument(path, false, true, true);
-    type(a.documents[0], QString(300 * 1024, 'n'));
+    a.documents().loadDocument(path, false, true, true);
+    type(a.documents()[0], QString(300 * 1024, 'n'));
     bool reported = true;
-    EXPECT_FALSE(a.saveFile(a.documents[0], false, [&](bool ok) { reported = ok; }));
+    EXPECT_FALSE(a.documents().saveFile(a.documents()[0], false, [&](bool ok) { reported = ok; }));
     EXPECT_FALSE(reported);
     EXPECT_EQ(testsupport::readFile(path), old);
-    EXPECT_TRUE(a.documents[0]->isDirty);
+    EXPECT_TRUE(a.documents()[0]->isDirty);
     EXPECT_EQ(a.statusText.value_or(""), "Save failed: " + QString::fromLocal8Bit(std::strerror(ENOSPC)));
 }
 
@@ -206,9 +206,9 @@ TEST_F(SavingTest, SavingThroughALinkKeepsTheLink)
     const QString target = file("real.txt", "one\n");
     const QString link = dir.filePath("link.txt");
     ASSERT_TRUE(QFile::link(target, link));
-    a.loadDocument(link, false, true, true);
-    type(a.documents[0], "two ");
-    ASSERT_TRUE(a.saveFile(a.documents[0], false));
+    a.documents().loadDocument(link, false, true, true);
+    type(a.documents()[0], "two ");
+    ASSERT_TRUE(a.documents().saveFile(a.documents()[0], false));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(testsupport::readFile(target), "two one\n");
 }
@@ -216,18 +216,18 @@ TEST_F(SavingTest, SavingThroughALinkKeepsTheLink)
 TEST_F(SavingTest, TheQuitCardAnswersItsKeys)
 {
     AppDelegate &a = launch();
-    a.loadDocument(file("a.txt"), false, true, true);
-    type(a.documents[0], "x");
+    a.documents().loadDocument(file("a.txt"), false, true, true);
+    type(a.documents()[0], "x");
     a.requestQuit();
     ASSERT_TRUE(a.card);
     QTest::keyClick(a.card, Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(a.card);
-    EXPECT_TRUE(a.documents[0]->isDirty);
+    EXPECT_TRUE(a.documents()[0]->isDirty);
 
     a.requestQuit();
     QTest::keyClick(a.card, Qt::Key_D, Qt::ControlModifier);
-    EXPECT_FALSE(a.documents[0]->isDirty);
+    EXPECT_FALSE(a.documents()[0]->isDirty);
     EXPECT_EQ(testsupport::readFile(dir.filePath("a.txt")), "text\n");
     EXPECT_FALSE(a.window->isVisible());
 }
@@ -235,8 +235,8 @@ TEST_F(SavingTest, TheQuitCardAnswersItsKeys)
 TEST_F(SavingTest, ReturnInTheQuitCardSavesEverythingAndQuits)
 {
     AppDelegate &a = launch();
-    a.loadDocument(file("a.txt"), false, true, true);
-    type(a.documents[0], "x");
+    a.documents().loadDocument(file("a.txt"), false, true, true);
+    type(a.documents()[0], "x");
     a.requestQuit();
     ASSERT_TRUE(a.card);
     QTest::keyClick(a.card, Qt::Key_Return);
@@ -252,9 +252,9 @@ TEST_F(SavingTest, SavingKeepsTheLineBreaksOfEveryLineNotEdited)
     const QByteArray paragraphs = QString(QStringLiteral("one") + QChar(0x2029) + "two\n").toUtf8();
     const QString separated = file("paragraphs.txt", paragraphs);
     for (const QString &path : { progress, mixed, separated }) {
-        ASSERT_TRUE(a.loadDocument(path, false, true, true));
-        type(a.activeDocument(), "x");
-        ASSERT_TRUE(a.saveFile(a.activeDocument(), false));
+        ASSERT_TRUE(a.documents().loadDocument(path, false, true, true));
+        type(a.documents().activeDocument(), "x");
+        ASSERT_TRUE(a.documents().saveFile(a.documents().activeDocument(), false));
     }
     EXPECT_EQ(testsupport::readFile(progress), "xprogress 10%\rprogress 100%\nline two\n");
     EXPECT_EQ(testsupport::readFile(mixed), "xa\r\nb\nc\r\n");
@@ -265,11 +265,11 @@ TEST_F(SavingTest, ANewLineTakesTheFilesCommonestBreak)
 {
     AppDelegate &a = launch();
     const QString path = file("mixed.txt", "a\r\nb\nc\r\n");
-    ASSERT_TRUE(a.loadDocument(path, false, true, true));
-    EditorTextView *view = a.activeDocument()->textView;
+    ASSERT_TRUE(a.documents().loadDocument(path, false, true, true));
+    EditorTextView *view = a.documents().activeDocument()->textView;
     view->setCaretPosition(view->buffer()->lineStart(1) + view->buffer()->lineLength(1));
-    type(a.activeDocument(), "\nnew");
-    ASSERT_TRUE(a.saveFile(a.activeDocument(), false));
+    type(a.documents().activeDocument(), "\nnew");
+    ASSERT_TRUE(a.documents().saveFile(a.documents().activeDocument(), false));
     EXPECT_EQ(testsupport::readFile(path), "a\r\nb\nnew\r\nc\r\n");
 }
 
@@ -277,15 +277,15 @@ TEST_F(SavingTest, UndoingADeletedLinePutsItsOwnBreakBack)
 {
     AppDelegate &a = launch();
     const QString path = file("mixed.txt", "a\r\nb\nc\r\n");
-    ASSERT_TRUE(a.loadDocument(path, false, true, true));
-    const DocumentPtr document = a.activeDocument();
+    ASSERT_TRUE(a.documents().loadDocument(path, false, true, true));
+    const DocumentPtr document = a.documents().activeDocument();
     EditorTextView *view = document->textView;
     view->setSelection(view->buffer()->lineStart(1), view->buffer()->lineStart(2));
     type(document, "");
-    ASSERT_TRUE(a.saveFile(document, false));
+    ASSERT_TRUE(a.documents().saveFile(document, false));
     EXPECT_EQ(testsupport::readFile(path), "a\r\nc\r\n");
     view->undo();
     ASSERT_TRUE(document->isDirty);
-    ASSERT_TRUE(a.saveFile(document, false));
+    ASSERT_TRUE(a.documents().saveFile(document, false));
     EXPECT_EQ(testsupport::readFile(path), "a\r\nb\nc\r\n");
 }

@@ -20,7 +20,7 @@ TEST_F(SessionTest, FirstRunShowsTheExplorerAndHidesThePanel)
     EXPECT_TRUE(a.isPanelHidden());
     EXPECT_TRUE(a.explorer->isVisible());
     EXPECT_EQ(a.window->size(), QSize(1000, 700));
-    EXPECT_TRUE(a.documents.empty());
+    EXPECT_TRUE(a.documents().empty());
     EXPECT_EQ(a.window->windowTitle(), "Quillmar[*]");
 }
 
@@ -35,10 +35,10 @@ TEST_F(SessionTest, RestoresWorkspaceFilesAndTheActiveFile)
     Defaults::set(Defaults::ActiveFile, one);
 
     AppDelegate &a = launch();
-    ASSERT_EQ(a.documents.size(), 2u);
-    EXPECT_EQ(a.documents[0]->path(), one);
-    EXPECT_EQ(a.documents[1]->path(), two);
-    EXPECT_EQ(a.activeIndex, 0);
+    ASSERT_EQ(a.documents().size(), 2u);
+    EXPECT_EQ(a.documents()[0]->path(), one);
+    EXPECT_EQ(a.documents()[1]->path(), two);
+    EXPECT_EQ(a.documents().activeIndex(), 0);
     EXPECT_EQ(a.workspace.value_or(""), QDir::cleanPath(dir.path()));
     EXPECT_EQ(a.explorer->root(), dir.filePath("src"));
     // The vanished file leaves the stored session at the first write.
@@ -50,7 +50,7 @@ TEST_F(SessionTest, UnknownActiveFileActivatesTheLastTab)
     Defaults::set(Defaults::OpenFiles, QStringList { file("a.txt"), file("b.txt") });
     Defaults::set(Defaults::ActiveFile, dir.filePath("never-opened.txt"));
     AppDelegate &a = launch();
-    EXPECT_EQ(a.activeIndex, 1);
+    EXPECT_EQ(a.documents().activeIndex(), 1);
     Defaults::remove(Defaults::ActiveFile);
 }
 
@@ -64,10 +64,10 @@ TEST_F(SessionTest, RemoteOriginIsRestoredOnlyFromThreeStrings)
                                              { other, QStringList { "me@host:22", "/x" } },
                                          });
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.documents[0]->remote.has_value());
-    EXPECT_EQ(a.documents[0]->remote->hostID, "me@host:22");
-    EXPECT_EQ(a.documents[0]->remote->modified.value_or(0), 1700000000);
-    EXPECT_FALSE(a.documents[1]->remote.has_value());
+    ASSERT_TRUE(a.documents()[0]->remote.has_value());
+    EXPECT_EQ(a.documents()[0]->remote->hostID, "me@host:22");
+    EXPECT_EQ(a.documents()[0]->remote->modified.value_or(0), 1700000000);
+    EXPECT_FALSE(a.documents()[1]->remote.has_value());
 }
 
 TEST_F(SessionTest, FilesHandedOverDuringStartOpenAfterTheRestoreInOrder)
@@ -75,12 +75,12 @@ TEST_F(SessionTest, FilesHandedOverDuringStartOpenAfterTheRestoreInOrder)
     Defaults::set(Defaults::OpenFiles, QStringList { file("restored.txt") });
     app = std::make_unique<AppDelegate>();
     app->openURLs({ QUrl::fromLocalFile(file("first.txt")), QUrl::fromLocalFile(file("second.txt")) });
-    EXPECT_TRUE(app->documents.empty());
+    EXPECT_TRUE(app->documents().empty());
     app->didFinishLaunching();
-    ASSERT_EQ(app->documents.size(), 3u);
-    EXPECT_EQ(app->documents[1]->fileName(), "first.txt");
-    EXPECT_EQ(app->documents[2]->fileName(), "second.txt");
-    EXPECT_EQ(app->activeIndex, 2);
+    ASSERT_EQ(app->documents().size(), 3u);
+    EXPECT_EQ(app->documents()[1]->fileName(), "first.txt");
+    EXPECT_EQ(app->documents()[2]->fileName(), "second.txt");
+    EXPECT_EQ(app->documents().activeIndex(), 2);
 }
 
 TEST_F(SessionTest, SidebarAndPanelStateSurviveARestart)
@@ -106,7 +106,7 @@ TEST_F(SessionTest, QuitWithOneDirtyDocumentNamesIt)
 {
     Defaults::set(Defaults::OpenFiles, QStringList { file("notes.md"), file("clean.txt") });
     AppDelegate &a = launch();
-    type(a.documents[0], "edit");
+    type(a.documents()[0], "edit");
     a.requestQuit();
     ASSERT_TRUE(a.card);
     EXPECT_EQ(cardTexts().value(0), "Save changes to notes.md?");
@@ -117,30 +117,30 @@ TEST_F(SessionTest, QuitWithThreeDirtyDocumentsCountsThemAndCancelKeepsEverythin
 {
     Defaults::set(Defaults::OpenFiles, QStringList { file("a.txt"), file("b.txt"), file("c.txt") });
     AppDelegate &a = launch();
-    for (const DocumentPtr &document : a.documents)
+    for (const DocumentPtr &document : a.documents())
         type(document, "x");
     a.requestQuit();
     ASSERT_TRUE(a.card);
     EXPECT_EQ(cardTexts().value(0), "Save changes to 3 files?");
     ASSERT_TRUE(pressCardButton("Cancel"));
     EXPECT_FALSE(a.card);
-    EXPECT_EQ(a.dirtyDocuments().size(), 3u);
+    EXPECT_EQ(a.documents().dirtyDocuments().size(), 3u);
     EXPECT_TRUE(a.window->isVisible());
-    EXPECT_EQ(a.documents[0]->textView->buffer()->text(), "xtext\n");
+    EXPECT_EQ(a.documents()[0]->textView->buffer()->text(), "xtext\n");
 }
 
 TEST_F(SessionTest, SaveAllInTheQuitCardWritesEveryFile)
 {
     Defaults::set(Defaults::OpenFiles, QStringList { file("a.txt"), file("b.txt") });
     AppDelegate &a = launch();
-    type(a.documents[0], "1");
-    type(a.documents[1], "2");
+    type(a.documents()[0], "1");
+    type(a.documents()[1], "2");
     a.windowShouldClose();
     ASSERT_TRUE(a.card);
     ASSERT_TRUE(pressCardButton("Save All"));
     EXPECT_EQ(testsupport::readFile(dir.filePath("a.txt")), "1text\n");
     EXPECT_EQ(testsupport::readFile(dir.filePath("b.txt")), "2text\n");
-    EXPECT_TRUE(a.dirtyDocuments().empty());
+    EXPECT_TRUE(a.documents().dirtyDocuments().empty());
 }
 
 TEST_F(SessionTest, ASecondNoteKeepsItsOwnFiveSeconds)

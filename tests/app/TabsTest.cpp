@@ -29,26 +29,26 @@ TEST_F(TabsTest, ClosingTheActiveLastTabActivatesTheNewLastOne)
 {
     AppDelegate &a = launch();
     for (const char *name : { "a.txt", "b.txt", "c.txt" })
-        a.loadDocument(file(name), false, true, true);
-    ASSERT_EQ(a.activeIndex, 2);
+        a.documents().loadDocument(file(name), false, true, true);
+    ASSERT_EQ(a.documents().activeIndex(), 2);
     a.closeTab(2);
-    EXPECT_EQ(a.documents.size(), 2u);
-    EXPECT_EQ(a.activeIndex, 1);
-    EXPECT_EQ(a.scrollView->current(), a.documents[1]->textView);
+    EXPECT_EQ(a.documents().size(), 2u);
+    EXPECT_EQ(a.documents().activeIndex(), 1);
+    EXPECT_EQ(a.scrollView->current(), a.documents()[1]->textView);
 }
 
 TEST_F(TabsTest, ClosingATabLeftOfTheActiveOneKeepsTheSameDocument)
 {
     AppDelegate &a = launch();
     for (const char *name : { "a.txt", "b.txt", "c.txt" })
-        a.loadDocument(file(name), false, true, true);
+        a.documents().loadDocument(file(name), false, true, true);
     a.activateDocument(1, true);
     a.closeTab(0);
-    EXPECT_EQ(a.activeDocument()->fileName(), "b.txt");
+    EXPECT_EQ(a.documents().activeDocument()->fileName(), "b.txt");
     EXPECT_EQ(a.tabStrip->selected(), 0);
     a.closeTab(0);
     a.closeTab(0);
-    EXPECT_TRUE(a.documents.empty());
+    EXPECT_TRUE(a.documents().empty());
     EXPECT_FALSE(a.tabStrip->isVisible() && a.tabStrip->tabCount() > 0);
     EXPECT_EQ(Defaults::stringList(Defaults::OpenFiles), QStringList());
 }
@@ -57,20 +57,20 @@ TEST_F(TabsTest, ReopenBringsBackTheTwentyNewestSkippingVanishedFiles)
 {
     AppDelegate &a = launch();
     for (int i = 0; i < 25; ++i)
-        a.loadDocument(file(QString("f%1.txt").arg(i)), false, true, true);
-    while (!a.documents.empty())
+        a.documents().loadDocument(file(QString("f%1.txt").arg(i)), false, true, true);
+    while (!a.documents().empty())
         a.closeTab(0);
     ASSERT_EQ(a.closedTabs.size(), 20u);
     QFile::remove(dir.filePath("f24.txt"));
     a.reopenClosedTab();
-    EXPECT_EQ(a.activeDocument()->fileName(), "f23.txt");
+    EXPECT_EQ(a.documents().activeDocument()->fileName(), "f23.txt");
     int reopened = 1;
     while (!a.closedTabs.empty()) {
         a.reopenClosedTab();
         ++reopened;
     }
     EXPECT_EQ(reopened, 19);
-    EXPECT_EQ(a.documents.back()->fileName(), "f5.txt");
+    EXPECT_EQ(a.documents().back()->fileName(), "f5.txt");
 }
 
 TEST_F(TabsTest, NextAndPreviousWrapAround)
@@ -78,25 +78,25 @@ TEST_F(TabsTest, NextAndPreviousWrapAround)
     AppDelegate &a = launch();
     a.stepTab(1); // nothing open: nothing happens
     for (const char *name : { "a.txt", "b.txt", "c.txt" })
-        a.loadDocument(file(name), false, true, true);
+        a.documents().loadDocument(file(name), false, true, true);
     a.stepTab(1);
-    EXPECT_EQ(a.activeIndex, 0);
+    EXPECT_EQ(a.documents().activeIndex(), 0);
     a.stepTab(-1);
-    EXPECT_EQ(a.activeIndex, 2);
+    EXPECT_EQ(a.documents().activeIndex(), 2);
 }
 
 TEST_F(TabsTest, ReorderAcceptsOnlyPermutationsAndTheActiveDocumentFollows)
 {
     AppDelegate &a = launch();
     for (const char *name : { "a.txt", "b.txt", "c.txt" })
-        a.loadDocument(file(name), false, true, true);
+        a.documents().loadDocument(file(name), false, true, true);
     a.activateDocument(0, true);
     a.onReorderOrder({ 2, 0, 0 });
     a.onReorderOrder({ 0, 1 });
-    EXPECT_EQ(a.documents[0]->fileName(), "a.txt");
+    EXPECT_EQ(a.documents()[0]->fileName(), "a.txt");
     a.onReorderOrder({ 2, 0, 1 });
-    EXPECT_EQ(a.documents[0]->fileName(), "c.txt");
-    EXPECT_EQ(a.activeIndex, 1);
+    EXPECT_EQ(a.documents()[0]->fileName(), "c.txt");
+    EXPECT_EQ(a.documents().activeIndex(), 1);
     EXPECT_EQ(a.tabStrip->titles(), (QStringList { "c.txt", "a.txt", "b.txt" }));
     EXPECT_EQ(Defaults::stringList(Defaults::OpenFiles).value(0), dir.filePath("c.txt"));
 }
@@ -104,16 +104,16 @@ TEST_F(TabsTest, ReorderAcceptsOnlyPermutationsAndTheActiveDocumentFollows)
 TEST_F(TabsTest, DirtyTabAsksBeforeClosing)
 {
     AppDelegate &a = launch();
-    a.loadDocument(file("keep.txt", "old\n"), false, true, true);
-    type(a.documents[0], "new ");
+    a.documents().loadDocument(file("keep.txt", "old\n"), false, true, true);
+    type(a.documents()[0], "new ");
     a.closeTab(0);
     ASSERT_TRUE(a.card);
     EXPECT_EQ(cardTexts().value(0), "Save changes to keep.txt?");
     ASSERT_TRUE(pressCardButton("Cancel"));
-    EXPECT_EQ(a.documents.size(), 1u);
+    EXPECT_EQ(a.documents().size(), 1u);
     a.closeTab(0);
     ASSERT_TRUE(pressCardButton("Save"));
-    EXPECT_TRUE(a.documents.empty());
+    EXPECT_TRUE(a.documents().empty());
     EXPECT_EQ(testsupport::readFile(dir.filePath("keep.txt")), "new old\n");
 }
 
@@ -121,27 +121,27 @@ TEST_F(TabsTest, CloseOthersWithADirtyMemberAsksOnceForTheGroup)
 {
     AppDelegate &a = launch();
     for (const char *name : { "a.txt", "b.txt", "c.txt", "d.txt" })
-        a.loadDocument(file(name), false, true, true);
-    type(a.documents[2], "x");
-    a.closeGroup(a.documents[1], true);
+        a.documents().loadDocument(file(name), false, true, true);
+    type(a.documents()[2], "x");
+    a.closeGroup(a.documents()[1], true);
     ASSERT_TRUE(a.card);
     EXPECT_EQ(cardTexts().value(0), "Save changes to c.txt?");
     ASSERT_TRUE(pressCardButton("Don't Save"));
-    ASSERT_EQ(a.documents.size(), 2u);
+    ASSERT_EQ(a.documents().size(), 2u);
     EXPECT_EQ(testsupport::readFile(dir.filePath("c.txt")), "text\n");
-    a.closeGroup(a.documents[0], false);
-    ASSERT_EQ(a.documents.size(), 1u);
-    EXPECT_EQ(a.documents[0]->fileName(), "a.txt");
+    a.closeGroup(a.documents()[0], false);
+    ASSERT_EQ(a.documents().size(), 1u);
+    EXPECT_EQ(a.documents()[0]->fileName(), "a.txt");
 }
 
 TEST_F(TabsTest, TabMenuItemsAreEnabledByPosition)
 {
     AppDelegate &a = launch();
-    a.loadDocument(file("only.txt"), false, true, true);
+    a.documents().loadDocument(file("only.txt"), false, true, true);
     std::unique_ptr<QMenu> single(a.menuForTab(0));
     EXPECT_FALSE(menuAction(single.get(), "Close Others")->isEnabled());
     EXPECT_FALSE(menuAction(single.get(), "Close to the Right")->isEnabled());
-    a.loadDocument(file("second.txt"), false, true, true);
+    a.documents().loadDocument(file("second.txt"), false, true, true);
     std::unique_ptr<QMenu> first(a.menuForTab(0));
     EXPECT_TRUE(menuAction(first.get(), "Close Others")->isEnabled());
     EXPECT_TRUE(menuAction(first.get(), "Close to the Right")->isEnabled());
@@ -153,11 +153,11 @@ TEST_F(TabsTest, CopyRelativePathUsesTheWorkspaceThenTheExplorerRoot)
 {
     AppDelegate &a = launch();
     a.fileOperations().setWorkspace(testsupport::makeFolder(dir, "ws"));
-    a.loadDocument(file("ws/src/deep/x.cpp"), false, true, true);
-    EXPECT_EQ(a.relativePath(*a.documents[0]), "src/deep/x.cpp");
-    a.loadDocument(file("elsewhere/y.txt"), false, true, true);
+    a.documents().loadDocument(file("ws/src/deep/x.cpp"), false, true, true);
+    EXPECT_EQ(a.relativePath(*a.documents()[0]), "src/deep/x.cpp");
+    a.documents().loadDocument(file("elsewhere/y.txt"), false, true, true);
     // The Explorer now shows the file's own folder, outside the workspace.
-    EXPECT_EQ(a.relativePath(*a.documents[1]), "y.txt");
+    EXPECT_EQ(a.relativePath(*a.documents()[1]), "y.txt");
     std::unique_ptr<QMenu> menu(a.menuForTab(0));
     menuAction(menu.get(), "Copy Relative Path")->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), "src/deep/x.cpp");
@@ -166,14 +166,14 @@ TEST_F(TabsTest, CopyRelativePathUsesTheWorkspaceThenTheExplorerRoot)
 TEST_F(TabsTest, EachTabKeepsItsSelectionAndAShrunkenTextClampsIt)
 {
     AppDelegate &a = launch();
-    a.loadDocument(file("a.txt", QByteArray(100, 'a')), false, true, true);
-    a.loadDocument(file("b.txt", "bbbb"), false, true, true);
+    a.documents().loadDocument(file("a.txt", QByteArray(100, 'a')), false, true, true);
+    a.documents().loadDocument(file("b.txt", "bbbb"), false, true, true);
     a.activateDocument(0, true);
-    a.documents[0]->textView->setSelection(90, 95);
+    a.documents()[0]->textView->setSelection(90, 95);
     a.activateDocument(1, true);
-    a.documents[0]->textView->setFileText(QString(92, 'z'));
+    a.documents()[0]->textView->setFileText(QString(92, 'z'));
     a.activateDocument(0, true);
-    const EditorTextView *restored = a.documents[0]->textView;
+    const EditorTextView *restored = a.documents()[0]->textView;
     EXPECT_EQ(restored->selectionStart(), 90);
     EXPECT_EQ(restored->selectionEnd(), 92);
 }
@@ -186,10 +186,10 @@ TEST_F(TabsTest, MenusFollowTheDocuments)
     EXPECT_FALSE(menuAction(w, "Save All")->isEnabled());
     EXPECT_TRUE(menuAction(w, "Close Tab")->isEnabled());
     EXPECT_FALSE(menuAction(w, "Reopen Closed Tab")->isEnabled());
-    a.loadDocument(file("a.txt"), false, true, true);
+    a.documents().loadDocument(file("a.txt"), false, true, true);
     EXPECT_TRUE(menuAction(w, "Save")->isEnabled());
     EXPECT_FALSE(menuAction(w, "Next Tab")->isEnabled());
-    a.loadDocument(file("b.txt"), false, true, true);
+    a.documents().loadDocument(file("b.txt"), false, true, true);
     EXPECT_TRUE(menuAction(w, "Next Tab")->isEnabled());
     menuAction(w, "Close Tab")->trigger();
     EXPECT_TRUE(menuAction(w, "Reopen Closed Tab")->isEnabled());
@@ -202,7 +202,7 @@ TEST_F(TabsTest, ReopenTurnsOffOnceTheFilesOfEveryClosedTabAreGone)
     AppDelegate &a = launch();
     QWidget *w = a.window;
     const QString path = file("gone.txt");
-    a.loadDocument(path, false, true, true);
+    a.documents().loadDocument(path, false, true, true);
     menuAction(w, "Close Tab")->trigger();
     ASSERT_TRUE(menuAction(w, "Reopen Closed Tab")->isEnabled());
     QFile::remove(path);

@@ -159,17 +159,17 @@ TEST_F(WindowTest, TitleShowsTheFileTheEditedMarkAndTheDiskNote)
 {
     AppDelegate &a = launch();
     const QString path = file("main.cpp");
-    a.loadDocument(path, false, true, true);
+    a.documents().loadDocument(path, false, true, true);
     EXPECT_EQ(a.window->windowTitle(), "main.cpp[*]");
     EXPECT_FALSE(a.window->isWindowModified());
-    type(a.documents[0], "x");
+    type(a.documents()[0], "x");
     EXPECT_TRUE(a.window->isWindowModified());
     QFile::remove(path);
     a.updateTitle();
     EXPECT_TRUE(a.window->windowTitle().startsWith("main.cpp[*] — Deleted on disk — "));
     EXPECT_TRUE(a.subtitleLabel->text().startsWith("Deleted on disk"));
     // Saving puts the file back and clears the note.
-    EXPECT_TRUE(a.saveFile(a.documents[0], false));
+    EXPECT_TRUE(a.documents().saveFile(a.documents()[0], false));
     EXPECT_EQ(a.window->windowTitle(), "main.cpp[*]");
 }
 
@@ -179,7 +179,7 @@ TEST_F(WindowTest, BecomingActiveReloadsCleanFilesAndMarksDirtyOnes)
     const QString dirty = file("dirty.txt", "old\n");
     Defaults::set(Defaults::OpenFiles, QStringList { clean, dirty });
     AppDelegate &a = launch();
-    type(a.documents[1], "mine ");
+    type(a.documents()[1], "mine ");
     const QDateTime later = QDateTime::currentDateTime().addSecs(5);
     for (const QString &path : { clean, dirty }) {
         testsupport::writeFile(dir, QFileInfo(path).fileName(), "theirs\n");
@@ -188,10 +188,10 @@ TEST_F(WindowTest, BecomingActiveReloadsCleanFilesAndMarksDirtyOnes)
         touched.setFileTime(later, QFileDevice::FileModificationTime);
     }
     a.didBecomeActive();
-    EXPECT_EQ(a.documents[0]->textView->buffer()->text(), "theirs\n");
-    EXPECT_FALSE(a.documents[0]->isDirty);
-    EXPECT_EQ(a.documents[1]->textView->buffer()->text(), "mine old\n");
-    EXPECT_TRUE(a.documents[1]->changedOnDisk);
+    EXPECT_EQ(a.documents()[0]->textView->buffer()->text(), "theirs\n");
+    EXPECT_FALSE(a.documents()[0]->isDirty);
+    EXPECT_EQ(a.documents()[1]->textView->buffer()->text(), "mine old\n");
+    EXPECT_TRUE(a.documents()[1]->changedOnDisk);
     a.activateDocument(1, true);
     EXPECT_TRUE(a.window->windowTitle().endsWith("Changed on disk — saving will ask what to do"));
 }
@@ -227,8 +227,8 @@ TEST_F(WindowTest, KeyboardScrollingInALargeFileColoursWhatComesOnScreen)
     while (text.size() < 200'000)
         text += "int value = compute(1, \"two\"); // three\n";
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(file("big.cpp", text), false, true, true));
-    EditorTextView *view = a.documents[0]->textView;
+    ASSERT_TRUE(a.documents().loadDocument(file("big.cpp", text), false, true, true));
+    EditorTextView *view = a.documents()[0]->textView;
     ASSERT_TRUE(testsupport::waitUntil([&] { return hasColour(*view, 0); }));
     // The text ends with a line break: its last line is empty.
     const qsizetype lastLine = view->buffer()->lineStart(view->buffer()->lineCount() - 2);
@@ -241,10 +241,10 @@ TEST_F(WindowTest, KeyboardScrollingInALargeFileColoursWhatComesOnScreen)
 TEST_F(WindowTest, ControlEqualsMakesTheFontBiggerLikeControlPlus)
 {
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(file("notes.txt"), false, true, true));
+    ASSERT_TRUE(a.documents().loadDocument(file("notes.txt"), false, true, true));
     a.window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(a.window));
-    EditorTextView *view = a.documents[0]->textView;
+    EditorTextView *view = a.documents()[0]->textView;
     QTest::keyClick(view, Qt::Key_Equal, Qt::ControlModifier);
     EXPECT_DOUBLE_EQ(Defaults::fontSize(), 12);
     EXPECT_EQ(view->font().pointSizeF(), 12);
@@ -260,7 +260,7 @@ TEST_F(WindowTest, WithoutADocumentTheStatusBarIsEmpty)
     a.refreshStatusBar();
     EXPECT_EQ(a.statusBar->leftText(), "");
     EXPECT_EQ(a.statusBar->rightText(), "");
-    ASSERT_TRUE(a.loadDocument(file("notes.txt"), false, true, true));
+    ASSERT_TRUE(a.documents().loadDocument(file("notes.txt"), false, true, true));
     EXPECT_EQ(a.statusBar->rightText(), "Spaces: 2   UTF-8");
     a.closeTab(0);
     QApplication::processEvents();
@@ -276,8 +276,8 @@ TEST_F(WindowTest, PositionAndBlameNameTheLineTheSelectionStartsOn)
     commitFile("tool.py", "first = 1\nsecond = 2\n", "Add the tool");
     commitFile("tool.py", "first = 1\nsecond = 3\n", "Raise the second", "Bob Builder <bob@example.org>");
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(dir.filePath("tool.py"), false, true, true));
-    EditorTextView *view = a.documents[0]->textView;
+    ASSERT_TRUE(a.documents().loadDocument(dir.filePath("tool.py"), false, true, true));
+    EditorTextView *view = a.documents()[0]->textView;
     const auto blame = [&] { return a.statusBar->blameItem()->text(); };
     ASSERT_TRUE(testsupport::waitUntil([&] { return blame().startsWith("now Ada"); }, 15000));
 
@@ -306,7 +306,7 @@ TEST_F(WindowTest, TheTabCardShowsTheFilesLastCommit)
         GTEST_SKIP() << "git is not installed";
     commitFile("tool.py", "first = 1\n", "Add the tool");
     AppDelegate &a = launch();
-    ASSERT_TRUE(a.loadDocument(dir.filePath("tool.py"), false, true, true));
+    ASSERT_TRUE(a.documents().loadDocument(dir.filePath("tool.py"), false, true, true));
     const auto shownCommit = [&] {
         const FileHoverCard *card = a.hoverCards->card();
         return card ? card->info().commit : QString();
@@ -318,7 +318,7 @@ TEST_F(WindowTest, TheTabCardShowsTheFilesLastCommit)
 
     // Unsaved: the card says so first, then the commit.
     a.hoverCards->hide();
-    type(a.documents[0], "# ");
+    type(a.documents()[0], "# ");
     a.tabStrip->onHover(0, a.tabStrip->tabView(0));
     ASSERT_TRUE(testsupport::waitUntil([&] { return shownCommit().startsWith("Unsaved changes \u00B7 Last commit: "); }, 15000))
         << shownCommit().toStdString();

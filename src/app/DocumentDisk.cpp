@@ -1,18 +1,26 @@
-// Writing documents back and noticing files that changed on disk.
-#include "AppDelegate.h"
-#include "RemoteDocumentController.h"
+// Writing documents back, reloading them, and noticing what other programs change on disk: the
+// open documents' files, the folders the Explorer shows, and whatever a command did.
+#include "DocumentController.h"
 
+#include "AppDelegate.h"
 #include "BookmarkController.h"
+#include "DiskWatcher.h"
+#include "PlacesController.h"
+#include "RemoteDocumentController.h"
 #include "chrome/InlineCard.h"
+#include "command/OutputPanelView.h"
 #include "common/SafeSave.h"
 #include "editor/EditorTextView.h"
 #include "editor/PaintScheduler.h"
 #include "git/DocumentBlame.h"
+#include "navigation/ExplorerView.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-bool AppDelegate::changedSinceRead(const OpenDocument &document) const
+#include <algorithm>
+
+bool DocumentController::changedSinceRead(const OpenDocument &document) const
 {
     if (!document.diskDate)
         return false;
@@ -20,7 +28,7 @@ bool AppDelegate::changedSinceRead(const OpenDocument &document) const
     return info.exists() && info.lastModified() != *document.diskDate;
 }
 
-bool AppDelegate::saveFile(const DocumentPtr &document, bool force, std::function<void(bool)> completion)
+bool DocumentController::saveFile(const DocumentPtr &document, bool force, std::function<void(bool)> completion)
 {
     const auto finish = [&completion](bool ok) {
         if (completion)
@@ -31,21 +39,21 @@ bool AppDelegate::saveFile(const DocumentPtr &document, bool force, std::functio
     if (!document->isDirty && exists)
         return finish(true);
     if (document->remote)
-        return remoteDocuments().saveRemoteDocument(document, force, std::move(completion));
+        return app.remoteDocuments().saveRemoteDocument(document, force, std::move(completion));
     if (!force && exists && changedSinceRead(*document)) {
         showChangedOnDiskCard(document);
         return finish(false);
     }
     QString error;
     if (!writeLocally(*document, &error)) {
-        showNote(QStringLiteral("Save failed: ") + error);
+        app.showNote(QStringLiteral("Save failed: ") + error);
         return finish(false);
     }
     documentsChanged();
     return finish(true);
 }
 
-bool AppDelegate::writeLocally(OpenDocument &document, QString *error)
+bool DocumentController::writeLocally(OpenDocument &document, QString *error)
 {
     const QString path = document.path();
     const std::optional<QByteArray> bytes = document.fileBytes();
@@ -67,7 +75,7 @@ bool AppDelegate::writeLocally(OpenDocument &document, QString *error)
     return true;
 }
 
-void AppDelegate::saveInTurn(std::vector<DocumentPtr> pending, std::function<void(bool)> done)
+void DocumentController::saveInTurn(std::vector<DocumentPtr> pending, std::function<void(bool)> done)
 {
     if (pending.empty()) {
         done(true);
@@ -84,19 +92,19 @@ void AppDelegate::saveInTurn(std::vector<DocumentPtr> pending, std::function<voi
     });
 }
 
-void AppDelegate::saveDocument()
+void DocumentController::saveDocument()
 {
-    if (const DocumentPtr active = activeDocument())
-        saveFile(active, false);
+    if (const DocumentPtr current = activeDocument())
+        saveFile(current, false);
 }
 
-void AppDelegate::saveAll()
+void DocumentController::saveAll()
 {
     for (const DocumentPtr &document : dirtyDocuments())
         saveFile(document, false);
 }
 
-void AppDelegate::showChangedOnDiskCard(const DocumentPtr &document)
+void DocumentController::showChangedOnDiskCard(const DocumentPtr &document)
 {
     std::weak_ptr<OpenDocument> weak = document;
     QList<Button> buttons;
@@ -109,25 +117,25 @@ void AppDelegate::showChangedOnDiskCard(const DocumentPtr &document)
                            if (const DocumentPtr strong = weak.lock())
                                saveFile(strong, true);
                        } };
-    showCard(new InlineCard(document->fileName() + QStringLiteral(" changed on disk"),
+    app.showCard(new InlineCard(document->fileName() + QStringLiteral(" changed on disk"),
                             QStringLiteral("Something else saved this file after you opened it. "
                                            "Overwrite it with your version, or reload theirs and lose your edits?"),
                             std::nullopt, buttons));
 }
 
-void AppDelegate::reloadDocument(const DocumentPtr &document)
+void DocumentController::reloadDocument(const DocumentPtr &document)
 {
     // Read as opening reads: whatever took the file's place (a FIFO, a folder, a huge file) is
     // refused with a note instead of blocking or replacing the user's text with nothing.
     const auto [outcome, size] = TextFile::probeForOpening(document->path());
     if (const auto note = TextFile::refusalNote(outcome, document->fileName())) {
-        showNote(*note);
+        app.showNote(*note);
         return;
     }
     if (size > TextFile::backgroundLoadBytes) {
         startLoading(document, size, false, [this](const DocumentPtr &loaded, FileLoad load) {
             if (const auto note = TextFile::refusalNote(load.outcome, loaded->fileName()))
-                showNote(*note);
+                app.showNote(*note);
             else
                 takeReloaded(loaded, std::move(load.text));
         });
@@ -136,13 +144,13 @@ void AppDelegate::reloadDocument(const DocumentPtr &document)
     QString note;
     std::optional<LoadedText> loaded = readText(document->path(), &note);
     if (!loaded) {
-        showNote(note);
+        app.showNote(note);
         return;
     }
     takeReloaded(document, std::move(*loaded));
 }
 
-void AppDelegate::takeReloaded(const DocumentPtr &document, LoadedText loaded)
+void DocumentController::takeReloaded(const DocumentPtr &document, LoadedText loaded)
 {
     document->stopLoading(); // a read of a bigger version still running
     EditorTextView *view = document->textView;
@@ -157,12 +165,64 @@ void AppDelegate::takeReloaded(const DocumentPtr &document, LoadedText loaded)
     replacingText = false;
     if (document->blame)
         document->blame->reset();
-    bookmarks().restore(*document, bookmarkLines);
+    app.bookmarks().restore(*document, bookmarkLines);
     view->setCaretPosition(std::min(start, buffer->length()));
-    if (document == shown.lock())
-        painter->show(view, document->url, document->isPlain);
+    if (document == shownDocument.lock())
+        app.painter->show(view, document->url, document->isPlain);
     document->isDirty = false;
     document->changedOnDisk = false;
     document->revisions.reset();
     documentsChanged();
+}
+
+void DocumentController::watchDisk()
+{
+    diskWatcher = new DiskWatcher(this);
+    diskWatcher->onChange = [this](const QSet<QString> &changed) { diskChanged(changed); };
+    app.explorer->onFoldersShown = [this] { updateDiskWatches(); };
+    // A command may change any file, also below folders nobody watches.
+    app.outputPanel->onCommandFinished = [this] { diskChanged({}); };
+}
+
+void DocumentController::updateDiskWatches()
+{
+    if (!diskWatcher)
+        return;
+    QStringList paths;
+    for (const DocumentPtr &document : list)
+        paths << document->path();
+    if (!app.explorer->root().isEmpty()) {
+        paths << app.explorer->root();
+        paths << app.explorer->expanded().values();
+    }
+    diskWatcher->watch(paths);
+}
+
+void DocumentController::checkDocumentsOnDisk()
+{
+    for (const DocumentPtr &document : list) {
+        if (!document->diskDate)
+            continue;
+        const QFileInfo info(document->path());
+        if (!info.exists() || info.lastModified() == *document->diskDate)
+            continue;
+        if (document->isDirty)
+            document->changedOnDisk = true;
+        else
+            reloadDocument(document);
+    }
+}
+
+void DocumentController::diskChanged(const QSet<QString> &changed)
+{
+    checkDocumentsOnDisk();
+    app.updateTitle();
+    const bool onlyDocuments = !changed.isEmpty() && std::all_of(changed.begin(), changed.end(), [this](const QString &path) {
+        return indexOfPath(path) >= 0;
+    });
+    if (onlyDocuments)
+        return;
+    app.explorer->reload();
+    // Go to file lists the new files from now on: the index is built again.
+    app.places().rebuildFileIndex();
 }
