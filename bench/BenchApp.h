@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/DocumentController.h"
+#include "app/TabController.h"
 #include "app/EditingController.h"
 #include "app/SessionController.h"
 

@@ -44,7 +44,7 @@ void BM_SwitchBetweenTwoLargeDocuments(benchmark::State &state)
     QApplication::processEvents();
     int next = 0;
     for (auto _ : state) {
-        app->activateDocument(next, true);
+        app->tabs().activateDocument(next, true);
         paintShown(*app);
         next = 1 - next;
     }

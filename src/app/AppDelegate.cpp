@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "TabController.h"
 
 #include "BlameController.h"
 #include "BookmarkController.h"
@@ -32,6 +33,7 @@ AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
     , noteTimer(new QTimer(this))
     , documentController(std::make_unique<DocumentController>(*this))
+    , tabController(std::make_unique<TabController>(*this))
     , remoteController(std::make_unique<RemoteController>(*this))
     , remoteDocumentController(std::make_unique<RemoteDocumentController>(*this))
     , placesController(std::make_unique<PlacesController>(*this))
@@ -76,7 +78,7 @@ void AppDelegate::didFinishLaunching()
     window->show();
     window->raise();
     window->activateWindow();
-    settleUntil = QDateTime::currentDateTime().addSecs(3);
+    tabs().settleAfterLaunch();
     // The splits know their real sizes only once the window is laid out.
     QTimer::singleShot(0, this, [this] {
         restoreSidebarAtLaunch();
@@ -89,7 +91,7 @@ void AppDelegate::didFinishLaunching()
         performDrop(queued);
     if (documents().empty())
         showEmptyView();
-    refreshTabStrip();
+    tabs().refreshTabStrip();
     updateTitle();
     explorer->setDirtyPaths(documents().dirtyPaths());
     session().persist();
@@ -117,7 +119,7 @@ void AppDelegate::didBecomeActive()
     if (explorer) {
         explorer->reload();
         if (const DocumentPtr active = documents().activeDocument())
-            revealInExplorer(active->path());
+            tabs().revealInExplorer(active->path());
     }
 }
 
@@ -154,6 +156,11 @@ PlacesController &AppDelegate::places() const
 DocumentController &AppDelegate::documents() const
 {
     return *documentController;
+}
+
+TabController &AppDelegate::tabs() const
+{
+    return *tabController;
 }
 
 FileOperationsController &AppDelegate::fileOperations() const

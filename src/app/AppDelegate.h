@@ -36,6 +36,7 @@ class PaintScheduler;
 class SearchView;
 class FindBar;
 class DocumentController;
+class TabController;
 class SettingsView;
 class HistoryController;
 class GitLogView;
@@ -81,8 +82,9 @@ public:
     bool windowShouldClose(); // the close-window check
     void willTerminate();
 
-    // The open documents and the active one.
+    // The open documents and the active one; the tabs and the document on show.
     DocumentController &documents() const;
+    TabController &tabs() const;
     // The session and the journal of unsaved work.
     SessionController &session() const { return *sessionController; }
 
@@ -110,22 +112,7 @@ public:
     InlineCard *cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions, int keepsOpen);
 
     void performDrop(const QList<QUrl> &urls);
-    void activateDocument(int index, bool focus);
-    void rememberPlace();
-    void closeDocument(const DocumentPtr &document);
-    void closeTab(int index);
-    void closeGroup(const DocumentPtr &anchor, bool onlyToTheRight);
-    void reopenClosedTab();
-    void refreshTabStrip();
-    void editorScrolled();
-    void stepTab(int delta); // Next Tab (+1) and Previous Tab (-1), wrapping around
-    void onReorderOrder(const QList<int> &order);
-    void closeTabOrWindow();
-    QMenu *menuForTab(int index);
-    QString relativePath(const OpenDocument &document) const;
-    void revealInFileManager(const QString &path);
-    void revealInExplorer(const QString &path);
-    bool openAtLine(const QString &path, int line, bool preview);
+    void showEmptyView();
 
     // File operations.
     void openDocument();
@@ -133,19 +120,16 @@ public:
 
     // Editing commands, fonts and editor settings.
     EditingController &editing() const { return *editingController; }
-    void holdEditorPlace();
 
     // Blame of the caret's line; older versions of a file and the commit view; bookmarks.
     BlameController &blame() const;
     HistoryController &history() const;
     BookmarkController &bookmarks() const;
     void validateMenus();
-    void installView(OpenDocument &document);
 
     // Remote machines.
     RemoteController &remote() const;
     RemoteDocumentController &remoteDocuments() const;
-    void showLine(OpenDocument &document, int line);
 
     QString diskNote(const OpenDocument &document) const;
     bool isSidebarHidden() const;
@@ -175,10 +159,7 @@ public:
 
     // The model.
     std::optional<QString> workspace;
-    std::vector<QUrl> closedTabs;
     QPointer<InlineCard> card;
-    QDateTime settleUntil;
-    QPoint settleOrigin;
     std::optional<QString> statusText;
     int statusToken = 0;
     bool isLaunched = false;
@@ -198,13 +179,10 @@ private:
     void updateActivityBar();
     void widenSidebarIfNarrower(int threshold);
     void raisePanelIfShorter();
-    void showEmptyView();
 
     std::unique_ptr<BlameController> blameController;
     std::unique_ptr<HistoryController> historyController;
     std::unique_ptr<BookmarkController> bookmarkController;
-    void hoverTab(std::optional<int> index, QWidget *tab);
-    void showLastCommit(const OpenDocument &document, FileHoverCard *card);
 
     // Quitting.
     void terminateNow();
@@ -223,6 +201,7 @@ private:
     EditingController *editingController = nullptr;
     SessionController *sessionController = nullptr;
     std::unique_ptr<DocumentController> documentController;
+    std::unique_ptr<TabController> tabController;
     std::unique_ptr<RemoteController> remoteController;
     std::unique_ptr<RemoteDocumentController> remoteDocumentController;
     std::unique_ptr<PlacesController> placesController;

@@ -1,6 +1,7 @@
 // The window: toolbar, the two splits and their limits, the sidebar panes and the output panel.
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "TabController.h"
 #include "FileOperationsController.h"
 #include "PlacesController.h"
 #include "RemoteDocumentController.h"
@@ -151,7 +152,7 @@ QWidget *AppDelegate::buildSidebar()
     searchView->placeProvider = [this] { return places().searchPlace(); };
     searchView->onOpen = [this](const SearchPlace &place, const QString &path, int line) {
         if (!place.remote) {
-            openAtLine(QDir(place.folder).filePath(path), line, true);
+            tabs().openAtLine(QDir(place.folder).filePath(path), line, true);
             return;
         }
         if (const HostItemPtr item = remote().hosts().itemFor(place.remote->machine))
@@ -177,12 +178,12 @@ QWidget *AppDelegate::buildEditorArea()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     tabStrip = new TabStripView(editorContainer);
-    tabStrip->onSelect = [this](int index) { activateDocument(index, true); };
-    tabStrip->onClose = [this](int index) { closeTab(index); };
+    tabStrip->onSelect = [this](int index) { tabs().activateDocument(index, true); };
+    tabStrip->onClose = [this](int index) { tabs().closeTab(index); };
     tabStrip->onPromote = [this](int index) { documents().promote(index); };
-    tabStrip->onReorderOrder = [this](const QList<int> &order) { onReorderOrder(order); };
-    tabStrip->menuForTab = [this](int index) { return menuForTab(index); };
-    tabStrip->onHover = [this](std::optional<int> index, TabItemView *tab) { hoverTab(index, tab); };
+    tabStrip->onReorderOrder = [this](const QList<int> &order) { tabs().onReorderOrder(order); };
+    tabStrip->menuForTab = [this](int index) { return tabs().menuForTab(index); };
+    tabStrip->onHover = [this](std::optional<int> index, TabItemView *tab) { tabs().hoverTab(index, tab); };
     layout->addWidget(tabStrip, 0, Qt::AlignLeft);
     findBar = new FindBar(editorContainer);
     layout->addWidget(findBar);

@@ -1,6 +1,7 @@
 // The menu bar: every command with its title and shortcut, enabled by the current state.
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "TabController.h"
 #include "FileOperationsController.h"
 #include "PlacesController.h"
 #include "RemoteDocumentController.h"
@@ -64,11 +65,8 @@ std::vector<MenuCommand> AppDelegate::fileCommands()
         { .menu = file, .title = QStringLiteral("Saved Connections"), .fill = [this](QMenu *menu) { remote().fillConnectionsMenu(menu); } },
         { file, QStringLiteral("Open Remote File…"), {}, [this] { remoteDocuments().openRemoteFilePrompt(); } },
         { file, {} },
-        { file, QStringLiteral("Close Tab"), keys("Ctrl+W"), [this] { closeTabOrWindow(); } },
-        { file, QStringLiteral("Reopen Closed Tab"), keys("Ctrl+Shift+T"), [this] { reopenClosedTab(); }, [this] {
-             return std::any_of(closedTabs.begin(), closedTabs.end(),
-                                [](const QUrl &url) { return QFileInfo::exists(url.toLocalFile()); });
-         } },
+        { file, QStringLiteral("Close Tab"), keys("Ctrl+W"), [this] { tabs().closeTabOrWindow(); } },
+        { file, QStringLiteral("Reopen Closed Tab"), keys("Ctrl+Shift+T"), [this] { tabs().reopenClosedTab(); }, [this] { return tabs().canReopenClosedTab(); } },
         { file, {} },
         { file, QStringLiteral("Save"), { QKeySequence::Save }, [this] { documents().saveDocument(); }, [this] { return documents().activeDocument() != nullptr; } },
         { file, QStringLiteral("Save All"), keys("Ctrl+Alt+S"), [this] { documents().saveAll(); }, [this] { return !documents().empty(); } },
@@ -176,8 +174,8 @@ std::vector<MenuCommand> AppDelegate::navigationCommands()
         { windowMenu, QStringLiteral("Minimize"), keys("Ctrl+M"), [this] { window->showMinimized(); } },
         { windowMenu, QStringLiteral("Zoom"), {}, [this] { window->isMaximized() ? window->showNormal() : window->showMaximized(); } },
         { windowMenu, {} },
-        { windowMenu, QStringLiteral("Next Tab"), keys("Ctrl+Shift+]"), [this] { stepTab(1); }, severalTabs },
-        { windowMenu, QStringLiteral("Previous Tab"), keys("Ctrl+Shift+["), [this] { stepTab(-1); }, severalTabs },
+        { windowMenu, QStringLiteral("Next Tab"), keys("Ctrl+Shift+]"), [this] { tabs().stepTab(1); }, severalTabs },
+        { windowMenu, QStringLiteral("Previous Tab"), keys("Ctrl+Shift+["), [this] { tabs().stepTab(-1); }, severalTabs },
         { .menu = help, .title = QStringLiteral("About Quillmar"), .run = [this] {
              QMessageBox::about(window, QStringLiteral("About Quillmar"),
                                 QStringLiteral("Quillmar %1\nA fast native code editor.").arg(QApplication::applicationVersion()));

@@ -1,6 +1,7 @@
 // The open documents: the list and the active one, opening files and loading them in the
 // background, and the edits that make a document dirty.
 #include "DocumentController.h"
+#include "TabController.h"
 
 #include "AppDelegate.h"
 #include "BlameController.h"
@@ -130,10 +131,10 @@ bool DocumentController::loadDocument(const QString &path, bool preview, bool fo
     if (const int existing = indexOfPath(resolved); existing >= 0) {
         if (!preview && list[existing]->isPreview) {
             list[existing]->isPreview = false;
-            app.refreshTabStrip();
+            app.tabs().refreshTabStrip();
         }
         if (activate)
-            app.activateDocument(existing, focus);
+            app.tabs().activateDocument(existing, focus);
         return true;
     }
     // Only the first bytes are read here: whatever cannot be opened is refused without waiting.
@@ -152,13 +153,13 @@ bool DocumentController::loadDocument(const QString &path, bool preview, bool fo
         return openLoaded(resolved, std::move(*loaded), preview, focus, activate);
     }
     // The tab is there at once; its text follows.
-    app.rememberPlace();
+    app.tabs().rememberPlace();
     const DocumentPtr document = makeDocument(resolved, TextEncoding());
     app.blame().attach(document);
     startLoading(document, size, true, [this](const DocumentPtr &loaded, FileLoad load) {
         if (const auto note = TextFile::refusalNote(load.outcome, loaded->fileName())) {
             app.showNote(*note);
-            app.closeDocument(loaded);
+            app.tabs().closeDocument(loaded);
             return;
         }
         fillDocument(*loaded, std::move(load.text));
@@ -167,7 +168,7 @@ bool DocumentController::loadDocument(const QString &path, bool preview, bool fo
         if (loaded->blame)
             loaded->blame->reset();
         if (loaded == shownDocument.lock())
-            app.installView(*loaded);
+            app.tabs().installView(*loaded);
         documentsChanged();
     });
     showDocument(document, preview, focus, activate);
@@ -192,7 +193,7 @@ bool DocumentController::openLoaded(const QString &path, LoadedText loaded, bool
     const QString resolved = canonicalPath(path);
     if (const int existing = indexOfPath(resolved); existing >= 0)
         return loadDocument(resolved, preview, focus, activate);
-    app.rememberPlace();
+    app.tabs().rememberPlace();
     const DocumentPtr document = makeDocument(resolved, loaded.encoding);
     fillDocument(*document, std::move(loaded));
     app.blame().attach(document);
@@ -207,7 +208,7 @@ void DocumentController::showDocument(const DocumentPtr &document, bool preview,
     document->isPreview = preview;
     placeDocument(document, preview);
     if (activate)
-        app.activateDocument(indexOfPath(document->path()), focus);
+        app.tabs().activateDocument(indexOfPath(document->path()), focus);
     else
         documentsChanged();
 }
@@ -266,7 +267,7 @@ void DocumentController::cancelLoading(const DocumentPtr &document)
     const bool opening = document->loading->opening;
     document->stopLoading();
     if (opening)
-        app.closeDocument(document); // the tab never had a text of its own
+        app.tabs().closeDocument(document); // the tab never had a text of its own
 }
 
 DocumentPtr DocumentController::makeDocument(const QString &path, TextEncoding encoding)
@@ -285,9 +286,9 @@ DocumentPtr DocumentController::makeDocument(const QString &path, TextEncoding e
     };
     watchEdits(document);
     connect(view, &TextArea::selectionChanged, this, [this] { app.scheduleStatusRefresh(); });
-    connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { app.editorScrolled(); });
-    connect(view->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { app.editorScrolled(); });
-    connect(view->horizontalScrollBar(), &QScrollBar::rangeChanged, this, [this] { app.holdEditorPlace(); });
+    connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { app.tabs().editorScrolled(); });
+    connect(view->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { app.tabs().editorScrolled(); });
+    connect(view->horizontalScrollBar(), &QScrollBar::rangeChanged, this, [this] { app.tabs().holdEditorPlace(); });
     return document;
 }
 
@@ -342,7 +343,7 @@ void DocumentController::textDidChange(OpenDocument *document)
     if (document == shownDocument.lock().get())
         app.painter->textChanged();
     if (!wasDirty || wasPreview) {
-        app.refreshTabStrip();
+        app.tabs().refreshTabStrip();
         app.updateTitle();
         app.explorer->setDirtyPaths(dirtyPaths());
     }
@@ -350,7 +351,7 @@ void DocumentController::textDidChange(OpenDocument *document)
 
 void DocumentController::documentsChanged()
 {
-    app.refreshTabStrip();
+    app.tabs().refreshTabStrip();
     app.updateTitle();
     app.explorer->setDirtyPaths(dirtyPaths());
     app.session().journal().documentsChanged(list); // saved, reverted and closed documents leave the journal
@@ -365,7 +366,7 @@ void DocumentController::promote(int index)
     if (index < 0 || index >= int(list.size()))
         return;
     list[index]->isPreview = false;
-    app.refreshTabStrip();
+    app.tabs().refreshTabStrip();
     app.updateTitle();
 }
 

@@ -3,6 +3,7 @@
 
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "TabController.h"
 #include "BookmarkController.h"
 #include "FileNames.h"
 #include "MainWindow.h"
@@ -63,7 +64,7 @@ void FileOperationsController::setWorkspace(const QString &folder)
     app.explorer->setRoot(*app.workspace, false, true);
     app.explorer->reload();
     if (const DocumentPtr active = app.documents().activeDocument(); active && holds(*app.workspace, active->path()))
-        app.revealInExplorer(active->path());
+        app.tabs().revealInExplorer(active->path());
     app.outputPanel->refreshFolderLabel();
     app.refreshShownPane(false);
     app.showNote(QStringLiteral("Workspace: ") + QFileInfo(*app.workspace).fileName());
@@ -236,7 +237,7 @@ void FileOperationsController::trashItem(const QString &path)
         if (FileNames::isAtOrUnder(document->path(), resolved))
             inside.push_back(document);
     for (const DocumentPtr &document : inside)
-        app.closeDocument(document);
+        app.tabs().closeDocument(document);
 }
 
 QMenu *FileOperationsController::explorerMenu(const std::optional<QString> &clicked)
@@ -257,7 +258,7 @@ QMenu *FileOperationsController::explorerMenu(const std::optional<QString> &clic
         trashItems(selected.contains(item) ? selected : QStringList { item });
     });
     menu->addSeparator();
-    menu->addAction(QStringLiteral("Reveal in File Manager"), this, [this, item] { app.revealInFileManager(item); });
+    menu->addAction(QStringLiteral("Reveal in File Manager"), this, [this, item] { app.tabs().revealInFileManager(item); });
     menu->addAction(QStringLiteral("Copy Path"), this, [item] { QApplication::clipboard()->setText(item); });
     return menu;
 }

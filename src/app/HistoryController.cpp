@@ -2,6 +2,7 @@
 
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "TabController.h"
 #include "EditorHost.h"
 #include "common/Defaults.h"
 #include "common/RelativeTime.h"
@@ -120,7 +121,7 @@ void HistoryController::showVersionText(const DocumentPtr &document, int index, 
 {
     const bool fromLive = !document->historyIndex;
     if (fromLive)
-        app.rememberPlace();
+        app.tabs().rememberPlace();
     document->historyIndex = index;
     if (!m_view) {
         m_view = new EditorTextView();
@@ -149,7 +150,7 @@ void HistoryController::leave()
     document->historyIndex.reset();
     document->historyGeneration += 1;
     app.documents().setActive(app.documents().activeIndex()); // the active document is shown again
-    app.installView(*document);
+    app.tabs().installView(*document);
     document->textView->setFocus();
     app.updateTitle();
 }

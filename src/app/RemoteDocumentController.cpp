@@ -4,6 +4,7 @@
 
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "TabController.h"
 #include "PlacesController.h"
 #include "RemoteController.h"
 #include "chrome/InlineCard.h"
@@ -87,9 +88,9 @@ void RemoteDocumentController::openRemoteFile(const std::shared_ptr<SSHClient> &
             // A double click after the click's preview keeps the tab.
             if (!preview)
                 app.documents().promote(i);
-            app.activateDocument(i, true);
+            app.tabs().activateDocument(i, true);
             if (line)
-                app.showLine(*app.documents()[i], *line);
+                app.tabs().showLine(*app.documents()[i], *line);
             return;
         }
     }
@@ -137,7 +138,7 @@ void RemoteDocumentController::finishRemoteOpen(const std::shared_ptr<SSHClient>
             read.modified ? std::optional<qint64>(qint64(*read.modified)) : std::nullopt });
     app.remote().hosts().markAnswered(hostID(client->host));
     if (line)
-        app.showLine(*document, *line);
+        app.tabs().showLine(*document, *line);
     app.showNote({});
     app.documents().documentsChanged();
     // Go to file and search find the file's place without waiting, next time.

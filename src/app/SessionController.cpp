@@ -2,6 +2,7 @@
 
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "TabController.h"
 #include "RemoteDocumentController.h"
 #include "BookmarkController.h"
 #include "FileNames.h"
@@ -100,7 +101,7 @@ void SessionController::restore()
     int index = active ? app.documents().indexOfPath(*active) : -1;
     if (index < 0)
         index = int(app.documents().size()) - 1;
-    app.activateDocument(index, true);
+    app.tabs().activateDocument(index, true);
 }
 
 void SessionController::restoreWorkspace()

@@ -142,12 +142,12 @@ TEST_F(CaretBlameTest, ShowCommitOpensTheCommitViewAndEscapeCloseTabOrAnotherTab
     // Close Tab closes the view first, then the tab; activating a tab closes it too.
     a.history().showCommit(dir.path(), a.blame().caretInfo()->sha);
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.history().isCommitViewShown(); }, 15000));
-    a.closeTabOrWindow();
+    a.tabs().closeTabOrWindow();
     EXPECT_FALSE(a.history().isCommitViewShown());
     EXPECT_EQ(a.documents().size(), 1u);
     a.history().showCommit(dir.path(), a.blame().caretInfo()->sha);
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.history().isCommitViewShown(); }, 15000));
-    a.activateDocument(0, true);
+    a.tabs().activateDocument(0, true);
     EXPECT_FALSE(a.history().isCommitViewShown());
 
     a.history().showCommit(dir.path(), "0123456789abcdef0123456789abcdef01234567");

@@ -107,7 +107,7 @@ TEST_F(BookmarksTest, MarksFollowEditsAndSurviveReopening)
     type(a.documents()[0], "new\nnewer\n");
     EXPECT_EQ(a.documents()[0]->bookmarks, (std::vector<qsizetype> { 18 }));
     a.documents().saveFile(a.documents()[0], false);
-    a.closeTab(0);
+    a.tabs().closeTab(0);
     EXPECT_EQ(a.bookmarks().storedLines(path), QList<int> { 5 });
     a.documents().loadDocument(path, false, true, true);
     EXPECT_EQ(a.documents()[0]->bookmarks, (std::vector<qsizetype> { 18 }));

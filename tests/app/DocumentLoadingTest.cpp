@@ -103,7 +103,7 @@ TEST_F(DocumentLoadingTest, EscapeOrClosingStopsALoadAndTheTabClosesCleanly)
 
     ASSERT_TRUE(a.documents().loadDocument(path, false, true, true));
     ASSERT_EQ(a.documents().size(), 2u);
-    a.closeDocument(a.documents()[1]);
+    a.tabs().closeDocument(a.documents()[1]);
     ASSERT_TRUE(readsSettled());
     // Nothing of either read comes back: no tab, no document kept alive, no note of a failure.
     ASSERT_EQ(a.documents().size(), 1u);
@@ -121,7 +121,7 @@ TEST_F(DocumentLoadingTest, ClosingATabStillLoadingKeepsItsStoredBookmarks)
     AppDelegate &a = launch();
     ASSERT_TRUE(a.documents().loadDocument(path, false, true, true));
     ASSERT_TRUE(a.documents()[0]->loading.has_value());
-    a.closeDocument(a.documents()[0]);
+    a.tabs().closeDocument(a.documents()[0]);
     ASSERT_TRUE(readsSettled());
     EXPECT_EQ(a.bookmarks().storedLines(path), (QList<int> { 2, 7 }));
 

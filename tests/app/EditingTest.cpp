@@ -140,7 +140,7 @@ TEST_F(EditingTest, WordWrapStaysOffForVeryLongLines)
     EXPECT_FALSE(a.documents()[1]->textView->wordWrap());
     a.editing().toggleSetting(Defaults::Wrap, true);
     EXPECT_TRUE(a.documents()[1]->textView->wordWrap());
-    a.activateDocument(0, true);
+    a.tabs().activateDocument(0, true);
     EXPECT_FALSE(a.documents()[0]->textView->wordWrap());
 }
 
@@ -151,7 +151,7 @@ TEST_F(EditingTest, UndoStaysInItsOwnTabAndCollapsesTheSelection)
     a.documents().loadDocument(file("b.txt", "bbb"), false, true, true);
     type(a.documents()[0], "1");
     type(a.documents()[1], "2");
-    a.activateDocument(1, true);
+    a.tabs().activateDocument(1, true);
     a.editing().undoOrRedo(false);
     EXPECT_EQ(textOf(a.documents()[1]->textView), "bbb");
     EXPECT_EQ(textOf(a.documents()[0]->textView), "1aaa");

@@ -77,7 +77,7 @@ TEST_F(FileOperationsTest, RenamingAFolderCarriesItsDocumentsAndBookmarks)
     a.fileOperations().setWorkspace(dir.path());
     a.documents().loadDocument(file("app/a.txt", "1\n2\n3\n"), false, true, true);
     a.documents().loadDocument(file("app/sub/b.txt", "x\ny\n"), false, true, true);
-    a.activateDocument(0, true);
+    a.tabs().activateDocument(0, true);
     a.documents()[0]->textView->setCaretPosition(a.documents()[0]->textView->buffer()->lineStart(2));
     a.bookmarks().toggle();
     a.fileOperations().renameItem(dir.filePath("app"));

@@ -166,7 +166,7 @@ TEST_F(RecoveryTest, DontSaveRevertAndCloseLetGoOfTheJournal)
     // Closing a tab without saving.
     type(a.documents()[0], "x");
     ASSERT_TRUE(waitForJournal("x1\n"));
-    a.closeTab(0);
+    a.tabs().closeTab(0);
     ASSERT_TRUE(pressCardButton("Don't Save"));
     EXPECT_TRUE(waitForEmptyJournal());
     // Reverting to the file's text.

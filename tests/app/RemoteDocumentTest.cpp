@@ -340,7 +340,7 @@ TEST_F(RemoteDocumentTest, TheRemotePaneOpensAFileOfTheMachine)
     EXPECT_TRUE(document->isPreview);
     EXPECT_EQ(document->remote->path, QDir(server.home()).canonicalPath() + "/site/index.html");
     EXPECT_EQ(document->textView->buffer()->text(), "<p>hi</p>\n");
-    EXPECT_EQ(a.relativePath(*document), "site/index.html"); // under the machine's home folder
+    EXPECT_EQ(a.tabs().relativePath(*document), "site/index.html"); // under the machine's home folder
 
     // Removing the machine from its menu empties the pane and the saved list.
     QMenu menu;

@@ -192,7 +192,7 @@ TEST_F(WindowTest, BecomingActiveReloadsCleanFilesAndMarksDirtyOnes)
     EXPECT_FALSE(a.documents()[0]->isDirty);
     EXPECT_EQ(a.documents()[1]->textView->buffer()->text(), "mine old\n");
     EXPECT_TRUE(a.documents()[1]->changedOnDisk);
-    a.activateDocument(1, true);
+    a.tabs().activateDocument(1, true);
     EXPECT_TRUE(a.window->windowTitle().endsWith("Changed on disk — saving will ask what to do"));
 }
 
@@ -262,7 +262,7 @@ TEST_F(WindowTest, WithoutADocumentTheStatusBarIsEmpty)
     EXPECT_EQ(a.statusBar->rightText(), "");
     ASSERT_TRUE(a.documents().loadDocument(file("notes.txt"), false, true, true));
     EXPECT_EQ(a.statusBar->rightText(), "Spaces: 2   UTF-8");
-    a.closeTab(0);
+    a.tabs().closeTab(0);
     QApplication::processEvents();
     EXPECT_EQ(a.statusBar->leftText(), "");
     EXPECT_EQ(a.statusBar->rightText(), "");

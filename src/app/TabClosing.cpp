@@ -1,4 +1,6 @@
 // Closing tabs singly and in groups, reopening them, moving between and reordering them.
+#include "TabController.h"
+
 #include "AppDelegate.h"
 #include "DocumentController.h"
 #include "RemoteController.h"
@@ -26,18 +28,20 @@
 #include <QFileInfo>
 #include <QMenu>
 
+#include <algorithm>
+
 namespace {
 
 constexpr size_t closedTabsLimit = 20;
 
 }
 
-void AppDelegate::closeDocument(const DocumentPtr &document)
+void TabController::closeDocument(const DocumentPtr &document)
 {
-    const int index = documents().indexOfPath(document->path());
-    if (index < 0 || documents()[index] != document)
+    const int index = app.documents().indexOfPath(document->path());
+    if (index < 0 || app.documents()[index] != document)
         return;
-    bookmarks().store(*document);
+    app.bookmarks().store(*document);
     if (document->blame)
         document->blame->stop();
     QVariantMap remotes = Defaults::dictionary(Defaults::RemoteFiles);
@@ -47,26 +51,26 @@ void AppDelegate::closeDocument(const DocumentPtr &document)
     closedTabs.push_back(document->url);
     if (closedTabs.size() > closedTabsLimit)
         closedTabs.erase(closedTabs.begin(), closedTabs.end() - closedTabsLimit);
-    const bool wasActive = index == documents().activeIndex();
+    const bool wasActive = index == app.documents().activeIndex();
     if (document->textView)
-        scrollView->remove(document->textView);
-    documents().removeAt(index);
-    if (documents().empty()) {
-        showEmptyView();
-        documents().documentsChanged();
+        app.scrollView->remove(document->textView);
+    app.documents().removeAt(index);
+    if (app.documents().empty()) {
+        app.showEmptyView();
+        app.documents().documentsChanged();
         return;
     }
     if (wasActive)
-        activateDocument(std::min(index, int(documents().size()) - 1), true);
+        activateDocument(std::min(index, int(app.documents().size()) - 1), true);
     else
-        documents().documentsChanged();
+        app.documents().documentsChanged();
 }
 
-void AppDelegate::closeTab(int index)
+void TabController::closeTab(int index)
 {
-    if (index < 0 || index >= int(documents().size()))
+    if (index < 0 || index >= int(app.documents().size()))
         return;
-    const DocumentPtr document = documents()[index];
+    const DocumentPtr document = app.documents()[index];
     if (!document->isDirty) {
         closeDocument(document);
         return;
@@ -80,25 +84,25 @@ void AppDelegate::closeTab(int index)
                        } };
     buttons << Button { QStringLiteral("Save"), true, true, QKeySequence(), [this, weak] {
                            if (const DocumentPtr strong = weak.lock())
-                               documents().saveFile(strong, false, [this, weak](bool ok) {
+                               app.documents().saveFile(strong, false, [this, weak](bool ok) {
                                    if (const DocumentPtr saved = weak.lock(); ok && saved)
                                        closeDocument(saved);
                                });
                        } };
-    showCard(new InlineCard(QStringLiteral("Save changes to %1?").arg(document->fileName()),
+    app.showCard(new InlineCard(QStringLiteral("Save changes to %1?").arg(document->fileName()),
                             QStringLiteral("Your changes will be lost if you don't save them."), std::nullopt,
                             buttons));
 }
 
-void AppDelegate::closeGroup(const DocumentPtr &anchor, bool onlyToTheRight)
+void TabController::closeGroup(const DocumentPtr &anchor, bool onlyToTheRight)
 {
-    const int index = documents().indexOfPath(anchor->path());
+    const int index = app.documents().indexOfPath(anchor->path());
     if (index < 0)
         return;
     std::vector<DocumentPtr> group;
-    for (int i = 0; i < int(documents().size()); ++i)
+    for (int i = 0; i < int(app.documents().size()); ++i)
         if (onlyToTheRight ? i > index : i != index)
-            group.push_back(documents()[i]);
+            group.push_back(app.documents()[i]);
     const auto closeAll = [this, group] {
         for (const DocumentPtr &document : group)
             closeDocument(document);
@@ -110,67 +114,72 @@ void AppDelegate::closeGroup(const DocumentPtr &anchor, bool onlyToTheRight)
     if (dirty.empty())
         closeAll();
     else
-        confirmUnsaved(dirty, closeAll);
+        app.confirmUnsaved(dirty, closeAll);
 }
 
-void AppDelegate::reopenClosedTab()
+bool TabController::canReopenClosedTab() const
+{
+    return std::any_of(closedTabs.begin(), closedTabs.end(), [](const QUrl &url) { return QFileInfo::exists(url.toLocalFile()); });
+}
+
+void TabController::reopenClosedTab()
 {
     while (!closedTabs.empty()) {
         const QUrl url = closedTabs.back();
         closedTabs.pop_back();
-        if (QFileInfo::exists(url.toLocalFile()) && documents().loadDocument(url.toLocalFile(), false, true, true))
+        if (QFileInfo::exists(url.toLocalFile()) && app.documents().loadDocument(url.toLocalFile(), false, true, true))
             return;
     }
-    validateMenus();
+    app.validateMenus();
 }
 
-void AppDelegate::stepTab(int delta)
+void TabController::stepTab(int delta)
 {
-    const int count = int(documents().size());
+    const int count = int(app.documents().size());
     if (count <= 1)
         return;
-    activateDocument(((documents().activeIndex() + delta) % count + count) % count, true);
+    activateDocument(((app.documents().activeIndex() + delta) % count + count) % count, true);
 }
 
-void AppDelegate::onReorderOrder(const QList<int> &order)
+void TabController::onReorderOrder(const QList<int> &order)
 {
-    if (documents().reorder(order))
-        documents().documentsChanged();
+    if (app.documents().reorder(order))
+        app.documents().documentsChanged();
 }
 
-void AppDelegate::closeTabOrWindow()
+void TabController::closeTabOrWindow()
 {
-    if (settingsView && settingsView->isVisible()) {
-        closeSettings();
+    if (app.settingsView && app.settingsView->isVisible()) {
+        app.closeSettings();
         return;
     }
-    if (history().isCommitViewShown()) {
-        history().closeCommitView();
+    if (app.history().isCommitViewShown()) {
+        app.history().closeCommitView();
         return;
     }
-    if (documents().activeDocument()) {
-        closeTab(documents().activeIndex());
+    if (app.documents().activeDocument()) {
+        closeTab(app.documents().activeIndex());
         return;
     }
-    if (window)
-        window->close();
+    if (app.window)
+        app.window->close();
 }
 
-QString AppDelegate::relativePath(const OpenDocument &document) const
+QString TabController::relativePath(const OpenDocument &document) const
 {
     if (document.remote) {
         // Relative to the machine's folder, as the Remote pane shows it, that holds the file.
         QStringList folders;
-        if (const HostItemPtr item = remote().hosts().itemFor(document.remote->hostID))
+        if (const HostItemPtr item = app.remote().hosts().itemFor(document.remote->hostID))
             for (const ResolvedFolder &root : item->roots)
                 if (root.found)
                     folders << root.path;
         return FileNames::relativeToFirst(document.remote->path, folders);
     }
-    return FileNames::relativeToFirst(document.path(), { workspace.value_or(QString()), explorer->root() });
+    return FileNames::relativeToFirst(document.path(), { app.workspace.value_or(QString()), app.explorer->root() });
 }
 
-void AppDelegate::revealInFileManager(const QString &path)
+void TabController::revealInFileManager(const QString &path)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
@@ -181,13 +190,13 @@ void AppDelegate::revealInFileManager(const QString &path)
         QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
 }
 
-QMenu *AppDelegate::menuForTab(int index)
+QMenu *TabController::menuForTab(int index)
 {
-    if (index < 0 || index >= int(documents().size()))
+    if (index < 0 || index >= int(app.documents().size()))
         return nullptr;
-    const DocumentPtr document = documents()[index];
+    const DocumentPtr document = app.documents()[index];
     std::weak_ptr<OpenDocument> weak = document;
-    auto *menu = new QMenu(window);
+    auto *menu = new QMenu(app.window);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const auto withDocument = [this, weak](auto &&action) {
         return [this, weak, action] {
@@ -195,11 +204,11 @@ QMenu *AppDelegate::menuForTab(int index)
                 action(strong);
         };
     };
-    menu->addAction(QStringLiteral("Close"), this, withDocument([this](const DocumentPtr &d) { closeTab(documents().indexOfPath(d->path())); }));
+    menu->addAction(QStringLiteral("Close"), this, withDocument([this](const DocumentPtr &d) { closeTab(app.documents().indexOfPath(d->path())); }));
     menu->addAction(QStringLiteral("Close Others"), this, withDocument([this](const DocumentPtr &d) { closeGroup(d, false); }))
-        ->setEnabled(documents().size() > 1);
+        ->setEnabled(app.documents().size() > 1);
     menu->addAction(QStringLiteral("Close to the Right"), this, withDocument([this](const DocumentPtr &d) { closeGroup(d, true); }))
-        ->setEnabled(index < int(documents().size()) - 1);
+        ->setEnabled(index < int(app.documents().size()) - 1);
     menu->addSeparator();
     menu->addAction(QStringLiteral("Copy Path"), this, withDocument([](const DocumentPtr &d) {
         QApplication::clipboard()->setText(d->remote ? d->remote->path : d->path());
@@ -212,7 +221,7 @@ QMenu *AppDelegate::menuForTab(int index)
         menu->addAction(QStringLiteral("Reveal in File Manager"), this,
                         withDocument([this](const DocumentPtr &d) { revealInFileManager(d->path()); }));
         menu->addAction(QStringLiteral("Reveal in Explorer"), this, withDocument([this](const DocumentPtr &d) {
-            showPane(QStringLiteral("explorer"));
+            app.showPane(QStringLiteral("explorer"));
             revealInExplorer(d->path());
         }));
     }

@@ -1,4 +1,6 @@
 // Which document is on show: activation, remembered places and the tab strip.
+#include "TabController.h"
+
 #include "AppDelegate.h"
 #include "DocumentController.h"
 #include "RemoteController.h"
@@ -32,22 +34,32 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
-void AppDelegate::activateDocument(int index, bool focus)
+TabController::TabController(AppDelegate &app)
+    : app(app)
 {
-    if (index < 0 || index >= int(documents().size()))
+}
+
+void TabController::settleAfterLaunch()
+{
+    settleUntil = QDateTime::currentDateTime().addSecs(3);
+}
+
+void TabController::activateDocument(int index, bool focus)
+{
+    if (index < 0 || index >= int(app.documents().size()))
         return;
-    closeSettings();
-    history().closeCommitView();
+    app.closeSettings();
+    app.history().closeCommitView();
     rememberPlace();
-    blame().leaveDocument(documents().shown());
-    for (const DocumentPtr &document : documents()) {
+    app.blame().leaveDocument(app.documents().shown());
+    for (const DocumentPtr &document : app.documents()) {
         if (document->historyIndex) {
             document->historyIndex.reset();
             document->historyGeneration += 1;
         }
     }
-    documents().setActive(index);
-    const DocumentPtr document = documents()[size_t(index)];
+    app.documents().setActive(index);
+    const DocumentPtr document = app.documents()[size_t(index)];
     document->revisions.reset();
     installView(*document);
     if (focus)
@@ -55,18 +67,18 @@ void AppDelegate::activateDocument(int index, bool focus)
     settleOrigin = document->scrollOrigin;
     settleUntil = QDateTime::currentDateTime().addSecs(3);
     revealInExplorer(document->path());
-    documents().documentsChanged();
+    app.documents().documentsChanged();
 }
 
-void AppDelegate::installView(OpenDocument &document)
+void TabController::installView(OpenDocument &document)
 {
     EditorTextView *view = document.textView;
-    editing().applyWrap(document);
-    scrollView->install(view);
-    scrollView->gutterSlot()->show();
-    lineRuler->setTextView(view);
-    painter->show(view, document.url, document.isPlain);
-    findBar->setTextView(view);
+    app.editing().applyWrap(document);
+    app.scrollView->install(view);
+    app.scrollView->gutterSlot()->show();
+    app.lineRuler->setTextView(view);
+    app.painter->show(view, document.url, document.isPlain);
+    app.findBar->setTextView(view);
     const qsizetype length = view->buffer()->length();
     const qsizetype location = std::min(document.selectedRange.location, length);
     const qsizetype selected = std::min(document.selectedRange.length, length - location);
@@ -75,9 +87,9 @@ void AppDelegate::installView(OpenDocument &document)
     view->verticalScrollBar()->setValue(document.scrollOrigin.y());
 }
 
-void AppDelegate::rememberPlace()
+void TabController::rememberPlace()
 {
-    const DocumentPtr document = documents().shown();
+    const DocumentPtr document = app.documents().shown();
     if (!document || !document->textView || document->historyIndex)
         return;
     const EditorTextView *view = document->textView;
@@ -86,57 +98,57 @@ void AppDelegate::rememberPlace()
                                document->textView->verticalScrollBar()->value() };
 }
 
-void AppDelegate::revealInExplorer(const QString &path)
+void TabController::revealInExplorer(const QString &path)
 {
     if (FileNames::isAtOrUnder(path, remoteCopiesDirectory()))
         return;
     // Documents name their files with links resolved; the folders may be reached through one.
-    const QString current = explorer->root();
+    const QString current = app.explorer->root();
     QString root;
     if (!current.isEmpty() && FileNames::isAtOrUnder(path, canonicalPath(current)))
         root = current;
-    else if (workspace && FileNames::isAtOrUnder(path, canonicalPath(*workspace)))
-        root = *workspace;
+    else if (app.workspace && FileNames::isAtOrUnder(path, canonicalPath(*app.workspace)))
+        root = *app.workspace;
     else
         root = QFileInfo(path).absolutePath();
-    const bool outside = workspace && QDir::cleanPath(root) != *workspace;
-    explorer->setRoot(root, outside, workspace.has_value());
-    explorer->revealFile(path);
+    const bool outside = app.workspace && QDir::cleanPath(root) != *app.workspace;
+    app.explorer->setRoot(root, outside, app.workspace.has_value());
+    app.explorer->revealFile(path);
 }
 
-void AppDelegate::hoverTab(std::optional<int> index, QWidget *tab)
+void TabController::hoverTab(std::optional<int> index, QWidget *tab)
 {
-    hoverCards->hide();
-    if (!index || *index < 0 || *index >= int(documents().size()))
+    app.hoverCards->hide();
+    if (!index || *index < 0 || *index >= int(app.documents().size()))
         return;
-    std::weak_ptr<OpenDocument> weak = documents()[*index];
+    std::weak_ptr<OpenDocument> weak = app.documents()[*index];
     QPointer<QWidget> anchor = tab;
-    hoverCards->scheduleShow(HoverCards::tabShowDelayMs, [this, weak, anchor] {
+    app.hoverCards->scheduleShow(HoverCards::tabShowDelayMs, [this, weak, anchor] {
         const DocumentPtr document = weak.lock();
         if (!document || !anchor || !document->textView)
             return;
         const QString path = document->remote ? document->remote->hostID + QLatin1Char(':') + document->remote->path
                                               : document->path();
         const QString text = document->text();
-        FileHoverCard *card = hoverCards->show(fileCardInfo(document->fileName(), path, text, document->isDirty),
-                                               hoverCards->rectInWindow(anchor), Side::below);
+        FileHoverCard *card = app.hoverCards->show(fileCardInfo(document->fileName(), path, text, document->isDirty),
+                                               app.hoverCards->rectInWindow(anchor), Side::below);
         showLastCommit(*document, card);
     });
 }
 
-void AppDelegate::showLastCommit(const OpenDocument &document, FileHoverCard *card)
+void TabController::showLastCommit(const OpenDocument &document, FileHoverCard *card)
 {
     std::optional<GitSource> source;
     if (!document.remote && gitAvailable())
         source = GitSource::local(QFileInfo(document.path()).absolutePath());
-    else if (document.remote && remote().isHostAlive(document.remote->hostID))
-        if (const auto client = remote().clientFor(document.remote->hostID))
+    else if (document.remote && app.remote().isHostAlive(document.remote->hostID))
+        if (const auto client = app.remote().clientFor(document.remote->hostID))
             source = GitSource::remote(RemoteRepo { client, remoteFolderOf(document.remote->path) });
     if (!source || !card)
         return;
     const QString name = document.remote ? remoteFileName(document.remote->path) : document.fileName();
     QPointer<FileHoverCard> shownCard = card;
-    QPointer<HoverCards> cards = hoverCards;
+    QPointer<HoverCards> cards = app.hoverCards;
     gitWork(*source, [source = *source, name, dirty = document.isDirty, shownCard, cards] {
         const std::optional<LastCommit> commit = GitQueries::lastCommit(source, name);
         if (!commit)
@@ -149,47 +161,48 @@ void AppDelegate::showLastCommit(const OpenDocument &document, FileHoverCard *ca
     });
 }
 
-bool AppDelegate::openAtLine(const QString &path, int line, bool preview)
+bool TabController::openAtLine(const QString &path, int line, bool preview)
 {
-    if (!documents().loadDocument(path, preview, true, true))
+    if (!app.documents().loadDocument(path, preview, true, true))
         return false;
-    const DocumentPtr active = documents().activeDocument();
+    const DocumentPtr active = app.documents().activeDocument();
     if (!active || !active->textView)
         return false;
     showLine(*active, line);
     return true;
 }
 
-void AppDelegate::showLine(OpenDocument &document, int line)
+void TabController::showLine(OpenDocument &document, int line)
 {
     if (line < 1 || line > document.textView->buffer()->lineCount())
         return;
     document.textView->showLine(line - 1);
 }
 
-void AppDelegate::editorScrolled()
+void TabController::editorScrolled()
 {
-    hoverCards->hide();
-    blame().hideHoverCard();
-    painter->editorScrolled();
+    app.hoverCards->hide();
+    app.blame().hideHoverCard();
+    app.painter->editorScrolled();
 }
 
-void AppDelegate::refreshTabStrip()
+void TabController::refreshTabStrip()
 {
-    hoverCards->hide();
+    app.hoverCards->hide();
     QStringList titles;
     QList<bool> dirty;
     QList<bool> preview;
-    for (const DocumentPtr &document : documents()) {
+    for (const DocumentPtr &document : app.documents()) {
         titles << document->fileName();
         dirty << document->isDirty;
         preview << document->isPreview;
     }
-    tabStrip->setTabs(titles, dirty, preview, documents().empty() ? -1 : documents().activeIndex());
+    app.tabStrip->setTabs(titles, dirty, preview, app.documents().empty() ? -1 : app.documents().activeIndex());
 }
-void AppDelegate::holdEditorPlace()
+
+void TabController::holdEditorPlace()
 {
-    const DocumentPtr active = documents().activeDocument();
+    const DocumentPtr active = app.documents().activeDocument();
     if (!active || !active->textView || QDateTime::currentDateTime() >= settleUntil)
         return;
     QScrollBar *bar = active->textView->horizontalScrollBar();
@@ -202,5 +215,5 @@ void AppDelegate::holdEditorPlace()
         return;
     const QString record = QStringLiteral("scrolled to %1").arg(bar->value());
     bar->setValue(settleOrigin.x());
-    showNote(QStringLiteral("Editor offset put right (") + record + QLatin1Char(')'));
+    app.showNote(QStringLiteral("Editor offset put right (") + record + QLatin1Char(')'));
 }
