@@ -3,6 +3,8 @@
 #include "app/AppDelegate.h"
 #include "app/DocumentController.h"
 #include "app/TabController.h"
+#include "app/WindowController.h"
+#include "app/FileOperationsController.h"
 #include "app/EditingController.h"
 #include "app/SessionController.h"
 

@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 #include "DocumentController.h"
 #include "TabController.h"
+#include "WindowController.h"
 
 #include "BlameController.h"
 #include "BookmarkController.h"
@@ -31,7 +32,7 @@
 
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
-    , noteTimer(new QTimer(this))
+    , windowController(std::make_unique<WindowController>(*this))
     , documentController(std::make_unique<DocumentController>(*this))
     , tabController(std::make_unique<TabController>(*this))
     , remoteController(std::make_unique<RemoteController>(*this))
@@ -39,19 +40,17 @@ AppDelegate::AppDelegate(QObject *parent)
     , placesController(std::make_unique<PlacesController>(*this))
     , fileOperationsController(std::make_unique<FileOperationsController>(*this))
 {
-    noteTimer->setSingleShot(true);
-    painter = new PaintScheduler(this);
     editingController = new EditingController(*this, this);
     connect(editingController, &EditingController::fontChanged, this, [this](const QFont &font) {
-        emptyView->setFont(font);
-        outputPanel->applyFont();
-        lineRuler->setFontSize(font.pointSizeF());
+        window().emptyView()->setFont(font);
+        window().outputPanel()->applyFont();
+        window().lineRuler()->setFontSize(font.pointSizeF());
     });
     connect(editingController, &EditingController::settingChanged, this, [this] {
         validateMenus();
-        scheduleStatusRefresh();
+        window().scheduleStatusRefresh();
     });
-    connect(editingController, &EditingController::wrapChangedWithoutDocument, this, [this] { showEmptyView(); });
+    connect(editingController, &EditingController::wrapChangedWithoutDocument, this, [this] { window().showEmptyView(); });
     sessionController = new SessionController(*this, this);
     blameController = std::make_unique<BlameController>(*this);
     historyController = std::make_unique<HistoryController>(*this);
@@ -65,24 +64,24 @@ AppDelegate::AppDelegate(QObject *parent)
 AppDelegate::~AppDelegate()
 {
     documentController->clear();
-    delete window;
+    windowController->destroyMainWindow();
 }
 
 void AppDelegate::didFinishLaunching()
 {
     remoteController->watchHosts();
     buildMenus();
-    buildWindow();
+    window().buildWindow(menuBar);
     documents().watchDisk();
     session().restore();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    window().mainWindow()->show();
+    window().mainWindow()->raise();
+    window().mainWindow()->activateWindow();
     tabs().settleAfterLaunch();
     // The splits know their real sizes only once the window is laid out.
     QTimer::singleShot(0, this, [this] {
-        restoreSidebarAtLaunch();
-        restorePanelAtLaunch();
+        window().restoreSidebarAtLaunch();
+        window().restorePanelAtLaunch();
     });
     isLaunched = true;
     session().beginPersisting();
@@ -90,10 +89,10 @@ void AppDelegate::didFinishLaunching()
     if (!queued.isEmpty())
         performDrop(queued);
     if (documents().empty())
-        showEmptyView();
+        window().showEmptyView();
     tabs().refreshTabStrip();
-    updateTitle();
-    explorer->setDirtyPaths(documents().dirtyPaths());
+    window().updateTitle();
+    window().explorer()->setDirtyPaths(documents().dirtyPaths());
     session().persist();
 }
 
@@ -112,12 +111,12 @@ void AppDelegate::didBecomeActive()
         return;
     documents().checkDocumentsOnDisk();
     blame().markAllStale();
-    updateTitle();
+    window().updateTitle();
     places().refreshFileIndexIfOld();
     remoteController->hosts().checkEveryHost();
-    refreshShownPane(false);
-    if (explorer) {
-        explorer->reload();
+    window().refreshShownPane(false);
+    if (window().explorer()) {
+        window().explorer()->reload();
         if (const DocumentPtr active = documents().activeDocument())
             tabs().revealInExplorer(active->path());
     }
@@ -153,6 +152,11 @@ PlacesController &AppDelegate::places() const
     return *placesController;
 }
 
+WindowController &AppDelegate::window() const
+{
+    return *windowController;
+}
+
 DocumentController &AppDelegate::documents() const
 {
     return *documentController;
@@ -168,49 +172,3 @@ FileOperationsController &AppDelegate::fileOperations() const
     return *fileOperationsController;
 }
 
-QString AppDelegate::diskNote(const OpenDocument &document) const
-{
-    if (!QFileInfo::exists(document.path()))
-        return QStringLiteral("Deleted on disk — %1 puts it back")
-            .arg(QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText));
-    if (document.changedOnDisk)
-        return QStringLiteral("Changed on disk — saving will ask what to do");
-    return {};
-}
-
-void AppDelegate::showCard(InlineCard *newCard)
-{
-    dismissCard();
-    card = newCard;
-    newCard->onDismiss = [this, newCard] {
-        if (card == newCard)
-            card = nullptr;
-    };
-    newCard->showIn(editorContainer);
-}
-
-void AppDelegate::dismissCard()
-{
-    if (InlineCard *shownCard = card)
-        shownCard->dismiss(false);
-    card = nullptr;
-    places().dismissPicker();
-}
-
-InlineCard *AppDelegate::cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions,
-                                      int keepsOpen)
-{
-    auto holder = std::make_shared<QPointer<InlineCard>>();
-    QList<Button> buttons;
-    for (int i = 0; i < text.buttons.size(); ++i) {
-        auto action = actions.value(i);
-        buttons << Button { text.buttons[i], i == text.primary, i != keepsOpen, QKeySequence(), [holder, action] {
-                               if (action)
-                                   action(*holder);
-                           } };
-    }
-    auto *newCard = new InlineCard(text.title, text.message, text.field, buttons);
-    *holder = newCard;
-    showCard(newCard);
-    return newCard;
-}

@@ -37,6 +37,7 @@ class SearchView;
 class FindBar;
 class DocumentController;
 class TabController;
+class WindowController;
 class SettingsView;
 class HistoryController;
 class GitLogView;
@@ -82,37 +83,19 @@ public:
     bool windowShouldClose(); // the close-window check
     void willTerminate();
 
-    // The open documents and the active one; the tabs and the document on show.
+    // The window and its views; the open documents and the active one; the tabs.
+    WindowController &window() const;
     DocumentController &documents() const;
     TabController &tabs() const;
     // The session and the journal of unsaved work.
     SessionController &session() const { return *sessionController; }
 
-    // Operations used across the application.
-    void showNote(const QString &text); // empty clears the note
-    // A note from background work: it never hides a note already showing (a failed save, say).
-    void showBackgroundNote(const QString &text);
-    void showLastingNote(const QString &text);
-    void updateTitle();
-    void scheduleStatusRefresh();
-    void refreshStatusBar();
-    void toggleSettings();
-    void closeSettings();
-    void showPane(const QString &mode);
-    void toggleSidebar();
-    void setPanelHidden(bool hidden);
     void confirmUnsaved(const std::vector<DocumentPtr> &dirty, std::function<void()> continuation);
-    void showCard(InlineCard *newCard);
-    void dismissCard();
-    // The side pane shows the active place again; showing: it was just brought up.
-    void refreshShownPane(bool showing);
 
     PlacesController &places() const;
     FileOperationsController &fileOperations() const;
-    InlineCard *cardFromText(const CardText &text, QList<std::function<void(InlineCard *)>> actions, int keepsOpen);
 
     void performDrop(const QList<QUrl> &urls);
-    void showEmptyView();
 
     // File operations.
     void openDocument();
@@ -126,59 +109,14 @@ public:
     HistoryController &history() const;
     BookmarkController &bookmarks() const;
     void validateMenus();
+    MenuCommands &menus() const { return *menuCommands; }
 
     // Remote machines.
     RemoteController &remote() const;
     RemoteDocumentController &remoteDocuments() const;
 
-    QString diskNote(const OpenDocument &document) const;
-    bool isSidebarHidden() const;
-    bool isPanelHidden() const;
-
-    // The window and its views.
-    MainWindow *window = nullptr;
-    QSplitter *split = nullptr;
-    ExplorerView *explorer = nullptr;
-    GitLogView *gitLog = nullptr;
-    SearchView *searchView = nullptr;
-    QWidget *sidebar = nullptr;
-    QWidget *editorContainer = nullptr;
-    QSplitter *rightSplit = nullptr;
-    OutputPanelView *outputPanel = nullptr;
-    EditorHost *scrollView = nullptr;
-    LineNumberGutter *lineRuler = nullptr;
-    StatusBarView *statusBar = nullptr;
-    SettingsView *settingsView = nullptr;
-    PaintScheduler *painter = nullptr;
-    FindBar *findBar = nullptr;
-    TabStripView *tabStrip = nullptr;
-    ActivityBarView *activityBar = nullptr;
-    HoverCards *hoverCards = nullptr;
-    EditorTextView *emptyView = nullptr;
-    QLabel *subtitleLabel = nullptr;
-
-    // The model.
-    std::optional<QString> workspace;
-    QPointer<InlineCard> card;
-    std::optional<QString> statusText;
-    int statusToken = 0;
-    bool isLaunched = false;
-    QList<QUrl> pendingOpens;
-
 private:
-    // Window layout.
-    void buildWindow();
-    QWidget *buildSidebar();
-    QWidget *buildEditorArea();
-    void buildToolbar();
     void buildMenus();
-    void restoreWindowFrame();
-    void saveWindowFrame();
-    void restoreSidebarAtLaunch();
-    void restorePanelAtLaunch();
-    void updateActivityBar();
-    void widenSidebarIfNarrower(int threshold);
-    void raisePanelIfShorter();
 
     std::unique_ptr<BlameController> blameController;
     std::unique_ptr<HistoryController> historyController;
@@ -187,10 +125,9 @@ private:
     // Quitting.
     void terminateNow();
 
-    QTimer *noteTimer = nullptr;
-    QTimer *statusWork = nullptr;
     bool terminated = false;
-    bool panelSized = false;
+    bool isLaunched = false;
+    QList<QUrl> pendingOpens; // files handed over before the window was up
     // The menu bar, as a table of commands with their rules.
     std::vector<MenuCommand> fileCommands();
     std::vector<MenuCommand> editCommands();
@@ -200,6 +137,7 @@ private:
     MenuCommands *menuCommands = nullptr;
     EditingController *editingController = nullptr;
     SessionController *sessionController = nullptr;
+    std::unique_ptr<WindowController> windowController;
     std::unique_ptr<DocumentController> documentController;
     std::unique_ptr<TabController> tabController;
     std::unique_ptr<RemoteController> remoteController;

@@ -1,6 +1,7 @@
 // Opening from outside the editor: dropped files and folders and the open panels.
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "WindowController.h"
 #include "FileOperationsController.h"
 #include "MainWindow.h"
 #include "OpenPanel.h"
@@ -25,18 +26,18 @@ void AppDelegate::performDrop(const QList<QUrl> &urls)
 
 void AppDelegate::openDocument()
 {
-    QString start = explorer->root();
-    if (start.isEmpty() && workspace)
-        start = *workspace;
-    auto *panel = new OpenPanel(window, QStringLiteral("Choose files to open, or a folder to use as the workspace"), start);
+    QString start = window().explorer()->root();
+    if (start.isEmpty() && fileOperations().workspace())
+        start = *fileOperations().workspace();
+    auto *panel = new OpenPanel(window().mainWindow(), QStringLiteral("Choose files to open, or a folder to use as the workspace"), start);
     panel->onChoose = [this](const QList<QUrl> &urls) { performDrop(urls); };
     panel->open();
 }
 
 void AppDelegate::openFolder()
 {
-    auto *dialog = new QFileDialog(window, QStringLiteral("Choose a folder to use as the workspace"),
-                                   workspace.value_or(QString()));
+    auto *dialog = new QFileDialog(window().mainWindow(), QStringLiteral("Choose a folder to use as the workspace"),
+                                   fileOperations().workspace().value_or(QString()));
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly, true);
     dialog->setAttribute(Qt::WA_DeleteOnClose);

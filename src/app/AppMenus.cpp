@@ -1,6 +1,7 @@
 // The menu bar: every command with its title and shortcut, enabled by the current state.
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "WindowController.h"
 #include "TabController.h"
 #include "FileOperationsController.h"
 #include "PlacesController.h"
@@ -104,11 +105,11 @@ std::vector<MenuCommand> AppDelegate::editCommands()
         { edit, {} },
         { find, QStringLiteral("Find…"), keys("Ctrl+F"), [this] { places().showFindBar(false); } },
         { find, QStringLiteral("Find and Replace…"), keys("Ctrl+Alt+F"), [this] { places().showFindBar(true); } },
-        { find, QStringLiteral("Find Next"), keys("Ctrl+G"), [this] { findBar->findNext(); } },
-        { find, QStringLiteral("Find Previous"), keys("Ctrl+Shift+G"), [this] { findBar->findPrevious(); } },
-        { find, QStringLiteral("Use Selection for Find"), keys("Ctrl+E"), [this] { findBar->useSelectionForFind(); } },
+        { find, QStringLiteral("Find Next"), keys("Ctrl+G"), [this] { window().findBar()->findNext(); } },
+        { find, QStringLiteral("Find Previous"), keys("Ctrl+Shift+G"), [this] { window().findBar()->findPrevious(); } },
+        { find, QStringLiteral("Use Selection for Find"), keys("Ctrl+E"), [this] { window().findBar()->useSelectionForFind(); } },
         { edit, {} },
-        { .menu = edit, .title = QStringLiteral("Settings…"), .keys = keys("Ctrl+,"), .run = [this] { toggleSettings(); },
+        { .menu = edit, .title = QStringLiteral("Settings…"), .keys = keys("Ctrl+,"), .run = [this] { window().toggleSettings(); },
           .role = QAction::PreferencesRole },
     };
 }
@@ -120,15 +121,15 @@ std::vector<MenuCommand> AppDelegate::viewCommands()
     const auto keys = [](const char *text) { return QList<QKeySequence> { QKeySequence(QLatin1String(text)) }; };
     const auto setting = [](bool (*value)()) { return [value] { return value(); }; };
     std::vector<MenuCommand> commands {
-        { .menu = view, .title = QStringLiteral("Hide Sidebar"), .keys = keys("Ctrl+Meta+S"), .run = [this] { toggleSidebar(); },
-          .titleWhen = [this] { return sidebar && isSidebarHidden() ? QStringLiteral("Show Sidebar") : QStringLiteral("Hide Sidebar"); } },
-        { view, QStringLiteral("Explorer"), keys("Ctrl+Meta+E"), [this] { showPane(QStringLiteral("explorer")); } },
-        { view, QStringLiteral("Git Log"), keys("Ctrl+Meta+G"), [this] { showPane(QStringLiteral("git")); } },
-        { view, QStringLiteral("Remote"), keys("Ctrl+Meta+R"), [this] { showPane(QStringLiteral("ssh")); } },
-        { view, QStringLiteral("Search in Files"), keys("Ctrl+Shift+F"), [this] { showPane(QStringLiteral("search")); } },
+        { .menu = view, .title = QStringLiteral("Hide Sidebar"), .keys = keys("Ctrl+Meta+S"), .run = [this] { window().toggleSidebar(); },
+          .titleWhen = [this] { return window().sidebar() && window().isSidebarHidden() ? QStringLiteral("Show Sidebar") : QStringLiteral("Hide Sidebar"); } },
+        { view, QStringLiteral("Explorer"), keys("Ctrl+Meta+E"), [this] { window().showPane(QStringLiteral("explorer")); } },
+        { view, QStringLiteral("Git Log"), keys("Ctrl+Meta+G"), [this] { window().showPane(QStringLiteral("git")); } },
+        { view, QStringLiteral("Remote"), keys("Ctrl+Meta+R"), [this] { window().showPane(QStringLiteral("ssh")); } },
+        { view, QStringLiteral("Search in Files"), keys("Ctrl+Shift+F"), [this] { window().showPane(QStringLiteral("search")); } },
         { view, QStringLiteral("Go to File…"), keys("Ctrl+P"), [this] { places().goToFile(); } },
-        { .menu = view, .title = QStringLiteral("Show Output"), .keys = keys("Ctrl+J"), .run = [this] { setPanelHidden(!isPanelHidden()); },
-          .titleWhen = [this] { return outputPanel && !isPanelHidden() ? QStringLiteral("Hide Output") : QStringLiteral("Show Output"); } },
+        { .menu = view, .title = QStringLiteral("Show Output"), .keys = keys("Ctrl+J"), .run = [this] { window().setPanelHidden(!window().isPanelHidden()); },
+          .titleWhen = [this] { return window().outputPanel() && !window().isPanelHidden() ? QStringLiteral("Hide Output") : QStringLiteral("Show Output"); } },
         { view, {} },
         { .menu = view, .title = QStringLiteral("Word Wrap"), .keys = keys("Ctrl+Alt+Z"),
           .run = [this] { editing().toggleSetting(Defaults::Wrap, true); }, .checkedWhen = setting(&Defaults::wrap) },
@@ -171,13 +172,13 @@ std::vector<MenuCommand> AppDelegate::navigationCommands()
              const DocumentPtr active = documents().activeDocument();
              return active && active->historyIndex;
          } },
-        { windowMenu, QStringLiteral("Minimize"), keys("Ctrl+M"), [this] { window->showMinimized(); } },
-        { windowMenu, QStringLiteral("Zoom"), {}, [this] { window->isMaximized() ? window->showNormal() : window->showMaximized(); } },
+        { windowMenu, QStringLiteral("Minimize"), keys("Ctrl+M"), [this] { window().mainWindow()->showMinimized(); } },
+        { windowMenu, QStringLiteral("Zoom"), {}, [this] { window().mainWindow()->isMaximized() ? window().mainWindow()->showNormal() : window().mainWindow()->showMaximized(); } },
         { windowMenu, {} },
         { windowMenu, QStringLiteral("Next Tab"), keys("Ctrl+Shift+]"), [this] { tabs().stepTab(1); }, severalTabs },
         { windowMenu, QStringLiteral("Previous Tab"), keys("Ctrl+Shift+["), [this] { tabs().stepTab(-1); }, severalTabs },
         { .menu = help, .title = QStringLiteral("About Quillmar"), .run = [this] {
-             QMessageBox::about(window, QStringLiteral("About Quillmar"),
+             QMessageBox::about(window().mainWindow(), QStringLiteral("About Quillmar"),
                                 QStringLiteral("Quillmar %1\nA fast native code editor.").arg(QApplication::applicationVersion()));
          }, .role = QAction::AboutRole },
     };

@@ -1,6 +1,7 @@
 // Quitting and closing the window: the unsaved-changes question and the final save of the session.
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "WindowController.h"
 
 #include "MainWindow.h"
 #include "RemoteController.h"
@@ -33,8 +34,8 @@ bool AppDelegate::windowShouldClose()
         return true;
     }
     confirmUnsaved(dirty, [this] {
-        if (window)
-            window->close();
+        if (window().mainWindow())
+            window().mainWindow()->close();
     });
     return false;
 }
@@ -42,8 +43,8 @@ bool AppDelegate::windowShouldClose()
 void AppDelegate::terminateNow()
 {
     willTerminate();
-    if (window)
-        window->close();
+    if (window().mainWindow())
+        window().mainWindow()->close();
     QApplication::quit();
 }
 
@@ -76,7 +77,7 @@ void AppDelegate::confirmUnsaved(const std::vector<DocumentPtr> &dirty, std::fun
                                     continuation();
                             });
                         } };
-    showCard(new InlineCard(title, QStringLiteral("Your changes will be lost if you don't save them."),
+    window().showCard(new InlineCard(title, QStringLiteral("Your changes will be lost if you don't save them."),
                             std::nullopt, buttons));
 }
 
@@ -87,8 +88,8 @@ void AppDelegate::willTerminate()
     terminated = true;
     // Whatever is still unsaved now (a signal or a logout ended us) is found again at the next launch.
     session().writeForExit();
-    if (outputPanel)
-        outputPanel->stopForQuit();
+    if (window().outputPanel())
+        window().outputPanel()->stopForQuit();
     remote().hosts().disconnectAll();
-    saveWindowFrame();
+    window().saveWindowFrame();
 }

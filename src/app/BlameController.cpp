@@ -2,6 +2,7 @@
 
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "WindowController.h"
 #include "RemoteController.h"
 #include "HistoryController.h"
 #include "chrome/InlineCard.h"
@@ -91,7 +92,7 @@ void BlameController::showCaretBlame()
     const EditorTextView *view = document->textView;
     m_caretInfo = document->blame->lookup(view->caretLine() + 1).shownInfo();
     const QDateTime now = QDateTime::currentDateTime();
-    app.statusBar->setBlame(m_caretInfo ? blameStatusText(*m_caretInfo, now) : QString());
+    app.window().statusBar()->setBlame(m_caretInfo ? blameStatusText(*m_caretInfo, now) : QString());
     if (m_caretInfo && !m_caretInfo->isUncommitted() && Defaults::inlineBlame())
         setAnnotation(document, EditorTextView::Annotation { blameAnnotationText(*m_caretInfo, now), view->selectionStart() });
     else
@@ -115,7 +116,7 @@ void BlameController::clearDisplay()
 {
     m_caretInfo.reset();
     line.reset();
-    app.statusBar->setBlame({});
+    app.window().statusBar()->setBlame({});
     if (const DocumentPtr document = app.documents().shown())
         setAnnotation(document, std::nullopt);
 }
@@ -138,7 +139,7 @@ void BlameController::showDetails()
     buttons << Button { titles.value(0), titles.size() == 1, true, QKeySequence(), [] {} };
     if (titles.size() > 1)
         buttons << Button { titles.value(1), true, true, QKeySequence(), [sha] { QApplication::clipboard()->setText(sha); } };
-    app.showCard(new InlineCard(blameDetailsTitle(*m_caretInfo), blameDetailsDetail(*m_caretInfo), std::nullopt, buttons));
+    app.window().showCard(new InlineCard(blameDetailsTitle(*m_caretInfo), blameDetailsDetail(*m_caretInfo), std::nullopt, buttons));
 }
 
 void BlameController::markAllStale()
@@ -175,7 +176,7 @@ void BlameController::showHoverCard(const QRect &annotation)
     const DocumentPtr document = app.documents().shown();
     if (!m_caretInfo || !document || !document->textView)
         return;
-    QWidget *container = app.editorContainer;
+    QWidget *container = app.window().editorContainer();
     auto *shownCard = new BlameHoverCard(*m_caretInfo, QDateTime::currentDateTimeUtc(), container);
     m_hoverCard = shownCard;
     const QRect anchor(document->textView->viewport()->mapTo(container, annotation.topLeft()), annotation.size());

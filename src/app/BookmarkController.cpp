@@ -2,6 +2,7 @@
 
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "WindowController.h"
 #include "Bookmarks.h"
 #include "HistoryController.h"
 #include "common/Defaults.h"
@@ -39,7 +40,7 @@ void BookmarkController::toggle()
     else
         marks.insert(std::upper_bound(marks.begin(), marks.end(), start), start);
     store(*active);
-    app.lineRuler->refresh();
+    app.window().lineRuler()->refresh();
     app.validateMenus();
 }
 
@@ -125,7 +126,7 @@ void BookmarkController::step(bool forward)
                                                                    : BookmarkPlace {};
     const auto target = Bookmarks::step(places, current, forward);
     if (!target) {
-        app.showNote(QStringLiteral("No bookmarks. %1 adds one.").arg(shortcutText(QKeySequence(QStringLiteral("Ctrl+Alt+K")))));
+        app.window().showNote(QStringLiteral("No bookmarks. %1 adds one.").arg(shortcutText(QKeySequence(QStringLiteral("Ctrl+Alt+K")))));
         return;
     }
     app.history().leave();

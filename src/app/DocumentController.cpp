@@ -1,6 +1,7 @@
 // The open documents: the list and the active one, opening files and loading them in the
 // background, and the edits that make a document dirty.
 #include "DocumentController.h"
+#include "WindowController.h"
 #include "TabController.h"
 
 #include "AppDelegate.h"
@@ -140,14 +141,14 @@ bool DocumentController::loadDocument(const QString &path, bool preview, bool fo
     // Only the first bytes are read here: whatever cannot be opened is refused without waiting.
     const auto [outcome, size] = TextFile::probeForOpening(resolved);
     if (const auto note = TextFile::refusalNote(outcome, QFileInfo(resolved).fileName())) {
-        app.showNote(*note);
+        app.window().showNote(*note);
         return false;
     }
     if (size <= TextFile::backgroundLoadBytes) {
         QString note;
         std::optional<LoadedText> loaded = readText(resolved, &note);
         if (!loaded) {
-            app.showNote(note);
+            app.window().showNote(note);
             return false;
         }
         return openLoaded(resolved, std::move(*loaded), preview, focus, activate);
@@ -158,7 +159,7 @@ bool DocumentController::loadDocument(const QString &path, bool preview, bool fo
     app.blame().attach(document);
     startLoading(document, size, true, [this](const DocumentPtr &loaded, FileLoad load) {
         if (const auto note = TextFile::refusalNote(load.outcome, loaded->fileName())) {
-            app.showNote(*note);
+            app.window().showNote(*note);
             app.tabs().closeDocument(loaded);
             return;
         }
@@ -227,7 +228,7 @@ void DocumentController::fillDocument(OpenDocument &document, LoadedText loaded)
 void DocumentController::noteVeryLongLines(const OpenDocument &document)
 {
     if (document.isPlain)
-        app.showNote(QStringLiteral("Very long lines: wrapping and colors are off for ") + document.fileName());
+        app.window().showNote(QStringLiteral("Very long lines: wrapping and colors are off for ") + document.fileName());
 }
 
 void DocumentController::startLoading(const DocumentPtr &document, qint64 size, bool opening,
@@ -273,7 +274,7 @@ void DocumentController::cancelLoading(const DocumentPtr &document)
 DocumentPtr DocumentController::makeDocument(const QString &path, TextEncoding encoding)
 {
     auto *view = new EditorTextView();
-    app.scrollView->add(view);
+    app.window().scrollView()->add(view);
     app.editing().watchKeys(view);
     view->onAnnotationClick = [this] { app.blame().showDetails(); };
     view->onAnnotationHover = [this](const std::optional<QRect> &area) { app.blame().hoverAnnotation(area); };
@@ -285,7 +286,7 @@ DocumentPtr DocumentController::makeDocument(const QString &path, TextEncoding e
             cancelLoading(strong);
     };
     watchEdits(document);
-    connect(view, &TextArea::selectionChanged, this, [this] { app.scheduleStatusRefresh(); });
+    connect(view, &TextArea::selectionChanged, this, [this] { app.window().scheduleStatusRefresh(); });
     connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { app.tabs().editorScrolled(); });
     connect(view->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { app.tabs().editorScrolled(); });
     connect(view->horizontalScrollBar(), &QScrollBar::rangeChanged, this, [this] { app.tabs().holdEditorPlace(); });
@@ -302,7 +303,7 @@ void DocumentController::placeDocument(const DocumentPtr &document, bool preview
             if (remotes.remove(slot->path()) > 0)
                 Defaults::set(Defaults::RemoteFiles, remotes);
             if (slot->textView)
-                app.scrollView->remove(slot->textView);
+                app.window().scrollView()->remove(slot->textView);
             if (slot->blame)
                 slot->blame->stop();
             slot = document;
@@ -341,22 +342,22 @@ void DocumentController::textDidChange(OpenDocument *document)
     document->isDirty = true;
     document->isPreview = false;
     if (document == shownDocument.lock().get())
-        app.painter->textChanged();
+        app.window().painter()->textChanged();
     if (!wasDirty || wasPreview) {
         app.tabs().refreshTabStrip();
-        app.updateTitle();
-        app.explorer->setDirtyPaths(dirtyPaths());
+        app.window().updateTitle();
+        app.window().explorer()->setDirtyPaths(dirtyPaths());
     }
 }
 
 void DocumentController::documentsChanged()
 {
     app.tabs().refreshTabStrip();
-    app.updateTitle();
-    app.explorer->setDirtyPaths(dirtyPaths());
+    app.window().updateTitle();
+    app.window().explorer()->setDirtyPaths(dirtyPaths());
     app.session().journal().documentsChanged(list); // saved, reverted and closed documents leave the journal
-    if (app.outputPanel)
-        app.outputPanel->refreshFolderLabel(); // a remote document's commands run on its machine
+    if (app.window().outputPanel())
+        app.window().outputPanel()->refreshFolderLabel(); // a remote document's commands run on its machine
     updateDiskWatches();
     app.session().persist();
 }
@@ -367,7 +368,7 @@ void DocumentController::promote(int index)
         return;
     list[index]->isPreview = false;
     app.tabs().refreshTabStrip();
-    app.updateTitle();
+    app.window().updateTitle();
 }
 
 // A document whose text came from the journal: dirty, where it was, as it was.

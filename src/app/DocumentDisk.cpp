@@ -1,6 +1,7 @@
 // Writing documents back, reloading them, and noticing what other programs change on disk: the
 // open documents' files, the folders the Explorer shows, and whatever a command did.
 #include "DocumentController.h"
+#include "WindowController.h"
 
 #include "AppDelegate.h"
 #include "BookmarkController.h"
@@ -46,7 +47,7 @@ bool DocumentController::saveFile(const DocumentPtr &document, bool force, std::
     }
     QString error;
     if (!writeLocally(*document, &error)) {
-        app.showNote(QStringLiteral("Save failed: ") + error);
+        app.window().showNote(QStringLiteral("Save failed: ") + error);
         return finish(false);
     }
     documentsChanged();
@@ -117,7 +118,7 @@ void DocumentController::showChangedOnDiskCard(const DocumentPtr &document)
                            if (const DocumentPtr strong = weak.lock())
                                saveFile(strong, true);
                        } };
-    app.showCard(new InlineCard(document->fileName() + QStringLiteral(" changed on disk"),
+    app.window().showCard(new InlineCard(document->fileName() + QStringLiteral(" changed on disk"),
                             QStringLiteral("Something else saved this file after you opened it. "
                                            "Overwrite it with your version, or reload theirs and lose your edits?"),
                             std::nullopt, buttons));
@@ -129,13 +130,13 @@ void DocumentController::reloadDocument(const DocumentPtr &document)
     // refused with a note instead of blocking or replacing the user's text with nothing.
     const auto [outcome, size] = TextFile::probeForOpening(document->path());
     if (const auto note = TextFile::refusalNote(outcome, document->fileName())) {
-        app.showNote(*note);
+        app.window().showNote(*note);
         return;
     }
     if (size > TextFile::backgroundLoadBytes) {
         startLoading(document, size, false, [this](const DocumentPtr &loaded, FileLoad load) {
             if (const auto note = TextFile::refusalNote(load.outcome, loaded->fileName()))
-                app.showNote(*note);
+                app.window().showNote(*note);
             else
                 takeReloaded(loaded, std::move(load.text));
         });
@@ -144,7 +145,7 @@ void DocumentController::reloadDocument(const DocumentPtr &document)
     QString note;
     std::optional<LoadedText> loaded = readText(document->path(), &note);
     if (!loaded) {
-        app.showNote(note);
+        app.window().showNote(note);
         return;
     }
     takeReloaded(document, std::move(*loaded));
@@ -168,7 +169,7 @@ void DocumentController::takeReloaded(const DocumentPtr &document, LoadedText lo
     app.bookmarks().restore(*document, bookmarkLines);
     view->setCaretPosition(std::min(start, buffer->length()));
     if (document == shownDocument.lock())
-        app.painter->show(view, document->url, document->isPlain);
+        app.window().painter()->show(view, document->url, document->isPlain);
     document->isDirty = false;
     document->changedOnDisk = false;
     document->revisions.reset();
@@ -179,9 +180,9 @@ void DocumentController::watchDisk()
 {
     diskWatcher = new DiskWatcher(this);
     diskWatcher->onChange = [this](const QSet<QString> &changed) { diskChanged(changed); };
-    app.explorer->onFoldersShown = [this] { updateDiskWatches(); };
+    app.window().explorer()->onFoldersShown = [this] { updateDiskWatches(); };
     // A command may change any file, also below folders nobody watches.
-    app.outputPanel->onCommandFinished = [this] { diskChanged({}); };
+    app.window().outputPanel()->onCommandFinished = [this] { diskChanged({}); };
 }
 
 void DocumentController::updateDiskWatches()
@@ -191,9 +192,9 @@ void DocumentController::updateDiskWatches()
     QStringList paths;
     for (const DocumentPtr &document : list)
         paths << document->path();
-    if (!app.explorer->root().isEmpty()) {
-        paths << app.explorer->root();
-        paths << app.explorer->expanded().values();
+    if (!app.window().explorer()->root().isEmpty()) {
+        paths << app.window().explorer()->root();
+        paths << app.window().explorer()->expanded().values();
     }
     diskWatcher->watch(paths);
 }
@@ -216,13 +217,13 @@ void DocumentController::checkDocumentsOnDisk()
 void DocumentController::diskChanged(const QSet<QString> &changed)
 {
     checkDocumentsOnDisk();
-    app.updateTitle();
+    app.window().updateTitle();
     const bool onlyDocuments = !changed.isEmpty() && std::all_of(changed.begin(), changed.end(), [this](const QString &path) {
         return indexOfPath(path) >= 0;
     });
     if (onlyDocuments)
         return;
-    app.explorer->reload();
+    app.window().explorer()->reload();
     // Go to file lists the new files from now on: the index is built again.
     app.places().rebuildFileIndex();
 }

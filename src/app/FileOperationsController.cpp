@@ -3,6 +3,7 @@
 
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "WindowController.h"
 #include "TabController.h"
 #include "BookmarkController.h"
 #include "FileNames.h"
@@ -57,29 +58,34 @@ FileOperationsController::FileOperationsController(AppDelegate &app)
 {
 }
 
+void FileOperationsController::adoptWorkspace(const QString &folder)
+{
+    m_workspace = QDir::cleanPath(folder);
+}
+
 void FileOperationsController::setWorkspace(const QString &folder)
 {
-    app.workspace = QDir::cleanPath(folder);
-    Defaults::set(Defaults::Workspace, *app.workspace);
-    app.explorer->setRoot(*app.workspace, false, true);
-    app.explorer->reload();
-    if (const DocumentPtr active = app.documents().activeDocument(); active && holds(*app.workspace, active->path()))
+    m_workspace = QDir::cleanPath(folder);
+    Defaults::set(Defaults::Workspace, *m_workspace);
+    app.window().explorer()->setRoot(*m_workspace, false, true);
+    app.window().explorer()->reload();
+    if (const DocumentPtr active = app.documents().activeDocument(); active && holds(*m_workspace, active->path()))
         app.tabs().revealInExplorer(active->path());
-    app.outputPanel->refreshFolderLabel();
-    app.refreshShownPane(false);
-    app.showNote(QStringLiteral("Workspace: ") + QFileInfo(*app.workspace).fileName());
+    app.window().outputPanel()->refreshFolderLabel();
+    app.window().refreshShownPane(false);
+    app.window().showNote(QStringLiteral("Workspace: ") + QFileInfo(*m_workspace).fileName());
     app.documents().documentsChanged();
 }
 
 std::optional<QString> FileOperationsController::newItemFolder() const
 {
-    const QStringList selected = app.explorer->selectedPaths();
+    const QStringList selected = app.window().explorer()->selectedPaths();
     if (!selected.isEmpty())
         return folderOf(selected.front());
-    if (!app.explorer->root().isEmpty())
-        return app.explorer->root();
-    if (app.workspace)
-        return *app.workspace;
+    if (!app.window().explorer()->root().isEmpty())
+        return app.window().explorer()->root();
+    if (m_workspace)
+        return *m_workspace;
     if (const DocumentPtr active = app.documents().activeDocument())
         return QFileInfo(active->path()).absolutePath();
     return std::nullopt;
@@ -90,7 +96,7 @@ void FileOperationsController::newItem(bool folder, std::optional<QString> targe
     if (!target)
         target = newItemFolder();
     if (!target) {
-        app.showNote(QStringLiteral("Open a folder first (%1)").arg(shortcutText(QKeySequence::Open)));
+        app.window().showNote(QStringLiteral("Open a folder first (%1)").arg(shortcutText(QKeySequence::Open)));
         return;
     }
     const QString parent = *target;
@@ -109,8 +115,8 @@ void FileOperationsController::newItem(bool folder, std::optional<QString> targe
                            return QStringLiteral("Couldn't create %1: %2").arg(name, created.errorString());
                    }
                    QTimer::singleShot(0, this, [this, path, folder] {
-                       app.explorer->reload();
-                       app.explorer->revealFile(path);
+                       app.window().explorer()->reload();
+                       app.window().explorer()->revealFile(path);
                        if (!folder)
                            app.documents().loadDocument(path, false, true, true);
                    });
@@ -140,7 +146,7 @@ void FileOperationsController::askForName(const QString &title, const QString &d
                        } };
     auto *newCard = new InlineCard(title, detail, name, buttons);
     *holder = newCard;
-    app.showCard(newCard);
+    app.window().showCard(newCard);
 }
 
 void FileOperationsController::renameItem(const QString &path)
@@ -180,18 +186,18 @@ void FileOperationsController::followRename(const QString &from, const QString &
     for (const DocumentPtr &document : app.documents())
         if (FileNames::isAtOrUnder(document->path(), resolvedTo))
             app.bookmarks().store(*document);
-    if (app.workspace && FileNames::isAtOrUnder(*app.workspace, from)) {
-        app.workspace = FileNames::moved(*app.workspace, from, to);
-        Defaults::set(Defaults::Workspace, *app.workspace);
-        app.explorer->setRoot(*app.workspace, false, true);
-    } else if (!app.explorer->root().isEmpty() && FileNames::isAtOrUnder(app.explorer->root(), from)) {
-        app.explorer->setRoot(FileNames::moved(app.explorer->root(), from, to), bool(app.workspace),
-                              bool(app.workspace));
+    if (m_workspace && FileNames::isAtOrUnder(*m_workspace, from)) {
+        m_workspace = FileNames::moved(*m_workspace, from, to);
+        Defaults::set(Defaults::Workspace, *m_workspace);
+        app.window().explorer()->setRoot(*m_workspace, false, true);
+    } else if (!app.window().explorer()->root().isEmpty() && FileNames::isAtOrUnder(app.window().explorer()->root(), from)) {
+        app.window().explorer()->setRoot(FileNames::moved(app.window().explorer()->root(), from, to), bool(m_workspace),
+                              bool(m_workspace));
     }
-    app.explorer->reload();
-    app.explorer->revealFile(to);
+    app.window().explorer()->reload();
+    app.window().explorer()->revealFile(to);
     if (const DocumentPtr active = app.documents().activeDocument(); active && active->textView)
-        app.painter->show(active->textView, active->url, active->isPlain);
+        app.window().painter()->show(active->textView, active->url, active->isPlain);
     app.documents().documentsChanged();
 }
 
@@ -210,9 +216,9 @@ void FileOperationsController::trashItems(const QStringList &paths)
     buttons << Button { QStringLiteral("Move to Trash"), true, true, QKeySequence(), [this, paths] {
                            for (const QString &path : paths)
                                trashItem(path);
-                           app.explorer->reload();
+                           app.window().explorer()->reload();
                        } };
-    app.showCard(new InlineCard(QStringLiteral("Move %1 to the Trash?").arg(what),
+    app.window().showCard(new InlineCard(QStringLiteral("Move %1 to the Trash?").arg(what),
                                 losesEdits ? QStringLiteral("Unsaved changes in open tabs will be lost.") : QString(),
                                 std::nullopt, buttons));
 }
@@ -224,12 +230,12 @@ void FileOperationsController::trashItem(const QString &path)
     const QString resolved = canonicalPath(path); // the item is gone once trashed
     QFile item(path);
     if (!item.moveToTrash()) {
-        app.showNote(QStringLiteral("Couldn't trash %1: %2").arg(QFileInfo(path).fileName(), item.errorString()));
+        app.window().showNote(QStringLiteral("Couldn't trash %1: %2").arg(QFileInfo(path).fileName(), item.errorString()));
         return;
     }
     if (QFileInfo(item.fileName()).isRelative()) {
         QFile::rename(item.fileName(), path);
-        app.showNote(QStringLiteral("Couldn't trash %1: no Trash folder").arg(QFileInfo(path).fileName()));
+        app.window().showNote(QStringLiteral("Couldn't trash %1: no Trash folder").arg(QFileInfo(path).fileName()));
         return;
     }
     std::vector<DocumentPtr> inside;
@@ -242,8 +248,8 @@ void FileOperationsController::trashItem(const QString &path)
 
 QMenu *FileOperationsController::explorerMenu(const std::optional<QString> &clicked)
 {
-    auto *menu = new QMenu(app.window);
-    const QString target = clicked ? folderOf(*clicked) : app.explorer->root();
+    auto *menu = new QMenu(app.window().mainWindow());
+    const QString target = clicked ? folderOf(*clicked) : app.window().explorer()->root();
     if (target.isEmpty() && !clicked)
         return menu;
     menu->addAction(QStringLiteral("New File…"), this, [this, target] { newItem(false, target); });
@@ -254,7 +260,7 @@ QMenu *FileOperationsController::explorerMenu(const std::optional<QString> &clic
     menu->addSeparator();
     menu->addAction(QStringLiteral("Rename…"), this, [this, item] { renameItem(item); });
     menu->addAction(QStringLiteral("Move to Trash"), this, [this, item] {
-        const QStringList selected = app.explorer->selectedPaths();
+        const QStringList selected = app.window().explorer()->selectedPaths();
         trashItems(selected.contains(item) ? selected : QStringList { item });
     });
     menu->addSeparator();

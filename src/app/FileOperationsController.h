@@ -17,7 +17,11 @@ class FileOperationsController : public QObject {
 public:
     explicit FileOperationsController(AppDelegate &app);
 
+    // The folder the editor works in: the Explorer's home, commands' start, the title's subtitle.
+    const std::optional<QString> &workspace() const { return m_workspace; }
     void setWorkspace(const QString &folder);
+    // The workspace of the last session, taken back without a note.
+    void adoptWorkspace(const QString &folder);
     // target: the folder to create in; by default the Explorer's selection, its folder, the
     // workspace or the active file's folder.
     void newItem(bool folder, std::optional<QString> target = std::nullopt);
@@ -33,4 +37,5 @@ private:
     void trashItem(const QString &path);
 
     AppDelegate &app;
+    std::optional<QString> m_workspace;
 };

@@ -2,6 +2,7 @@
 
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "WindowController.h"
 #include "TabController.h"
 #include "EditorHost.h"
 #include "common/Defaults.h"
@@ -46,7 +47,7 @@ void HistoryController::step(int delta)
     if (!document)
         return;
     if (!gitAvailable()) {
-        app.showNote(QStringLiteral("History needs git — install the git package"));
+        app.window().showNote(QStringLiteral("History needs git — install the git package"));
         return;
     }
     if (!document->revisions) {
@@ -70,7 +71,7 @@ void HistoryController::step(int delta)
         return;
     }
     if (document->revisions->isEmpty()) {
-        app.showNote(QStringLiteral("No git history for this file"));
+        app.window().showNote(QStringLiteral("No git history for this file"));
         return;
     }
     if (!document->historyIndex) {
@@ -82,7 +83,7 @@ void HistoryController::step(int delta)
     if (index < 0)
         leave();
     else if (index >= document->revisions->size())
-        app.showNote(QStringLiteral("That is the oldest version"));
+        app.window().showNote(QStringLiteral("That is the oldest version"));
     else
         showRevision(index, false);
 }
@@ -104,7 +105,7 @@ void HistoryController::showRevision(int index, bool fromLive)
             if (!self || !strong || strong->historyGeneration != generation || strong != self->app.documents().activeDocument())
                 return;
             if (!text) {
-                self->app.showNote(QStringLiteral("Couldn't read that version"));
+                self->app.window().showNote(QStringLiteral("Couldn't read that version"));
                 return;
             }
             // The newest commit usually equals the saved file: show the first that differs.
@@ -127,19 +128,19 @@ void HistoryController::showVersionText(const DocumentPtr &document, int index, 
         m_view = new EditorTextView();
         m_view->setReadOnly(true);
         m_view->onEscape = [this] { leave(); };
-        connect(m_view, &TextArea::selectionChanged, this, [this] { app.scheduleStatusRefresh(); });
+        connect(m_view, &TextArea::selectionChanged, this, [this] { app.window().scheduleStatusRefresh(); });
     }
     m_view->setFont(document->textView->font());
     m_view->setFileText(text);
     m_view->setWordWrap(Defaults::wrap() && !document->isPlain);
-    app.scrollView->install(m_view);
-    app.lineRuler->setTextView(m_view);
-    app.findBar->setTextView(m_view);
+    app.window().scrollView()->install(m_view);
+    app.window().lineRuler()->setTextView(m_view);
+    app.window().findBar()->setTextView(m_view);
     if (fromLive)
         m_view->verticalScrollBar()->setValue(0);
     m_view->setFocus();
-    app.painter->show(m_view, document->url, document->isPlain);
-    app.updateTitle();
+    app.window().painter()->show(m_view, document->url, document->isPlain);
+    app.window().updateTitle();
 }
 
 void HistoryController::leave()
@@ -152,7 +153,7 @@ void HistoryController::leave()
     app.documents().setActive(app.documents().activeIndex()); // the active document is shown again
     app.tabs().installView(*document);
     document->textView->setFocus();
-    app.updateTitle();
+    app.window().updateTitle();
 }
 
 QString HistoryController::note(const OpenDocument &document) const
@@ -172,17 +173,17 @@ EditorTextView *HistoryController::view() const
 
 void HistoryController::showCommitView(const Commit &commit, const GitSource &root)
 {
-    app.closeSettings();
+    app.window().closeSettings();
     if (!m_commitView) {
-        m_commitView = new CommitView(app.editorContainer);
+        m_commitView = new CommitView(app.window().editorContainer());
         m_commitView->onClose = [this] { closeCommitView(); };
-        auto *layout = static_cast<QBoxLayout *>(app.editorContainer->layout());
-        layout->insertWidget(layout->indexOf(app.scrollView), m_commitView, 1);
+        auto *layout = static_cast<QBoxLayout *>(app.window().editorContainer()->layout());
+        layout->insertWidget(layout->indexOf(app.window().scrollView()), m_commitView, 1);
     }
     m_shownCommit = commit;
     m_commitView->showCommit(commit, root);
-    app.gitLog->select(commit.sha);
-    app.scrollView->hide();
+    app.window().gitLog()->select(commit.sha);
+    app.window().scrollView()->hide();
     m_commitView->show();
     m_commitView->setFocus();
 }
@@ -197,7 +198,7 @@ void HistoryController::closeCommitView()
     if (!isCommitViewShown())
         return;
     m_commitView->hide();
-    app.scrollView->show();
+    app.window().scrollView()->show();
     m_shownCommit.reset();
     if (const DocumentPtr active = app.documents().activeDocument(); active && active->textView)
         active->textView->setFocus();
@@ -214,7 +215,7 @@ void HistoryController::showCommit(const QString &folder, const QString &sha)
             this,
             [this, root, found] {
                 if (!found) {
-                    app.showNote(QStringLiteral("Couldn't find that commit"));
+                    app.window().showNote(QStringLiteral("Couldn't find that commit"));
                     return;
                 }
                 showCommitView(*found, *root);

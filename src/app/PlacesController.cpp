@@ -4,7 +4,9 @@
 #include "PlacesController.h"
 
 #include "AppDelegate.h"
+#include "FileOperationsController.h"
 #include "DocumentController.h"
+#include "WindowController.h"
 #include "RemoteDocumentController.h"
 #include "RemoteController.h"
 #include "common/Shortcuts.h"
@@ -69,7 +71,7 @@ void PlacesController::refreshFileIndexIfOld()
 {
     if (quickBuiltAt.isValid() && quickBuiltAt.secsTo(QDateTime::currentDateTime()) <= indexMaxAgeSeconds)
         return;
-    const QString root = indexRoot(app.workspace, app.explorer->root());
+    const QString root = indexRoot(app.fileOperations().workspace(), app.window().explorer()->root());
     if (root.isEmpty()) {
         quickIndex.clear();
         quickRoot.reset();
@@ -97,12 +99,12 @@ void PlacesController::goToFile()
         goToRemoteFile(item);
         return;
     }
-    const QString root = indexRoot(app.workspace, app.explorer->root());
+    const QString root = indexRoot(app.fileOperations().workspace(), app.window().explorer()->root());
     if (root.isEmpty()) {
-        app.showNote(QStringLiteral("Open a folder or file first (%1)").arg(shortcutText(QKeySequence::Open)));
+        app.window().showNote(QStringLiteral("Open a folder or file first (%1)").arg(shortcutText(QKeySequence::Open)));
         return;
     }
-    app.dismissCard();
+    app.window().dismissCard();
     const QList<IndexedFile> files = quickRoot == root ? quickIndex : buildLocalIndex(root);
     auto *picker = new QuickPickCard(files, QStringLiteral("Go to file by name or path"));
     picker->onChoose = [this](const IndexedFile &chosen) { app.documents().loadDocument(chosen.url, false, true, true); };
@@ -116,7 +118,7 @@ void PlacesController::showPicker(QuickPickCard *picker)
         if (quickPick == picker)
             quickPick = nullptr;
     };
-    picker->showIn(app.editorContainer);
+    picker->showIn(app.window().editorContainer());
 }
 
 void PlacesController::dismissPicker()
@@ -134,9 +136,9 @@ QuickPickCard *PlacesController::picker() const
 void PlacesController::showFindBar(bool replace)
 {
     if (replace)
-        app.findBar->showReplace();
+        app.window().findBar()->showReplace();
     else
-        app.findBar->showFind();
+        app.window().findBar()->showFind();
 }
 
 // The workspace is the machine's when the active document is a remote file of a saved machine:
@@ -165,8 +167,8 @@ void PlacesController::followRemotePlace()
     remoteRootsAsked.insert(key);
     resolveRemotePlace([this, key](const RemotePlace &) {
         remoteRootsAsked.remove(key);
-        if (app.searchView)
-            app.searchView->updateScope();
+        if (app.window().searchView())
+            app.window().searchView()->updateScope();
     });
 }
 
@@ -218,7 +220,7 @@ std::optional<SearchPlace> PlacesController::searchPlace() const
 {
     const auto place = remotePlace();
     if (!place)
-        return app.workspace ? std::optional(SearchPlace::local(*app.workspace)) : std::nullopt;
+        return app.fileOperations().workspace() ? std::optional(SearchPlace::local(*app.fileOperations().workspace())) : std::nullopt;
     const std::shared_ptr<SSHClient> client = place->item->client;
     SearchPlace::Remote remote { hostID(place->item->host), sshPrograms().ssh, remoteQuote(place->folder),
                                  [client](const QString &line) { return client->arguments(line); } };
@@ -230,7 +232,7 @@ std::optional<Place> PlacesController::gitPlace() const
 {
     if (const HostItemPtr item = activeRemoteHost())
         return Place::remote(item->client, remoteFolderOf(app.documents().activeDocument()->remote->path));
-    return app.workspace ? std::optional(Place::local(*app.workspace)) : std::nullopt;
+    return app.fileOperations().workspace() ? std::optional(Place::local(*app.fileOperations().workspace())) : std::nullopt;
 }
 
 // Go to file on a machine: the files below the place of the active remote document, listed once
@@ -238,7 +240,7 @@ std::optional<Place> PlacesController::gitPlace() const
 // the machine is known.
 void PlacesController::goToRemoteFile(const HostItemPtr &item)
 {
-    app.dismissCard();
+    app.window().dismissCard();
     const QString label = shortHostLabel(item->host.destination);
     auto *picker = new QuickPickCard({}, QStringLiteral("Reading the files of ") + label + QStringLiteral("…"));
     const std::shared_ptr<SSHClient> client = item->client;
@@ -273,7 +275,7 @@ void PlacesController::listRemoteFiles(QuickPickCard *picker, const RemotePlace 
                     if (failure || !output) {
                         if (guarded)
                             guarded->dismiss(true);
-                        app.showNote(QStringLiteral("Couldn't list the files of ") + label + QStringLiteral(": ")
+                        app.window().showNote(QStringLiteral("Couldn't list the files of ") + label + QStringLiteral(": ")
                                      + (failure ? failure->text() : unconfirmedReason(result)));
                         return;
                     }

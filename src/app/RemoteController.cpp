@@ -4,6 +4,7 @@
 
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "WindowController.h"
 #include "PlacesController.h"
 #include "RemoteDocumentController.h"
 #include "chrome/InlineCard.h"
@@ -63,14 +64,14 @@ void RemoteController::watchHosts()
     remoteHosts->setHosts(loadHosts(&skipped));
     // Its five seconds start once the window is up, after the start-up work.
     if (!skipped.isEmpty())
-        QTimer::singleShot(0, this, [this, skipped] { app.showNote(skipped); });
+        QTimer::singleShot(0, this, [this, skipped] { app.window().showNote(skipped); });
     remoteHosts->onHostsChanged = [this](const QList<RemoteHost> &hosts) {
         QString error;
         if (!saveHosts(hosts, &error))
-            app.showNote(saveHostsFailedNote(error));
+            app.window().showNote(saveHostsFailedNote(error));
         // A machine that went away no longer runs the active remote file's commands.
-        if (app.outputPanel)
-            app.outputPanel->refreshFolderLabel();
+        if (app.window().outputPanel())
+            app.window().outputPanel()->refreshFolderLabel();
     };
     remoteHosts->onHostIDChanged
         = [this](const QString &oldID, const QString &newID) { hostIDChanged(oldID, newID); };
@@ -78,7 +79,7 @@ void RemoteController::watchHosts()
     remoteHosts->onItemChanged = [this](const HostItemPtr &item) {
         if (sshView)
             sshView->refresh(item);
-        app.scheduleStatusRefresh();
+        app.window().scheduleStatusRefresh();
     };
     remoteHosts->onConnectFinished = [this](const HostItemPtr &item) { connectFinished(item); };
     remoteHosts->onNeedsTrust = [this](const HostItemPtr &item) { trustHost(item); };
@@ -124,7 +125,7 @@ SSHView *RemoteController::pane() const
 void RemoteController::connectOverSSH()
 {
     const CardText text = connectCard();
-    app.cardFromText(text,
+    app.window().cardFromText(text,
         { {},
             accepting<RemoteHost>(acceptConnect,
                 [this](const RemoteHost &host) {
@@ -137,7 +138,7 @@ void RemoteController::connectOverSSH()
 
 void RemoteController::connectHost(const HostItemPtr &item)
 {
-    app.showNote(QStringLiteral("Connecting to ") + shortHostLabel(item->host.destination)
+    app.window().showNote(QStringLiteral("Connecting to ") + shortHostLabel(item->host.destination)
         + QStringLiteral("…"));
     remoteHosts->connect(item);
 }
@@ -146,7 +147,7 @@ void RemoteController::connectHost(const HostItemPtr &item)
 void RemoteController::connectFinished(const HostItemPtr &item)
 {
     if (item->state == HostItem::State::failed) {
-        app.showNote(item->failure);
+        app.window().showNote(item->failure);
         return;
     }
     QStringList missing;
@@ -156,20 +157,20 @@ void RemoteController::connectFinished(const HostItemPtr &item)
     QString note = QStringLiteral("Connected to ") + shortHostLabel(item->host.destination);
     if (!missing.isEmpty())
         note += QStringLiteral(". No such folder: ") + missing.join(QStringLiteral(", "));
-    app.showNote(note);
+    app.window().showNote(note);
 }
 
 void RemoteController::trustHost(const HostItemPtr &item)
 {
     std::weak_ptr<HostItem> weak = item;
     TrustHooks hooks;
-    hooks.showNote = [this](const QString &note) { app.showNote(note); };
+    hooks.showNote = [this](const QString &note) { app.window().showNote(note); };
     hooks.showCard = [this](const CardText &text, std::function<void()> trust) {
         QList<CardAction> actions;
         for (int i = 0; i < text.buttons.size(); ++i)
             actions << (i == trustButton ? CardAction([trust](InlineCard *) { trust(); })
                                          : CardAction());
-        app.cardFromText(text, actions, -1);
+        app.window().cardFromText(text, actions, -1);
     };
     hooks.reconnect = [this, weak] {
         if (const HostItemPtr strong = weak.lock())
@@ -195,14 +196,14 @@ void RemoteController::hostIDChanged(const QString &oldID, const QString &newID)
         moved.hostID = newID;
         app.remoteDocuments().setRemoteOrigin(document, moved);
     }
-    app.scheduleStatusRefresh();
+    app.window().scheduleStatusRefresh();
 }
 
 void RemoteController::addFolderToHost(const HostItemPtr &item)
 {
     const CardText text = addFolderCard(item->host);
     std::weak_ptr<HostItem> weak = item;
-    app.cardFromText(text,
+    app.window().cardFromText(text,
         { {},
             accepting<QString>(acceptFolder,
                 [this, weak](const QString &folder) {
@@ -219,13 +220,13 @@ void RemoteController::renameHost(const HostItemPtr &item)
 {
     const CardText text = renameCard(item->host);
     std::weak_ptr<HostItem> weak = item;
-    app.cardFromText(text,
+    app.window().cardFromText(text,
         { {},
             accepting<QString>(acceptRename,
                 [this, weak](const QString &name) {
                     if (const HostItemPtr strong = weak.lock()) {
                         remoteHosts->rename(strong, name);
-                        app.showNote(renamedNote(name));
+                        app.window().showNote(renamedNote(name));
                     }
                 }) },
         text.primary);
@@ -243,13 +244,13 @@ void RemoteController::editHost(const HostItemPtr &item)
             return { std::nullopt, QStringLiteral("This connection was removed.") };
         return acceptEdit(remoteHosts->hosts(), found - items.begin(), typed);
     };
-    app.cardFromText(text,
+    app.window().cardFromText(text,
         { {},
             accepting<RemoteHost>(check,
                 [this, weak](const RemoteHost &edited) {
                     if (const HostItemPtr strong = weak.lock()) {
                         remoteHosts->edit(strong, edited);
-                        app.showNote(changedNote(strong->host.name));
+                        app.window().showNote(changedNote(strong->host.name));
                     }
                 }) },
         text.primary);
@@ -314,7 +315,7 @@ void RemoteController::connectActiveHost()
     if (const HostItemPtr item = remoteHosts->itemFor(active->remote->hostID))
         connectHost(item);
     else
-        app.showNote(hostGoneNote());
+        app.window().showNote(hostGoneNote());
 }
 
 // Commands typed in the output panel run in the active remote file's folder on its machine.

@@ -4,6 +4,7 @@
 
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "WindowController.h"
 #include "TabController.h"
 #include "PlacesController.h"
 #include "RemoteController.h"
@@ -48,7 +49,7 @@ void RemoteDocumentController::openRemoteFilePrompt(const HostItemPtr &item)
     const CardText text { QStringLiteral("Open Remote File"),
         QStringLiteral("A saved machine and a path, like web:/etc/hosts"), start,
         { QStringLiteral("Cancel"), QStringLiteral("Open") }, 1 };
-    InlineCard *shown = app.cardFromText(text,
+    InlineCard *shown = app.window().cardFromText(text,
         { {},
             [this](InlineCard *shownCard) {
                 if (!shownCard)
@@ -94,13 +95,13 @@ void RemoteDocumentController::openRemoteFile(const std::shared_ptr<SSHClient> &
             return;
         }
     }
-    app.showNote(readingNote(remoteFileName(path), client->host.destination));
+    app.window().showNote(readingNote(remoteFileName(path), client->host.destination));
     std::weak_ptr<SSHClient> weak = client;
     readRemote(*client, path, [this, weak, path, preview, line](const RemoteRead &read) {
         if (!weak.lock())
             return;
         if (!read.opened) {
-            app.showNote(read.message);
+            app.window().showNote(read.message);
             return;
         }
         // The copy is tested, decoded and made into the document's text on a pool thread: a
@@ -115,7 +116,7 @@ void RemoteDocumentController::openRemoteFile(const std::shared_ptr<SSHClient> &
                 if (!self || !strong)
                     return;
                 if (!*loaded)
-                    self->app.showNote(note);
+                    self->app.window().showNote(note);
                 else
                     self->finishRemoteOpen(strong, path, read, std::move(**loaded), preview, line);
             });
@@ -139,7 +140,7 @@ void RemoteDocumentController::finishRemoteOpen(const std::shared_ptr<SSHClient>
     app.remote().hosts().markAnswered(hostID(client->host));
     if (line)
         app.tabs().showLine(*document, *line);
-    app.showNote({});
+    app.window().showNote({});
     app.documents().documentsChanged();
     // Go to file and search find the file's place without waiting, next time.
     app.places().resolveRemotePlace([](const PlacesController::RemotePlace &) {});
@@ -155,7 +156,7 @@ void RemoteDocumentController::setRemoteOrigin(
         document->blame->onMachineFailure = [this, weak](const QString &message) {
             const DocumentPtr strong = weak.lock();
             if (strong && strong == app.documents().activeDocument() && strong->remote)
-                app.showBackgroundNote(QStringLiteral("Couldn't blame ")
+                app.window().showBackgroundNote(QStringLiteral("Couldn't blame ")
                     + remoteFileName(strong->remote->path) + QStringLiteral(": ") + message);
         };
         document->blame->reset();
@@ -179,7 +180,7 @@ bool RemoteDocumentController::saveRemoteDocument(
 {
     const auto client = app.remote().clientFor(document->remote->hostID);
     if (!client) {
-        app.showNote(hostGoneNote());
+        app.window().showNote(hostGoneNote());
         if (completion)
             completion(false);
         return false;
@@ -198,7 +199,7 @@ bool RemoteDocumentController::saveRemoteDocument(
     // As a local save: a character the file's encoding cannot hold is refused, never replaced.
     const std::optional<QByteArray> bytes = document->fileBytes();
     if (!bytes) {
-        app.showNote(
+        app.window().showNote(
             QStringLiteral("Save failed: the text can't be written in this file's encoding"));
         if (completion)
             completion(false);
@@ -206,7 +207,7 @@ bool RemoteDocumentController::saveRemoteDocument(
     }
     turns.busy = true;
     const int editsAtStart = document->editCount;
-    app.showLastingNote(savingNote(client->host.destination));
+    app.window().showLastingNote(savingNote(client->host.destination));
     std::weak_ptr<OpenDocument> weak = document;
     saveRemote(*client, document->remote->path, *bytes,
         force ? std::nullopt : asSeconds(document->remote->modified),
@@ -256,7 +257,7 @@ void RemoteDocumentController::finishRemoteSave(const DocumentPtr &document,
         return;
     }
     if (outcome.status == SaveStatus::failed) {
-        app.showNote(outcome.message);
+        app.window().showNote(outcome.message);
         report(false);
         return;
     }
@@ -269,7 +270,7 @@ void RemoteDocumentController::finishRemoteSave(const DocumentPtr &document,
     rememberRemoteOrigin(*document);
     if (document->remote)
         app.remote().hosts().markAnswered(document->remote->hostID);
-    app.showNote(outcome.message);
+    app.window().showNote(outcome.message);
     app.documents().documentsChanged();
     report(true);
 }
@@ -290,7 +291,7 @@ void RemoteDocumentController::showRemoteConflict(
             if (const DocumentPtr strong = weak.lock())
                 app.documents().saveFile(strong, true, completion);
         } };
-    app.cardFromText(conflictCard(document->fileName()), actions, -1);
+    app.window().cardFromText(conflictCard(document->fileName()), actions, -1);
 }
 
 void RemoteDocumentController::reloadRemoteDocument(const DocumentPtr &document)
@@ -304,7 +305,7 @@ void RemoteDocumentController::reloadRemoteDocument(const DocumentPtr &document)
         const DocumentPtr strong = weak.lock();
         if (!strong || !read.opened) {
             if (!read.opened)
-                app.showNote(read.message);
+                app.window().showNote(read.message);
             return;
         }
         strong->remote->modified
@@ -318,7 +319,7 @@ void RemoteDocumentController::reloadRemoteDocument(const DocumentPtr &document)
 void RemoteDocumentController::refreshRemoteIndicator(const DocumentPtr &active)
 {
     if (!active || !active->remote) {
-        app.statusBar->setRemote({}, false, {});
+        app.window().statusBar()->setRemote({}, false, {});
         return;
     }
     const auto client = app.remote().clientFor(active->remote->hostID);
@@ -326,6 +327,6 @@ void RemoteDocumentController::refreshRemoteIndicator(const DocumentPtr &active)
     app.remote().hosts().checkLiveness(active->remote->hostID, false);
     const bool alive = app.remote().isHostAlive(active->remote->hostID);
     app.places().followRemotePlace();
-    app.statusBar->setRemote(
+    app.window().statusBar()->setRemote(
         remoteIndicatorText(destination, alive), alive, destination + u':' + active->remote->path);
 }

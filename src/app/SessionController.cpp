@@ -1,7 +1,9 @@
 #include "SessionController.h"
 
 #include "AppDelegate.h"
+#include "FileOperationsController.h"
 #include "DocumentController.h"
+#include "WindowController.h"
 #include "TabController.h"
 #include "RemoteDocumentController.h"
 #include "BookmarkController.h"
@@ -72,7 +74,7 @@ void SessionController::restore()
 {
     // Before any file is read: a save cut short by a crash gets its old content back.
     for (const QString &path : SafeSave::recoverInterrupted())
-        app.showNote(QStringLiteral("A save of ") + QFileInfo(path).fileName()
+        app.window().showNote(QStringLiteral("A save of ") + QFileInfo(path).fileName()
                      + QStringLiteral(" was cut short; its old content is back"));
     restoreWorkspace();
     // Unsaved work left by an editor that did not get to quit comes back in its tab, still dirty.
@@ -107,14 +109,14 @@ void SessionController::restore()
 void SessionController::restoreWorkspace()
 {
     if (const auto stored = Defaults::string(Defaults::Workspace); stored && QFileInfo::exists(*stored)) {
-        app.workspace = QDir::cleanPath(*stored);
-        app.explorer->setRoot(*app.workspace, false, true);
+        app.fileOperations().adoptWorkspace(*stored);
+        app.window().explorer()->setRoot(*app.fileOperations().workspace(), false, true);
     }
     if (const auto root = Defaults::string(Defaults::ExplorerRoot)) {
         const bool isCopy = FileNames::isAtOrUnder(*root, remoteCopiesDirectory());
         if (!isCopy && isExistingFolder(*root)) {
-            const bool outside = app.workspace && QDir::cleanPath(*root) != *app.workspace;
-            app.explorer->setRoot(*root, outside, app.workspace.has_value());
+            const bool outside = app.fileOperations().workspace() && QDir::cleanPath(*root) != *app.fileOperations().workspace();
+            app.window().explorer()->setRoot(*root, outside, app.fileOperations().workspace().has_value());
         }
     }
 }
@@ -146,7 +148,7 @@ void SessionController::persist()
         Defaults::set(Defaults::ActiveFile, active->path());
     else
         Defaults::remove(Defaults::ActiveFile);
-    const QString root = app.explorer->root();
+    const QString root = app.window().explorer()->root();
     if (root.isEmpty())
         Defaults::remove(Defaults::ExplorerRoot);
     else
@@ -184,7 +186,7 @@ void SessionController::noteRecovered(const QStringList &paths)
 {
     if (paths.isEmpty())
         return;
-    app.showNote(paths.size() == 1
+    app.window().showNote(paths.size() == 1
                      ? QStringLiteral("Recovered unsaved changes to %1").arg(QFileInfo(paths.front()).fileName())
                      : QStringLiteral("Recovered unsaved changes to %1 files").arg(QLocale::system().toString(paths.size())));
 }

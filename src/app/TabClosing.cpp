@@ -2,7 +2,9 @@
 #include "TabController.h"
 
 #include "AppDelegate.h"
+#include "FileOperationsController.h"
 #include "DocumentController.h"
+#include "WindowController.h"
 #include "RemoteController.h"
 #include "BookmarkController.h"
 #include "FileNames.h"
@@ -53,10 +55,10 @@ void TabController::closeDocument(const DocumentPtr &document)
         closedTabs.erase(closedTabs.begin(), closedTabs.end() - closedTabsLimit);
     const bool wasActive = index == app.documents().activeIndex();
     if (document->textView)
-        app.scrollView->remove(document->textView);
+        app.window().scrollView()->remove(document->textView);
     app.documents().removeAt(index);
     if (app.documents().empty()) {
-        app.showEmptyView();
+        app.window().showEmptyView();
         app.documents().documentsChanged();
         return;
     }
@@ -89,7 +91,7 @@ void TabController::closeTab(int index)
                                        closeDocument(saved);
                                });
                        } };
-    app.showCard(new InlineCard(QStringLiteral("Save changes to %1?").arg(document->fileName()),
+    app.window().showCard(new InlineCard(QStringLiteral("Save changes to %1?").arg(document->fileName()),
                             QStringLiteral("Your changes will be lost if you don't save them."), std::nullopt,
                             buttons));
 }
@@ -149,8 +151,8 @@ void TabController::onReorderOrder(const QList<int> &order)
 
 void TabController::closeTabOrWindow()
 {
-    if (app.settingsView && app.settingsView->isVisible()) {
-        app.closeSettings();
+    if (app.window().settingsView() && app.window().settingsView()->isVisible()) {
+        app.window().closeSettings();
         return;
     }
     if (app.history().isCommitViewShown()) {
@@ -161,8 +163,8 @@ void TabController::closeTabOrWindow()
         closeTab(app.documents().activeIndex());
         return;
     }
-    if (app.window)
-        app.window->close();
+    if (app.window().mainWindow())
+        app.window().mainWindow()->close();
 }
 
 QString TabController::relativePath(const OpenDocument &document) const
@@ -176,7 +178,7 @@ QString TabController::relativePath(const OpenDocument &document) const
                     folders << root.path;
         return FileNames::relativeToFirst(document.remote->path, folders);
     }
-    return FileNames::relativeToFirst(document.path(), { app.workspace.value_or(QString()), app.explorer->root() });
+    return FileNames::relativeToFirst(document.path(), { app.fileOperations().workspace().value_or(QString()), app.window().explorer()->root() });
 }
 
 void TabController::revealInFileManager(const QString &path)
@@ -196,7 +198,7 @@ QMenu *TabController::menuForTab(int index)
         return nullptr;
     const DocumentPtr document = app.documents()[index];
     std::weak_ptr<OpenDocument> weak = document;
-    auto *menu = new QMenu(app.window);
+    auto *menu = new QMenu(app.window().mainWindow());
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const auto withDocument = [this, weak](auto &&action) {
         return [this, weak, action] {
@@ -221,7 +223,7 @@ QMenu *TabController::menuForTab(int index)
         menu->addAction(QStringLiteral("Reveal in File Manager"), this,
                         withDocument([this](const DocumentPtr &d) { revealInFileManager(d->path()); }));
         menu->addAction(QStringLiteral("Reveal in Explorer"), this, withDocument([this](const DocumentPtr &d) {
-            app.showPane(QStringLiteral("explorer"));
+            app.window().showPane(QStringLiteral("explorer"));
             revealInExplorer(d->path());
         }));
     }

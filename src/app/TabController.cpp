@@ -2,7 +2,9 @@
 #include "TabController.h"
 
 #include "AppDelegate.h"
+#include "FileOperationsController.h"
 #include "DocumentController.h"
+#include "WindowController.h"
 #include "RemoteController.h"
 #include "HistoryController.h"
 #include "BlameController.h"
@@ -48,7 +50,7 @@ void TabController::activateDocument(int index, bool focus)
 {
     if (index < 0 || index >= int(app.documents().size()))
         return;
-    app.closeSettings();
+    app.window().closeSettings();
     app.history().closeCommitView();
     rememberPlace();
     app.blame().leaveDocument(app.documents().shown());
@@ -74,11 +76,11 @@ void TabController::installView(OpenDocument &document)
 {
     EditorTextView *view = document.textView;
     app.editing().applyWrap(document);
-    app.scrollView->install(view);
-    app.scrollView->gutterSlot()->show();
-    app.lineRuler->setTextView(view);
-    app.painter->show(view, document.url, document.isPlain);
-    app.findBar->setTextView(view);
+    app.window().scrollView()->install(view);
+    app.window().scrollView()->gutterSlot()->show();
+    app.window().lineRuler()->setTextView(view);
+    app.window().painter()->show(view, document.url, document.isPlain);
+    app.window().findBar()->setTextView(view);
     const qsizetype length = view->buffer()->length();
     const qsizetype location = std::min(document.selectedRange.location, length);
     const qsizetype selected = std::min(document.selectedRange.length, length - location);
@@ -103,35 +105,35 @@ void TabController::revealInExplorer(const QString &path)
     if (FileNames::isAtOrUnder(path, remoteCopiesDirectory()))
         return;
     // Documents name their files with links resolved; the folders may be reached through one.
-    const QString current = app.explorer->root();
+    const QString current = app.window().explorer()->root();
     QString root;
     if (!current.isEmpty() && FileNames::isAtOrUnder(path, canonicalPath(current)))
         root = current;
-    else if (app.workspace && FileNames::isAtOrUnder(path, canonicalPath(*app.workspace)))
-        root = *app.workspace;
+    else if (app.fileOperations().workspace() && FileNames::isAtOrUnder(path, canonicalPath(*app.fileOperations().workspace())))
+        root = *app.fileOperations().workspace();
     else
         root = QFileInfo(path).absolutePath();
-    const bool outside = app.workspace && QDir::cleanPath(root) != *app.workspace;
-    app.explorer->setRoot(root, outside, app.workspace.has_value());
-    app.explorer->revealFile(path);
+    const bool outside = app.fileOperations().workspace() && QDir::cleanPath(root) != *app.fileOperations().workspace();
+    app.window().explorer()->setRoot(root, outside, app.fileOperations().workspace().has_value());
+    app.window().explorer()->revealFile(path);
 }
 
 void TabController::hoverTab(std::optional<int> index, QWidget *tab)
 {
-    app.hoverCards->hide();
+    app.window().hoverCards()->hide();
     if (!index || *index < 0 || *index >= int(app.documents().size()))
         return;
     std::weak_ptr<OpenDocument> weak = app.documents()[*index];
     QPointer<QWidget> anchor = tab;
-    app.hoverCards->scheduleShow(HoverCards::tabShowDelayMs, [this, weak, anchor] {
+    app.window().hoverCards()->scheduleShow(HoverCards::tabShowDelayMs, [this, weak, anchor] {
         const DocumentPtr document = weak.lock();
         if (!document || !anchor || !document->textView)
             return;
         const QString path = document->remote ? document->remote->hostID + QLatin1Char(':') + document->remote->path
                                               : document->path();
         const QString text = document->text();
-        FileHoverCard *card = app.hoverCards->show(fileCardInfo(document->fileName(), path, text, document->isDirty),
-                                               app.hoverCards->rectInWindow(anchor), Side::below);
+        FileHoverCard *card = app.window().hoverCards()->show(fileCardInfo(document->fileName(), path, text, document->isDirty),
+                                               app.window().hoverCards()->rectInWindow(anchor), Side::below);
         showLastCommit(*document, card);
     });
 }
@@ -148,7 +150,7 @@ void TabController::showLastCommit(const OpenDocument &document, FileHoverCard *
         return;
     const QString name = document.remote ? remoteFileName(document.remote->path) : document.fileName();
     QPointer<FileHoverCard> shownCard = card;
-    QPointer<HoverCards> cards = app.hoverCards;
+    QPointer<HoverCards> cards = app.window().hoverCards();
     gitWork(*source, [source = *source, name, dirty = document.isDirty, shownCard, cards] {
         const std::optional<LastCommit> commit = GitQueries::lastCommit(source, name);
         if (!commit)
@@ -181,14 +183,14 @@ void TabController::showLine(OpenDocument &document, int line)
 
 void TabController::editorScrolled()
 {
-    app.hoverCards->hide();
+    app.window().hoverCards()->hide();
     app.blame().hideHoverCard();
-    app.painter->editorScrolled();
+    app.window().painter()->editorScrolled();
 }
 
 void TabController::refreshTabStrip()
 {
-    app.hoverCards->hide();
+    app.window().hoverCards()->hide();
     QStringList titles;
     QList<bool> dirty;
     QList<bool> preview;
@@ -197,7 +199,7 @@ void TabController::refreshTabStrip()
         dirty << document->isDirty;
         preview << document->isPreview;
     }
-    app.tabStrip->setTabs(titles, dirty, preview, app.documents().empty() ? -1 : app.documents().activeIndex());
+    app.window().tabStrip()->setTabs(titles, dirty, preview, app.documents().empty() ? -1 : app.documents().activeIndex());
 }
 
 void TabController::holdEditorPlace()
@@ -215,5 +217,5 @@ void TabController::holdEditorPlace()
         return;
     const QString record = QStringLiteral("scrolled to %1").arg(bar->value());
     bar->setValue(settleOrigin.x());
-    app.showNote(QStringLiteral("Editor offset put right (") + record + QLatin1Char(')'));
+    app.window().showNote(QStringLiteral("Editor offset put right (") + record + QLatin1Char(')'));
 }

@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 #include "MainWindow.h"
 #include "SingleInstance.h"
+#include "WindowController.h"
 #include "common/MainThread.h"
 
 #include <QApplication>
@@ -50,9 +51,9 @@ int runEditor(SingleInstance &instance, const QList<QUrl> &files)
     AppDelegate delegate;
     instance.onOpen = [&delegate](const QList<QUrl> &urls) {
         delegate.openURLs(urls);
-        if (delegate.window) {
-            delegate.window->raise();
-            delegate.window->activateWindow();
+        if (MainWindow *window = delegate.window().mainWindow()) {
+            window->raise();
+            window->activateWindow();
         }
     };
     handleTerminationSignals(delegate);

@@ -3,6 +3,8 @@
 #include "app/AppDelegate.h"
 #include "app/DocumentController.h"
 #include "app/TabController.h"
+#include "app/WindowController.h"
+#include "app/FileOperationsController.h"
 #include "app/EditingController.h"
 #include "app/SessionController.h"
 #include "app/MainWindow.h"
@@ -67,8 +69,8 @@ protected:
     QStringList cardTexts() const
     {
         QStringList texts;
-        if (app && app->card)
-            for (const QLabel *label : app->card->findChildren<QLabel *>())
+        if (app && app->window().card())
+            for (const QLabel *label : app->window().card()->findChildren<QLabel *>())
                 texts << label->text();
         return texts;
     }
@@ -91,9 +93,9 @@ protected:
     // Clicks the card's button with this title, as the user would.
     bool pressCardButton(const QString &title)
     {
-        if (!app || !app->card)
+        if (!app || !app->window().card())
             return false;
-        for (QAbstractButton *button : app->card->findChildren<QAbstractButton *>()) {
+        for (QAbstractButton *button : app->window().card()->findChildren<QAbstractButton *>()) {
             if (button->text() == title) {
                 button->click();
                 QApplication::processEvents();

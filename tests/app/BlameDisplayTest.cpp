@@ -34,7 +34,7 @@ protected:
         git({ "commit", "-q", "-m", "Add the tool" });
     }
 
-    QString shownBlame() const { return app->statusBar->blameItem()->isVisibleTo(app->statusBar) ? app->statusBar->blameItem()->text() : QString(); }
+    QString shownBlame() const { return app->window().statusBar()->blameItem()->isVisibleTo(app->window().statusBar()) ? app->window().statusBar()->blameItem()->text() : QString(); }
 };
 
 TEST_F(CaretBlameTest, TheCaretLineShowsWhoChangedItAndTheSummary)
@@ -61,7 +61,7 @@ TEST_F(CaretBlameTest, AnEditedLineIsUncommittedWithoutAnAnnotation)
     view->setCaretPosition(view->buffer()->lineStart(1));
     ASSERT_TRUE(testsupport::waitUntil([&] { return shownBlame() == "now Ada Lov…"; }, 15000));
     a.blame().showDetails();
-    ASSERT_TRUE(a.card);
+    ASSERT_TRUE(a.window().card());
     EXPECT_EQ(cardTexts().value(0), "Add the tool");
 }
 
@@ -133,11 +133,11 @@ TEST_F(CaretBlameTest, ShowCommitOpensTheCommitViewAndEscapeCloseTabOrAnotherTab
     a.history().showCommit(dir.path(), a.blame().caretInfo()->sha);
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.history().isCommitViewShown(); }, 15000));
     EXPECT_EQ(a.history().shownCommit()->subject, "Add the tool");
-    EXPECT_FALSE(a.scrollView->isVisible());
+    EXPECT_FALSE(a.window().scrollView()->isVisible());
 
     QTest::keyClick(a.history().commitView(), Qt::Key_Escape);
     EXPECT_FALSE(a.history().isCommitViewShown());
-    EXPECT_TRUE(a.scrollView->isVisible());
+    EXPECT_TRUE(a.window().scrollView()->isVisible());
 
     // Close Tab closes the view first, then the tab; activating a tab closes it too.
     a.history().showCommit(dir.path(), a.blame().caretInfo()->sha);
@@ -151,7 +151,7 @@ TEST_F(CaretBlameTest, ShowCommitOpensTheCommitViewAndEscapeCloseTabOrAnotherTab
     EXPECT_FALSE(a.history().isCommitViewShown());
 
     a.history().showCommit(dir.path(), "0123456789abcdef0123456789abcdef01234567");
-    EXPECT_TRUE(testsupport::waitUntil([&] { return a.statusText == "Couldn't find that commit"; }, 15000));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return a.window().statusText() == "Couldn't find that commit"; }, 15000));
     EXPECT_FALSE(a.history().isCommitViewShown());
 }
 
@@ -159,11 +159,11 @@ TEST_F(CaretBlameTest, TheGitPaneListsTheWorkspaceAndOpensACommit)
 {
     AppDelegate &a = launch();
     a.fileOperations().setWorkspace(dir.path());
-    a.showPane("git");
-    CommitListModel *rows = a.gitLog->model();
+    a.window().showPane("git");
+    CommitListModel *rows = a.window().gitLog()->model();
     ASSERT_TRUE(testsupport::waitUntil([&] { return rows->rowCount() >= 1; }, 15000));
     const QModelIndex first = rows->index(0, 0);
-    a.gitLog->table()->setCurrentIndex(first);
+    a.window().gitLog()->table()->setCurrentIndex(first);
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.history().isCommitViewShown(); }, 15000));
     EXPECT_EQ(a.history().shownCommit()->subject, "Add the tool");
 }

@@ -92,7 +92,7 @@ TEST_F(BookmarksTest, NoBookmarksGivesTheNote)
 {
     AppDelegate &a = launch();
     a.bookmarks().step(true);
-    EXPECT_EQ(a.statusText.value_or(""), "No bookmarks. Ctrl+Alt+K adds one.");
+    EXPECT_EQ(a.window().statusText().value_or(""), "No bookmarks. Ctrl+Alt+K adds one.");
 }
 
 TEST_F(BookmarksTest, MarksFollowEditsAndSurviveReopening)

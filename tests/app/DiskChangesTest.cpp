@@ -33,7 +33,7 @@ bool indexHolds(const AppDelegate &a, const QString &relative)
 
 bool explorerShows(AppDelegate &a, const QString &path)
 {
-    auto *model = static_cast<FileTreeModel *>(a.explorer->outline()->model());
+    auto *model = static_cast<FileTreeModel *>(a.window().explorer()->outline()->model());
     return model->find(path, false).isValid();
 }
 
@@ -55,7 +55,7 @@ TEST_F(DiskChangesTest, ACleanDocumentReloadsAndADirtyOneIsMarkedWithoutTheWindo
     EXPECT_FALSE(a.documents()[0]->isDirty);
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents()[1]->changedOnDisk; }, patience));
     EXPECT_EQ(a.documents()[1]->text(), "mine base\n");
-    EXPECT_EQ(a.diskNote(*a.documents()[1]), "Changed on disk — saving will ask what to do");
+    EXPECT_EQ(a.window().diskNote(*a.documents()[1]), "Changed on disk — saving will ask what to do");
 }
 
 TEST_F(DiskChangesTest, TheExplorerAndGoToFileSeeFilesMadeAndRemovedElsewhere)
@@ -77,9 +77,9 @@ TEST_F(DiskChangesTest, ACommandOfTheOutputPanelRefreshesWhatNobodyWatches)
     file("ws/closed/old.txt");
     a.fileOperations().setWorkspace(dir.filePath("ws"));
     // The folder is not open in the Explorer, so only the end of the command tells.
-    auto *field = a.outputPanel->findChild<QLineEdit *>();
+    auto *field = a.window().outputPanel()->findChild<QLineEdit *>();
     ASSERT_NE(field, nullptr);
     field->setText("echo x > closed/new.txt");
-    a.outputPanel->runCommand();
+    a.window().outputPanel()->runCommand();
     EXPECT_TRUE(testsupport::waitUntil([&] { return indexHolds(a, "closed/new.txt"); }, patience));
 }

@@ -110,7 +110,7 @@ TEST_F(DocumentLoadingTest, EscapeOrClosingStopsALoadAndTheTabClosesCleanly)
     EXPECT_EQ(a.documents()[0]->textView->buffer()->text(), "stays\n");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(escaped.expired());
-    EXPECT_FALSE(a.statusText.value_or("").contains("big.log"));
+    EXPECT_FALSE(a.window().statusText().value_or("").contains("big.log"));
 }
 
 // A tab closed before its text is in has no lines yet: the bookmarks stored for it stay.
@@ -154,7 +154,7 @@ TEST_F(DocumentLoadingTest, SizeLimitIsSixtyFourMegabytesInclusive)
     AppDelegate &a = launch();
     const QString over = sparseTextFile(dir.filePath("over.log"), TextFile::maxOpenBytes + 1);
     EXPECT_FALSE(a.documents().loadDocument(over, false, true, true));
-    EXPECT_EQ(a.statusText.value_or(""), "over.log is too large to open here (limit 64 MB)");
+    EXPECT_EQ(a.window().statusText().value_or(""), "over.log is too large to open here (limit 64 MB)");
     EXPECT_TRUE(a.documents().empty());
 
     // Exactly the limit opens (real text, so it is read and shown whole).
@@ -178,7 +178,7 @@ TEST_F(DocumentLoadingTest, TextTestUsesTheByteOrderMark)
     EXPECT_TRUE(a.documents().loadDocument(file("wide.txt", QByteArray("\xFF\xFEh\0i\0\n\0", 8)), false, true, true));
     EXPECT_EQ(a.documents().back()->textView->buffer()->text(), "hi\n");
     EXPECT_FALSE(a.documents().loadDocument(file("blob.bin", QByteArray("ab\0cd", 5)), false, true, true));
-    EXPECT_EQ(a.statusText.value_or(""), "blob.bin isn't a text file");
+    EXPECT_EQ(a.window().statusText().value_or(""), "blob.bin isn't a text file");
     EXPECT_EQ(a.documents().size(), 1u);
 }
 
@@ -191,7 +191,7 @@ TEST_F(DocumentLoadingTest, VeryLongLinesTurnWrappingAndColoursOff)
     ASSERT_TRUE(a.documents().loadDocument(file("long.txt", "short\n" + QByteArray(20001, 'a')), false, true, true));
     EXPECT_TRUE(a.documents().back()->isPlain);
     EXPECT_FALSE(a.documents().back()->textView->wordWrap());
-    EXPECT_EQ(a.statusText.value_or(""), "Very long lines: wrapping and colors are off for long.txt");
+    EXPECT_EQ(a.window().statusText().value_or(""), "Very long lines: wrapping and colors are off for long.txt");
 }
 
 TEST_F(DocumentLoadingTest, SymbolicLinkAndTargetShareOneTab)
@@ -250,7 +250,7 @@ TEST_F(DocumentLoadingTest, DroppingFilesAndFoldersOpensFilesAndTakesTheLastFold
     ASSERT_EQ(a.documents().size(), 2u);
     EXPECT_EQ(a.documents()[0]->fileName(), "x.txt");
     EXPECT_EQ(a.documents()[1]->fileName(), "y.txt");
-    EXPECT_EQ(a.workspace.value_or(""), two);
+    EXPECT_EQ(a.fileOperations().workspace().value_or(""), two);
     EXPECT_EQ(Defaults::string(Defaults::Workspace).value_or(""), two);
 }
 
@@ -311,7 +311,7 @@ TEST_F(DocumentLoadingTest, SavingKeepsPermissionsAndRefusesUnwritableCharacters
     type(a.documents()[1], QString::fromUtf8("€"));
     EXPECT_FALSE(a.documents().saveFile(a.documents()[1], false));
     EXPECT_TRUE(a.documents()[1]->isDirty);
-    EXPECT_TRUE(a.statusText.value_or("").startsWith("Save failed: "));
+    EXPECT_TRUE(a.window().statusText().value_or("").startsWith("Save failed: "));
     EXPECT_EQ(testsupport::readFile(latin), QByteArray("caf\xE9\n"));
 }
 
@@ -336,7 +336,7 @@ TEST_F(DocumentLoadingTest, WhatCannotOpenSaysWhyAndNeverWaits)
         if (rootReadsAnyway && c.path.endsWith("locked.txt"))
             continue; // root reads a file whatever its mode
         a.performDrop({ QUrl::fromLocalFile(c.path) });
-        EXPECT_EQ(a.statusText.value_or(""), c.note);
+        EXPECT_EQ(a.window().statusText().value_or(""), c.note);
         EXPECT_FALSE(a.documents().loadDocument(c.path, true, false, true));
     }
     EXPECT_TRUE(a.documents().empty());
@@ -361,7 +361,7 @@ TEST_F(DocumentLoadingTest, AVeryLongLineIsNeverLaidOutWrapped)
             QObject::connect(view->buffer(), &TextBuffer::reset, view,
                 [&wrapWhenSet, view] { wrapWhenSet = view->wordWrap(); });
     };
-    auto *stack = a.scrollView->findChild<QStackedWidget *>();
+    auto *stack = a.window().scrollView()->findChild<QStackedWidget *>();
     ASSERT_NE(stack, nullptr);
     stack->installEventFilter(&watch);
 
@@ -390,7 +390,7 @@ QFileDialog *shownDialog(AppDelegate &a)
 {
     QFileDialog *dialog = nullptr;
     testsupport::waitUntil([&] {
-        dialog = a.window->findChild<QFileDialog *>();
+        dialog = a.window().mainWindow()->findChild<QFileDialog *>();
         return dialog && dialog->isVisible();
     });
     return dialog;
@@ -456,7 +456,7 @@ TEST_F(DocumentLoadingTest, TheOpenPanelOpensTypedFilesAndTakesAFolderAsTheWorks
     dialog = shownDialog(a);
     ASSERT_NE(dialog, nullptr);
     answer(dialog, folder);
-    EXPECT_TRUE(testsupport::waitUntil([&] { return a.workspace.value_or("") == folder; }));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return a.fileOperations().workspace().value_or("") == folder; }));
 }
 
 TEST_F(DocumentLoadingTest, TheOpenFolderPanelMakesTheChosenFolderTheWorkspace)
@@ -479,5 +479,5 @@ TEST_F(DocumentLoadingTest, TheOpenFolderPanelMakesTheChosenFolderTheWorkspace)
     ASSERT_NE(confirm, nullptr);
     ASSERT_TRUE(testsupport::waitUntil([&] { return confirm->isEnabled(); }));
     confirm->click();
-    EXPECT_TRUE(testsupport::waitUntil([&] { return a.workspace.value_or("") == folder; }));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return a.fileOperations().workspace().value_or("") == folder; }));
 }

@@ -24,7 +24,7 @@ QString textOf(const EditorTextView *view)
 
 void trigger(AppDelegate &a, const QString &title)
 {
-    for (QAction *action : a.window->findChildren<QAction *>())
+    for (QAction *action : a.window().mainWindow()->findChildren<QAction *>())
         if (action->text() == title)
             return action->trigger();
     ADD_FAILURE() << "no action " << title.toStdString();
@@ -127,7 +127,7 @@ TEST_F(EditingTest, FontSizeStaysWithinItsBounds)
     EXPECT_DOUBLE_EQ(Defaults::fontSize(), 8);
     a.editing().stepFontSize(0);
     EXPECT_DOUBLE_EQ(Defaults::fontSize(), 11);
-    EXPECT_DOUBLE_EQ(a.emptyView->font().pointSizeF(), 11);
+    EXPECT_DOUBLE_EQ(a.window().emptyView()->font().pointSizeF(), 11);
 }
 
 TEST_F(EditingTest, WordWrapStaysOffForVeryLongLines)
@@ -164,9 +164,9 @@ TEST_F(EditingTest, EditMenuActsOnTheFocusedText)
 {
     AppDelegate &a = launch();
     a.documents().loadDocument(file("a.txt", "one two"), false, true, true);
-    a.setPanelHidden(false);
-    a.window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(a.window));
+    a.window().setPanelHidden(false);
+    a.window().mainWindow()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(a.window().mainWindow()));
     EditorTextView *view = a.documents()[0]->textView;
     view->setFocus();
     trigger(a, "Select All");
@@ -178,7 +178,7 @@ TEST_F(EditingTest, EditMenuActsOnTheFocusedText)
     EXPECT_EQ(textOf(view), "one twoone two");
 
     // The output panel's read-only text copies, and cutting there leaves the document alone.
-    auto *output = a.outputPanel->findChild<QPlainTextEdit *>();
+    auto *output = a.window().outputPanel()->findChild<QPlainTextEdit *>();
     ASSERT_NE(output, nullptr);
     output->setPlainText("built fine");
     output->setFocus();

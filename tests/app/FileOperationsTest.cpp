@@ -44,8 +44,8 @@ TEST_F(FileOperationsTest, NewFileNeedsAFolderFirst)
 {
     AppDelegate &a = launch();
     a.fileOperations().newItem(false);
-    EXPECT_EQ(a.statusText.value_or(""), "Open a folder first (Ctrl+O)");
-    EXPECT_FALSE(a.card);
+    EXPECT_EQ(a.window().statusText().value_or(""), "Open a folder first (Ctrl+O)");
+    EXPECT_FALSE(a.window().card());
 }
 
 TEST_F(FileOperationsTest, NewFileChecksTheNameAndOpensTheFile)
@@ -54,21 +54,21 @@ TEST_F(FileOperationsTest, NewFileChecksTheNameAndOpensTheFile)
     a.fileOperations().setWorkspace(testsupport::makeFolder(dir, "ws"));
     file("ws/taken.txt");
     a.fileOperations().newItem(false);
-    ASSERT_TRUE(a.card);
+    ASSERT_TRUE(a.window().card());
     EXPECT_EQ(cardTexts().value(0), "New File");
     EXPECT_EQ(cardTexts().value(1), "In ws");
-    typeName(a.card, "taken.txt");
+    typeName(a.window().card(), "taken.txt");
     ASSERT_TRUE(pressCardButton("Create"));
-    ASSERT_TRUE(a.card);
+    ASSERT_TRUE(a.window().card());
     EXPECT_EQ(cardTexts().value(1), "taken.txt already exists");
-    typeName(a.card, " .. ");
+    typeName(a.window().card(), " .. ");
     pressCardButton("Create");
     EXPECT_EQ(cardTexts().value(1), "That name isn't allowed");
-    typeName(a.card, "fresh.txt");
+    typeName(a.window().card(), "fresh.txt");
     pressCardButton("Create");
     EXPECT_TRUE(testsupport::waitUntil([&] { return !a.documents().empty(); }));
     EXPECT_EQ(a.documents().activeDocument()->path(), dir.filePath("ws/fresh.txt"));
-    EXPECT_FALSE(a.card);
+    EXPECT_FALSE(a.window().card());
 }
 
 TEST_F(FileOperationsTest, RenamingAFolderCarriesItsDocumentsAndBookmarks)
@@ -81,7 +81,7 @@ TEST_F(FileOperationsTest, RenamingAFolderCarriesItsDocumentsAndBookmarks)
     a.documents()[0]->textView->setCaretPosition(a.documents()[0]->textView->buffer()->lineStart(2));
     a.bookmarks().toggle();
     a.fileOperations().renameItem(dir.filePath("app"));
-    typeName(a.card, "lib");
+    typeName(a.window().card(), "lib");
     ASSERT_TRUE(pressCardButton("Rename"));
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents()[0]->path() == dir.filePath("lib/a.txt"); }));
     EXPECT_EQ(a.documents()[1]->path(), dir.filePath("lib/sub/b.txt"));
@@ -96,11 +96,11 @@ TEST_F(FileOperationsTest, RenameCanChangeOnlyTheCaseAndMovesTheWorkspace)
     const QString ws = testsupport::makeFolder(dir, "proj");
     a.fileOperations().setWorkspace(ws);
     a.fileOperations().renameItem(ws);
-    typeName(a.card, "PROJ");
+    typeName(a.window().card(), "PROJ");
     ASSERT_TRUE(pressCardButton("Rename"));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.workspace.value_or("") == dir.filePath("PROJ"); }));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.fileOperations().workspace().value_or("") == dir.filePath("PROJ"); }));
     EXPECT_EQ(Defaults::string(Defaults::Workspace).value_or(""), dir.filePath("PROJ"));
-    EXPECT_EQ(a.explorer->root(), dir.filePath("PROJ"));
+    EXPECT_EQ(a.window().explorer()->root(), dir.filePath("PROJ"));
 }
 
 TEST_F(FileOperationsTest, TrashingAFolderWarnsAndClosesItsDirtyTab)
@@ -111,7 +111,7 @@ TEST_F(FileOperationsTest, TrashingAFolderWarnsAndClosesItsDirtyTab)
     a.documents().loadDocument(file("keep.txt"), false, true, true);
     type(a.documents()[0], "unsaved ");
     a.fileOperations().trashItems({ dir.filePath("old") });
-    ASSERT_TRUE(a.card);
+    ASSERT_TRUE(a.window().card());
     EXPECT_EQ(cardTexts().value(0), "Move old to the Trash?");
     EXPECT_EQ(cardTexts().value(1), "Unsaved changes in open tabs will be lost.");
     ASSERT_TRUE(pressCardButton("Move to Trash"));
@@ -135,18 +135,18 @@ TEST_F(FileOperationsTest, AWorkspaceReachedThroughALinkKeepsItsFilesInside)
     ASSERT_TRUE(QFile::link(real, link));
     a.fileOperations().setWorkspace(link);
     const QString shown = link + "/src/a.txt";
-    a.explorer->onOpen(shown, true); // a double click on its row
+    a.window().explorer()->onOpen(shown, true); // a double click on its row
     ASSERT_EQ(a.documents().size(), 1u);
-    EXPECT_EQ(a.explorer->root(), link);
-    EXPECT_TRUE(a.explorer->noteLabel()->isHidden());
-    EXPECT_EQ(a.explorer->selectedPaths(), QStringList { shown });
+    EXPECT_EQ(a.window().explorer()->root(), link);
+    EXPECT_TRUE(a.window().explorer()->noteLabel()->isHidden());
+    EXPECT_EQ(a.window().explorer()->selectedPaths(), QStringList { shown });
     EXPECT_EQ(Defaults::string(Defaults::Workspace).value_or(""), link);
     type(a.documents()[0], "x");
-    EXPECT_TRUE(a.explorer->dirtyPaths().contains(shown));
+    EXPECT_TRUE(a.window().explorer()->dirtyPaths().contains(shown));
 
     // Renamed through the link, the folder takes its open document along.
     a.fileOperations().renameItem(link + "/src");
-    typeName(a.card, "lib");
+    typeName(a.window().card(), "lib");
     ASSERT_TRUE(pressCardButton("Rename"));
     const QString moved = QFileInfo(real).canonicalFilePath() + "/lib/a.txt";
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents()[0]->path() == moved; }));
@@ -164,14 +164,14 @@ TEST_F(FileOperationsTest, AFailedRenameOrNewFolderSaysWhy)
     const QString gone = file("gone.txt");
     a.fileOperations().renameItem(gone);
     QFile::remove(gone);
-    typeName(a.card, "still.txt");
+    typeName(a.window().card(), "still.txt");
     ASSERT_TRUE(pressCardButton("Rename"));
     EXPECT_TRUE(cardTexts().contains("Couldn't rename gone.txt: No such file or directory")) << cardTexts().join('|').toStdString();
 
     const QString parent = testsupport::makeFolder(dir, "parent");
     a.fileOperations().newItem(true, parent);
     QDir(parent).removeRecursively();
-    typeName(a.card, "child");
+    typeName(a.window().card(), "child");
     ASSERT_TRUE(pressCardButton("Create"));
     EXPECT_TRUE(cardTexts().contains("Couldn't create child: No such file or directory")) << cardTexts().join('|').toStdString();
 }

@@ -40,13 +40,13 @@ TEST_F(GoToFileTest, ListsTheWorkspaceWhereverTheExplorerIs)
     const QString outside = file("elsewhere/outside.txt");
     AppDelegate &a = launch();
     a.documents().loadDocument(outside, false, true, true);
-    ASSERT_EQ(a.explorer->root(), dir.filePath("elsewhere"));
+    ASSERT_EQ(a.window().explorer()->root(), dir.filePath("elsewhere"));
     EXPECT_EQ(pickRows(a, "nearby"), QStringList({ "nearby.txt" }));
-    a.dismissCard();
+    a.window().dismissCard();
 
     a.fileOperations().setWorkspace(dir.filePath("ws"));
     a.documents().loadDocument(outside, false, true, true);
-    ASSERT_EQ(a.explorer->root(), dir.filePath("elsewhere"));
+    ASSERT_EQ(a.window().explorer()->root(), dir.filePath("elsewhere"));
     EXPECT_EQ(pickRows(a, "inside"), QStringList({ "src/inside.cpp" }));
     EXPECT_TRUE(pickRows(a, "nearby").isEmpty());
 }
@@ -58,19 +58,19 @@ TEST_F(GoToFileTest, TakesTurnsWithTheOtherCards)
     PlacesController &places = a.places();
     places.goToFile();
     EXPECT_FALSE(places.picker());
-    EXPECT_EQ(a.statusText.value_or(""), "Open a folder or file first (Ctrl+O)");
+    EXPECT_EQ(a.window().statusText().value_or(""), "Open a folder or file first (Ctrl+O)");
 
     file("ws/kept.txt");
     a.fileOperations().setWorkspace(dir.filePath("ws"));
     places.goToFile();
     ASSERT_TRUE(places.picker());
     a.fileOperations().newItem(false);
-    EXPECT_TRUE(a.card);
+    EXPECT_TRUE(a.window().card());
     EXPECT_FALSE(places.picker());
 
     places.goToFile();
     EXPECT_TRUE(places.picker());
-    EXPECT_FALSE(a.card);
-    a.dismissCard();
+    EXPECT_FALSE(a.window().card());
+    a.window().dismissCard();
     EXPECT_FALSE(places.picker());
 }

@@ -31,7 +31,7 @@ protected:
     // The text the editor area shows now.
     QString shownText() const
     {
-        auto *view = qobject_cast<EditorTextView *>(app->scrollView->current());
+        auto *view = qobject_cast<EditorTextView *>(app->window().scrollView()->current());
         return view ? view->buffer()->text() : QString();
     }
 
@@ -53,25 +53,25 @@ TEST_F(HistoryTest, StepsSkipTheVersionEqualToTheLiveTextAndComeBackToIt)
     EXPECT_EQ(shownText(), "two\n");
     EXPECT_TRUE(a.history().view()->isReadOnly());
     // The edit menu copies from the version on show, not from the live text behind it.
-    a.window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(a.window));
+    a.window().mainWindow()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(a.window().mainWindow()));
     a.history().view()->setFocus();
     for (const QString title : { "Select All", "Copy" })
-        for (QAction *action : a.window->findChildren<QAction *>())
+        for (QAction *action : a.window().mainWindow()->findChildren<QAction *>())
             if (action->text() == title)
                 action->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), "two\n");
-    EXPECT_TRUE(a.subtitleLabel->text().contains(" · just now · Write two  —  Ctrl+] newer · Esc back"))
-        << a.subtitleLabel->text().toStdString();
+    EXPECT_TRUE(a.window().subtitleLabel()->text().contains(" · just now · Write two  —  Ctrl+] newer · Esc back"))
+        << a.window().subtitleLabel()->text().toStdString();
 
     a.history().step(1);
     ASSERT_TRUE(waitForIndex(document, 2));
     EXPECT_EQ(shownText(), "one\n");
     // The caret shown is the version's own.
-    a.refreshStatusBar();
-    EXPECT_TRUE(a.statusBar->leftText().startsWith("Ln 1, Col 1")) << a.statusBar->leftText().toStdString();
+    a.window().refreshStatusBar();
+    EXPECT_TRUE(a.window().statusBar()->leftText().startsWith("Ln 1, Col 1")) << a.window().statusBar()->leftText().toStdString();
     a.history().step(1);
-    EXPECT_TRUE(testsupport::waitUntil([&] { return a.statusText == "That is the oldest version"; }, 15000));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return a.window().statusText() == "That is the oldest version"; }, 15000));
 
     a.history().step(-1);
     ASSERT_TRUE(waitForIndex(document, 1));
@@ -80,7 +80,7 @@ TEST_F(HistoryTest, StepsSkipTheVersionEqualToTheLiveTextAndComeBackToIt)
     EXPECT_EQ(shownText(), "three\n");
     a.history().step(-1);
     EXPECT_FALSE(document->historyIndex);
-    EXPECT_EQ(a.scrollView->current(), document->textView);
+    EXPECT_EQ(a.window().scrollView()->current(), document->textView);
     EXPECT_EQ(document->textView->buffer()->text(), "three\n"); // the live document was never touched
 }
 
@@ -93,7 +93,7 @@ TEST_F(HistoryTest, EscapeReturnsAndSavingAsksForTheVersionsAgain)
     ASSERT_TRUE(waitForIndex(document, 1));
     QTest::keyClick(a.history().view(), Qt::Key_Escape);
     EXPECT_FALSE(document->historyIndex);
-    EXPECT_EQ(a.scrollView->current(), document->textView);
+    EXPECT_EQ(a.window().scrollView()->current(), document->textView);
 
     // A new commit after a save is found: the list of versions is read again.
     ASSERT_TRUE(document->revisions.has_value());
@@ -119,11 +119,11 @@ TEST_F(HistoryTest, AnotherTabTakenWhileAVersionLoadsStaysAsItIs)
     ASSERT_TRUE(a.documents().loadDocument(dir.filePath("plain.txt"), false, true, true)); // ... while another tab opens
     const DocumentPtr plain = a.documents().activeDocument();
     testsupport::waitUntil([] { return false; }, 500);
-    EXPECT_EQ(a.scrollView->current(), plain->textView);
+    EXPECT_EQ(a.window().scrollView()->current(), plain->textView);
     EXPECT_FALSE(notes->historyIndex);
 
     git({ "add", "plain.txt" });
     a.history().step(1);
-    EXPECT_TRUE(testsupport::waitUntil([&] { return a.statusText == "No git history for this file"; }, 15000));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return a.window().statusText() == "No git history for this file"; }, 15000));
     EXPECT_FALSE(plain->historyIndex);
 }

@@ -113,7 +113,7 @@ using MenuBarTest = AppFixture;
 TEST_F(MenuBarTest, NoTwoCommandsShareAShortcut)
 {
     AppDelegate &a = launch();
-    const QMenuBar *bar = a.window->menuBar();
+    const QMenuBar *bar = a.window().mainWindow()->menuBar();
     ASSERT_NE(bar, nullptr);
     std::map<QString, QString> owners;
     int shortcuts = 0;
@@ -132,7 +132,7 @@ TEST_F(MenuBarTest, EditingCommandsNeedADocumentAndTabCommandsTwoTabs)
 {
     AppDelegate &a = launch();
     const auto item = [&](const QString &title) -> QAction * {
-        for (QAction *action : a.window->menuBar()->findChildren<QAction *>())
+        for (QAction *action : a.window().mainWindow()->menuBar()->findChildren<QAction *>())
             if (action->text() == title)
                 return action;
         return nullptr;
@@ -144,7 +144,7 @@ TEST_F(MenuBarTest, EditingCommandsNeedADocumentAndTabCommandsTwoTabs)
     a.documents().loadDocument(file("one.txt"), false, true, true);
     a.documents().loadDocument(file("two.txt"), false, true, true);
     ASSERT_TRUE(testsupport::waitUntil([&] { return a.documents().size() == 2 && !a.documents()[1]->loading; }, 60000));
-    for (QMenu *menu : a.window->menuBar()->findChildren<QMenu *>())
+    for (QMenu *menu : a.window().mainWindow()->menuBar()->findChildren<QMenu *>())
         emit menu->aboutToShow();
     for (const char *title : { "Save", "Save All", "Indent", "Toggle Bookmark", "Next Tab", "Older Version" })
         EXPECT_TRUE(item(title)->isEnabled()) << title;

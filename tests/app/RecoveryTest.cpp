@@ -45,7 +45,7 @@ protected:
         launch();
     }
 
-    QString subtitle() const { return app->window->windowTitle(); }
+    QString subtitle() const { return app->window().mainWindow()->windowTitle(); }
 
     void moveCaret(const DocumentPtr &document, int anchor, int position)
     {
@@ -78,7 +78,7 @@ TEST_F(RecoveryTest, UnsavedTextComesBackDirtyWithItsCaretEncodingAndLineBreaks)
     EXPECT_EQ(document->textView->selectionStart(), 9);
     EXPECT_EQ(document->textView->selectionEnd(), 13);
     EXPECT_TRUE(subtitle().contains("Recovered unsaved changes to notes.txt")) << subtitle().toStdString();
-    EXPECT_EQ(app->window->isWindowModified(), true);
+    EXPECT_EQ(app->window().mainWindow()->isWindowModified(), true);
 
     // Saving writes the recovered text in the file's own encoding and line breaks, and the
     // journal lets go of it.

@@ -108,7 +108,7 @@ TEST_F(RemoteDocumentTest, AFileChangedOnTheMachineAsksBeforeOverwriting)
     touched.close();
     std::optional<bool> result;
     a.documents().saveFile(document, false, [&](bool ok) { result = ok; });
-    ASSERT_TRUE(testsupport::waitUntil([&] { return bool(a.card); }, 30000));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return bool(a.window().card()); }, 30000));
     EXPECT_EQ(cardTexts().value(0), "shared.txt changed on the machine");
     EXPECT_EQ(remoteBytes("shared.txt"), "theirs\n");
     ASSERT_TRUE(pressCardButton("Overwrite"));
@@ -151,7 +151,7 @@ TEST_F(RemoteDocumentTest, AMachineNoLongerSavedRefusesTheSave)
     type(document, "z");
     EXPECT_FALSE(a.documents().saveFile(document, false));
     EXPECT_TRUE(document->isDirty);
-    EXPECT_EQ(a.statusText.value_or(""), "That machine isn't in the Remote pane any more. Add it there to save.");
+    EXPECT_EQ(a.window().statusText().value_or(""), "That machine isn't in the Remote pane any more. Add it there to save.");
     EXPECT_TRUE(loadHosts().isEmpty());
 }
 
@@ -168,7 +168,7 @@ TEST_F(RemoteDocumentTest, AReadOnlyFileKeepsTheTabUnsaved)
     ASSERT_TRUE(testsupport::waitUntil([&] { return result.has_value(); }, 30000));
     EXPECT_FALSE(*result);
     EXPECT_TRUE(document->isDirty);
-    EXPECT_EQ(a.statusText.value_or(""),
+    EXPECT_EQ(a.window().statusText().value_or(""),
               "No permission to write locked.txt as " + server.destination() + ". The tab stays unsaved.");
     EXPECT_EQ(remoteBytes("locked.txt"), "keep\n");
 }
@@ -182,7 +182,7 @@ TEST_F(RemoteDocumentTest, TheIndicatorFollowsTheConnectionAndAClickConnects)
     // The file is in no repository: its blame over ssh ends failed, and no run is left to open a
     // new connection after the one closed below.
     ASSERT_TRUE(testsupport::waitUntil([&] { return document->blame->hasFailed(); }, 30000));
-    const auto indicator = [&] { return a.statusBar->remoteItem()->text(); };
+    const auto indicator = [&] { return a.window().statusBar()->remoteItem()->text(); };
     EXPECT_TRUE(testsupport::waitUntil([&] { return indicator() == "127.0.0.1 — connected"; }, 10000)) << indicator().toStdString();
 
     const HostItemPtr item = a.remote().hosts().items().front();
@@ -193,7 +193,7 @@ TEST_F(RemoteDocumentTest, TheIndicatorFollowsTheConnectionAndAClickConnects)
         [&] { return indicator() == "127.0.0.1 — not connected. Click to connect; saving does it too."; }, 10000))
         << indicator().toStdString();
 
-    a.statusBar->remoteItem()->click();
+    a.window().statusBar()->remoteItem()->click();
     EXPECT_TRUE(testsupport::waitUntil([&] { return indicator() == "127.0.0.1 — connected"; }, 30000))
         << indicator().toStdString();
     EXPECT_EQ(item->state, HostItem::State::connected);
@@ -218,8 +218,8 @@ protected:
 
     void answerCard(const QString &text, const QString &button)
     {
-        ASSERT_TRUE(app->card);
-        app->card->field()->setText(text);
+        ASSERT_TRUE(app->window().card());
+        app->window().card()->field()->setText(text);
         ASSERT_TRUE(pressCardButton(button));
     }
 };
@@ -234,10 +234,10 @@ TEST_F(ConnectionsMenuTest, EditingMovesTheOpenDocumentsToTheNewPlace)
 
     choose("Edit Connection…");
     answerCard("-bad", "Save");
-    EXPECT_TRUE(a.card); // refused: the card stays with the reason
+    EXPECT_TRUE(a.window().card()); // refused: the card stays with the reason
     answerCard(otherPlace + "/srv", "Save");
-    EXPECT_FALSE(a.card);
-    EXPECT_EQ(a.statusText.value_or(""), "Changed box. It connects the next time it is used.");
+    EXPECT_FALSE(a.window().card());
+    EXPECT_EQ(a.window().statusText().value_or(""), "Changed box. It connects the next time it is used.");
     const QString newID = otherPlace;
     EXPECT_EQ(document->remote->hostID, newID);
     const QStringList stored = Defaults::dictionary(Defaults::RemoteFiles).value(document->path()).toStringList();
@@ -264,7 +264,7 @@ TEST_F(ConnectionsMenuTest, RenamingAndAddingAFolderChangeOnlyTheList)
     EXPECT_TRUE(cardTexts().contains("A name can't be empty."));
     EXPECT_TRUE(cardTexts().contains("Only the name in this list. Where it is stays as it was."));
     answerCard(" Build box ", "Rename");
-    EXPECT_EQ(a.statusText.value_or(""), "Renamed to Build box");
+    EXPECT_EQ(a.window().statusText().value_or(""), "Renamed to Build box");
 
     QDir(server.home()).mkdir("code");
     server.giveToUser(server.path("code"));
@@ -276,7 +276,7 @@ TEST_F(ConnectionsMenuTest, RenamingAndAddingAFolderChangeOnlyTheList)
     ASSERT_EQ(saved.size(), 1);
     EXPECT_EQ(saved[0].name, "Build box");
     EXPECT_EQ(saved[0].folders, (QStringList { "~", "~/code" }));
-    EXPECT_EQ(a.statusText.value_or(""), "Connected to 127.0.0.1");
+    EXPECT_EQ(a.window().statusText().value_or(""), "Connected to 127.0.0.1");
     ASSERT_EQ(item->roots.size(), 2);
     EXPECT_TRUE(item->roots[1].found);
 }
@@ -298,7 +298,7 @@ TEST_F(RemoteDocumentTest, BlameOfACommittedFileComesFromTheMachine)
     const DocumentPtr document = openRemote("proj/tool.py");
     ASSERT_TRUE(document);
     const auto shownBlame = [&] {
-        return a.statusBar->blameItem()->isVisibleTo(a.statusBar) ? a.statusBar->blameItem()->text() : QString();
+        return a.window().statusBar()->blameItem()->isVisibleTo(a.window().statusBar()) ? a.window().statusBar()->blameItem()->text() : QString();
     };
     ASSERT_TRUE(testsupport::waitUntil([&] { return !shownBlame().isEmpty(); }, 30000));
     EXPECT_EQ(shownBlame(), "now Ada Lov…");
@@ -311,7 +311,7 @@ TEST_F(RemoteDocumentTest, TheRemotePaneOpensAFileOfTheMachine)
 {
     server.writeFile("site/index.html", "<p>hi</p>\n");
     AppDelegate &a = launch();
-    a.showPane("ssh");
+    a.window().showPane("ssh");
     ASSERT_TRUE(a.remote().pane()->isVisible());
     RemoteTreeModel *model = a.remote().pane()->model();
     RemoteOutline *outline = a.remote().pane()->outline();
@@ -359,13 +359,13 @@ TEST_F(RemoteDocumentTest, CommandsRunInTheRemoteFilesFolderOnItsMachine)
     AppDelegate &a = launch();
     ASSERT_TRUE(openRemote("work/notes.txt"));
     const QString folder = server.path("work");
-    auto *label = a.outputPanel->findChild<QLabel *>(QStringLiteral("folderLabel"));
+    auto *label = a.window().outputPanel()->findChild<QLabel *>(QStringLiteral("folderLabel"));
     ASSERT_TRUE(label);
     EXPECT_EQ(label->text(), server.destination() + ':' + folder);
-    a.outputPanel->findChild<QLineEdit *>(QStringLiteral("commandField"))->setText("pwd; id -un");
-    a.outputPanel->runCommand();
-    auto *output = a.outputPanel->findChild<QPlainTextEdit *>(QStringLiteral("output"));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.outputPanel->isRunning(); }, 30000));
+    a.window().outputPanel()->findChild<QLineEdit *>(QStringLiteral("commandField"))->setText("pwd; id -un");
+    a.window().outputPanel()->runCommand();
+    auto *output = a.window().outputPanel()->findChild<QPlainTextEdit *>(QStringLiteral("output"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.window().outputPanel()->isRunning(); }, 30000));
     EXPECT_TRUE(testsupport::waitUntil(
         [&] { return output->toPlainText().contains(QDir(folder).canonicalPath() + "\n" + server.user() + "\n"); }, 10000))
         << output->toPlainText().toStdString();
@@ -400,12 +400,12 @@ TEST_F(RemoteDocumentTest, SearchInFilesRunsOnTheMachineAndOpensItsHits)
     server.writeFile("proj/lib/b.txt", "one\ntwo needle\n");
     AppDelegate &a = launch();
     ASSERT_TRUE(openRemote("proj/a.txt"));
-    a.showPane("search");
-    QTest::keyClicks(a.searchView->field(), "needle");
-    QTest::keyClick(a.searchView->field(), Qt::Key_Return);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.searchView->isSearching(); }, 30000));
-    QTreeWidget *tree = a.searchView->outline();
-    ASSERT_EQ(tree->topLevelItemCount(), 1) << a.searchView->summaryLabel()->text().toStdString();
+    a.window().showPane("search");
+    QTest::keyClicks(a.window().searchView()->field(), "needle");
+    QTest::keyClick(a.window().searchView()->field(), Qt::Key_Return);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.window().searchView()->isSearching(); }, 30000));
+    QTreeWidget *tree = a.window().searchView()->outline();
+    ASSERT_EQ(tree->topLevelItemCount(), 1) << a.window().searchView()->summaryLabel()->text().toStdString();
     QTreeWidgetItem *file = tree->topLevelItem(0);
     EXPECT_EQ(file->text(0), "lib/b.txt");
     tree->scrollToItem(file->child(0));
@@ -481,7 +481,7 @@ TEST_F(RemotePlaceTest, ARestoredFileTakesItsPlaceOnceItsMachineIsConnected)
     PlacesController &places = a.places();
     ASSERT_EQ(a.documents().size(), 1u);
     ASSERT_TRUE(a.documents()[0]->remote);
-    a.showPane("search");
+    a.window().showPane("search");
     ASSERT_TRUE(places.searchPlace());
     EXPECT_EQ(places.searchPlace()->folder, server.path("proj/src"));
     EXPECT_EQ(places.searchPlace()->label, "127.0.0.1:src · own folder");
@@ -492,7 +492,7 @@ TEST_F(RemotePlaceTest, ARestoredFileTakesItsPlaceOnceItsMachineIsConnected)
     EXPECT_TRUE(testsupport::waitUntil([&] { return places.searchPlace()->folder == repository; }, 30000))
         << places.searchPlace()->folder.toStdString();
     EXPECT_EQ(places.searchPlace()->label, "127.0.0.1:proj");
-    EXPECT_EQ(a.searchView->scopeLabel()->text(), "127.0.0.1:proj");
+    EXPECT_EQ(a.window().searchView()->scopeLabel()->text(), "127.0.0.1:proj");
 }
 
 TEST_F(RemotePlaceTest, AFileOutsideARepositoryUsesTheSavedFolderThatHoldsIt)
@@ -518,10 +518,10 @@ TEST_F(RemotePlaceTest, TheGitLogFindsTheRepositoryOfTheRemoteFileWhileConnected
     a.remote().connectHost(item);
     ASSERT_TRUE(testsupport::waitUntil([&] { return item->state == HostItem::State::connected; }, 30000));
     ASSERT_TRUE(openRemote("proj/src/a.txt"));
-    a.showPane("git");
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.gitLog->header()->text().contains("proj"); }, 30000))
-        << a.gitLog->notice()->text().toStdString();
-    EXPECT_EQ(a.gitLog->model()->rowCount(), 1);
+    a.window().showPane("git");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.window().gitLog()->header()->text().contains("proj"); }, 30000))
+        << a.window().gitLog()->notice()->text().toStdString();
+    EXPECT_EQ(a.window().gitLog()->model()->rowCount(), 1);
 }
 
 // The output panel's label says where a command runs, and a command runs where it says.
@@ -530,7 +530,7 @@ TEST_F(RemoteDocumentTest, TheCommandLabelFollowsTheMachinesRemoval)
     server.writeFile("work/notes.txt", "x\n");
     AppDelegate &a = launch();
     ASSERT_TRUE(openRemote("work/notes.txt"));
-    auto *label = a.outputPanel->findChild<QLabel *>(QStringLiteral("folderLabel"));
+    auto *label = a.window().outputPanel()->findChild<QLabel *>(QStringLiteral("folderLabel"));
     ASSERT_TRUE(label);
     EXPECT_TRUE(label->text().startsWith(server.destination() + ':'));
     QMenu menu;
@@ -540,10 +540,10 @@ TEST_F(RemoteDocumentTest, TheCommandLabelFollowsTheMachinesRemoval)
             action->trigger();
     EXPECT_FALSE(label->text().contains(server.destination())) << label->text().toStdString();
     // Run locally: the label names this machine's folder, and that is where the command ran.
-    a.outputPanel->findChild<QLineEdit *>(QStringLiteral("commandField"))->setText("pwd");
-    a.outputPanel->runCommand();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.outputPanel->isRunning(); }, 30000));
-    auto *output = a.outputPanel->findChild<QPlainTextEdit *>(QStringLiteral("output"));
+    a.window().outputPanel()->findChild<QLineEdit *>(QStringLiteral("commandField"))->setText("pwd");
+    a.window().outputPanel()->runCommand();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.window().outputPanel()->isRunning(); }, 30000));
+    auto *output = a.window().outputPanel()->findChild<QPlainTextEdit *>(QStringLiteral("output"));
     QString shown = label->text();
     if (shown.startsWith('~'))
         shown = QDir::homePath() + shown.mid(1);
@@ -565,13 +565,13 @@ TEST_F(RemoteDocumentTest, StopEndsTheRemoteCommandAndItsChildrenOnTheMachine)
         testsupport::waitUntil([&] { return listed.has_value(); }, 30000);
         return listed ? listed->stdout.trimmed().toInt() : -1;
     };
-    a.outputPanel->findChild<QLineEdit *>(QStringLiteral("commandField"))->setText("sleep 4321 & sleep 4321; echo never");
-    a.outputPanel->runCommand();
+    a.window().outputPanel()->findChild<QLineEdit *>(QStringLiteral("commandField"))->setText("sleep 4321 & sleep 4321; echo never");
+    a.window().outputPanel()->runCommand();
     ASSERT_TRUE(testsupport::waitUntil([&] { return sleepers() == 2; }, 30000));
-    a.outputPanel->stopCommand();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.outputPanel->isRunning(); }, 30000));
+    a.window().outputPanel()->stopCommand();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.window().outputPanel()->isRunning(); }, 30000));
     EXPECT_TRUE(testsupport::waitUntil([&] { return sleepers() == 0; }, 30000)) << sleepers();
-    auto *output = a.outputPanel->findChild<QPlainTextEdit *>(QStringLiteral("output"));
+    auto *output = a.window().outputPanel()->findChild<QPlainTextEdit *>(QStringLiteral("output"));
     EXPECT_TRUE(output->toPlainText().contains("stopped after")) << output->toPlainText().toStdString();
     EXPECT_FALSE(output->toPlainText().contains("\nnever\n")) << output->toPlainText().toStdString();
 }
@@ -595,11 +595,11 @@ TEST_F(RemoteDocumentTest, OpenFileFromTheHostMenuSelectsNothingOfTheName)
 {
     AppDelegate &a = launch();
     a.remoteDocuments().openRemoteFilePrompt(a.remote().hosts().items().front());
-    ASSERT_TRUE(a.card && a.card->field());
+    ASSERT_TRUE(a.window().card() && a.window().card()->field());
     QApplication::processEvents();
-    EXPECT_EQ(a.card->field()->text(), "box:~/");
-    EXPECT_FALSE(a.card->field()->hasSelectedText()) << a.card->field()->selectedText().toStdString();
-    EXPECT_EQ(a.card->field()->cursorPosition(), 6);
+    EXPECT_EQ(a.window().card()->field()->text(), "box:~/");
+    EXPECT_FALSE(a.window().card()->field()->hasSelectedText()) << a.window().card()->field()->selectedText().toStdString();
+    EXPECT_EQ(a.window().card()->field()->cursorPosition(), 6);
 }
 
 // A list cut at its limit says so under the field, where the words fit.
@@ -626,12 +626,12 @@ TEST_F(RemoteDocumentTest, TheCutListPromptFitsInTheField)
 TEST_F(RemoteDocumentTest, TheSavingNoteStaysUntilTheSaveEnds)
 {
     AppDelegate &a = launch();
-    a.showLastingNote("Saving to box…");
+    a.window().showLastingNote("Saving to box…");
     testsupport::waitUntil([] { return false; }, 6000);
-    EXPECT_EQ(a.statusText.value_or(QString()), "Saving to box…");
-    a.showNote("Saved to box");
-    EXPECT_EQ(a.statusText.value_or(QString()), "Saved to box");
-    EXPECT_TRUE(testsupport::waitUntil([&] { return !a.statusText; }, 10000));
+    EXPECT_EQ(a.window().statusText().value_or(QString()), "Saving to box…");
+    a.window().showNote("Saved to box");
+    EXPECT_EQ(a.window().statusText().value_or(QString()), "Saved to box");
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !a.window().statusText(); }, 10000));
 }
 
 // Ctrl+S, typing, Ctrl+S while the first upload runs: the second save waits for the first and
@@ -655,7 +655,7 @@ TEST_F(RemoteDocumentTest, ASecondSaveDuringTheFirstWaitsAndSeesNoConflict)
     ASSERT_TRUE(testsupport::waitUntil([&] { return first && second; }, 60000));
     EXPECT_TRUE(*first);
     EXPECT_TRUE(*second);
-    EXPECT_FALSE(a.card);
+    EXPECT_FALSE(a.window().card());
     EXPECT_TRUE(remoteBytes("quick.txt").startsWith("12a"));
     EXPECT_FALSE(document->isDirty);
 }
@@ -672,8 +672,8 @@ TEST_F(RemoteDocumentTest, NothingOpensOrSavesWithoutTheMachinesWord)
     ASSERT_TRUE(document);
     a.remoteDocuments().openRemoteFile(a.remote().hosts().items().front()->client, server.path("folder"), false);
     ASSERT_TRUE(testsupport::waitUntil(
-        [&] { return a.statusText.value_or("") == "Couldn't read folder: This is a folder, not a file"; }, 30000))
-        << a.statusText.value_or("").toStdString();
+        [&] { return a.window().statusText().value_or("") == "Couldn't read folder: This is a folder, not a file"; }, 30000))
+        << a.window().statusText().value_or("").toStdString();
     EXPECT_EQ(a.documents().size(), 1u);
 
     // The shell is chosen when a connection logs in: a new one takes the silent shell.
@@ -688,7 +688,7 @@ TEST_F(RemoteDocumentTest, NothingOpensOrSavesWithoutTheMachinesWord)
     EXPECT_FALSE(*saved);
     EXPECT_TRUE(document->isDirty);
     // The reason is ssh's own line when it wrote one (a stale control socket, for instance).
-    EXPECT_TRUE(a.statusText.value_or("").startsWith("Couldn't save: ")) << a.statusText.value_or("").toStdString();
+    EXPECT_TRUE(a.window().statusText().value_or("").startsWith("Couldn't save: ")) << a.window().statusText().value_or("").toStdString();
     EXPECT_EQ(remoteBytes("kept.txt"), "kept\n");
 }
 
@@ -710,8 +710,8 @@ TEST_F(RemoteDocumentTest, GoToFileUnderAShellThatRunsNothingSaysSo)
     places.goToFile();
     const QString note = "Couldn't list the files of 127.0.0.1:proj · own folder: "
                          "the machine's shell ran nothing (status 0, no answer)";
-    EXPECT_TRUE(testsupport::waitUntil([&] { return a.statusText.value_or("") == note; }, 30000))
-        << a.statusText.value_or("").toStdString();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return a.window().statusText().value_or("") == note; }, 30000))
+        << a.window().statusText().value_or("").toStdString();
     EXPECT_EQ(places.knownRemotePlaces(), 0);
     EXPECT_NE(item->alive, true);
 }
@@ -726,7 +726,7 @@ TEST_F(RemoteDocumentTest, BlameWithoutTheMachinesWordSaysWhy)
     ASSERT_TRUE(document);
     ASSERT_TRUE(testsupport::waitUntil([&] { return document->blame->hasFailed(); }, 30000));
     QApplication::processEvents();
-    EXPECT_FALSE(a.statusText.value_or("").startsWith("Couldn't blame")) << a.statusText.value_or("").toStdString();
+    EXPECT_FALSE(a.window().statusText().value_or("").startsWith("Couldn't blame")) << a.window().statusText().value_or("").toStdString();
 
     ASSERT_TRUE(server.setLoginShell(server.silentShell()));
     a.remote().hosts().items().front()->client->disconnect();
@@ -735,10 +735,10 @@ TEST_F(RemoteDocumentTest, BlameWithoutTheMachinesWordSaysWhy)
     a.blame().updateCaretBlame();
     EXPECT_TRUE(testsupport::waitUntil(
         [&] {
-            return a.statusText.value_or("")
+            return a.window().statusText().value_or("")
                    == "Couldn't blame kept.txt: the machine's shell ran nothing (status 0, no answer)";
         },
         30000))
-        << a.statusText.value_or("").toStdString();
+        << a.window().statusText().value_or("").toStdString();
     EXPECT_TRUE(document->blame->hasFailed());
 }

@@ -37,7 +37,7 @@ TEST_F(SavingTest, CleanDocumentWritesNothingUnlessItsFileWasDeleted)
     QFile::remove(path);
     EXPECT_TRUE(a.documents().saveFile(a.documents()[0], false));
     EXPECT_EQ(testsupport::readFile(path), "same\n");
-    EXPECT_EQ(a.diskNote(*a.documents()[0]), "");
+    EXPECT_EQ(a.window().diskNote(*a.documents()[0]), "");
 }
 
 TEST_F(SavingTest, FileChangedElsewhereAsksAndOverwriteWrites)
@@ -48,7 +48,7 @@ TEST_F(SavingTest, FileChangedElsewhereAsksAndOverwriteWrites)
     type(a.documents()[0], "mine ");
     touchLater(path, "theirs\n");
     EXPECT_FALSE(a.documents().saveFile(a.documents()[0], false));
-    ASSERT_TRUE(a.card);
+    ASSERT_TRUE(a.window().card());
     EXPECT_EQ(cardTexts().value(0), "shared.txt changed on disk");
     EXPECT_EQ(testsupport::readFile(path), "theirs\n");
     ASSERT_TRUE(pressCardButton("Overwrite"));
@@ -81,7 +81,7 @@ TEST_F(SavingTest, ReloadRefusesWhatIsNoLongerARegularTextFileAndKeepsTheEdits)
     ASSERT_TRUE(QFile::remove(path));
     ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     a.documents().reloadDocument(a.documents()[0]);
-    EXPECT_EQ(a.statusText.value_or(""), "shared.txt isn't a regular file");
+    EXPECT_EQ(a.window().statusText().value_or(""), "shared.txt isn't a regular file");
     EXPECT_EQ(a.documents()[0]->textView->buffer()->text(), "mine base\n");
     EXPECT_TRUE(a.documents()[0]->isDirty);
 
@@ -118,10 +118,10 @@ TEST_F(SavingTest, QuitSaveAllStopsAtTheFirstFailure)
     QDir(locked).removeRecursively();
     a.requestQuit();
     ASSERT_TRUE(pressCardButton("Save All"));
-    EXPECT_TRUE(a.statusText.value_or("").startsWith("Save failed: "));
+    EXPECT_TRUE(a.window().statusText().value_or("").startsWith("Save failed: "));
     EXPECT_TRUE(a.documents()[0]->isDirty);
     EXPECT_TRUE(a.documents()[1]->isDirty);
-    EXPECT_TRUE(a.window->isVisible());
+    EXPECT_TRUE(a.window().mainWindow()->isVisible());
 }
 
 namespace {
@@ -149,7 +149,7 @@ TEST_F(SavingTest, AFailedWriteLeavesTheOldFileByteForByte)
     EXPECT_EQ(testsupport::readFile(path), "precious\n");
     EXPECT_EQ(entries, QStringList { "keep.txt" });
     EXPECT_TRUE(a.documents()[0]->isDirty);
-    EXPECT_TRUE(a.statusText.value_or("").startsWith("Save failed: "));
+    EXPECT_TRUE(a.window().statusText().value_or("").startsWith("Save failed: "));
 }
 
 TEST_F(SavingTest, AWritableFileInAFolderThatTakesNoNewFilesIsSaved)
@@ -163,7 +163,7 @@ TEST_F(SavingTest, AWritableFileInAFolderThatTakesNoNewFilesIsSaved)
         GTEST_SKIP() << "this file system cannot lock a folder";
     const bool saved = a.documents().saveFile(a.documents()[0], false);
     lock(folder, false);
-    EXPECT_TRUE(saved) << a.statusText.value_or("").toStdString();
+    EXPECT_TRUE(saved) << a.window().statusText().value_or("").toStdString();
     EXPECT_EQ(testsupport::readFile(path), "new old\n");
     EXPECT_FALSE(a.documents()[0]->isDirty);
 }
@@ -197,7 +197,7 @@ TEST_F(SavingTest, AFullDiskKeepsTheOldFileShowsWhyAndTheTabStaysDirty)
     EXPECT_FALSE(reported);
     EXPECT_EQ(testsupport::readFile(path), old);
     EXPECT_TRUE(a.documents()[0]->isDirty);
-    EXPECT_EQ(a.statusText.value_or(""), "Save failed: " + QString::fromLocal8Bit(std::strerror(ENOSPC)));
+    EXPECT_EQ(a.window().statusText().value_or(""), "Save failed: " + QString::fromLocal8Bit(std::strerror(ENOSPC)));
 }
 
 TEST_F(SavingTest, SavingThroughALinkKeepsTheLink)
@@ -219,17 +219,17 @@ TEST_F(SavingTest, TheQuitCardAnswersItsKeys)
     a.documents().loadDocument(file("a.txt"), false, true, true);
     type(a.documents()[0], "x");
     a.requestQuit();
-    ASSERT_TRUE(a.card);
-    QTest::keyClick(a.card, Qt::Key_Escape);
+    ASSERT_TRUE(a.window().card());
+    QTest::keyClick(a.window().card(), Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(a.card);
+    EXPECT_FALSE(a.window().card());
     EXPECT_TRUE(a.documents()[0]->isDirty);
 
     a.requestQuit();
-    QTest::keyClick(a.card, Qt::Key_D, Qt::ControlModifier);
+    QTest::keyClick(a.window().card(), Qt::Key_D, Qt::ControlModifier);
     EXPECT_FALSE(a.documents()[0]->isDirty);
     EXPECT_EQ(testsupport::readFile(dir.filePath("a.txt")), "text\n");
-    EXPECT_FALSE(a.window->isVisible());
+    EXPECT_FALSE(a.window().mainWindow()->isVisible());
 }
 
 TEST_F(SavingTest, ReturnInTheQuitCardSavesEverythingAndQuits)
@@ -238,10 +238,10 @@ TEST_F(SavingTest, ReturnInTheQuitCardSavesEverythingAndQuits)
     a.documents().loadDocument(file("a.txt"), false, true, true);
     type(a.documents()[0], "x");
     a.requestQuit();
-    ASSERT_TRUE(a.card);
-    QTest::keyClick(a.card, Qt::Key_Return);
+    ASSERT_TRUE(a.window().card());
+    QTest::keyClick(a.window().card(), Qt::Key_Return);
     EXPECT_EQ(testsupport::readFile(dir.filePath("a.txt")), "xtext\n");
-    EXPECT_FALSE(a.window->isVisible());
+    EXPECT_FALSE(a.window().mainWindow()->isVisible());
 }
 
 TEST_F(SavingTest, SavingKeepsTheLineBreaksOfEveryLineNotEdited)

@@ -14,14 +14,14 @@ using SessionTest = AppFixture;
 TEST_F(SessionTest, FirstRunShowsTheExplorerAndHidesThePanel)
 {
     AppDelegate &a = launch();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.split->sizes().value(0) > 0; }));
-    EXPECT_FALSE(a.isSidebarHidden());
-    EXPECT_EQ(a.split->sizes().value(0), 180);
-    EXPECT_TRUE(a.isPanelHidden());
-    EXPECT_TRUE(a.explorer->isVisible());
-    EXPECT_EQ(a.window->size(), QSize(1000, 700));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.window().split()->sizes().value(0) > 0; }));
+    EXPECT_FALSE(a.window().isSidebarHidden());
+    EXPECT_EQ(a.window().split()->sizes().value(0), 180);
+    EXPECT_TRUE(a.window().isPanelHidden());
+    EXPECT_TRUE(a.window().explorer()->isVisible());
+    EXPECT_EQ(a.window().mainWindow()->size(), QSize(1000, 700));
     EXPECT_TRUE(a.documents().empty());
-    EXPECT_EQ(a.window->windowTitle(), "Quillmar[*]");
+    EXPECT_EQ(a.window().mainWindow()->windowTitle(), "Quillmar[*]");
 }
 
 TEST_F(SessionTest, RestoresWorkspaceFilesAndTheActiveFile)
@@ -39,8 +39,8 @@ TEST_F(SessionTest, RestoresWorkspaceFilesAndTheActiveFile)
     EXPECT_EQ(a.documents()[0]->path(), one);
     EXPECT_EQ(a.documents()[1]->path(), two);
     EXPECT_EQ(a.documents().activeIndex(), 0);
-    EXPECT_EQ(a.workspace.value_or(""), QDir::cleanPath(dir.path()));
-    EXPECT_EQ(a.explorer->root(), dir.filePath("src"));
+    EXPECT_EQ(a.fileOperations().workspace().value_or(""), QDir::cleanPath(dir.path()));
+    EXPECT_EQ(a.window().explorer()->root(), dir.filePath("src"));
     // The vanished file leaves the stored session at the first write.
     EXPECT_EQ(Defaults::stringList(Defaults::OpenFiles), (QStringList { one, two }));
 }
@@ -87,19 +87,19 @@ TEST_F(SessionTest, SidebarAndPanelStateSurviveARestart)
 {
     {
         AppDelegate &a = launch();
-        a.showPane("search");
-        a.toggleSidebar();
-        a.setPanelHidden(false);
+        a.window().showPane("search");
+        a.window().toggleSidebar();
+        a.window().setPanelHidden(false);
         a.willTerminate();
     }
     app.reset();
     AppDelegate &a = launch();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.isPanelHidden(); }));
-    EXPECT_TRUE(a.isSidebarHidden());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.window().isPanelHidden(); }));
+    EXPECT_TRUE(a.window().isSidebarHidden());
     EXPECT_EQ(Defaults::sidebarMode(), "search");
-    a.showPane("explorer");
-    EXPECT_FALSE(a.isSidebarHidden());
-    EXPECT_GE(a.split->sizes().value(0), 160);
+    a.window().showPane("explorer");
+    EXPECT_FALSE(a.window().isSidebarHidden());
+    EXPECT_GE(a.window().split()->sizes().value(0), 160);
 }
 
 TEST_F(SessionTest, QuitWithOneDirtyDocumentNamesIt)
@@ -108,7 +108,7 @@ TEST_F(SessionTest, QuitWithOneDirtyDocumentNamesIt)
     AppDelegate &a = launch();
     type(a.documents()[0], "edit");
     a.requestQuit();
-    ASSERT_TRUE(a.card);
+    ASSERT_TRUE(a.window().card());
     EXPECT_EQ(cardTexts().value(0), "Save changes to notes.md?");
     EXPECT_EQ(cardTexts().value(1), "Your changes will be lost if you don't save them.");
 }
@@ -120,12 +120,12 @@ TEST_F(SessionTest, QuitWithThreeDirtyDocumentsCountsThemAndCancelKeepsEverythin
     for (const DocumentPtr &document : a.documents())
         type(document, "x");
     a.requestQuit();
-    ASSERT_TRUE(a.card);
+    ASSERT_TRUE(a.window().card());
     EXPECT_EQ(cardTexts().value(0), "Save changes to 3 files?");
     ASSERT_TRUE(pressCardButton("Cancel"));
-    EXPECT_FALSE(a.card);
+    EXPECT_FALSE(a.window().card());
     EXPECT_EQ(a.documents().dirtyDocuments().size(), 3u);
-    EXPECT_TRUE(a.window->isVisible());
+    EXPECT_TRUE(a.window().mainWindow()->isVisible());
     EXPECT_EQ(a.documents()[0]->textView->buffer()->text(), "xtext\n");
 }
 
@@ -136,7 +136,7 @@ TEST_F(SessionTest, SaveAllInTheQuitCardWritesEveryFile)
     type(a.documents()[0], "1");
     type(a.documents()[1], "2");
     a.windowShouldClose();
-    ASSERT_TRUE(a.card);
+    ASSERT_TRUE(a.window().card());
     ASSERT_TRUE(pressCardButton("Save All"));
     EXPECT_EQ(testsupport::readFile(dir.filePath("a.txt")), "1text\n");
     EXPECT_EQ(testsupport::readFile(dir.filePath("b.txt")), "2text\n");
@@ -146,15 +146,15 @@ TEST_F(SessionTest, SaveAllInTheQuitCardWritesEveryFile)
 TEST_F(SessionTest, ASecondNoteKeepsItsOwnFiveSeconds)
 {
     AppDelegate &a = launch();
-    a.showNote("first");
+    a.window().showNote("first");
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(testsupport::waitUntil([&] { return clock.elapsed() > 3000; }, 4000));
-    a.showNote("second");
+    a.window().showNote("second");
     // The first note's timer fires at 5 s and must leave the second in place.
     ASSERT_TRUE(testsupport::waitUntil([&] { return clock.elapsed() > 6000; }, 4000));
-    EXPECT_EQ(a.statusText.value_or(""), "second");
-    EXPECT_TRUE(a.window->windowTitle().endsWith(" — second"));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.statusText; }, 3000));
+    EXPECT_EQ(a.window().statusText().value_or(""), "second");
+    EXPECT_TRUE(a.window().mainWindow()->windowTitle().endsWith(" — second"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !a.window().statusText(); }, 3000));
     EXPECT_GE(clock.elapsed(), 7900);
 }

@@ -34,7 +34,7 @@ TEST_F(TabsTest, ClosingTheActiveLastTabActivatesTheNewLastOne)
     a.tabs().closeTab(2);
     EXPECT_EQ(a.documents().size(), 2u);
     EXPECT_EQ(a.documents().activeIndex(), 1);
-    EXPECT_EQ(a.scrollView->current(), a.documents()[1]->textView);
+    EXPECT_EQ(a.window().scrollView()->current(), a.documents()[1]->textView);
 }
 
 TEST_F(TabsTest, ClosingATabLeftOfTheActiveOneKeepsTheSameDocument)
@@ -45,11 +45,11 @@ TEST_F(TabsTest, ClosingATabLeftOfTheActiveOneKeepsTheSameDocument)
     a.tabs().activateDocument(1, true);
     a.tabs().closeTab(0);
     EXPECT_EQ(a.documents().activeDocument()->fileName(), "b.txt");
-    EXPECT_EQ(a.tabStrip->selected(), 0);
+    EXPECT_EQ(a.window().tabStrip()->selected(), 0);
     a.tabs().closeTab(0);
     a.tabs().closeTab(0);
     EXPECT_TRUE(a.documents().empty());
-    EXPECT_FALSE(a.tabStrip->isVisible() && a.tabStrip->tabCount() > 0);
+    EXPECT_FALSE(a.window().tabStrip()->isVisible() && a.window().tabStrip()->tabCount() > 0);
     EXPECT_EQ(Defaults::stringList(Defaults::OpenFiles), QStringList());
 }
 
@@ -97,7 +97,7 @@ TEST_F(TabsTest, ReorderAcceptsOnlyPermutationsAndTheActiveDocumentFollows)
     a.tabs().onReorderOrder({ 2, 0, 1 });
     EXPECT_EQ(a.documents()[0]->fileName(), "c.txt");
     EXPECT_EQ(a.documents().activeIndex(), 1);
-    EXPECT_EQ(a.tabStrip->titles(), (QStringList { "c.txt", "a.txt", "b.txt" }));
+    EXPECT_EQ(a.window().tabStrip()->titles(), (QStringList { "c.txt", "a.txt", "b.txt" }));
     EXPECT_EQ(Defaults::stringList(Defaults::OpenFiles).value(0), dir.filePath("c.txt"));
 }
 
@@ -107,7 +107,7 @@ TEST_F(TabsTest, DirtyTabAsksBeforeClosing)
     a.documents().loadDocument(file("keep.txt", "old\n"), false, true, true);
     type(a.documents()[0], "new ");
     a.tabs().closeTab(0);
-    ASSERT_TRUE(a.card);
+    ASSERT_TRUE(a.window().card());
     EXPECT_EQ(cardTexts().value(0), "Save changes to keep.txt?");
     ASSERT_TRUE(pressCardButton("Cancel"));
     EXPECT_EQ(a.documents().size(), 1u);
@@ -124,7 +124,7 @@ TEST_F(TabsTest, CloseOthersWithADirtyMemberAsksOnceForTheGroup)
         a.documents().loadDocument(file(name), false, true, true);
     type(a.documents()[2], "x");
     a.tabs().closeGroup(a.documents()[1], true);
-    ASSERT_TRUE(a.card);
+    ASSERT_TRUE(a.window().card());
     EXPECT_EQ(cardTexts().value(0), "Save changes to c.txt?");
     ASSERT_TRUE(pressCardButton("Don't Save"));
     ASSERT_EQ(a.documents().size(), 2u);
@@ -181,7 +181,7 @@ TEST_F(TabsTest, EachTabKeepsItsSelectionAndAShrunkenTextClampsIt)
 TEST_F(TabsTest, MenusFollowTheDocuments)
 {
     AppDelegate &a = launch();
-    QWidget *w = a.window;
+    QWidget *w = a.window().mainWindow();
     EXPECT_FALSE(menuAction(w, "Save")->isEnabled());
     EXPECT_FALSE(menuAction(w, "Save All")->isEnabled());
     EXPECT_TRUE(menuAction(w, "Close Tab")->isEnabled());
@@ -193,14 +193,14 @@ TEST_F(TabsTest, MenusFollowTheDocuments)
     EXPECT_TRUE(menuAction(w, "Next Tab")->isEnabled());
     menuAction(w, "Close Tab")->trigger();
     EXPECT_TRUE(menuAction(w, "Reopen Closed Tab")->isEnabled());
-    a.toggleSidebar();
+    a.window().toggleSidebar();
     EXPECT_NE(menuAction(w, "Show Sidebar"), nullptr);
 }
 
 TEST_F(TabsTest, ReopenTurnsOffOnceTheFilesOfEveryClosedTabAreGone)
 {
     AppDelegate &a = launch();
-    QWidget *w = a.window;
+    QWidget *w = a.window().mainWindow();
     const QString path = file("gone.txt");
     a.documents().loadDocument(path, false, true, true);
     menuAction(w, "Close Tab")->trigger();

@@ -77,20 +77,20 @@ bool hasColour(const EditorTextView &view, qsizetype position)
 TEST_F(WindowTest, SplitLimitsHoldTheSidebarAndThePanel)
 {
     AppDelegate &a = launch();
-    a.setPanelHidden(false);
+    a.window().setPanelHidden(false);
     QApplication::processEvents();
-    dragDivider(a.split, 600);
-    EXPECT_EQ(a.split->sizes().value(0), 520);
-    dragDivider(a.split, -300);
-    EXPECT_NEAR(a.split->sizes().value(0), 220, 3);
-    dragDivider(a.split, -65);
-    EXPECT_EQ(a.split->sizes().value(0), 160);
-    dragDivider(a.rightSplit, -1000);
-    EXPECT_EQ(a.rightSplit->sizes().value(0), 120);
-    dragDivider(a.rightSplit, a.rightSplit->sizes().value(1) - 70);
-    EXPECT_EQ(a.rightSplit->sizes().value(1), 80);
-    dragDivider(a.rightSplit, 1000); // the panel collapses, which hides it
-    EXPECT_TRUE(a.isPanelHidden());
+    dragDivider(a.window().split(), 600);
+    EXPECT_EQ(a.window().split()->sizes().value(0), 520);
+    dragDivider(a.window().split(), -300);
+    EXPECT_NEAR(a.window().split()->sizes().value(0), 220, 3);
+    dragDivider(a.window().split(), -65);
+    EXPECT_EQ(a.window().split()->sizes().value(0), 160);
+    dragDivider(a.window().rightSplit(), -1000);
+    EXPECT_EQ(a.window().rightSplit()->sizes().value(0), 120);
+    dragDivider(a.window().rightSplit(), a.window().rightSplit()->sizes().value(1) - 70);
+    EXPECT_EQ(a.window().rightSplit()->sizes().value(1), 80);
+    dragDivider(a.window().rightSplit(), 1000); // the panel collapses, which hides it
+    EXPECT_TRUE(a.window().isPanelHidden());
     EXPECT_TRUE(Defaults::panelHidden());
 }
 
@@ -98,50 +98,50 @@ TEST_F(WindowTest, DraggingTheSidebarShutHidesIt)
 {
     AppDelegate &a = launch();
     QApplication::processEvents();
-    dragDivider(a.split, -175);
-    EXPECT_TRUE(a.isSidebarHidden());
+    dragDivider(a.window().split(), -175);
+    EXPECT_TRUE(a.window().isSidebarHidden());
     EXPECT_TRUE(Defaults::explorerHidden());
-    EXPECT_FALSE(a.activityBar->button("explorer")->isActive());
+    EXPECT_FALSE(a.window().activityBar()->button("explorer")->isActive());
 }
 
 TEST_F(WindowTest, GrowingTheWindowKeepsSidebarWidthAndPanelHeight)
 {
     AppDelegate &a = launch();
-    a.setPanelHidden(false);
+    a.window().setPanelHidden(false);
     QApplication::processEvents();
-    const int sidebar = a.split->sizes().value(0);
-    const int panel = a.rightSplit->sizes().value(1);
-    a.window->resize(1300, 900);
+    const int sidebar = a.window().split()->sizes().value(0);
+    const int panel = a.window().rightSplit()->sizes().value(1);
+    a.window().mainWindow()->resize(1300, 900);
     QApplication::processEvents();
-    EXPECT_EQ(a.split->sizes().value(0), sidebar);
-    EXPECT_EQ(a.rightSplit->sizes().value(1), panel);
+    EXPECT_EQ(a.window().split()->sizes().value(0), sidebar);
+    EXPECT_EQ(a.window().rightSplit()->sizes().value(1), panel);
 }
 
 TEST_F(WindowTest, ShowingThePanelGivesItTwoHundredPoints)
 {
     AppDelegate &a = launch();
-    EXPECT_TRUE(a.isPanelHidden());
-    a.setPanelHidden(false);
+    EXPECT_TRUE(a.window().isPanelHidden());
+    a.window().setPanelHidden(false);
     EXPECT_FALSE(Defaults::panelHidden());
-    EXPECT_EQ(a.rightSplit->sizes().value(1), 200);
-    a.setPanelHidden(true);
+    EXPECT_EQ(a.window().rightSplit()->sizes().value(1), 200);
+    a.window().setPanelHidden(true);
     EXPECT_TRUE(Defaults::panelHidden());
 }
 
 TEST_F(WindowTest, ActivityBarFollowsTheSidebar)
 {
     AppDelegate &a = launch();
-    a.showPane("git");
-    EXPECT_TRUE(a.activityBar->button("git")->isActive());
-    EXPECT_FALSE(a.activityBar->button("explorer")->isActive());
-    EXPECT_FALSE(a.explorer->isVisibleTo(a.sidebar));
-    EXPECT_TRUE(a.gitLog->isVisibleTo(a.sidebar));
-    a.toggleSidebar();
+    a.window().showPane("git");
+    EXPECT_TRUE(a.window().activityBar()->button("git")->isActive());
+    EXPECT_FALSE(a.window().activityBar()->button("explorer")->isActive());
+    EXPECT_FALSE(a.window().explorer()->isVisibleTo(a.window().sidebar()));
+    EXPECT_TRUE(a.window().gitLog()->isVisibleTo(a.window().sidebar()));
+    a.window().toggleSidebar();
     for (const char *mode : { "explorer", "git", "search", "ssh" })
-        EXPECT_FALSE(a.activityBar->button(mode)->isActive()) << mode;
+        EXPECT_FALSE(a.window().activityBar()->button(mode)->isActive()) << mode;
     EXPECT_TRUE(Defaults::explorerHidden());
-    a.showPane("explorer");
-    EXPECT_TRUE(a.activityBar->button("explorer")->isActive());
+    a.window().showPane("explorer");
+    EXPECT_TRUE(a.window().activityBar()->button("explorer")->isActive());
     EXPECT_FALSE(Defaults::explorerHidden());
 }
 
@@ -149,10 +149,10 @@ TEST_F(WindowTest, UnknownStoredModeLeavesEveryButtonInactive)
 {
     Defaults::set(Defaults::SidebarMode, QStringLiteral("nonsense"));
     AppDelegate &a = launch();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return a.window->isVisible(); }));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return a.window().mainWindow()->isVisible(); }));
     QApplication::processEvents();
     for (const char *mode : { "explorer", "git", "search", "ssh" })
-        EXPECT_FALSE(a.activityBar->button(mode)->isActive()) << mode;
+        EXPECT_FALSE(a.window().activityBar()->button(mode)->isActive()) << mode;
 }
 
 TEST_F(WindowTest, TitleShowsTheFileTheEditedMarkAndTheDiskNote)
@@ -160,17 +160,17 @@ TEST_F(WindowTest, TitleShowsTheFileTheEditedMarkAndTheDiskNote)
     AppDelegate &a = launch();
     const QString path = file("main.cpp");
     a.documents().loadDocument(path, false, true, true);
-    EXPECT_EQ(a.window->windowTitle(), "main.cpp[*]");
-    EXPECT_FALSE(a.window->isWindowModified());
+    EXPECT_EQ(a.window().mainWindow()->windowTitle(), "main.cpp[*]");
+    EXPECT_FALSE(a.window().mainWindow()->isWindowModified());
     type(a.documents()[0], "x");
-    EXPECT_TRUE(a.window->isWindowModified());
+    EXPECT_TRUE(a.window().mainWindow()->isWindowModified());
     QFile::remove(path);
-    a.updateTitle();
-    EXPECT_TRUE(a.window->windowTitle().startsWith("main.cpp[*] — Deleted on disk — "));
-    EXPECT_TRUE(a.subtitleLabel->text().startsWith("Deleted on disk"));
+    a.window().updateTitle();
+    EXPECT_TRUE(a.window().mainWindow()->windowTitle().startsWith("main.cpp[*] — Deleted on disk — "));
+    EXPECT_TRUE(a.window().subtitleLabel()->text().startsWith("Deleted on disk"));
     // Saving puts the file back and clears the note.
     EXPECT_TRUE(a.documents().saveFile(a.documents()[0], false));
-    EXPECT_EQ(a.window->windowTitle(), "main.cpp[*]");
+    EXPECT_EQ(a.window().mainWindow()->windowTitle(), "main.cpp[*]");
 }
 
 TEST_F(WindowTest, BecomingActiveReloadsCleanFilesAndMarksDirtyOnes)
@@ -193,7 +193,7 @@ TEST_F(WindowTest, BecomingActiveReloadsCleanFilesAndMarksDirtyOnes)
     EXPECT_EQ(a.documents()[1]->textView->buffer()->text(), "mine old\n");
     EXPECT_TRUE(a.documents()[1]->changedOnDisk);
     a.tabs().activateDocument(1, true);
-    EXPECT_TRUE(a.window->windowTitle().endsWith("Changed on disk — saving will ask what to do"));
+    EXPECT_TRUE(a.window().mainWindow()->windowTitle().endsWith("Changed on disk — saving will ask what to do"));
 }
 
 TEST(SingleInstanceTest, ASecondLaunchHandsItsFilesToTheFirst)
@@ -242,8 +242,8 @@ TEST_F(WindowTest, ControlEqualsMakesTheFontBiggerLikeControlPlus)
 {
     AppDelegate &a = launch();
     ASSERT_TRUE(a.documents().loadDocument(file("notes.txt"), false, true, true));
-    a.window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(a.window));
+    a.window().mainWindow()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(a.window().mainWindow()));
     EditorTextView *view = a.documents()[0]->textView;
     QTest::keyClick(view, Qt::Key_Equal, Qt::ControlModifier);
     EXPECT_DOUBLE_EQ(Defaults::fontSize(), 12);
@@ -257,16 +257,16 @@ TEST_F(WindowTest, ControlEqualsMakesTheFontBiggerLikeControlPlus)
 TEST_F(WindowTest, WithoutADocumentTheStatusBarIsEmpty)
 {
     AppDelegate &a = launch();
-    a.refreshStatusBar();
-    EXPECT_EQ(a.statusBar->leftText(), "");
-    EXPECT_EQ(a.statusBar->rightText(), "");
+    a.window().refreshStatusBar();
+    EXPECT_EQ(a.window().statusBar()->leftText(), "");
+    EXPECT_EQ(a.window().statusBar()->rightText(), "");
     ASSERT_TRUE(a.documents().loadDocument(file("notes.txt"), false, true, true));
-    EXPECT_EQ(a.statusBar->rightText(), "Spaces: 2   UTF-8");
+    EXPECT_EQ(a.window().statusBar()->rightText(), "Spaces: 2   UTF-8");
     a.tabs().closeTab(0);
     QApplication::processEvents();
-    EXPECT_EQ(a.statusBar->leftText(), "");
-    EXPECT_EQ(a.statusBar->rightText(), "");
-    EXPECT_FALSE(a.statusBar->blameItem()->isVisibleTo(a.statusBar));
+    EXPECT_EQ(a.window().statusBar()->leftText(), "");
+    EXPECT_EQ(a.window().statusBar()->rightText(), "");
+    EXPECT_FALSE(a.window().statusBar()->blameItem()->isVisibleTo(a.window().statusBar()));
 }
 
 TEST_F(WindowTest, PositionAndBlameNameTheLineTheSelectionStartsOn)
@@ -278,7 +278,7 @@ TEST_F(WindowTest, PositionAndBlameNameTheLineTheSelectionStartsOn)
     AppDelegate &a = launch();
     ASSERT_TRUE(a.documents().loadDocument(dir.filePath("tool.py"), false, true, true));
     EditorTextView *view = a.documents()[0]->textView;
-    const auto blame = [&] { return a.statusBar->blameItem()->text(); };
+    const auto blame = [&] { return a.window().statusBar()->blameItem()->text(); };
     ASSERT_TRUE(testsupport::waitUntil([&] { return blame().startsWith("now Ada"); }, 15000));
 
     // Selected downwards the caret ends on the second line, upwards on the first; either way the
@@ -286,7 +286,7 @@ TEST_F(WindowTest, PositionAndBlameNameTheLineTheSelectionStartsOn)
     for (const auto &[anchor, caret] : { std::pair(2, 14), std::pair(14, 2) }) {
         view->setSelection(anchor, caret);
         QApplication::processEvents();
-        EXPECT_EQ(a.statusBar->leftText(), "Ln 1, Col 3 (12 selected)");
+        EXPECT_EQ(a.window().statusBar()->leftText(), "Ln 1, Col 3 (12 selected)");
         EXPECT_TRUE(blame().startsWith("now Ada")) << blame().toStdString();
         ASSERT_TRUE(view->annotation.has_value());
         EXPECT_EQ(view->buffer()->lineAt(view->annotation->location), 0);
@@ -296,7 +296,7 @@ TEST_F(WindowTest, PositionAndBlameNameTheLineTheSelectionStartsOn)
     QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
     QTest::keyClick(view, Qt::Key_Up);
     QApplication::processEvents();
-    EXPECT_EQ(a.statusBar->leftText(), "Ln 2, Col 1");
+    EXPECT_EQ(a.window().statusBar()->leftText(), "Ln 2, Col 1");
     EXPECT_TRUE(blame().startsWith("now Bob")) << blame().toStdString();
 }
 
@@ -308,18 +308,18 @@ TEST_F(WindowTest, TheTabCardShowsTheFilesLastCommit)
     AppDelegate &a = launch();
     ASSERT_TRUE(a.documents().loadDocument(dir.filePath("tool.py"), false, true, true));
     const auto shownCommit = [&] {
-        const FileHoverCard *card = a.hoverCards->card();
+        const FileHoverCard *card = a.window().hoverCards()->card();
         return card ? card->info().commit : QString();
     };
-    a.tabStrip->onHover(0, a.tabStrip->tabView(0));
+    a.window().tabStrip()->onHover(0, a.window().tabStrip()->tabView(0));
     ASSERT_TRUE(testsupport::waitUntil([&] { return shownCommit().startsWith("Last commit: "); }, 15000))
         << shownCommit().toStdString();
     EXPECT_TRUE(shownCommit().endsWith(" \u00B7 Add the tool")) << shownCommit().toStdString();
 
     // Unsaved: the card says so first, then the commit.
-    a.hoverCards->hide();
+    a.window().hoverCards()->hide();
     type(a.documents()[0], "# ");
-    a.tabStrip->onHover(0, a.tabStrip->tabView(0));
+    a.window().tabStrip()->onHover(0, a.window().tabStrip()->tabView(0));
     ASSERT_TRUE(testsupport::waitUntil([&] { return shownCommit().startsWith("Unsaved changes \u00B7 Last commit: "); }, 15000))
         << shownCommit().toStdString();
 }
@@ -327,11 +327,11 @@ TEST_F(WindowTest, TheTabCardShowsTheFilesLastCommit)
 TEST_F(WindowTest, SidebarTextsAtTheDefaultWidthEndInAnEllipsisRatherThanMidWord)
 {
     AppDelegate &a = launch();
-    a.explorer->setRoot(dir.path(), true, true);
-    a.showPane("search");
-    a.searchView->summaryLabel()->setText(SearchRun::summaryText(SearchRun::Ending::Capped, 2000, 1234));
+    a.window().explorer()->setRoot(dir.path(), true, true);
+    a.window().showPane("search");
+    a.window().searchView()->summaryLabel()->setText(SearchRun::summaryText(SearchRun::Ending::Capped, 2000, 1234));
     QApplication::processEvents();
-    ASSERT_EQ(a.split->sizes().value(0), 180);
+    ASSERT_EQ(a.window().split()->sizes().value(0), 180);
     const auto check = [](const QLabel *label) {
         SCOPED_TRACE(label->text().toStdString());
         ASSERT_TRUE(label->isVisible());
@@ -339,11 +339,11 @@ TEST_F(WindowTest, SidebarTextsAtTheDefaultWidthEndInAnEllipsisRatherThanMidWord
         EXPECT_LE(label->fontMetrics().horizontalAdvance(drawn), label->contentsRect().width());
         EXPECT_TRUE(drawn == label->text() || drawn.endsWith(QChar(0x2026))) << drawn.toStdString();
     };
-    check(a.searchView->scopeLabel());
-    check(a.searchView->summaryLabel());
-    a.showPane("explorer");
+    check(a.window().searchView()->scopeLabel());
+    check(a.window().searchView()->summaryLabel());
+    a.window().showPane("explorer");
     QApplication::processEvents();
-    check(a.explorer->noteLabel());
-    check(a.explorer->rootLabel());
-    EXPECT_NE(drawnText(a.searchView->summaryLabel()), a.searchView->summaryLabel()->text()) << "too long for 180 points";
+    check(a.window().explorer()->noteLabel());
+    check(a.window().explorer()->rootLabel());
+    EXPECT_NE(drawnText(a.window().searchView()->summaryLabel()), a.window().searchView()->summaryLabel()->text()) << "too long for 180 points";
 }
