@@ -11,6 +11,7 @@
 #include "HistoryController.h"
 #include "JournalKeeper.h"
 #include "MainWindow.h"
+#include "MenuCommands.h"
 #include "PlacesController.h"
 #include "RemoteController.h"
 #include "RemoteDocumentController.h"
@@ -40,18 +41,18 @@ AppDelegate::AppDelegate(QObject *parent)
     , placesController(std::make_unique<PlacesController>(*this))
     , fileOperationsController(std::make_unique<FileOperationsController>(*this))
 {
-    editingController = new EditingController(*this, this);
-    connect(editingController, &EditingController::fontChanged, this, [this](const QFont &font) {
+    editingController = std::make_unique<EditingController>(*this);
+    connect(editingController.get(), &EditingController::fontChanged, this, [this](const QFont &font) {
         window().emptyView()->setFont(font);
         window().outputPanel()->applyFont();
         window().lineRuler()->setFontSize(font.pointSizeF());
     });
-    connect(editingController, &EditingController::settingChanged, this, [this] {
+    connect(editingController.get(), &EditingController::settingChanged, this, [this] {
         validateMenus();
         window().scheduleStatusRefresh();
     });
-    connect(editingController, &EditingController::wrapChangedWithoutDocument, this, [this] { window().showEmptyView(); });
-    sessionController = new SessionController(*this, this);
+    connect(editingController.get(), &EditingController::wrapChangedWithoutDocument, this, [this] { window().showEmptyView(); });
+    sessionController = std::make_unique<SessionController>(*this);
     blameController = std::make_unique<BlameController>(*this);
     historyController = std::make_unique<HistoryController>(*this);
     bookmarkController = std::make_unique<BookmarkController>(*this);
@@ -120,6 +121,21 @@ void AppDelegate::didBecomeActive()
         if (const DocumentPtr active = documents().activeDocument())
             tabs().revealInExplorer(active->path());
     }
+}
+
+SessionController &AppDelegate::session() const
+{
+    return *sessionController;
+}
+
+EditingController &AppDelegate::editing() const
+{
+    return *editingController;
+}
+
+MenuCommands &AppDelegate::menus() const
+{
+    return *menuCommands;
 }
 
 BlameController &AppDelegate::blame() const

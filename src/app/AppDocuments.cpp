@@ -1,6 +1,7 @@
 // Opening from outside the editor: dropped files and folders and the open panels.
 #include "AppDelegate.h"
 #include "DocumentController.h"
+#include "DropPlan.h"
 #include "WindowController.h"
 #include "FileOperationsController.h"
 #include "MainWindow.h"

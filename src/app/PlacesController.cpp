@@ -10,6 +10,7 @@
 #include "RemoteDocumentController.h"
 #include "RemoteController.h"
 #include "common/Shortcuts.h"
+#include "editor/EditorTextView.h"
 #include "editor/FindBar.h"
 #include "git/GitSource.h"
 #include "git/Place.h"

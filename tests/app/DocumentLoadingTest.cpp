@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "app/DropPlan.h"
 
 #include "app/BookmarkController.h"
 #include "app/EditorHost.h"
