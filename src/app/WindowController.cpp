@@ -110,16 +110,7 @@ void WindowController::buildWindow(QMenuBar *menuBar)
     m_rightSplit->setObjectName(QStringLiteral("QuillmarRightSplit"));
     m_rightSplit->setHandleWidth(1);
     m_rightSplit->addWidget(buildEditorArea());
-    m_outputPanel = new OutputPanelView(m_rightSplit);
-    m_outputPanel->setMinimumHeight(panelMinimumHeight);
-    m_outputPanel->onClose = [this] { setPanelHidden(true); };
-    m_outputPanel->workingDirectory = [this] { return app.fileOperations().workspace().value_or(QDir::homePath()); };
-    m_outputPanel->remoteContext = [this] { return app.remote().commandContext(); };
-    m_outputPanel->onFocusEditor = [this] {
-        if (const DocumentPtr active = app.documents().activeDocument(); active && active->textView)
-            active->textView->setFocus();
-    };
-    m_rightSplit->addWidget(m_outputPanel);
+    m_rightSplit->addWidget(buildOutputPanel());
     m_rightSplit->setStretchFactor(0, 1);
     m_rightSplit->setStretchFactor(1, 0);
     m_rightSplit->setCollapsible(0, false);
@@ -134,7 +125,7 @@ void WindowController::buildWindow(QMenuBar *menuBar)
     m_split->setCollapsible(0, true);
     m_split->setCollapsible(1, false);
     connect(m_split, &QSplitter::splitterMoved, this, [this] {
-        // Dragging the m_sidebar shut hides it, as the toggle would.
+        // Dragging the sidebar shut hides it, as the toggle would.
         if (!m_sidebar->isHidden() && m_split->sizes().value(0) == 0) {
             m_sidebar->hide();
             Defaults::set(Defaults::ExplorerHidden, true);
@@ -144,6 +135,21 @@ void WindowController::buildWindow(QMenuBar *menuBar)
     row->addWidget(m_split, 1);
     m_mainWindow->setCentralWidget(central);
     restoreWindowFrame();
+}
+
+// Commands run in the workspace, or on the active document's machine.
+QWidget *WindowController::buildOutputPanel()
+{
+    m_outputPanel = new OutputPanelView(m_rightSplit);
+    m_outputPanel->setMinimumHeight(panelMinimumHeight);
+    m_outputPanel->onClose = [this] { setPanelHidden(true); };
+    m_outputPanel->workingDirectory = [this] { return app.fileOperations().workspace().value_or(QDir::homePath()); };
+    m_outputPanel->remoteContext = [this] { return app.remote().commandContext(); };
+    m_outputPanel->onFocusEditor = [this] {
+        if (const DocumentPtr active = app.documents().activeDocument(); active && active->textView)
+            active->textView->setFocus();
+    };
+    return m_outputPanel;
 }
 
 QWidget *WindowController::buildSidebar()

@@ -100,6 +100,7 @@ public:
 private:
     QWidget *buildSidebar();
     QWidget *buildEditorArea();
+    QWidget *buildOutputPanel();
     void buildToolbar();
     void restoreWindowFrame();
     void widenSidebarIfNarrower(int threshold);
