@@ -273,14 +273,19 @@ bool writeAtomically(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
+// Whether the file still has the modification date the editor read it at.
+bool unchanged(const JournalState &state)
+{
+    return state.diskDate && QFileInfo(state.path).lastModified() == *state.diskDate;
+}
+
 // The file's text, provided the file is unchanged since the editor read it as `length`
 // positions (a CR LF is one).
 std::optional<QString> fileBase(const JournalState &state, qsizetype length)
 {
-    const auto unchanged = [&state] { return state.diskDate && QFileInfo(state.path).lastModified() == *state.diskDate; };
-    bool ok = unchanged();
+    bool ok = unchanged(state);
     const QByteArray bytes = ok ? readAll(state.path, &ok) : QByteArray();
-    std::optional<DecodedText> decoded = ok && unchanged() ? TextFile::decode(bytes) : std::nullopt;
+    std::optional<DecodedText> decoded = ok && unchanged(state) ? TextFile::decode(bytes) : std::nullopt;
     if (!decoded)
         return std::nullopt;
     if (decoded->text.size() - decoded->text.count(u"\r\n") != length)
@@ -296,13 +301,12 @@ constexpr qint64 writeBackBytes = 4 * 1024 * 1024;
 // would hold up the main thread while the kernel took the memory back.
 bool copyFileText(const JournalState &state, qsizetype length, const QString &path)
 {
-    const auto unchanged = [&state] { return state.diskDate && QFileInfo(state.path).lastModified() == *state.diskDate; };
     QFile file(state.path);
-    if (!unchanged() || !file.open(QIODevice::ReadOnly))
+    if (!unchanged(state) || !file.open(QIODevice::ReadOnly))
         return false;
     const std::atomic_bool never = false;
     const TextLoader::Result loaded = TextLoader::load(file, never);
-    if (loaded.outcome != TextLoader::Outcome::loaded || loaded.storage.length() != length || !unchanged())
+    if (loaded.outcome != TextLoader::Outcome::loaded || loaded.storage.length() != length || !unchanged(state))
         return false;
     QSaveFile out(path);
     bool ok = out.open(QIODevice::WriteOnly);
@@ -485,8 +489,7 @@ void Journal::writeFromFile(const QString &key, const JournalState &state, qsize
 {
     post([this, key, state, baseLength, edits = std::move(edits)] {
         const qint64 generation = entries.value(key).generation + 1;
-        const bool unchanged = state.diskDate && QFileInfo(state.path).lastModified() == *state.diskDate;
-        if (unchanged && writeAtomically(filePath(key, generation, "log"), QByteArray())) {
+        if (unchanged(state) && writeAtomically(filePath(key, generation, "log"), QByteArray())) {
             entries[key] = { generation, 0, state, baseLength };
             if (appendEdits(key, edits) && writeHeader(key, state, generation)) {
                 postCopy([this, key, generation, state, baseLength] { copyBase(key, generation, state, baseLength); });
